@@ -1,0 +1,3 @@
+#include "app/CodecCandidates.h"
+
+void WriteCodecCandidates(const TMatroskaTrackEntry& /*Track*/, TLogWriter& /*W*/) {}

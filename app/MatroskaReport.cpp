@@ -1,0 +1,150 @@
+#include "app/MatroskaReport.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/CodecCandidates.h"
+#include "app/FriendlyNames.h"
+#include "app/NumberFormat.h"
+#include "matroska/FileReader.h"
+#include "matroska/FloatFormat.h"
+#include "matroska/MatroskaHelper.h"
+#include "matroska/ValueFormat.h"
+#include "report/TextUtil.h"
+
+namespace {
+
+// A name from the friendly-names table followed by the key it was found under, which
+// comes from the file and is therefore shown verbatim; the key alone when no name exists.
+std::string FriendlyNameOf(const TFriendlyNames& names, const std::string& key) {
+  std::string name;
+  if (names.FindName(key, name) && !name.empty()) return name + " (" + Verbatim(key) + ")";
+  return Verbatim(key);
+}
+
+std::string FormatTagNameOf(const TFriendlyNames& names, uint32_t tag) {
+  char key[8];
+  std::snprintf(key, sizeof key, "%4.4X", tag & 0xFFFF);
+  return names.LookupFriendlyName(key);
+}
+
+std::string ChapterTime(int64_t nanoseconds) {
+  return MillisecondsToStr(static_cast<uint32_t>(static_cast<uint64_t>(nanoseconds / 1000000)));
+}
+
+// An unordered comparison (a NaN on either side) counts as equal.
+bool Differ(double a, double b) { return a < b || a > b; }
+
+void WriteVideo(const TMatroskaTrackEntry& t, TLogWriter& W) {
+  W.WriteListField("Pixel Width", std::to_string(t.PixelWidth));
+  W.WriteListField("Pixel Height", std::to_string(t.PixelHeight));
+  if (t.DisplayWidth != t.PixelWidth || t.DisplayHeight != t.PixelHeight) {
+    W.WriteListField("Display Width", std::to_string(t.DisplayWidth));
+    W.WriteListField("Display Height", std::to_string(t.DisplayHeight));
+  }
+}
+
+void WriteAudio(const TMatroskaTrackEntry& t, TLogWriter& W) {
+  W.WriteListField("Sampling Frequency", FloatToStrGeneral(t.SamplingFrequency));
+  if (Differ(t.OutputSamplingFrequency, t.SamplingFrequency)) {
+    W.WriteListField("Output Sampling Frequency", FloatToStrGeneral(t.OutputSamplingFrequency));
+  }
+  W.WriteListField("Channels", std::to_string(t.Channels));
+  if (t.BitDepth != 0) W.WriteListField("Bit Depth", std::to_string(t.BitDepth));
+}
+
+void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFriendlyNames& names) {
+  W.WriteField("Track " + std::to_string(N), TrackTypeToStr(t.TrackType));
+  W.BeginList();
+  W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
+  if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
+  if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", FormatTagNameOf(names, t.FormatTag));
+  WriteCodecCandidates(t, W);
+  W.WriteListField("Name", Verbatim(t.Name));
+  if (!t.Language.empty()) {
+    // The name lookup reads the code as a C string: it stops at a zero byte.
+    W.WriteListField("Language", LanguageCodeToName(t.Language.c_str()) + " (" + Verbatim(t.Language) + ")");
+  }
+  if (t.TrackType == 1) {
+    WriteVideo(t, W);
+  } else if (t.TrackType == 2) {
+    WriteAudio(t, W);
+  }
+  W.EndList();
+}
+
+void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyNames& names) {
+  const TMatroskaSegmentInfo& info = reader.SegmentInfo;
+  W.WriteField("File complete", info.Complete ? "yes" : "no (maybe)");
+  W.WriteField("Duration", MillisecondsToStr(ambrel::RoundLow32(info.Duration)));
+  W.WriteField("Title", Verbatim(info.Title));
+  W.WriteField("Writing application", Verbatim(info.WritingApp));
+  W.WriteField("Muxing application", Verbatim(info.MuxingApp));
+  if (info.DateUTC > 0) W.WriteField("Date", DateUTCToStr(info.DateUTC));
+  W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
+  int n = 0;
+  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, names);
+  for (const auto& file : reader.Attachments) {
+    W.WriteField("Attached file", Verbatim(file->FileName) + " (" + FormatFileSize(file->FileDataSize) + ")");
+  }
+  int e = 0;
+  for (const auto& edition : reader.Editions) {
+    W.WriteField("Edition entry", std::to_string(++e));
+    WriteChapters(edition->ChapterAtoms, W);
+  }
+  W.WriteSeparator();
+}
+
+}  // namespace
+
+std::string FormatFileSize(int64_t Size) {
+  if (Size < 1024) return std::to_string(Size) + " bytes";
+  const double size = static_cast<double>(Size);
+  if (Size < 0x100000) return ambrel::FormatFixed(size / 1024, 2) + " KB";
+  if (Size < 0x40000000) return ambrel::FormatFixed(size / 1024 / 1024, 2) + " MB";
+  return ambrel::FormatFixed(size / 1024 / 1024 / 1024, 2) + " GB";
+}
+
+std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }
+
+void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W) {
+  for (const auto& atom : Atoms) {
+    W.BeginList();
+    std::string text = ChapterTime(atom->ChapterTimeStart) + " - " + ChapterTime(atom->ChapterTimeEnd);
+    if (!atom->Displays.empty()) text += " " + Verbatim(atom->Displays.front()->ChapString);
+    if (atom->ChapterFlagHidden != 0) text += " (hidden)";
+    W.WriteListItem(text);
+    WriteChapters(atom->ChapterAtoms, W);
+    W.EndList();
+  }
+}
+
+bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TTxtWriter& ParsingLog,
+                       const TFriendlyNames& FriendlyNames) {
+  Writer.ResetWriter();
+  ParsingLog.ResetWriter();
+  const std::string title = "Matroska file info : " + Verbatim(ambrel::ValidUtf8(FileName));
+  Writer.WriteTitle(title);
+  ParsingLog.WriteLine(title);
+
+  std::unique_ptr<TFileReader> file;
+  try {
+    file = std::make_unique<TFileReader>(FileName);
+  } catch (const std::exception& error) {
+    Writer.WriteLine(error.what());
+    ParsingLog.WriteLine(error.what());
+    return false;
+  }
+  Writer.WriteField("File size", FormatFileSize(file->GetSize()));
+
+  TMatroskaReader reader(*file, ParsingLog);
+  try {
+    if (!reader.Parse()) return false;
+  } catch (const std::exception& error) {
+    Writer.WriteLine(error.what());
+    ParsingLog.WriteLine(error.what());
+    return false;
+  }
+  WriteSegment(reader, Writer, FriendlyNames);
+  return true;
+}

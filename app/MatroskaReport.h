@@ -1,0 +1,25 @@
+// The Matroska file report: the first section of every file analysis. It parses the
+// file into records while the parser writes the parsing log, then writes the file
+// report (size, completeness, segment information, tracks, attachments, chapters).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "matroska/MatroskaRecords.h"
+#include "report/LogWriter.h"
+
+class TFriendlyNames;
+
+// "%d bytes" below 1 KB, else the size in KB, MB or GB with two decimals.
+std::string FormatFileSize(int64_t Size);
+std::string YesNo(bool Flag);
+// One list per atom around its item and its nested atoms.
+void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W);
+
+// Starts Writer and ParsingLog afresh and writes the report of FileName into them.
+// Returns true when the parser reached the first Cluster (the full report was written).
+bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TTxtWriter& ParsingLog,
+                       const TFriendlyNames& FriendlyNames);

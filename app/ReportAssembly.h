@@ -1,0 +1,34 @@
+// The report writers of a session and the assembly of what the user sees and keeps:
+// the HTML page and the text report built from the writers' buffers, saved as
+// "Report.html" and "Report.txt". The command line and the window share this piece, so
+// both show and save the same bytes.
+#pragma once
+
+#include <string>
+
+#include "report/LogWriter.h"
+
+// The UTF-8 byte-order mark that starts the HTML page and the text report.
+inline constexpr char UTF8BOM[] = "\xEF\xBB\xBF";
+
+class TReportWriters {
+ public:
+  TReportWriters();
+
+  THTMLWriter FSysInfoHTML;
+  TTxtWriter FSysInfoText;
+  TMultiWriter FSysInfoWriter;  // FSysInfoHTML, then FSysInfoText
+  THTMLWriter FReportHTML;
+  TTxtWriter FReportText;
+  TMultiWriter FReportWriter;  // FReportHTML, then FReportText
+  TTxtWriter FParsingLog;
+
+  // The whole HTML page: the fixed skeleton around the file report and, when
+  // AddSystemInfo, the system information.
+  void BuildHtmlPage(bool AddSystemInfo, THTMLWriter& Page);
+  // The byte-order mark, the file report and, when AddSystemInfo, the system information.
+  void BuildTextReport(bool AddSystemInfo, TTxtWriter& Text);
+  // Rewrites Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when
+  // missing); failures to save are ignored.
+  void SaveReports(const std::string& Dir, bool AddSystemInfo);
+};

@@ -1,0 +1,89 @@
+// ambrel-cli: the headless entry point. Analyses one Matroska file and prints its text
+// report, its HTML page or its parsing log; answers codec database questions.
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/FriendlyNames.h"
+#include "app/MatroskaReport.h"
+#include "app/ReportAssembly.h"
+#include "platform/Executable.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: ambrel-cli [--html | --log | --save DIR] FILE\n"
+    "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
+    "       ambrel-cli --check-codecdb FILE\n"
+    "       ambrel-cli --dump-xml FILE\n"
+    "\n"
+    "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report.\n"
+    "  --html        print the HTML report page instead\n"
+    "  --log         print the Matroska parsing log instead\n"
+    "  --save DIR    also write Report.html and Report.txt into DIR\n"
+    "  --codec       list the codec database's proposals for a CodecID (and FOURCC)\n"
+    "  --check-codecdb  check a codec database file\n"
+    "  --dump-xml    parse an XML file and write it back\n"
+    "  --help        show this text\n"
+    "  --version     show the program's version\n";
+
+const char kVersion[] = "ambrel-cli 0.1.0\n";
+
+int UsageError(const std::string& message) {
+  std::cerr << "ambrel-cli: " << message << "\n" << kUsage;
+  return 2;
+}
+
+void Print(const std::string& bytes) { std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); }
+
+enum class Output { Text, Html, Log };
+
+int Analyse(const std::string& file, Output output, const std::string* saveDir) {
+  const std::string exeDir = ambrel::platform::ExecutableDirectory();
+  TFriendlyNames names;
+  names.Load(exeDir);
+  TReportWriters writers;
+  const bool parsed = WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, names);
+  if (saveDir) writers.SaveReports(*saveDir, false);
+  switch (output) {
+    case Output::Text: Print(writers.FReportText.GetText()); break;
+    case Output::Log: Print(writers.FParsingLog.GetText()); break;
+    case Output::Html: {
+      THTMLWriter page;
+      writers.BuildHtmlPage(false, page);
+      Print(page.GetText());
+      break;
+    }
+  }
+  std::cout.flush();
+  return parsed ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no file given");
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (first == "--version") {
+    std::cout << kVersion;
+    return 0;
+  }
+  if (first == "--html" || first == "--log") {
+    if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
+    return Analyse(args[1], first == "--html" ? Output::Html : Output::Log, nullptr);
+  }
+  if (first == "--save") {
+    if (args.size() != 3) return UsageError("--save needs DIR and FILE");
+    return Analyse(args[2], Output::Text, &args[1]);
+  }
+  if (first.size() > 1 && first[0] == '-' && first != "--") return UsageError("unknown option " + first);
+  const size_t index = first == "--" ? 1 : 0;
+  if (args.size() != index + 1) return UsageError("exactly one FILE is analysed");
+  return Analyse(args[index], Output::Text, nullptr);
+}

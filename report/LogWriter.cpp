@@ -1,0 +1,264 @@
+#include "report/LogWriter.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "report/Verbatim.h"
+
+namespace verbatim = ambrel::verbatim;
+
+namespace {
+const std::string kCrLf = "\r\n";
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Renders a raw text for HTML: literal text escaped, markup as given.
+std::string RenderHtml(const std::string& Text) {
+  if (verbatim::IsPlain(Text)) return Text;
+  std::string out;
+  for (const auto& s : verbatim::Split(Text)) out += s.literal ? HtmlEscape(s.text) : s.text;
+  return out;
+}
+
+// Strips tags from the markup of a raw text while keeping literal text byte for byte:
+// each literal is replaced by a numbered placeholder that holds no tag characters, the
+// tags are stripped, and the placeholders are filled in again.
+std::string RenderText(const std::string& Text) {
+  if (verbatim::IsPlain(Text)) return StripTags(Text);
+  std::vector<verbatim::Segment> segments = verbatim::Split(Text);
+  std::string masked;
+  for (size_t i = 0; i < segments.size(); ++i) {
+    if (segments[i].literal) {
+      masked += verbatim::kBegin;
+      masked += std::to_string(i);
+      masked += verbatim::kEnd;
+    } else {
+      masked += segments[i].text;
+    }
+  }
+  const std::string stripped = StripTags(masked);
+  std::string out;
+  for (size_t i = 0; i < stripped.size(); ++i) {
+    if (stripped[i] != verbatim::kBegin) {
+      out += stripped[i];
+      continue;
+    }
+    const size_t end = stripped.find(verbatim::kEnd, i);
+    const size_t index = std::stoul(stripped.substr(i + 1, end - i - 1));
+    out += segments[index].text;
+    i = end;
+  }
+  return out;
+}
+}  // namespace
+
+// ---- TByteStream ----------------------------------------------------------
+
+void TByteStream::Write(std::string_view bytes) {
+  data_.resize(pos_);
+  data_.append(bytes);
+  pos_ = data_.size();
+}
+
+int64_t TByteStream::Seek(int64_t offset, int origin) {
+  int64_t base = 0;
+  if (origin == 1) base = Position();
+  if (origin == 2) base = Size();
+  int64_t target = base + offset;
+  target = std::clamp<int64_t>(target, 0, Size());
+  pos_ = static_cast<size_t>(target);
+  return target;
+}
+
+std::string TByteStream::Read(size_t count) {
+  const size_t n = std::min(count, data_.size() - pos_);
+  std::string out = data_.substr(pos_, n);
+  pos_ += n;
+  return out;
+}
+
+// ---- TLogWriter -----------------------------------------------------------
+
+void TLogWriter::SaveToFile(const std::string& FileName) {
+  FStream.Seek(0);
+  const std::string bytes = FStream.Read(static_cast<size_t>(FStream.Size()));
+  std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
+  if (!file) return;
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void TLogWriter::AppendWriter(TLogWriter& Other) {
+  TByteStream& source = Other.GetStream();
+  source.Seek(0);
+  FStream.Write(source.Read(static_cast<size_t>(source.Size())));
+}
+
+void TLogWriter::ResetWriter() { FStream.Seek(0); }
+
+// ---- THTMLWriter ----------------------------------------------------------
+
+void THTMLWriter::WriteRaw(const std::string& Text) { FStream.Write(MakeLinks(RenderHtml(Text)) + kCrLf); }
+
+void THTMLWriter::WriteTitle(const std::string& Title) { WriteRaw("<h2>" + Title + "</h2>"); }
+
+void THTMLWriter::WriteSeparator() { WriteRaw("<br />"); }
+
+void THTMLWriter::WriteLine(const std::string& Text) { WriteRaw(Text + "<br />"); }
+
+void THTMLWriter::WriteField(const std::string& Name, const std::string& Value) {
+  const std::string v = Trim(Value);
+  if (!v.empty()) WriteLine("<b>" + Name + "</b> : " + v);
+}
+
+void THTMLWriter::BeginList() { WriteRaw("<ul>"); }
+
+void THTMLWriter::WriteListItem(const std::string& Text) { WriteRaw("<li>" + Text + "</li>"); }
+
+void THTMLWriter::WriteListField(const std::string& Name, const std::string& Value) {
+  const std::string v = Trim(Value);
+  if (!v.empty()) WriteListItem("<b>" + Name + "</b> : " + v);
+}
+
+void THTMLWriter::EndList() { WriteRaw("</ul>"); }
+
+// ---- TTxtWriter -----------------------------------------------------------
+
+void TTxtWriter::WriteRaw(const std::string& Text) { FStream.Write(RenderText(Text)); }
+
+void TTxtWriter::WriteTitle(const std::string& Title) { WriteLine(Title); }
+
+void TTxtWriter::WriteSeparator() { WriteLine(""); }
+
+void TTxtWriter::WriteLine(const std::string& Text) { WriteRaw(Text + kCrLf); }
+
+void TTxtWriter::WriteField(const std::string& Name, const std::string& Value) {
+  const std::string v = Trim(Value);
+  if (!v.empty()) WriteLine(Name + " : " + v);
+}
+
+void TTxtWriter::BeginList() { ++FListLevel; }
+
+void TTxtWriter::WriteListItem(const std::string& Text) {
+  const int32_t indent = FListLevel > 0 ? 2 * FListLevel : 0;
+  WriteLine(std::string(static_cast<size_t>(indent), ' ') + " - " + Text);
+}
+
+void TTxtWriter::WriteListField(const std::string& Name, const std::string& Value) {
+  const std::string v = Trim(Value);
+  if (!v.empty()) WriteListItem(Name + " : " + v);
+}
+
+void TTxtWriter::EndList() { --FListLevel; }
+
+// ---- TMultiWriter ---------------------------------------------------------
+
+void TMultiWriter::WriteTitle(const std::string& Title) {
+  for (TLogWriter* w : FWriters) w->WriteTitle(Title);
+}
+void TMultiWriter::WriteSeparator() {
+  for (TLogWriter* w : FWriters) w->WriteSeparator();
+}
+void TMultiWriter::WriteLine(const std::string& Text) {
+  for (TLogWriter* w : FWriters) w->WriteLine(Text);
+}
+void TMultiWriter::WriteRaw(const std::string& Text) {
+  for (TLogWriter* w : FWriters) w->WriteRaw(Text);
+}
+void TMultiWriter::WriteField(const std::string& Name, const std::string& Value) {
+  for (TLogWriter* w : FWriters) w->WriteField(Name, Value);
+}
+void TMultiWriter::BeginList() {
+  for (TLogWriter* w : FWriters) w->BeginList();
+}
+void TMultiWriter::WriteListItem(const std::string& Text) {
+  for (TLogWriter* w : FWriters) w->WriteListItem(Text);
+}
+void TMultiWriter::WriteListField(const std::string& Name, const std::string& Value) {
+  for (TLogWriter* w : FWriters) w->WriteListField(Name, Value);
+}
+void TMultiWriter::EndList() {
+  for (TLogWriter* w : FWriters) w->EndList();
+}
+void TMultiWriter::SaveToFile(const std::string& FileName) {
+  for (TLogWriter* w : FWriters) w->SaveToFile(FileName);
+}
+void TMultiWriter::AppendWriter(TLogWriter& Other) {
+  for (TLogWriter* w : FWriters) w->AppendWriter(Other);
+}
+void TMultiWriter::ResetWriter() {
+  for (TLogWriter* w : FWriters) w->ResetWriter();
+}
+
+// ---- Text helpers ---------------------------------------------------------
+
+std::string Trim(std::string_view text) {
+  if (verbatim::IsPlain(text)) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    return std::string(text.substr(b, e - b));
+  }
+  std::vector<verbatim::Segment> segments = verbatim::Split(text);
+  while (!segments.empty()) {
+    std::string& front = segments.front().text;
+    size_t b = 0;
+    while (b < front.size() && IsBlank(front[b])) ++b;
+    front.erase(0, b);
+    if (!front.empty()) break;
+    segments.erase(segments.begin());
+  }
+  while (!segments.empty()) {
+    std::string& back = segments.back().text;
+    size_t e = back.size();
+    while (e > 0 && IsBlank(back[e - 1])) --e;
+    back.resize(e);
+    if (!back.empty()) break;
+    segments.pop_back();
+  }
+  return verbatim::Join(segments);
+}
+
+std::string MakeLinks(const std::string& Text) {
+  const size_t p = Text.find("http://");
+  if (p == std::string::npos) return Text;
+  if (p > 0 && (Text[p - 1] == '"' || Text[p - 1] == '=')) return Text;
+  size_t e = Text.size();
+  for (char stop : {' ', ')', '<'}) e = std::min(e, Text.find(stop, p + 1));
+  const std::string url = Text.substr(p, e - p);
+  return Text.substr(0, p) + "<a href=\"" + url + "\">" + url + "</a>" + Text.substr(e);
+}
+
+std::string StripTags(const std::string& Text) {
+  std::string s = Text;
+  for (;;) {
+    const size_t q = s.find("</");
+    if (q == std::string::npos) break;
+    size_t i = q + 2;
+    while (i < s.size() && IsAsciiLetter(s[i])) ++i;
+    if (i >= s.size() || s[i] != '>') break;
+    const std::string opener = "<" + s.substr(q + 2, i - q - 2);
+    s.erase(q, i - q + 1);
+    const size_t r = s.find(opener);
+    if (r == std::string::npos) continue;
+    const size_t g = s.find('>', r + 1);
+    if (g != std::string::npos) s.erase(r, g - r + 1);
+  }
+  return s;
+}
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}

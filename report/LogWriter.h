@@ -1,0 +1,129 @@
+// Report writers: one interface through which every report is written, rendered as
+// HTML fragments, as indented plain text, or fanned out to several writers at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// In-memory byte buffer with a position. A write puts its bytes at the position and
+// cuts the buffer off right after them; seeking only moves the position.
+class TByteStream {
+ public:
+  void Write(std::string_view bytes);
+  // Moves the position, clamped to 0 .. Size(); returns the new position.
+  int64_t Seek(int64_t offset, int origin = 0);
+  // Copies up to count bytes from the position onward and advances it.
+  std::string Read(size_t count);
+  int64_t Position() const { return static_cast<int64_t>(pos_); }
+  int64_t Size() const { return static_cast<int64_t>(data_.size()); }
+  const std::string& Bytes() const { return data_; }
+
+ private:
+  std::string data_;
+  size_t pos_ = 0;
+};
+
+class TLogWriter {
+ public:
+  TLogWriter() = default;
+  virtual ~TLogWriter() = default;
+  TLogWriter(const TLogWriter&) = delete;
+  TLogWriter& operator=(const TLogWriter&) = delete;
+
+  virtual void WriteTitle(const std::string& Title) = 0;
+  virtual void WriteSeparator() = 0;
+  virtual void WriteLine(const std::string& Text) = 0;
+  virtual void WriteRaw(const std::string& Text) = 0;
+  virtual void WriteField(const std::string& Name, const std::string& Value) = 0;
+  virtual void BeginList() = 0;
+  virtual void WriteListItem(const std::string& Text) = 0;
+  virtual void WriteListField(const std::string& Name, const std::string& Value) = 0;
+  virtual void EndList() = 0;
+  // Writes the whole buffer to FileName; failures are silently ignored.
+  virtual void SaveToFile(const std::string& FileName);
+  // Appends all of Other's bytes at this writer's position.
+  virtual void AppendWriter(TLogWriter& Other);
+  // Rewinds the buffer: the next write starts it afresh.
+  virtual void ResetWriter();
+
+  // All bytes of the buffer, whatever the position.
+  std::string GetText() const { return FStream.Bytes(); }
+  TByteStream& GetStream() { return FStream; }
+
+ protected:
+  TByteStream FStream;
+};
+
+class THTMLWriter : public TLogWriter {
+ public:
+  void WriteTitle(const std::string& Title) override;
+  void WriteSeparator() override;
+  void WriteLine(const std::string& Text) override;
+  void WriteRaw(const std::string& Text) override;
+  void WriteField(const std::string& Name, const std::string& Value) override;
+  void BeginList() override;
+  void WriteListItem(const std::string& Text) override;
+  void WriteListField(const std::string& Name, const std::string& Value) override;
+  void EndList() override;
+};
+
+class TTxtWriter : public TLogWriter {
+ public:
+  void WriteTitle(const std::string& Title) override;
+  void WriteSeparator() override;
+  void WriteLine(const std::string& Text) override;
+  void WriteRaw(const std::string& Text) override;
+  void WriteField(const std::string& Name, const std::string& Value) override;
+  void BeginList() override;
+  void WriteListItem(const std::string& Text) override;
+  void WriteListField(const std::string& Name, const std::string& Value) override;
+  void EndList() override;
+
+  int32_t ListLevel() const { return FListLevel; }
+
+ private:
+  int32_t FListLevel = 0;
+};
+
+// Forwards every operation to its targets, in the order they were added. Owns neither
+// the targets nor a buffer of its own.
+class TMultiWriter : public TLogWriter {
+ public:
+  void AddWriter(TLogWriter* Writer) { FWriters.push_back(Writer); }
+
+  void WriteTitle(const std::string& Title) override;
+  void WriteSeparator() override;
+  void WriteLine(const std::string& Text) override;
+  void WriteRaw(const std::string& Text) override;
+  void WriteField(const std::string& Name, const std::string& Value) override;
+  void BeginList() override;
+  void WriteListItem(const std::string& Text) override;
+  void WriteListField(const std::string& Name, const std::string& Value) override;
+  void EndList() override;
+  void SaveToFile(const std::string& FileName) override;
+  void AppendWriter(TLogWriter& Other) override;
+  void ResetWriter() override;
+
+ private:
+  std::vector<TLogWriter*> FWriters;
+};
+
+// Text that comes from outside the program (values read from a file, file paths) is
+// passed to the writers wrapped by Verbatim(). The HTML writer shows it HTML-escaped and
+// the text writer never strips tags from it, while the program's own markup around it
+// is rendered or stripped as usual. The wrapping never reaches a buffer. Verbatim("")
+// is the empty string, so blank checks still see an empty value.
+std::string Verbatim(std::string_view text);
+
+// Removes every leading and trailing byte whose code is 32 or below (looking through
+// Verbatim() wrappings).
+std::string Trim(std::string_view text);
+
+// Turns the first free-standing "http://" address of Text into a link.
+std::string MakeLinks(const std::string& Text);
+// Removes closing tags and the opening tags they match.
+std::string StripTags(const std::string& Text);
+// Escapes &, <, > and " for HTML.
+std::string HtmlEscape(std::string_view text);

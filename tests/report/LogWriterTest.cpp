@@ -1,0 +1,192 @@
+// Report writers: rendering of each operation, the buffer rules, and literal text.
+#include <gtest/gtest.h>
+
+#include "report/LogWriter.h"
+#include "report/TextUtil.h"
+
+namespace {
+
+TEST(HtmlWriter, RendersEachOperationAsAFragmentWithCrLf) {
+  THTMLWriter w;
+  w.WriteTitle("T");
+  w.WriteSeparator();
+  w.WriteLine("L");
+  w.WriteField("Codec", "  x264 \t");
+  w.BeginList();
+  w.WriteListItem("i");
+  w.WriteListField("N", "v");
+  w.EndList();
+  EXPECT_EQ(w.GetText(),
+            "<h2>T</h2>\r\n<br />\r\nL<br />\r\n<b>Codec</b> : x264<br />\r\n<ul>\r\n<li>i</li>\r\n"
+            "<li><b>N</b> : v</li>\r\n</ul>\r\n");
+}
+
+TEST(TxtWriter, IndentsListsAndStripsTags) {
+  TTxtWriter w;
+  w.WriteTitle("T");
+  w.WriteSeparator();
+  w.WriteListItem("outside");
+  w.BeginList();
+  w.WriteListItem("one");
+  w.BeginList();
+  w.BeginList();
+  w.WriteListField("Deep", " v ");
+  w.EndList();
+  w.EndList();
+  w.EndList();
+  w.WriteLine("<font color=\"red\">message</font>");
+  w.WriteRaw("no line end");
+  EXPECT_EQ(w.GetText(), "T\r\n\r\n - outside\r\n   - one\r\n       - Deep : v\r\nmessage\r\nno line end");
+}
+
+TEST(Writers, BlankFieldValuesLeaveNoTrace) {
+  THTMLWriter h;
+  TTxtWriter t;
+  for (TLogWriter* w : {static_cast<TLogWriter*>(&h), static_cast<TLogWriter*>(&t)}) {
+    w->WriteField("Name", " \t\r\n");
+    w->WriteListField("Name", "");
+    w->WriteField(" spaced name ", "v");
+  }
+  EXPECT_EQ(h.GetText(), "<b> spaced name </b> : v<br />\r\n");
+  EXPECT_EQ(t.GetText(), " spaced name  : v\r\n");
+}
+
+TEST(TxtWriter, NegativeListDepthGivesNoIndent) {
+  TTxtWriter w;
+  w.EndList();
+  w.WriteListItem("x");
+  EXPECT_EQ(w.GetText(), " - x\r\n");
+  EXPECT_EQ(w.ListLevel(), -1);
+}
+
+TEST(MakeLinks, LinksTheFirstFreeStandingAddress) {
+  EXPECT_EQ(MakeLinks("see http://a.b/c more"), "see <a href=\"http://a.b/c\">http://a.b/c</a> more");
+  EXPECT_EQ(MakeLinks("(http://a.b)x"), "(<a href=\"http://a.b\">http://a.b</a>)x");
+  EXPECT_EQ(MakeLinks("http://a.b<br />"), "<a href=\"http://a.b\">http://a.b</a><br />");
+  EXPECT_EQ(MakeLinks("at end http://x"), "at end <a href=\"http://x\">http://x</a>");
+  // Only the first address counts, and one inside an attribute stops the search.
+  EXPECT_EQ(MakeLinks("<a href=\"http://x\">y</a> http://z"), "<a href=\"http://x\">y</a> http://z");
+  EXPECT_EQ(MakeLinks("u=http://x http://z"), "u=http://x http://z");
+  EXPECT_EQ(MakeLinks("HTTP://x https://y"), "HTTP://x https://y");
+}
+
+TEST(StripTags, RemovesClosingTagsAndTheirOpeners) {
+  EXPECT_EQ(StripTags("<b>Name</b> : v\r\n"), "Name : v\r\n");
+  EXPECT_EQ(StripTags("<font color=\"#FF0000\">m</font>\r\n"), "m\r\n");
+  // The first "</" not followed by letters and '>' ends the stripping.
+  EXPECT_EQ(StripTags("a </ b> <i>x</i>\r\n"), "a </ b> <i>x</i>\r\n");
+  // The opener is matched on its prefix: "<b" also matches an earlier "<br />".
+  EXPECT_EQ(StripTags("<br /><b>x</b>\r\n"), "<b>x\r\n");
+  // Unclosed tags stay.
+  EXPECT_EQ(StripTags("<ul>\r\n"), "<ul>\r\n");
+}
+
+TEST(Buffer, ResetKeepsOldBytesUntilTheNextWrite) {
+  TTxtWriter w;
+  w.WriteRaw(std::string(100, 'x'));
+  w.ResetWriter();
+  EXPECT_EQ(w.GetText().size(), 100u);
+  w.WriteLine("short");
+  EXPECT_EQ(w.GetText(), "short\r\n");
+}
+
+TEST(Buffer, AppendWriterCopiesWithoutChangingTheSource) {
+  TTxtWriter a, b, empty;
+  a.WriteLine("a");
+  b.WriteLine("b");
+  a.AppendWriter(b);
+  a.AppendWriter(empty);
+  EXPECT_EQ(a.GetText(), "a\r\nb\r\n");
+  EXPECT_EQ(b.GetText(), "b\r\n");
+  EXPECT_EQ(b.GetStream().Position(), b.GetStream().Size());
+}
+
+TEST(Buffer, StreamSeekClampsAndReadAdvances) {
+  TByteStream s;
+  s.Write("hello");
+  EXPECT_EQ(s.Seek(-3, 0), 0);
+  EXPECT_EQ(s.Seek(99, 1), 5);
+  s.Seek(1);
+  EXPECT_EQ(s.Read(3), "ell");
+  s.Write("P");
+  EXPECT_EQ(s.Bytes(), "hellP");
+}
+
+TEST(MultiWriter, ForwardsToEveryTargetInOrder) {
+  THTMLWriter h;
+  TTxtWriter t;
+  TMultiWriter m;
+  m.AddWriter(&h);
+  m.AddWriter(&t);
+  m.WriteTitle("Title");
+  EXPECT_EQ(h.GetText(), "<h2>Title</h2>\r\n");
+  EXPECT_EQ(t.GetText(), "Title\r\n");
+  m.ResetWriter();
+  m.WriteLine("x");
+  EXPECT_EQ(h.GetText(), "x<br />\r\n");
+  EXPECT_EQ(t.GetText(), "x\r\n");
+}
+
+TEST(SaveToFile, WritesTheWholeBufferAndIgnoresFailures) {
+  TTxtWriter w;
+  w.WriteLine("saved");
+  const std::string path = ::testing::TempDir() + "/ambrel_save_test.txt";
+  w.SaveToFile(path);
+  w.SaveToFile("/nonexistent-dir/x/y.txt");
+  FILE* f = fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char buf[32] = {};
+  const size_t n = fread(buf, 1, sizeof buf, f);
+  fclose(f);
+  EXPECT_EQ(std::string(buf, n), "saved\r\n");
+}
+
+TEST(Verbatim, FileTextIsEscapedInHtmlAndKeptInText) {
+  THTMLWriter h;
+  TTxtWriter t;
+  TMultiWriter m;
+  m.AddWriter(&h);
+  m.AddWriter(&t);
+  m.WriteField("Title", Verbatim("a</b>b <script>x</script>"));
+  m.WriteListField("Codec", Verbatim("\xFE\xFF\xFD raw"));
+  EXPECT_EQ(h.GetText(),
+            "<b>Title</b> : a&lt;/b&gt;b &lt;script&gt;x&lt;/script&gt;<br />\r\n"
+            "<li><b>Codec</b> : \xFE\xFF\xFD raw</li>\r\n");
+  EXPECT_EQ(t.GetText(), "Title : a</b>b <script>x</script>\r\n - Codec : \xFE\xFF\xFD raw\r\n");
+}
+
+TEST(Verbatim, ProgramMarkupAroundFileTextIsStillStripped) {
+  TTxtWriter t;
+  t.WriteLine("<b>" + Verbatim("<i>x</i>") + "</b> done");
+  EXPECT_EQ(t.GetText(), "<i>x</i> done\r\n");
+}
+
+TEST(Verbatim, TrimLooksThroughWrappingsAndEmptyStaysEmpty) {
+  EXPECT_EQ(Verbatim(""), "");
+  EXPECT_EQ(Trim(" " + Verbatim("  ") + " "), "");
+  TTxtWriter t;
+  t.WriteField("N", " (" + Verbatim(" x ") + ") ");
+  t.WriteField("M", Verbatim(" \t "));
+  EXPECT_EQ(t.GetText(), "N : ( x )\r\n");
+  EXPECT_EQ(Trim(" " + Verbatim(" a ") + " "), Verbatim("a"));
+}
+
+TEST(Verbatim, LinksInFileTextStayInert) {
+  THTMLWriter h;
+  h.WriteLine(Verbatim("http://x\" onmouseover=\"y"));
+  EXPECT_EQ(h.GetText(), "<a href=\"http://x&quot;\">http://x&quot;</a> onmouseover=&quot;y<br />\r\n");
+}
+
+TEST(ValidUtf8, ReplacesEachMaximalIllFormedSubpart) {
+  EXPECT_EQ(ambrel::ValidUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
+  EXPECT_EQ(ambrel::ValidUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  // A truncated three-byte sequence is one subpart; an overlong lead is one per byte.
+  EXPECT_EQ(ambrel::ValidUtf8("\xE2\x82" "x"), "\xEF\xBF\xBD" "x");
+  EXPECT_EQ(ambrel::ValidUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(ambrel::ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(ambrel::ValidUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD");
+  EXPECT_TRUE(ambrel::IsValidUtf8("\xF0\x9F\x98\x80"));
+  EXPECT_FALSE(ambrel::IsValidUtf8("\xF0\x9F\x98"));
+}
+
+}  // namespace
