@@ -119,7 +119,7 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
   }
 }
 
-bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TTxtWriter& ParsingLog,
+bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
                        const TFriendlyNames& FriendlyNames) {
   Writer.ResetWriter();
   ParsingLog.ResetWriter();

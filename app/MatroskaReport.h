@@ -21,5 +21,5 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
 
 // Starts Writer and ParsingLog afresh and writes the report of FileName into them.
 // Returns true when the parser reached the first Cluster (the full report was written).
-bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TTxtWriter& ParsingLog,
+bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
                        const TFriendlyNames& FriendlyNames);

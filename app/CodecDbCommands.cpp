@@ -1,0 +1,64 @@
+#include "app/CodecDbCommands.h"
+
+#include <exception>
+
+#include "codecdb/XmlCodecDB.h"
+
+int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
+                  std::ostream& out, std::ostream& err) {
+  TXmlCodecDB db;
+  std::string loadError;
+  try {
+    LoadCodecDB(db, ExeDir, &loadError);
+  } catch (const std::exception& error) {
+    err << error.what() << "\n";
+    return 1;
+  }
+  if (!loadError.empty()) err << loadError << "\n";
+  TCodecFilterMatch match;
+  for (db.FindFirstFilter(CodecID, Fourcc, match); match.Found; db.FindNextFilter(match)) {
+    out << GetChildValue(match.Codec, "name") << '\t' << match.Filter->Properties().PropertyValue("guid", "")
+        << "\n";
+  }
+  return 0;
+}
+
+int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream& /*err*/) {
+  TXmlCodecDB db;
+  bool isCodecDB = false;
+  try {
+    isCodecDB = db.LoadFromFile(FileName);
+  } catch (const std::exception& error) {
+    out << error.what() << "\n";
+    return 1;
+  }
+  TSimpleXmlElemClassic& root = db.Document().Root();
+  if (!isCodecDB) {
+    out << "not a codec database: the root element is \"" << root.Name() << "\", not \"codecdb\"\n";
+    return 1;
+  }
+  int codecCount = 0;
+  int filterCount = 0;
+  if (TSimpleXmlElem* codecs = root.Items().FindItem("codecs")) {
+    codecCount = codecs->Items().Count();
+    for (int i = 0; i < codecCount; ++i) {
+      if (TSimpleXmlElem* filters = codecs->Items().Item(i)->Items().FindItem("filters")) {
+        filterCount += filters->Items().Count();
+      }
+    }
+  }
+  out << "ok " << codecCount << ' ' << filterCount << "\n";
+  return 0;
+}
+
+int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err) {
+  TSimpleXml xml;
+  try {
+    xml.LoadFromFile(FileName);
+  } catch (const std::exception& error) {
+    err << error.what() << "\n";
+    return 1;
+  }
+  xml.SaveToStream(out);
+  return 0;
+}

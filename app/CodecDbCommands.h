@@ -1,0 +1,21 @@
+// Command-line modes over the codec database and the XML document model. Each takes
+// its arguments, writes to out and err, and returns the exit status (0 ok, 1 failure).
+#pragma once
+
+#include <ostream>
+#include <string>
+
+// --codec CODECID [--fourcc FOURCC]: one line per hit of the database the program
+// uses (the one beside the executable, else the embedded one): the codec package's
+// name, a TAB, the filter's guid. A database file that fails to load is reported on
+// err and the embedded database answers instead.
+int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
+                  std::ostream& out, std::ostream& err);
+
+// --check-codecdb FILE: "ok <codecs> <filters>" for a codec database; otherwise says
+// why it is not one (root element, or the parser's message) and fails.
+int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream& err);
+
+// --dump-xml FILE: the document written back in the writer's text form; the parser's
+// message on err when it does not parse.
+int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err);

@@ -1,0 +1,94 @@
+// Number texts and the chapter tree of the file report.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "app/MatroskaReport.h"
+#include "app/NumberFormat.h"
+
+namespace {
+
+TEST(FormatFileSize, PicksTheUnitAndRoundsTiesAwayFromZero) {
+  EXPECT_EQ(FormatFileSize(0), "0 bytes");
+  EXPECT_EQ(FormatFileSize(-1), "-1 bytes");
+  EXPECT_EQ(FormatFileSize(1023), "1023 bytes");
+  EXPECT_EQ(FormatFileSize(1024), "1.00 KB");
+  EXPECT_EQ(FormatFileSize(1152), "1.13 KB");  // 1.125 exactly
+  EXPECT_EQ(FormatFileSize(1536), "1.50 KB");
+  EXPECT_EQ(FormatFileSize(1048575), "1024.00 KB");
+  EXPECT_EQ(FormatFileSize(1048576), "1.00 MB");
+  EXPECT_EQ(FormatFileSize(5 * 1073741824LL), "5.00 GB");
+  EXPECT_EQ(FormatFileSize(std::numeric_limits<int64_t>::max()), "8589934592.00 GB");
+}
+
+TEST(FormatFixed, CarriesTiesAndKeepsSpecialValues) {
+  EXPECT_EQ(ambrel::FormatFixed(9.995, 2), "9.99");     // not a tie: 9.9949999...
+  EXPECT_EQ(ambrel::FormatFixed(9.875, 2), "9.88");     // tie, away from zero
+  EXPECT_EQ(ambrel::FormatFixed(99.995117187500, 2), "100.00");
+  EXPECT_EQ(ambrel::FormatFixed(-0.125, 2), "-0.13");
+  EXPECT_EQ(ambrel::FormatFixed(0.5, 0), "1");
+  EXPECT_EQ(ambrel::FormatFixed(9.5, 0), "10");
+  EXPECT_EQ(ambrel::FormatFixed(std::nan(""), 2), "NAN");
+  EXPECT_EQ(ambrel::FormatFixed(-INFINITY, 2), "-INF");
+}
+
+TEST(RoundLow32, RoundsTiesToEvenAndWraps) {
+  EXPECT_EQ(ambrel::RoundLow32(2.5), 2u);
+  EXPECT_EQ(ambrel::RoundLow32(3.5), 4u);
+  EXPECT_EQ(ambrel::RoundLow32(4294967296.0 + 7), 7u);
+  EXPECT_EQ(ambrel::RoundLow32(-1.0), 4294967295u);
+  EXPECT_EQ(ambrel::RoundLow32(1e300), 0u);
+  EXPECT_EQ(ambrel::RoundLow32(std::nan("")), 0u);
+  EXPECT_EQ(ambrel::RoundLow32(INFINITY), 0u);
+}
+
+std::unique_ptr<TMatroskaChapterAtom> Atom(int64_t startMs, int64_t endMs, const char* name, bool hidden) {
+  auto atom = std::make_unique<TMatroskaChapterAtom>();
+  atom->ChapterTimeStart = startMs * 1000000;
+  atom->ChapterTimeEnd = endMs * 1000000;
+  atom->ChapterFlagHidden = hidden ? 1 : 0;
+  if (name) {
+    auto display = std::make_unique<TMatroskaChapterDisplay>();
+    display->ChapString = name;
+    atom->Displays.push_back(std::move(display));
+  }
+  return atom;
+}
+
+TEST(WriteChapters, EveryAtomOpensItsOwnList) {
+  std::vector<std::unique_ptr<TMatroskaChapterAtom>> atoms;
+  atoms.push_back(Atom(0, 3723004, "Intro <b>", false));
+  atoms[0]->ChapterAtoms.push_back(Atom(1000, 2000, nullptr, true));
+  auto second = Atom(3723004, 3723005, "", false);
+  auto extra = std::make_unique<TMatroskaChapterDisplay>();
+  extra->ChapString = "second display";
+  second->Displays.push_back(std::move(extra));
+  atoms.push_back(std::move(second));
+
+  TTxtWriter text;
+  THTMLWriter html;
+  WriteChapters(atoms, text);
+  WriteChapters(atoms, html);
+  EXPECT_EQ(text.GetText(),
+            "   - 00:00:00.000 - 01:02:03.004 Intro <b>\r\n"
+            "       - 00:00:01.000 - 00:00:02.000 (hidden)\r\n"
+            "   - 01:02:03.004 - 01:02:03.005 \r\n");
+  EXPECT_EQ(html.GetText(),
+            "<ul>\r\n<li>00:00:00.000 - 01:02:03.004 Intro &lt;b&gt;</li>\r\n<ul>\r\n"
+            "<li>00:00:01.000 - 00:00:02.000 (hidden)</li>\r\n</ul>\r\n</ul>\r\n"
+            "<ul>\r\n<li>01:02:03.004 - 01:02:03.005 </li>\r\n</ul>\r\n");
+  EXPECT_EQ(text.ListLevel(), 0);
+}
+
+TEST(WriteChapters, NegativeAndHugeTimesWrapToLow32Bits) {
+  std::vector<std::unique_ptr<TMatroskaChapterAtom>> atoms;
+  atoms.push_back(std::make_unique<TMatroskaChapterAtom>());
+  atoms[0]->ChapterTimeStart = -1500000;                    // -1 ms after truncation
+  atoms[0]->ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
+  TTxtWriter text;
+  WriteChapters(atoms, text);
+  EXPECT_EQ(text.GetText(), "   - 1193:02:47.295 - 00:00:00.000\r\n");
+}
+
+}  // namespace
