@@ -290,10 +290,59 @@ audio_priv=$(mkvinfo -v -v sample.mkv | sed -n '/Track type: audio/,$p' | grep -
 head -c $((audio_priv + 2)) sample.mkv > truncated_tracks.mkv
 
 # ---------------------------------------------------------------------------
+# 10. hostile_text.mkv: markup and ampersands in every text a report shows
+# ---------------------------------------------------------------------------
+# Title, track names, chapter strings and the attachment's file name hold HTML markup, so
+# that a report writer that forgets to escape file text produces broken or live HTML.
+# The XML chapter file escapes the markup; mkvmerge stores it unescaped.
+cat > hostile.chapters.xml <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE Chapters SYSTEM "matroskachapters.dtd">
+<Chapters>
+  <EditionEntry>
+    <EditionUID>9001</EditionUID>
+    <ChapterAtom>
+      <ChapterUID>9101</ChapterUID>
+      <ChapterTimeStart>00:00:00.000000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>&lt;b&gt;Bold&lt;/b&gt; &amp; http://example.com/x?a=1&amp;b=2</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+    <ChapterAtom>
+      <ChapterUID>9102</ChapterUID>
+      <ChapterTimeStart>00:00:00.200000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>&lt;/ul&gt;&lt;/li&gt;</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+  </EditionEntry>
+</Chapters>
+EOF
+cat > hostile.srt <<'EOF'
+1
+00:00:00,000 --> 00:00:00,200
+Tom and Jerry.
+EOF
+printf 'Attachment stored under a file name with markup.\n' > hostile.txt
+$FF -f lavfi -i testsrc=size=32x32:rate=10:duration=0.3 -c:v mpeg4 -q:v 20 $BE -map_metadata -1 \
+    hostile_video.mkv
+$FF -f lavfi -i $ASRC=32000:duration=0.3 -ac 1 -c:a ac3 -b:a 32k $BE -map_metadata -1 hostile_audio.ac3
+$MKVMERGE -o hostile_text.mkv --no-date --engage no_simpleblocks \
+  --title '<script>alert(1)</script>' \
+  --chapters hostile.chapters.xml \
+  --attachment-name '<img src=y>.txt' --attachment-mime-type text/plain --attach-file hostile.txt \
+  --language 0:eng --track-name 0:'a</b>b' --default-track-flag 0:yes hostile_video.mkv \
+  --language 0:eng --track-name 0:'<img src=x onerror=alert(1)>' hostile_audio.ac3 \
+  --language 0:eng --track-name 0:'Tom & "Jerry" <i>' --sub-charset 0:UTF-8 hostile.srt
+
+# ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
 # ---------------------------------------------------------------------------
 for f in sample.mkv audio.mka subs.mks late_meta.mkv ffmpeg_pipe.mkv unknown_size.mkv sample.webm \
-         vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv; do
+         vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv \
+         hostile_text.mkv; do
   cp "$f" "$OUT/$f"
   (cd "$OUT" && mkvinfo -v -v "$f" > "$f.mkvinfo.txt" 2>&1 || true)
 done
