@@ -100,9 +100,9 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyN
 std::string FormatFileSize(int64_t Size) {
   if (Size < 1024) return std::to_string(Size) + " bytes";
   const double size = static_cast<double>(Size);
-  if (Size < 0x100000) return ambrel::FormatFixed(size / 1024, 2) + " KB";
-  if (Size < 0x40000000) return ambrel::FormatFixed(size / 1024 / 1024, 2) + " MB";
-  return ambrel::FormatFixed(size / 1024 / 1024 / 1024, 2) + " GB";
+  if (Size < 0x100000) return FloatToStrFixed(size / 1024, 2) + " KB";
+  if (Size < 0x40000000) return FloatToStrFixed(size / 1024 / 1024, 2) + " MB";
+  return FloatToStrFixed(size / 1024 / 1024 / 1024, 2) + " GB";
 }
 
 std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CodecDbCommands.h"
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
@@ -73,6 +74,18 @@ int main(int argc, char** argv) {
   if (first == "--version") {
     std::cout << kVersion;
     return 0;
+  }
+  if (first == "--codec") {
+    if (args.size() == 2) return RunCodecQuery(args[1], "", ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
+    if (args.size() == 4 && args[2] == "--fourcc") {
+      return RunCodecQuery(args[1], args[3], ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
+    }
+    return UsageError("--codec needs CODECID [--fourcc FOURCC]");
+  }
+  if (first == "--check-codecdb" || first == "--dump-xml") {
+    if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
+    return first == "--dump-xml" ? RunDumpXml(args[1], std::cout, std::cerr)
+                                 : RunCheckCodecDB(args[1], std::cout, std::cerr);
   }
   if (first == "--html" || first == "--log") {
     if (args.size() != 2) return UsageError(first + " needs exactly one FILE");

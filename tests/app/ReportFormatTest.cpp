@@ -6,6 +6,7 @@
 
 #include "app/MatroskaReport.h"
 #include "app/NumberFormat.h"
+#include "matroska/FloatFormat.h"
 
 namespace {
 
@@ -22,15 +23,27 @@ TEST(FormatFileSize, PicksTheUnitAndRoundsTiesAwayFromZero) {
   EXPECT_EQ(FormatFileSize(std::numeric_limits<int64_t>::max()), "8589934592.00 GB");
 }
 
-TEST(FormatFixed, CarriesTiesAndKeepsSpecialValues) {
-  EXPECT_EQ(ambrel::FormatFixed(9.995, 2), "9.99");     // not a tie: 9.9949999...
-  EXPECT_EQ(ambrel::FormatFixed(9.875, 2), "9.88");     // tie, away from zero
-  EXPECT_EQ(ambrel::FormatFixed(99.995117187500, 2), "100.00");
-  EXPECT_EQ(ambrel::FormatFixed(-0.125, 2), "-0.13");
-  EXPECT_EQ(ambrel::FormatFixed(0.5, 0), "1");
-  EXPECT_EQ(ambrel::FormatFixed(9.5, 0), "10");
-  EXPECT_EQ(ambrel::FormatFixed(std::nan(""), 2), "NAN");
-  EXPECT_EQ(ambrel::FormatFixed(-INFINITY, 2), "-INF");
+TEST(FloatToStrFixed, CarriesTiesAndKeepsSpecialValues) {
+  EXPECT_EQ(FloatToStrFixed(9.995, 2), "9.99");     // not a tie: 9.9949999...
+  EXPECT_EQ(FloatToStrFixed(9.875, 2), "9.88");     // tie, away from zero
+  EXPECT_EQ(FloatToStrFixed(99.995117187500, 2), "100.00");
+  EXPECT_EQ(FloatToStrFixed(-0.125, 2), "-0.13");
+  EXPECT_EQ(FloatToStrFixed(0.5, 0), "1");
+  EXPECT_EQ(FloatToStrFixed(9.5, 0), "10");
+  EXPECT_EQ(FloatToStrFixed(std::nan(""), 2), "NAN");
+  EXPECT_EQ(FloatToStrFixed(-INFINITY, 2), "-INF");
+}
+
+TEST(FloatToStrGeneral, RoundsTiesAwayFromZeroAtFifteenDigits) {
+  EXPECT_EQ(FloatToStrGeneral(281474976710656.5), "281474976710657");
+  EXPECT_EQ(FloatToStrGeneral(-281474976710656.5), "-281474976710657");
+  EXPECT_EQ(FloatToStrGeneral(999999999999999.5), "1E15");
+  EXPECT_EQ(FloatToStrGeneral(0.1), "0.1");
+  EXPECT_EQ(FloatToStrGeneral(22050.5), "22050.5");
+  EXPECT_EQ(FloatToStrGeneral(0.00001), "0.00001");
+  EXPECT_EQ(FloatToStrGeneral(0.000001), "1E-6");
+  EXPECT_EQ(FloatToStrGeneral(1.5e20), "1.5E20");
+  EXPECT_EQ(FloatToStrGeneral(123456789012345678.0), "1.23456789012346E17");
 }
 
 TEST(RoundLow32, RoundsTiesToEvenAndWraps) {
@@ -72,7 +85,7 @@ TEST(WriteChapters, EveryAtomOpensItsOwnList) {
   WriteChapters(atoms, html);
   EXPECT_EQ(text.GetText(),
             "   - 00:00:00.000 - 01:02:03.004 Intro <b>\r\n"
-            "       - 00:00:01.000 - 00:00:02.000 (hidden)\r\n"
+            "     - 00:00:01.000 - 00:00:02.000 (hidden)\r\n"
             "   - 01:02:03.004 - 01:02:03.005 \r\n");
   EXPECT_EQ(html.GetText(),
             "<ul>\r\n<li>00:00:00.000 - 01:02:03.004 Intro &lt;b&gt;</li>\r\n<ul>\r\n"
