@@ -1,0 +1,14 @@
+// The language-name table behind LanguageCodeToName.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+struct TLanguageRow {
+  std::string_view Name;   // English name as the ISO 639-2 index gives it (UTF-8)
+  std::string_view Code;   // bibliographic code, three lower-case letters
+  std::string_view Code2;  // terminologic code where it differs, else empty
+};
+
+// Every row, in lookup order: a code with several rows resolves to the first.
+std::span<const TLanguageRow> LanguageTable();

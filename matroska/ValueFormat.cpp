@@ -1,0 +1,89 @@
+#include "matroska/ValueFormat.h"
+
+#include <cstdio>
+
+#include "matroska/LanguageTable.h"
+
+std::string TrackTypeToStr(uint8_t TrackType) {
+  switch (TrackType & 0x7F) {
+    case 0x01: return "Video";
+    case 0x02: return "Audio";
+    case 0x03: return "Complex";
+    case 0x10: return "Logo";
+    case 0x11: return "Subtitles";
+    case 0x20: return "Control";
+    default: return "";
+  }
+}
+
+namespace {
+
+constexpr int64_t kTicksPerMs = 10000;  // 100-nanosecond ticks
+constexpr int64_t kTicksPerDay = 864000000000;
+// Ticks from 1601-01-01 (the file-time origin) to 2001-01-01: 400 Gregorian years.
+constexpr int64_t kOriginTicks = 146097 * kTicksPerDay;
+constexpr int64_t kMinYear = 1601;
+constexpr int64_t kMaxYear = 30827;
+
+struct TCivilDate {
+  int64_t Year;
+  int Month;
+  int Day;
+};
+
+// Proleptic Gregorian date of a day number counted from 1601-01-01 (day 0). 1601 starts
+// a 400-year cycle, so eras can be counted from there directly.
+TCivilDate CivilFromDays(int64_t Days) {
+  const int64_t Era = (Days >= 0 ? Days : Days - 146096) / 146097;
+  const int64_t DayOfEra = Days - Era * 146097;  // [0, 146096]
+  // Years of the era: 100-year and 4-year cycles, each with its last year one day longer.
+  const int64_t YearOfEra = (DayOfEra - DayOfEra / 1460 + DayOfEra / 36524 - DayOfEra / 146096) / 365;
+  int64_t DayOfYear = DayOfEra - (365 * YearOfEra + YearOfEra / 4 - YearOfEra / 100);
+  const int64_t Year = 1601 + Era * 400 + YearOfEra;
+  const bool Leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
+  static constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int Month = 0;
+  for (; Month < 11; ++Month) {
+    const int Length = kMonthDays[Month] + (Month == 1 && Leap ? 1 : 0);
+    if (DayOfYear < Length) break;
+    DayOfYear -= Length;
+  }
+  return {Year, Month + 1, static_cast<int>(DayOfYear) + 1};
+}
+
+}  // namespace
+
+std::string DateUTCToStr(int64_t DateUTC) {
+  // The origin plus at most |INT64_MIN / 100| ticks stays well inside int64 range.
+  const int64_t FileTime = kOriginTicks + DateUTC / 100;
+  if (FileTime < 0) return "";
+  const int64_t Days = FileTime / kTicksPerDay;
+  const int64_t InDay = FileTime % kTicksPerDay;
+  const TCivilDate Date = CivilFromDays(Days);
+  if (Date.Year < kMinYear || Date.Year > kMaxYear) return "";
+  const int64_t Ms = InDay / kTicksPerMs;
+  char Text[64];
+  std::snprintf(Text, sizeof Text, "%d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d.%3.3d", static_cast<int>(Date.Year), Date.Month,
+                Date.Day, static_cast<int>(Ms / 3600000), static_cast<int>(Ms / 60000 % 60),
+                static_cast<int>(Ms / 1000 % 60), static_cast<int>(Ms % 1000));
+  return Text;
+}
+
+std::string MillisecondsToStr(uint32_t Ms) {
+  const uint32_t Seconds = Ms / 1000;
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "%2.2u:%2.2u:%2.2u.%3.3u", Seconds / 3600, Seconds % 3600 / 60, Seconds % 60,
+                Ms % 1000);
+  return Text;
+}
+
+std::string LanguageCodeToName(const char* Code) {
+  if (Code == nullptr) return "";
+  std::size_t Length = 0;
+  while (Length < 3 && Code[Length] != '\0') ++Length;
+  const std::string_view Key(Code, Length);
+  for (const TLanguageRow& Row : LanguageTable()) {
+    if (Row.Code == Key || (!Row.Code2.empty() && Row.Code2 == Key)) return std::string(Row.Name);
+  }
+  return "";
+}
