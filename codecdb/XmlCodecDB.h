@@ -1,0 +1,61 @@
+// The codec database: which codec packages, and which of their filters, can handle a
+// track with a given CodecID (or, for Video for Windows tracks, a given FOURCC).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "xml/SimpleXml.h"
+
+// One hit of a query. The references point into the database's document; when Found
+// is false they keep what they held before.
+struct TCodecFilterMatch {
+  bool Found = false;
+  TSimpleXmlElem* Codec = nullptr;   // a child of "codecs"
+  TSimpleXmlElem* Filter = nullptr;  // a child of that codec's "filters"
+};
+
+class TXmlCodecDB {
+ public:
+  TXmlCodecDB();
+  TXmlCodecDB(const TXmlCodecDB&) = delete;
+  TXmlCodecDB& operator=(const TXmlCodecDB&) = delete;
+
+  // Each load raises what the parser raises; the result tells whether the root
+  // element is named exactly "codecdb".
+  bool LoadFromFile(const std::string& FileName);
+  bool LoadFromStream(TXmlReadStream& Stream);
+  bool LoadFromString(std::string_view Data);
+
+  // Starts a new query and fills Match with its first hit. Each codec entry yields
+  // at most one hit: its first matching filter.
+  void FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match);
+  void FindNextFilter(TCodecFilterMatch& Match);
+
+  TSimpleXml& Document() { return *FXml; }
+
+ private:
+  bool RootIsCodecDB();
+
+  std::unique_ptr<TSimpleXml> FXml;
+  std::string FCodecID;
+  std::string FFourcc;
+  TSimpleXmlElem* FCurrentCodec = nullptr;
+};
+
+// The Value of Element's child of that name (case-insensitive, last of equal names);
+// empty when Element is null or has no such child.
+std::string GetChildValue(TSimpleXmlElem* Element, const std::string& Name);
+// Whether the filter's "fourccs" list holds a child whose value is exactly Fourcc.
+bool FilterHasFourcc(TSimpleXmlElem* Filter, const std::string& Fourcc);
+// Whether the filter's "matroskaids" list holds a child whose value is exactly CodecID.
+bool FilterHasMatroskaId(TSimpleXmlElem* Filter, const std::string& CodecID);
+// The node after Element in its parent's child list, or null.
+TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
+
+// Loads the database the program uses: "CodecsDB.xml" in ExeDir when that file
+// exists, else the embedded one. A file that fails to load leaves its message in
+// *ErrorMessage (when given) and the embedded database is used instead. Returns the
+// result of the load that took effect.
+bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);

@@ -1,0 +1,46 @@
+// Helpers for the codec database tests: queries as lists and scratch directories.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "codecdb/XmlCodecDB.h"
+#include "resources/Resources.h"
+
+// (codec id attribute, filter guid) of every hit, in order.
+inline std::vector<std::pair<std::string, std::string>> Hits(TXmlCodecDB& db, const std::string& codecID,
+                                                             const std::string& fourcc = "") {
+  std::vector<std::pair<std::string, std::string>> hits;
+  TCodecFilterMatch match;
+  for (db.FindFirstFilter(codecID, fourcc, match); match.Found; db.FindNextFilter(match)) {
+    hits.emplace_back(match.Codec->Properties().PropertyValue("id", ""),
+                      match.Filter->Properties().PropertyValue("guid", ""));
+  }
+  return hits;
+}
+
+// A fresh directory under the system's temporary directory, removed at the end.
+class TScratchDir {
+ public:
+  explicit TScratchDir(const std::string& name)
+      : FPath(std::filesystem::temp_directory_path() / ("ambrel_codecdb_" + name)) {
+    std::filesystem::remove_all(FPath);
+    std::filesystem::create_directories(FPath);
+  }
+  ~TScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
+  }
+  std::string Path() const { return FPath.string(); }
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    const auto file = FPath / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file.string();
+  }
+
+ private:
+  std::filesystem::path FPath;
+};

@@ -1,0 +1,236 @@
+// Ordinary elements, their child lists, their attributes and the text between tags.
+#include <memory>
+
+#include "xml/XmlCursor.h"
+
+namespace {
+
+bool IsAsciiLetterOrDigit(unsigned char b) {
+  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
+}
+
+bool IsAttributeNameByte(unsigned char b) { return IsAsciiLetterOrDigit(b) || b == '-' || b == '_'; }
+
+[[noreturn]] void ThrowPropertiesError(unsigned char b) {
+  throw TSimpleXmlInvalid("Invalid XML Element: Unexpected character in properties declaration (" + ByteText(b) +
+                          " found).");
+}
+
+// Keeps the count of open elements within kMaxXmlNestingDepth.
+class TNestingGuard {
+ public:
+  explicit TNestingGuard(TXmlReadStream& stream) : FStream(stream) {
+    if (FStream.Depth >= kMaxXmlNestingDepth) {
+      throw TSimpleXmlInvalid("Invalid XML Element: Elements nested deeper than " +
+                              std::to_string(kMaxXmlNestingDepth) + " levels");
+    }
+    ++FStream.Depth;
+  }
+  ~TNestingGuard() { --FStream.Depth; }
+  TNestingGuard(const TNestingGuard&) = delete;
+  TNestingGuard& operator=(const TNestingGuard&) = delete;
+
+ private:
+  TXmlReadStream& FStream;
+};
+
+}  // namespace
+
+void TSimpleXmlProps::LoadFromStream(TXmlReadStream& Stream) {
+  enum class TState { Between, Name, Equals, Value };
+  TXmlCursor in(Stream, nullptr);
+  TState state = TState::Between;
+  std::string name, prefix, value;
+  unsigned char quote = 0;
+  unsigned char b;
+  while (in.Next(b)) {
+    switch (state) {
+      case TState::Between:
+        if (IsXmlBlank(b)) break;
+        if (b == '/' || b == '>' || b == '?') {
+          Stream.SetPosition(in.Last());
+          return;
+        }
+        if (!IsAttributeNameByte(b)) ThrowPropertiesError(b);
+        name.assign(1, static_cast<char>(b));
+        prefix.clear();
+        state = TState::Name;
+        break;
+      case TState::Name:
+        if (IsAttributeNameByte(b)) {
+          name += static_cast<char>(b);
+        } else if (b == ':') {
+          prefix = name;
+          name.clear();
+        } else if (b == '=') {
+          state = TState::Equals;
+        } else {
+          ThrowPropertiesError(b);
+        }
+        break;
+      case TState::Equals:
+        if (b != '"' && b != '\'') {
+          throw TSimpleXmlInvalid(
+              "Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but " +
+              ByteText(b) + " found.");
+        }
+        quote = b;
+        value.clear();
+        state = TState::Value;
+        break;
+      case TState::Value:
+        if (b != quote) {
+          value += static_cast<char>(b);
+          break;
+        }
+        DecodeEntities(value, false);
+        Add(name, value)->Prefix = prefix;
+        state = TState::Between;
+        break;
+    }
+  }
+}
+
+void TSimpleXmlElemText::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
+  TXmlCursor in(Stream, Document);
+  std::string text;
+  unsigned char b;
+  while (in.Next(b)) {
+    if (b == '<') {
+      Stream.SetPosition(in.Last());
+      break;
+    }
+    if (b == ' ' && !text.empty() && text.back() == ' ') continue;
+    text += static_cast<char>(b);
+  }
+  DecodeEntities(text, true);
+  Value = std::move(text);
+  if (Document) Document->NotifyValueParsed("", Value);
+}
+
+std::string TSimpleXmlElems::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
+  enum class TState { Between, Opener, EndTag };
+  TXmlCursor in(Stream, Document);
+  TState state = TState::Between;
+  std::string token;
+  size_t tokenStart = 0;
+  std::string closingName;
+  unsigned char b;
+  while (in.Next(b)) {
+    std::unique_ptr<TSimpleXmlElem> node;
+    switch (state) {
+      case TState::Between:
+        if (IsXmlBlank(b)) break;
+        if (b == '<') {
+          token.assign(1, '<');
+          tokenStart = in.Last();
+          state = TState::Opener;
+          break;
+        }
+        tokenStart = in.Last();
+        node = std::make_unique<TSimpleXmlElemText>(FOwner);
+        break;
+      case TState::Opener:
+        if (b == '/' && token == "<") {
+          token.clear();
+          state = TState::EndTag;
+          break;
+        }
+        token += static_cast<char>(b);
+        if (b == ' ' || b == ':' || b == '>' || b == '/') {
+          node = std::make_unique<TSimpleXmlElemClassic>(FOwner);
+        } else if (token == "<![CDATA[") {
+          node = std::make_unique<TSimpleXmlElemCData>(FOwner);
+        } else if (token == "<!--") {
+          node = std::make_unique<TSimpleXmlElemComment>(FOwner);
+        }
+        break;
+      case TState::EndTag:
+        if (b == '>') return closingName;
+        closingName += static_cast<char>(b);
+        break;
+    }
+    if (node) {
+      Stream.SetPosition(tokenStart);
+      node->LoadFromStream(Stream, nullptr);
+      Add(std::move(node));
+      token.clear();
+      state = TState::Between;
+      in.Resume();
+    }
+  }
+  return "";
+}
+
+void TSimpleXmlElemClassic::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
+  enum class TState { Start, Tag, Close, Done };
+  TXmlCursor in(Stream, Document);
+  TState state = TState::Start;
+  std::string name, prefix;
+  std::string qualifiedName;  // every name byte and ':' of the tag, as a closing tag repeats it
+  std::string tagName;
+  bool nameByteSeen = false;
+  std::string value;
+  unsigned char b;
+  while (state != TState::Done && in.Next(b)) {
+    switch (state) {
+      case TState::Start:
+        if (b != '<') {
+          throw TSimpleXmlInvalid("Invalid XML Element: Expected beginning of tag but " + ByteText(b) + " found.");
+        }
+        state = TState::Tag;
+        break;
+      case TState::Tag:
+        if (IsXmlBlank(b)) {
+          if (!nameByteSeen) throw TSimpleXmlInvalid("Invalid XML Element: Malformed tag found (no valid name)");
+          Properties().LoadFromStream(Stream);
+          in.Resume();
+        } else if (b == ':') {
+          prefix = name;
+          name.clear();
+          qualifiedName += ':';
+        } else if (b == '/') {
+          tagName = name;
+          state = TState::Close;
+        } else if (b == '>') {
+          tagName = name;
+          std::string closingName;
+          {
+            TNestingGuard guard(Stream);
+            closingName = Items().LoadFromStream(Stream, Document);
+          }
+          in.Resume();
+          if (closingName != qualifiedName) {
+            throw TSimpleXmlInvalid("Invalid XML Element: Erroneous end of tag, expecting </" + qualifiedName +
+                                    "> but </" + closingName + "> found.");
+          }
+          TSimpleXmlElems& items = Items();
+          if (items.Count() == 1 && items.Item(0)->Kind() == TSimpleXmlKind::Text) {
+            value = items.Item(0)->Value;
+            items.Clear();
+          }
+          state = TState::Done;
+        } else {
+          name += static_cast<char>(b);
+          qualifiedName += static_cast<char>(b);
+          nameByteSeen = true;
+        }
+        break;
+      case TState::Close:
+        if (b != '>') {
+          throw TSimpleXmlInvalid("Invalid XML Element: Expected end of tag but " + ByteText(b) + " found.");
+        }
+        state = TState::Done;
+        break;
+      case TState::Done:
+        break;
+    }
+  }
+  SetName(tagName);
+  Value = std::move(value);
+  Prefix = std::move(prefix);
+  if (Document) {
+    Document->NotifyTagParsed(Name());
+    Document->NotifyValueParsed(Name(), Value);
+  }
+}
