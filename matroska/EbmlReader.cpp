@@ -1,0 +1,211 @@
+#include "matroska/EbmlReader.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "matroska/FloatFormat.h"
+#include "matroska/MatroskaError.h"
+#include "report/LogWriter.h"
+
+namespace {
+
+// Removes every leading and trailing byte whose code is 32 or below.
+std::string TrimBytes(const std::string& Text) {
+  size_t b = 0, e = Text.size();
+  while (b < e && static_cast<unsigned char>(Text[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(Text[e - 1]) <= 32) --e;
+  return Text.substr(b, e - b);
+}
+
+// 64-bit addition that wraps like the file API's signed arithmetic.
+int64_t WrapAdd(int64_t A, int64_t B) {
+  return static_cast<int64_t>(static_cast<uint64_t>(A) + static_cast<uint64_t>(B));
+}
+
+}  // namespace
+
+// ---- TEbmlElement -----------------------------------------------------------
+
+// Reads one byte into the low byte of Accumulator; -1 when the read returns no byte.
+int32_t TEbmlElement::ReadByte(int64_t& Accumulator) {
+  uint8_t b = 0;
+  if (Reader->FileReader.Read(&b, 1) != 1) return -1;
+  Accumulator = static_cast<int64_t>(static_cast<uint64_t>(Accumulator) | b);
+  return b;
+}
+
+uint32_t TEbmlElement::ReadID() {
+  Position = Reader->FileReader.GetPosition();
+  ID = 0;
+  uint64_t mask = 0x80;
+  uint32_t k = 0;
+  while (k < 4) {
+    uint8_t b = 0;
+    if (Reader->FileReader.Read(&b, 1) != 1) return 0;
+    ID |= b;
+    if ((ID & mask) == mask) break;  // the length-marker bit was found
+    mask <<= 7;
+    ID <<= 8;
+    ++k;
+  }
+  IDLength = k + 1;
+  return IDLength;
+}
+
+uint32_t TEbmlElement::ReadSize() {
+  DataSize = 0;
+  uint64_t mask = 0x80;
+  uint32_t k = 0;
+  while (k < 8) {
+    if (ReadByte(DataSize) < 0) return 0;
+    if ((static_cast<uint64_t>(DataSize) & mask) == mask) break;
+    mask <<= 7;
+    DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) << 8);
+    ++k;
+  }
+  DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) & ~mask);
+  SizeLength = k + 1;
+  TotalSize = WrapAdd(static_cast<int64_t>(IDLength) + SizeLength, DataSize);
+  return SizeLength;
+}
+
+uint32_t TEbmlElement::ReadHeader() {
+  if (ReadID() == 0) return 0;
+  if (ReadSize() == 0) return 0;
+  return IDLength + SizeLength;
+}
+
+void TEbmlElement::Skip() {
+  char line[96];
+  std::snprintf(line, sizeof line, "Skipping element with ID %" PRIX32 " at position %" PRId64, ID,
+                Position);
+  Reader->LogLine(line);
+  Reader->FileReader.Seek(DataSize, 1);
+}
+
+void TEbmlElement::Assign(const TEbmlElement& Source) {
+  Position = Source.Position;
+  TotalSize = Source.TotalSize;
+  ID = Source.ID;
+  IDLength = Source.IDLength;
+  DataSize = Source.DataSize;
+  SizeLength = Source.SizeLength;
+}
+
+void TEbmlElement::ReadError(std::string_view Operation, std::string_view Name,
+                             std::string_view Suffix) const {
+  throw EMatroskaError(std::string(Operation) + " " + std::string(Name) +
+                       " : read error at position " + std::to_string(Position) +
+                       std::string(Suffix));
+}
+
+// True when the element's data runs past the end of the file: such a value is refused
+// before anything is allocated or read.
+bool TEbmlElement::ExceedsFile() const {
+  const int64_t size = Reader->FileReader.GetSize();
+  if (size < 0) return false;
+  return DataSize > size - Reader->FileReader.GetPosition();
+}
+
+uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
+  if (ExceedsFile()) ReadError("ReadValueUINT", Name);
+  uint64_t value = 0;
+  // The count is the low 32 bits of the size taken as signed; only the last eight bytes
+  // of a longer integer remain.
+  int32_t count = static_cast<int32_t>(static_cast<uint32_t>(DataSize));
+  if (count > 8 && Reader->FileReader.GetSize() >= 0) {
+    // The bytes are known to be there: go straight to the last eight.
+    Reader->FileReader.Seek(count - 8, 1);
+    count = 8;
+  }
+  uint8_t chunk[4096];
+  while (count > 0) {
+    const int32_t want = count < static_cast<int32_t>(sizeof chunk) ? count : static_cast<int32_t>(sizeof chunk);
+    if (Reader->FileReader.Read(chunk, want) != want) ReadError("ReadValueUINT", Name);
+    for (int32_t i = 0; i < want; ++i) value = (value << 8) | chunk[i];
+    count -= want;
+  }
+  Reader->LogValue(Name, std::to_string(static_cast<int64_t>(value)));
+  return value;
+}
+
+void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
+  if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
+    ReadError("ReadValueString", Name);
+  Value.assign(static_cast<size_t>(DataSize), '\0');
+  const int32_t n = Reader->FileReader.Read(Value.data(), static_cast<int32_t>(DataSize));
+  if (n != DataSize) ReadError("ReadValueString", Name);
+  Value = TrimBytes(Value);
+  Reader->LogValue(Name, Value);
+}
+
+double TEbmlElement::ReadValueFloat(std::string_view Name) {
+  if (DataSize != 4 && DataSize != 8) {
+    throw EMatroskaError("ReadValueFloat " + std::string(Name) + " : Float wrong length (" +
+                         std::to_string(DataSize) + ") at position " + std::to_string(Position) +
+                         " (length must be 4 or 8).");
+  }
+  if (ExceedsFile()) ReadError("ReadValueFloat", Name);
+  uint8_t bytes[8];
+  const int32_t count = static_cast<int32_t>(DataSize);
+  if (Reader->FileReader.Read(bytes, count) != count) ReadError("ReadValueFloat", Name);
+  uint64_t bits = 0;
+  for (int32_t i = 0; i < count; ++i) bits = (bits << 8) | bytes[i];
+  double value;
+  if (count == 4) {
+    const auto bits32 = static_cast<uint32_t>(bits);
+    float f;
+    std::memcpy(&f, &bits32, sizeof f);
+    value = f;
+  } else {
+    std::memcpy(&value, &bits, sizeof value);
+  }
+  Reader->LogValue(Name, FloatToStrGeneral(value));
+  return value;
+}
+
+void TEbmlElement::ReadValueBinary(std::vector<uint8_t>& Data, std::string_view Name) {
+  if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
+    ReadError("ReadValueBinary", Name, ".");
+  Data.assign(static_cast<size_t>(DataSize), 0);
+  const int32_t n = DataSize == 0 ? 0 : Reader->FileReader.Read(Data.data(), static_cast<int32_t>(DataSize));
+  if (n != DataSize) ReadError("ReadValueBinary", Name, ".");
+}
+
+// ---- TEbmlReader ------------------------------------------------------------
+
+TEbmlReader::TEbmlReader(TFileReader& FileReader, TLogWriter& ParseLog)
+    : FileReader(FileReader), ParseLog(ParseLog) {}
+
+void TEbmlReader::EnterElement(const TEbmlElement& Element) {
+  TEbmlElement copy(this);
+  copy.Assign(Element);
+  FStack.push_back(copy);
+}
+
+void TEbmlReader::LeaveElement() {
+  if (!FStack.empty()) FStack.pop_back();
+}
+
+void TEbmlReader::LeaveUntil(uint32_t ID) {
+  while (!FStack.empty() && FStack.back().ID != ID) FStack.pop_back();
+}
+
+bool TEbmlReader::InElement() const {
+  if (FStack.empty()) return false;
+  const TEbmlElement& inner = FStack.back();
+  return FileReader.GetPosition() < WrapAdd(inner.Position, inner.TotalSize);
+}
+
+std::string TEbmlReader::Indent() const {
+  const int32_t n = Level() - 1;
+  return n > 0 ? std::string(static_cast<size_t>(n) * 4, ' ') : std::string();
+}
+
+void TEbmlReader::LogLine(std::string_view Text) { ParseLog.WriteLine(Indent() + std::string(Text)); }
+
+void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
+  ParseLog.WriteField(Indent() + std::string(Name), Verbatim(Value));
+}

@@ -1,0 +1,88 @@
+// EBML primitives: the header of one element (ID and data size in EBML's variable-length
+// coding) with its value readers, and the reader that keeps the stack of open elements
+// and writes the parsing log.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "matroska/FileReader.h"
+#include "matroska/MatroskaRecords.h"
+
+class TLogWriter;
+class TEbmlReader;
+
+// Well-known element IDs (marker bit included).
+constexpr uint32_t kIdEbmlHeader = 0x1A45DFA3;
+constexpr uint32_t kIdSegment = 0x18538067;
+
+class TEbmlElement {
+ public:
+  explicit TEbmlElement(TEbmlReader* Reader) : Reader(Reader) {}
+
+  TEbmlReader* Reader;   // not owned
+  int64_t Position = 0;  // file position of the first ID byte
+  int64_t TotalSize = 0; // IDLength + SizeLength + DataSize
+  uint32_t ID = 0;       // ID bytes as a big-endian number, marker bit included
+  uint32_t IDLength = 0;
+  int64_t DataSize = 0;  // marker bit removed
+  uint32_t SizeLength = 0;
+
+  // Each returns the length read, 0 when a read returned no byte.
+  uint32_t ReadID();
+  uint32_t ReadSize();
+  uint32_t ReadHeader();
+
+  // Logs "Skipping element ..." and moves past the element's data.
+  void Skip();
+  void Assign(const TEbmlElement& Source);
+
+  // Value readers: called right after ReadHeader, with the position at the element's data.
+  // Name is the element's name in the log and in error messages.
+  uint64_t ReadValueUINT(std::string_view Name);
+  void ReadValueString(std::string_view Name, std::string& Value);
+  double ReadValueFloat(std::string_view Name);
+  void ReadValueBinary(std::vector<uint8_t>& Data, std::string_view Name);
+
+  // Position of the element's data.
+  int64_t DataPosition() const { return Position + IDLength + SizeLength; }
+
+ private:
+  int32_t ReadByte(int64_t& Accumulator);
+  [[noreturn]] void ReadError(std::string_view Operation, std::string_view Name,
+                              std::string_view Suffix = "") const;
+  bool ExceedsFile() const;
+};
+
+class TEbmlReader {
+ public:
+  TEbmlReader(TFileReader& FileReader, TLogWriter& ParseLog);
+
+  TFileReader& FileReader;  // not owned
+  TLogWriter& ParseLog;     // not owned
+  TEbmlHeader Header;
+
+  // Number of open elements.
+  int32_t Level() const { return static_cast<int32_t>(FStack.size()); }
+  // Pushes a copy of Element; Element stays the caller's.
+  void EnterElement(const TEbmlElement& Element);
+  void LeaveElement();
+  // Leaves elements until the innermost one has the given ID (or the stack is empty).
+  void LeaveUntil(uint32_t ID);
+  // True while the file position lies inside the innermost open element.
+  bool InElement() const;
+
+  void LogLine(std::string_view Text);
+  // Writes Name : Value; Value comes from the file and is passed through Verbatim.
+  void LogValue(std::string_view Name, std::string_view Value);
+
+  // Reads the EBML header at the current position into Header, logging every value.
+  void ReaderHeader();
+
+ private:
+  std::string Indent() const;
+
+  std::vector<TEbmlElement> FStack;  // outermost first
+};

@@ -1,0 +1,201 @@
+// Table-driven reading of EBML containers. Every container has one table of rules that
+// maps a child's ID to its log name (or title), its kind and where its value goes; one
+// loop, written once, reads any container from its table.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+#include "matroska/EbmlReader.h"
+#include "matroska/MatroskaHelper.h"
+
+enum class TElementKind {
+  Uint,       // ReadValueUINT, stored in an integer field of the field's width
+  String,     // ReadValueString
+  Float,      // ReadValueFloat
+  Binary,     // ReadValueBinary, not logged
+  Container,  // title logged, element entered, child reader run
+  Custom,     // a reader's own handler (FileData, ChapterTrackNumber)
+};
+
+template <class Rec>
+struct TElementRule {
+  using TIntField = std::variant<uint8_t Rec::*, uint32_t Rec::*, int32_t Rec::*, int64_t Rec::*>;
+  using TChildReader = bool (TMatroskaReader::*)(Rec&);
+  using TCustomReader = void (TMatroskaReader::*)(TEbmlElement&, Rec&);
+
+  uint32_t ID = 0;
+  TElementKind Kind = TElementKind::Custom;
+  const char* Name = "";  // log name of a value, title of a container
+  TIntField IntField{};
+  std::string Rec::* StringField = nullptr;
+  double Rec::* FloatField = nullptr;
+  std::vector<uint8_t> Rec::* BinaryField = nullptr;
+  bool Rec::* PresentField = nullptr;  // set when a block was read
+  TChildReader Child = nullptr;
+  TCustomReader Custom = nullptr;
+  int TMatroskaReader::* Depth = nullptr;  // nesting counter bounding this container
+};
+
+template <class Rec, class Int>
+TElementRule<Rec> UintRule(uint32_t ID, const char* Name, Int Rec::* Field) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::Uint;
+  r.Name = Name;
+  r.IntField = Field;
+  return r;
+}
+
+template <class Rec>
+TElementRule<Rec> StringRule(uint32_t ID, const char* Name, std::string Rec::* Field) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::String;
+  r.Name = Name;
+  r.StringField = Field;
+  return r;
+}
+
+template <class Rec>
+TElementRule<Rec> FloatRule(uint32_t ID, const char* Name, double Rec::* Field) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::Float;
+  r.Name = Name;
+  r.FloatField = Field;
+  return r;
+}
+
+template <class Rec>
+TElementRule<Rec> BinaryRule(uint32_t ID, const char* Name, std::vector<uint8_t> Rec::* Field,
+                             bool Rec::* Present) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::Binary;
+  r.Name = Name;
+  r.BinaryField = Field;
+  r.PresentField = Present;
+  return r;
+}
+
+template <class Rec>
+TElementRule<Rec> ContainerRule(uint32_t ID, const char* Title,
+                                typename TElementRule<Rec>::TChildReader Child,
+                                int TMatroskaReader::* Depth = nullptr) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::Container;
+  r.Name = Title;
+  r.Child = Child;
+  r.Depth = Depth;
+  return r;
+}
+
+template <class Rec>
+TElementRule<Rec> CustomRule(uint32_t ID, const char* Name,
+                             typename TElementRule<Rec>::TCustomReader Custom) {
+  TElementRule<Rec> r;
+  r.ID = ID;
+  r.Kind = TElementKind::Custom;
+  r.Name = Name;
+  r.Custom = Custom;
+  return r;
+}
+
+template <class Rec>
+const TElementRule<Rec>* FindRule(std::span<const TElementRule<Rec>> Rules, uint32_t ID) {
+  for (const TElementRule<Rec>& r : Rules)
+    if (r.ID == ID) return &r;
+  return nullptr;
+}
+
+// Reads a value element (E's header just read) into Record as Rule says.
+template <class Rec>
+void ReadRuleValue(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) {
+  switch (Rule.Kind) {
+    case TElementKind::Uint: {
+      const uint64_t v = E.ReadValueUINT(Rule.Name);
+      std::visit(
+          [&](auto Field) {
+            using T = std::remove_reference_t<decltype(Record.*Field)>;
+            Record.*Field = static_cast<T>(v);  // keeps the low bits of the field's width
+          },
+          Rule.IntField);
+      break;
+    }
+    case TElementKind::String:
+      E.ReadValueString(Rule.Name, Record.*Rule.StringField);
+      break;
+    case TElementKind::Float:
+      Record.*Rule.FloatField = E.ReadValueFloat(Rule.Name);
+      break;
+    case TElementKind::Binary:
+      E.ReadValueBinary(Record.*Rule.BinaryField, Rule.Name);
+      if (Rule.PresentField) Record.*Rule.PresentField = true;
+      break;
+    case TElementKind::Container:
+    case TElementKind::Custom:
+      break;
+  }
+}
+
+// Counts one more level of nesting while it lives.
+class TDepthGuard {
+ public:
+  explicit TDepthGuard(int* Counter) : FCounter(Counter) {
+    if (FCounter) ++*FCounter;
+  }
+  ~TDepthGuard() {
+    if (FCounter) --*FCounter;
+  }
+  TDepthGuard(const TDepthGuard&) = delete;
+  TDepthGuard& operator=(const TDepthGuard&) = delete;
+
+ private:
+  int* FCounter;
+};
+
+template <class Rec>
+bool TMatroskaReader::EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) {
+  int* depth = Rule.Depth ? &(this->*Rule.Depth) : nullptr;
+  if (depth && *depth >= kMaxNestingDepth) {
+    E.Skip();  // too deep: treated like an unknown element
+    return true;
+  }
+  EbmlReader->LogLine(Rule.Name);
+  EbmlReader->EnterElement(E);
+  bool ok;
+  {
+    TDepthGuard guard(depth);
+    ok = (this->*Rule.Child)(Record);
+  }
+  if (ok) EbmlReader->LeaveElement();
+  return ok;
+}
+
+template <class Rec>
+bool TMatroskaReader::ReadContainer(Rec& Record,
+                                    std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
+  TEbmlReader& reader = *EbmlReader;
+  TEbmlElement E(&reader);
+  while (reader.InElement() && E.ReadHeader() > 0) {
+    const TElementRule<Rec>* rule = FindRule(Rules, E.ID);
+    if (!rule) {
+      E.Skip();
+    } else if (rule->Kind == TElementKind::Container) {
+      // A failed child stays the innermost open element, so this container's result
+      // below is false as well.
+      if (!EnterChild(E, *rule, Record)) break;
+    } else if (rule->Kind == TElementKind::Custom) {
+      (this->*rule->Custom)(E, Record);
+    } else {
+      ReadRuleValue(E, *rule, Record);
+    }
+  }
+  return !reader.InElement();
+}

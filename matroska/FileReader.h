@@ -1,0 +1,45 @@
+// Reader over a file: read bytes, seek, tell the position and the size. Reads go through
+// a read-ahead buffer, so walking a file's head element by element costs few system calls.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ByteSource.h"
+
+class TFileReader {
+ public:
+  // Opens an existing regular file; throws EMatroskaError "Can't open file %s" on failure.
+  explicit TFileReader(const std::string& FileName);
+  // Reads from the given source (a file or bytes in memory).
+  explicit TFileReader(std::unique_ptr<ambrel::TByteSource> Source);
+  ~TFileReader();
+  TFileReader(const TFileReader&) = delete;
+  TFileReader& operator=(const TFileReader&) = delete;
+
+  // Reads up to Count bytes at the position; returns the number read (fewer only at the
+  // end of the file), 0 when the read fails.
+  int32_t Read(void* Buffer, int32_t Count);
+  // Origin 0: from the start, 1: from the position, 2: from the end. Returns the new
+  // position, -1 (position unchanged) when it would be negative.
+  int64_t Seek(int64_t Offset, int Origin);
+  int64_t GetPosition() const { return FPosition; }
+  // The file's size in bytes, -1 when it cannot be determined.
+  int64_t GetSize();
+
+  // Read calls made to the operating system so far.
+  uint64_t ReadSystemCalls() const;
+
+  static constexpr int64_t kReadAheadSize = 64 * 1024;
+
+ private:
+  bool Fill(int64_t Offset);
+
+  std::unique_ptr<ambrel::TByteSource> FSource;
+  int64_t FPosition = 0;
+  std::vector<uint8_t> FBuffer;  // holds the bytes from FBufferStart on
+  int64_t FBufferStart = 0;
+  int64_t FBufferLength = 0;
+};

@@ -1,0 +1,189 @@
+// The top-level parse: header checks, the Segment's children up to the first Cluster,
+// the segment information, the seek head and the seek phase.
+#include "matroska/MatroskaHelper.h"
+
+#include <cmath>
+#include <limits>
+
+#include "matroska/ElementRules.h"
+#include "report/LogWriter.h"
+
+namespace {
+
+constexpr uint32_t kIdInfo = 0x1549A966;
+constexpr uint32_t kIdSeekHead = 0x114D9B74;
+constexpr uint32_t kIdTracks = 0x1654AE6B;
+constexpr uint32_t kIdAttachments = 0x1941A469;
+constexpr uint32_t kIdChapters = 0x1043A770;
+constexpr uint32_t kIdTags = 0x1254C367;
+constexpr uint32_t kIdCluster = 0x1F43B675;
+
+}  // namespace
+
+TMatroskaReader::TMatroskaReader(TFileReader& FileReader, TLogWriter& ParseLog)
+    : EbmlReader(std::make_unique<TEbmlReader>(FileReader, ParseLog)), ParseLog(ParseLog) {}
+
+TMatroskaReader::~TMatroskaReader() { Clear(); }
+
+void TMatroskaReader::Clear() {
+  Tracks.clear();
+  SeekEntries.clear();
+  Attachments.clear();
+  Editions.clear();
+  Tags.clear();
+}
+
+int64_t TMatroskaReader::FindSeekPosition(uint32_t ID) const {
+  for (const auto& entry : SeekEntries)
+    if (entry->SeekID == ID) return entry->SeekPosition;
+  return -1;
+}
+
+bool TMatroskaReader::SeekToElement(uint32_t ID) {
+  const int64_t p = FindSeekPosition(ID);
+  if (p == -1) return false;
+  const auto target = static_cast<int64_t>(static_cast<uint64_t>(SegmentInfo.SegmentDataPosition) +
+                                           static_cast<uint64_t>(p));
+  EbmlReader->FileReader.Seek(target, 0);
+  return true;
+}
+
+std::span<const TElementRule<TMatroskaReader>> TMatroskaReader::SegmentRules() {
+  static const TElementRule<TMatroskaReader> rules[] = {
+      ContainerRule<TMatroskaReader>(kIdInfo, "Segment Info :", &TMatroskaReader::ReadSegmentInfo),
+      ContainerRule<TMatroskaReader>(kIdSeekHead, "MetaSeek Info :", &TMatroskaReader::ReadSeekHead),
+      ContainerRule<TMatroskaReader>(kIdTracks, "Tracks :", &TMatroskaReader::ReadTracks),
+      ContainerRule<TMatroskaReader>(kIdAttachments, "Attachments :", &TMatroskaReader::ReadAttachments),
+      ContainerRule<TMatroskaReader>(kIdChapters, "Chapters :", &TMatroskaReader::ReadChapters),
+      ContainerRule<TMatroskaReader>(kIdTags, "Tags :", &TMatroskaReader::ReadTags),
+  };
+  return rules;
+}
+
+bool TMatroskaReader::Parse() {
+  TEbmlReader& reader = *EbmlReader;
+  TFileReader& file = reader.FileReader;
+
+  reader.ReaderHeader();
+  const std::string& docType = reader.Header.DocType;
+  if (docType != "matroska" && docType != "webm") {
+    reader.LogLine("Wrong DocType (" + Verbatim(docType) + ")");
+    return false;
+  }
+  if (static_cast<uint32_t>(reader.Header.DocTypeReadVersion) > 4) {
+    reader.LogLine("Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")");
+    return false;
+  }
+
+  TEbmlElement segment(&reader);
+  if (segment.ReadHeader() == 0 || segment.ID != kIdSegment) {
+    reader.LogLine("Segment not found");
+    return false;
+  }
+  SegmentInfo.SegmentPosition = segment.Position;
+  SegmentInfo.SegmentSize = segment.TotalSize;
+  SegmentInfo.SegmentDataPosition = segment.DataPosition();
+  const int64_t fileSize = file.GetSize();
+  const auto segmentEnd = static_cast<int64_t>(static_cast<uint64_t>(SegmentInfo.SegmentPosition) +
+                                               static_cast<uint64_t>(SegmentInfo.SegmentSize));
+  SegmentInfo.Complete = fileSize >= 0 && segmentEnd <= fileSize;
+  reader.EnterElement(segment);
+
+  const auto rules = SegmentRules();
+  TEbmlElement H(&reader);
+  bool clusterFound = false;
+  while (reader.InElement() && H.ReadHeader() > 0) {
+    if (H.ID == kIdCluster) {
+      SegmentInfo.ClusterPosition = H.Position;
+      clusterFound = true;
+      break;
+    }
+    const TElementRule<TMatroskaReader>* rule = FindRule(rules, H.ID);
+    if (!rule) {
+      H.Skip();
+    } else if (!EnterChild(H, *rule, *this)) {
+      break;
+    }
+  }
+
+  if (clusterFound) {
+    // Fetch through the seek head what the head of the file did not hold. An error here
+    // ends only this phase; its message goes into the log at the depth it was thrown.
+    try {
+      // In this order; each list is looked at when its turn comes.
+      for (const uint32_t id : {kIdChapters, kIdAttachments, kIdTags}) {
+        const bool missing = id == kIdChapters      ? Editions.empty()
+                             : id == kIdAttachments ? Attachments.empty()
+                                                    : Tags.empty();
+        if (!missing) continue;
+        if (SeekToElement(id) && H.ReadHeader() > 0 && H.ID == id) {
+          const TElementRule<TMatroskaReader>* rule = FindRule(rules, id);
+          reader.LogLine(rule->Name);
+          reader.EnterElement(H);
+          (this->*rule->Child)(*this);
+          reader.LeaveElement();
+        }
+      }
+    } catch (const EMatroskaError& e) {
+      reader.LogLine(e.what());
+    }
+  }
+
+  FillAllChapterEndTimes();
+  if (SegmentInfo.Duration > 0)
+    SegmentInfo.Duration = SegmentInfo.Duration * static_cast<double>(SegmentInfo.TimecodeScale) / 1000000;
+  file.Seek(SegmentInfo.ClusterPosition, 0);
+  reader.LeaveUntil(kIdSegment);
+  return clusterFound;
+}
+
+// Missing chapter end times are filled once, when everything has been read: the last
+// atoms of an edition end with the segment.
+void TMatroskaReader::FillAllChapterEndTimes() {
+  const int64_t segmentEnd = SegmentLengthNs(SegmentInfo.Duration, SegmentInfo.TimecodeScale);
+  for (const auto& edition : Editions) FillChapterEndTimes(edition->ChapterAtoms, segmentEnd);
+}
+
+bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
+  using I = TMatroskaSegmentInfo;
+  static const TElementRule<I> rules[] = {
+      UintRule(0x2AD7B1, "TimecodeScale", &I::TimecodeScale),
+      FloatRule(0x4489, "Duration", &I::Duration),
+      StringRule(0x7BA9, "Title", &I::Title),
+      StringRule(0x4D80, "MuxingApp", &I::MuxingApp),
+      StringRule(0x5741, "WritingApp", &I::WritingApp),
+      UintRule(0x4461, "DateUTC", &I::DateUTC),
+      StringRule(0x7384, "SegmentFilename", &I::SegmentFilename),
+      StringRule(0x3C83AB, "PrevFilename", &I::PrevFilename),
+      StringRule(0x3E83BB, "NextFilename", &I::NextFilename),
+  };
+  Owner.SegmentInfo.TimecodeScale = 1000000;
+  return ReadContainer(Owner.SegmentInfo, rules);
+}
+
+bool TMatroskaReader::ReadSeekHead(TMatroskaReader& Owner) {
+  static const TElementRule<TMatroskaReader> rules[] = {
+      ContainerRule<TMatroskaReader>(0x4DBB, "MetaSeek seek Info :", &TMatroskaReader::ReadSeek),
+  };
+  return ReadContainer(Owner, rules);
+}
+
+bool TMatroskaReader::ReadSeek(TMatroskaReader& Owner) {
+  using S = TMatroskaSeekEntry;
+  static const TElementRule<S> rules[] = {
+      UintRule(0x53AB, "SeekID", &S::SeekID),
+      UintRule(0x53AC, "SeekPosition", &S::SeekPosition),
+  };
+  auto entry = std::make_unique<S>();
+  const bool complete = ReadContainer(*entry, rules);
+  if (complete) Owner.SeekEntries.push_back(std::move(entry));
+  return complete;
+}
+
+int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale) {
+  const double product = Duration * static_cast<double>(TimecodeScale);
+  if (!std::isfinite(product)) return 0;
+  if (product >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
+  if (product < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(std::nearbyint(product));  // to nearest, ties to even
+}

@@ -1,0 +1,118 @@
+// The Matroska parser's entry point: TMatroskaReader checks the EBML header, finds the
+// Segment, reads its metadata elements up to the first Cluster (fetching Chapters,
+// Attachments and Tags placed after it through the seek head) into records, and writes
+// every value it reads into the parsing log.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "matroska/EbmlReader.h"
+#include "matroska/FileReader.h"
+#include "matroska/FloatFormat.h"
+#include "matroska/MatroskaError.h"
+#include "matroska/MatroskaRecords.h"
+
+class TLogWriter;
+template <class Rec>
+struct TElementRule;
+
+// Chapter atoms nested deeper than this (a top-level atom is depth 1), and simple tags
+// nested deeper than this, are skipped like unknown elements.
+constexpr int kMaxNestingDepth = 64;
+
+using TChapterAtomList = std::vector<std::unique_ptr<TMatroskaChapterAtom>>;
+
+class TMatroskaReader {
+ public:
+  TMatroskaReader(TFileReader& FileReader, TLogWriter& ParseLog);
+  ~TMatroskaReader();
+  TMatroskaReader(const TMatroskaReader&) = delete;
+  TMatroskaReader& operator=(const TMatroskaReader&) = delete;
+
+  // Runs the whole parse, once. True when the first Cluster was reached. Errors of the
+  // element readers leave as EMatroskaError, except in the seek phase, where they are
+  // logged.
+  bool Parse();
+
+  // Empties the five lists.
+  void Clear();
+  // SeekPosition of the first seek entry for ID, -1 when there is none.
+  int64_t FindSeekPosition(uint32_t ID) const;
+  // Seeks the file to the element that the seek head lists for ID; false when none.
+  bool SeekToElement(uint32_t ID);
+
+  std::unique_ptr<TEbmlReader> EbmlReader;
+  TLogWriter& ParseLog;
+  TMatroskaSegmentInfo SegmentInfo;
+  std::vector<std::unique_ptr<TMatroskaTrackEntry>> Tracks;
+  std::vector<std::unique_ptr<TMatroskaSeekEntry>> SeekEntries;
+  std::vector<std::unique_ptr<TMatroskaAttachedFile>> Attachments;
+  std::vector<std::unique_ptr<TMatroskaEditionEntry>> Editions;
+  std::vector<std::unique_ptr<TMatroskaTag>> Tags;
+
+ private:
+  // The container loop, driven by a table of child rules; returns not InElement.
+  template <class Rec>
+  bool ReadContainer(Rec& Record, std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
+  // Logs a container's title, enters it and runs its reader; false when the reader failed
+  // (the child then stays on the element stack).
+  template <class Rec>
+  bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
+  void FillAllChapterEndTimes();
+
+  // Segment level.
+  static std::span<const TElementRule<TMatroskaReader>> SegmentRules();
+  bool ReadSegmentInfo(TMatroskaReader& Owner);
+  bool ReadSeekHead(TMatroskaReader& Owner);
+  bool ReadSeek(TMatroskaReader& Owner);
+
+  // Tracks.
+  bool ReadTracks(TMatroskaReader& Owner);
+  bool ReadTrackEntry(TMatroskaReader& Owner);
+  bool ReadVideo(TMatroskaTrackEntry& Track);
+  bool ReadAudio(TMatroskaTrackEntry& Track);
+
+  // Attachments.
+  bool ReadAttachments(TMatroskaReader& Owner);
+  bool ReadAttachedFile(TMatroskaReader& Owner);
+  void ReadFileData(TEbmlElement& E, TMatroskaAttachedFile& File);
+
+  // Chapters.
+  bool ReadChapters(TMatroskaReader& Owner);
+  bool ReadEditionEntry(TMatroskaReader& Owner);
+  bool ReadEditionAtom(TMatroskaEditionEntry& Edition);
+  bool ReadNestedAtom(TMatroskaChapterAtom& Parent);
+  bool ReadChapterAtom(TChapterAtomList& List);
+  bool ReadChapterTrack(TMatroskaChapterAtom& Atom);
+  void ReadChapterTrackNumber(TEbmlElement& E, TMatroskaChapterAtom& Atom);
+  bool ReadChapterDisplay(TMatroskaChapterAtom& Atom);
+
+  // Tags.
+  bool ReadTags(TMatroskaReader& Owner);
+  bool ReadTag(TMatroskaReader& Owner);
+  bool ReadTagTargets(TMatroskaTag& Tag);
+  bool ReadTagSimpleTag(TMatroskaTag& Tag);
+  bool ReadNestedSimpleTag(TMatroskaSimpleTag& Parent);
+  bool ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleTag>>& List);
+
+  int FChapterDepth = 0;    // chapter atoms open while reading
+  int FSimpleTagDepth = 0;  // simple tags open while reading
+};
+
+// Track is a "V_MS/VFW/FOURCC" video track (exact, case-sensitive CodecID).
+bool IsVfwFourccTrack(const TMatroskaTrackEntry* Track);
+// Track is an "A_MS/ACM" audio track (exact, case-sensitive CodecID).
+bool IsAcmTrack(const TMatroskaTrackEntry* Track);
+
+// Gives every atom whose end time is 0 the next atom's start, or DefaultEnd for the last
+// one, then fills each atom's nested atoms with the atom's end as their default.
+void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd);
+
+// The segment's length in nanoseconds: Duration x TimecodeScale rounded half to even; 0
+// when the product is not finite, saturated when it lies outside 64 bits.
+int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale);

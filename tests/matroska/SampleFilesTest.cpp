@@ -1,0 +1,91 @@
+// Real files made by mkvmerge and ffmpeg (tests/data/README.md says what each holds).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "EbmlBuilder.h"
+
+namespace {
+
+std::string DataPath(const std::string& name) { return std::string(AMBREL_TEST_DATA_DIR) + "/" + name; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct TSample {
+  explicit TSample(const std::string& name) : File(DataPath(name)), Reader(File, Log) {
+    try {
+      Result = Reader.Parse();
+    } catch (const EMatroskaError& e) {
+      Error = e.what();
+    }
+  }
+  TTxtWriter Log;
+  TFileReader File;
+  TMatroskaReader Reader;
+  bool Result = false;
+  std::string Error;
+};
+
+}  // namespace
+
+// The parsing log of the demo file, checked by hand against mkvinfo's element positions.
+TEST(SampleFiles, GoldenLogs) {
+  for (const char* name : {"sample.mkv", "vfw_acm.mkv"}) {
+    TSample s(name);
+    EXPECT_TRUE(s.Result) << name;
+    EXPECT_EQ(s.Log.GetText(), ReadFile(std::string(AMBREL_GOLDEN_DIR) + "/" + name + ".log")) << name;
+  }
+}
+
+// Chapter end times filled from the next start and from the Duration; the attachment's place.
+TEST(SampleFiles, DemoFile) {
+  TSample s("sample.mkv");
+  EXPECT_EQ(s.Reader.SegmentInfo.Duration, 1033);
+  EXPECT_EQ(s.Reader.Attachments.at(0)->FileDataPosition, 9118);
+  const auto& atoms = s.Reader.Editions.at(0)->ChapterAtoms;
+  ASSERT_EQ(atoms.size(), 3u);
+  EXPECT_EQ(atoms[0]->ChapterTimeEnd, 400000000);
+  EXPECT_EQ(atoms[0]->ChapterAtoms.at(0)->ChapterTimeEnd, 400000000);
+  EXPECT_EQ(atoms[1]->ChapterTimeEnd, 700000000);
+  EXPECT_EQ(atoms[2]->ChapterTimeEnd, 1033000000);
+  EXPECT_EQ(s.Reader.Tags.size(), 2u);
+}
+
+TEST(SampleFiles, MetadataAfterTheClusters) {
+  TSample s("late_meta.mkv");
+  EXPECT_TRUE(s.Result);
+  EXPECT_EQ(s.Reader.Editions.at(0)->ChapterAtoms.size(), 46u);
+  EXPECT_EQ(s.Reader.Attachments.at(0)->FileDataSize, 4200);
+  EXPECT_FALSE(s.Reader.Tags.empty());
+  const std::string log = s.Log.GetText();
+  EXPECT_LT(log.find("\r\nChapters :"), log.find("\r\nAttachments :"));
+  EXPECT_LT(log.find("\r\nAttachments :"), log.find("\r\nTags :"));
+}
+
+// Wrapped codecs, other read versions and document types, and files cut short.
+TEST(SampleFiles, KeyFacts) {
+  TSample vfw("vfw_acm.mkv");
+  EXPECT_EQ(vfw.Reader.Tracks.at(1)->Fourcc, "MSVC");
+  EXPECT_EQ(vfw.Reader.Tracks.at(2)->FormatTag, 2u);
+  TSample pipe("ffmpeg_pipe.mkv");  // read version 2, unknown-size Segment, no Duration
+  EXPECT_TRUE(pipe.Result);
+  EXPECT_FALSE(pipe.Reader.SegmentInfo.Complete);
+  EXPECT_EQ(pipe.Reader.SegmentInfo.Duration, 0);
+  TSample webm("sample.webm");
+  EXPECT_TRUE(webm.Result);
+  EXPECT_EQ(webm.Reader.Tracks.at(1)->CodecID, "A_OPUS");
+  TSample cluster("truncated_cluster.mkv");
+  EXPECT_TRUE(cluster.Result);
+  EXPECT_FALSE(cluster.Reader.SegmentInfo.Complete);
+  EXPECT_TRUE(cluster.Reader.Tags.empty());  // listed in the seek head, beyond the end
+  TSample tracks("truncated_tracks.mkv");
+  EXPECT_FALSE(tracks.Result);
+  EXPECT_TRUE(tracks.Error.empty());
+  EXPECT_EQ(tracks.Reader.Tracks.size(), 1u);
+}

@@ -1,0 +1,133 @@
+// The top-level parse: segment information, seek head, the seek phase and completeness.
+#include <gtest/gtest.h>
+
+#include "EbmlBuilder.h"
+
+using namespace ebml;
+
+namespace {
+
+std::string Seek(uint32_t id, uint64_t position) {
+  return Master(kSeek, {Uint(kSeekID, id), Uint(kSeekPosition, position)});
+}
+
+std::string Info(double duration, uint64_t scale = 1000000) {
+  return Master(kInfo, {Uint(kTimecodeScale, scale), Float8(kDuration, duration)});
+}
+
+std::string AudioTrack(uint64_t number) {
+  return Master(kTrackEntry, {Uint(kTrackNumber, number), Uint(kTrackType, 2), Str(kCodecID, "A_VORBIS"),
+                              Master(kAudio, {Float8(kSamplingFrequency, 44100), Uint(kChannels, 2)})});
+}
+
+}  // namespace
+
+TEST(Segment, SmallFileFullLog) {
+  const std::string head = Header();
+  // Segment children: SeekHead (pointing at Info), Info, Void, Tracks, Cluster.
+  const std::string seekHeadProbe = Master(kSeekHead, {Seek(kInfo, 0)});
+  const std::string seekHead = Master(kSeekHead, {Seek(kInfo, seekHeadProbe.size())});
+  const std::string info = Info(5000);
+  const std::string children = seekHead + info + Element(kVoid, "xx") + Master(kTracks, {AudioTrack(1)}) + Cluster();
+  TParse p(head + Segment(children));
+  ASSERT_TRUE(p.Result) << p.Error;
+  const int64_t dataPos = head.size() + 12;
+  const int64_t voidPos = dataPos + seekHead.size() + info.size();
+  EXPECT_EQ(p.Log(), Log({"DocType : matroska", "DocTypeVersion : 1", "DocTypeReadVersion : 1",
+                          "MetaSeek Info :", "    MetaSeek seek Info :", "        SeekID : 357149030",
+                          "        SeekPosition : " + std::to_string(seekHead.size()), "Segment Info :",
+                          "    TimecodeScale : 1000000", "    Duration : 5000",
+                          "Skipping element with ID EC at position " + std::to_string(voidPos), "Tracks :",
+                          "    TrackEntry :", "        TrackNumber : 1", "        TrackType : 2",
+                          "        CodecID : A_VORBIS", "        Audio :", "            SamplingFrequency : 44100",
+                          "            Channels : 2"}));
+  const TMatroskaSegmentInfo& si = p.Reader.SegmentInfo;
+  EXPECT_EQ(si.SegmentDataPosition, dataPos);
+  EXPECT_EQ(si.SegmentSize, static_cast<int64_t>(12 + children.size()));
+  EXPECT_EQ(si.ClusterPosition, static_cast<int64_t>(head.size() + 12 + children.size() - Cluster().size()));
+  EXPECT_EQ(p.File.GetPosition(), si.ClusterPosition);  // the file is left at the first Cluster
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);           // only the Segment stays open
+  EXPECT_EQ(p.Reader.FindSeekPosition(kInfo), static_cast<int64_t>(seekHead.size()));
+  EXPECT_EQ(p.Reader.FindSeekPosition(kTags), -1);
+}
+
+TEST(Segment, CompletenessAndDuration) {
+  const std::string file = Header() + Segment(Info(5000, 100000) + Cluster() + Cluster());
+  EXPECT_TRUE(TParse(file).Reader.SegmentInfo.Complete);
+  EXPECT_EQ(TParse(file).Reader.SegmentInfo.Duration, 500);
+  // Cut in the middle of the first Cluster: the Cluster is reached, the file is not whole.
+  TParse cut(file.substr(0, file.size() - Cluster().size() - 2));
+  EXPECT_TRUE(cut.Result);
+  EXPECT_FALSE(cut.Reader.SegmentInfo.Complete);
+  // A Segment with the all-ones size is never complete.
+  const std::string children = Info(10) + Cluster();
+  TParse unknown(Header() + Id(kSegment) + "\x01\xFF\xFF\xFF\xFF\xFF\xFF\xFF" + children);
+  EXPECT_TRUE(unknown.Result);
+  EXPECT_FALSE(unknown.Reader.SegmentInfo.Complete);
+}
+
+TEST(Segment, TruncatedTracksKeepCompletedEntries) {
+  const std::string file = Header() + Segment(Info(10) + Master(kTracks, {AudioTrack(1), AudioTrack(2)}) + Cluster());
+  // Cut inside the second entry's Audio element, before its Channels element.
+  TParse p(file.substr(0, file.size() - Cluster().size() - 3));
+  EXPECT_FALSE(p.Result);
+  EXPECT_TRUE(p.Error.empty());
+  ASSERT_EQ(p.Reader.Tracks.size(), 1u);
+  EXPECT_EQ(p.Reader.Tracks[0]->TrackNumber, 1u);
+  EXPECT_EQ(p.Reader.SegmentInfo.Duration, 10);  // converted on false too
+  EXPECT_EQ(p.File.GetPosition(), 0);
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
+}
+
+TEST(Segment, SeekPhaseFetchesMetadataAfterCluster) {
+  const std::string chapters = Master(kChapters, {Master(kEditionEntry, {Master(kChapterAtom, {Uint(kChapterTimeStart, 0)})})});
+  const std::string attachments =
+      Master(kAttachments, {Master(kAttachedFile, {Str(kFileName, "a.txt"), Element(kFileData, "DATA")})});
+  const std::string tags = Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "TITLE")})})});
+  // The seek head lists Tags first and Chapters twice; the first Chapters entry is the right one.
+  std::string seekHead;
+  const std::string info = Info(1);
+  const std::string cluster = Cluster();
+  for (int pass = 0; pass < 2; ++pass) {
+    const uint64_t base = seekHead.size() + info.size() + cluster.size();
+    seekHead = Master(kSeekHead, {Seek(kTags, base + chapters.size() + attachments.size()), Seek(kChapters, base),
+                                  Seek(kChapters, 1), Seek(kAttachments, base + chapters.size())});
+  }
+  TParse p(Header() + Segment(seekHead + info + cluster + chapters + attachments + tags));
+  ASSERT_TRUE(p.Result) << p.Error;
+  const std::string log = p.Log();
+  const size_t c = log.find("\r\nChapters :\r\n"), a = log.find("\r\nAttachments :\r\n"), t = log.find("\r\nTags :\r\n");
+  ASSERT_NE(c, std::string::npos);
+  ASSERT_NE(a, std::string::npos);
+  ASSERT_NE(t, std::string::npos);
+  EXPECT_LT(c, a);
+  EXPECT_LT(a, t);
+  EXPECT_EQ(p.Reader.Editions.size(), 1u);
+  ASSERT_EQ(p.Reader.Attachments.size(), 1u);
+  EXPECT_EQ(p.Reader.Attachments[0]->FileDataSize, 4);
+  ASSERT_EQ(p.Reader.Tags.size(), 1u);
+  EXPECT_EQ(p.Reader.Tags[0]->SimpleTags[0]->TagName, "TITLE");
+  EXPECT_EQ(p.File.GetPosition(), p.Reader.SegmentInfo.ClusterPosition);
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
+}
+
+TEST(Segment, SeekPhaseErrorIsLoggedAtItsDepth) {
+  const std::string info = Info(1);
+  const std::string cluster = Cluster();
+  // Tags after the Cluster whose TagString claims more bytes than the file holds.
+  const std::string tags = Id(kTags) + Size(40) + Id(kTag) + Size(30) + Id(kSimpleTag) + Size(20) +
+                           Str(kTagName, "A") + Id(kTagString) + Size(15) + "abc";
+  std::string seekHead = Master(kSeekHead, {Seek(kTags, 0)});
+  seekHead = Master(kSeekHead, {Seek(kTags, seekHead.size() + info.size() + cluster.size())});
+  const std::string file = Header() + Segment(seekHead + info + cluster + tags);
+  TParse p(file);
+  EXPECT_TRUE(p.Result);
+  EXPECT_TRUE(p.Error.empty());
+  const size_t tagStringPos = file.size() - 3 - 3;
+  EXPECT_NE(p.Log().find(Log({"Tags :", "    Tag :", "        SimpleTag :", "            TagName : A",
+                              "            ReadValueString TagString : read error at position " +
+                                  std::to_string(tagStringPos)})),
+            std::string::npos);
+  EXPECT_TRUE(p.Reader.Tags.empty());
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
+}

@@ -1,0 +1,85 @@
+// Track entries: defaults, video and audio settings, wrapped codec keys.
+#include <gtest/gtest.h>
+
+#include "EbmlBuilder.h"
+
+using namespace ebml;
+
+namespace {
+
+// Parses a file whose Tracks element holds the given entries.
+struct TTracks : TParse {
+  explicit TTracks(std::initializer_list<std::string> entries)
+      : TParse(Header() + Segment(Master(kTracks, entries) + Cluster())) {}
+  const TMatroskaTrackEntry& Track(size_t i) const { return *Reader.Tracks.at(i); }
+};
+
+// A CodecPrivate of `size` zero bytes with `bytes` written at offset `at`.
+std::string Private(size_t size, size_t at = 0, const std::string& bytes = "") {
+  std::string data(size, '\0');
+  data.replace(at, bytes.size(), bytes);
+  return Element(kCodecPrivate, data);
+}
+
+}  // namespace
+
+TEST(Tracks, DefaultsLowBitsAndSettings) {
+  TTracks p({Master(kTrackEntry, {Uint(kTrackType, 0x101), Uint(kTrackUID, 0x123456789ull)}),
+             Master(kTrackEntry, {Master(kVideo, {Uint(kPixelWidth, 720), Uint(kPixelHeight, 576)}),
+                                  Master(kAudio, {Float8(kSamplingFrequency, 44100)})}),
+             Master(kTrackEntry, {Master(kVideo, {Uint(kPixelWidth, 720), Uint(kDisplayWidth, 1024)}),
+                                  Master(kAudio, {})})});
+  const TMatroskaTrackEntry& t = p.Track(0);
+  EXPECT_EQ(t.FlagEnabled + t.FlagDefault + t.FlagLacing + t.CodecDecodeAll, 4u);
+  EXPECT_EQ(t.TrackTimecodeScale, 1.0);
+  EXPECT_EQ(t.Language, "eng");
+  EXPECT_EQ(t.SamplingFrequency, 0);
+  // Integers keep their low bits; the log shows the whole value.
+  EXPECT_EQ(t.TrackType, 1);
+  EXPECT_EQ(t.TrackUID, 0x23456789u);
+  EXPECT_NE(p.Log().find("        TrackType : 257\r\n        TrackUID : 4886718345\r\n"), std::string::npos);
+  // Video and audio settings of one track stay apart.
+  const TMatroskaTrackEntry& both = p.Track(1);
+  EXPECT_EQ(both.DisplayWidth, 720u);
+  EXPECT_EQ(both.DisplayHeight, 576u);
+  EXPECT_EQ(both.SamplingFrequency, 44100);
+  EXPECT_EQ(both.OutputSamplingFrequency, 44100);
+  EXPECT_EQ(both.Channels, 1u);
+  // One display dimension given: both stay as read. An empty Audio element: 8000 Hz.
+  EXPECT_EQ(p.Track(2).DisplayWidth, 1024u);
+  EXPECT_EQ(p.Track(2).DisplayHeight, 0u);
+  EXPECT_EQ(p.Track(2).OutputSamplingFrequency, 8000);
+}
+
+TEST(Tracks, WrappedCodecKeys) {
+  // CodecPrivate may come before CodecID and TrackType.
+  TTracks p({Master(kTrackEntry, {Private(40, 16, "XVID"), Str(kCodecID, "V_MS/VFW/FOURCC"), Uint(kTrackType, 1)}),
+             Master(kTrackEntry, {Uint(kTrackType, 2), Str(kCodecID, "A_MS/ACM"), Private(18, 0, "\x01\x16")}),
+             // Nothing is derived without TrackType, for another letter case, or from too few bytes.
+             Master(kTrackEntry, {Str(kCodecID, "V_MS/VFW/FOURCC"), Private(40, 16, "XVID")}),
+             Master(kTrackEntry, {Uint(kTrackType, 1), Str(kCodecID, "v_ms/vfw/fourcc"), Private(40, 16, "XVID")}),
+             Master(kTrackEntry, {Uint(kTrackType, 1), Str(kCodecID, "V_MS/VFW/FOURCC"), Private(19, 16, "XVI")}),
+             Master(kTrackEntry, {Uint(kTrackType, 1), Str(kCodecID, "V_MS/VFW/FOURCC")}),
+             Master(kTrackEntry, {Uint(kTrackType, 2), Str(kCodecID, "A_MS/ACM"), Private(1, 0, "\x55")}),
+             Master(kTrackEntry, {Uint(kTrackType, 2), Str(kCodecID, "A_MS/ACM")})});
+  ASSERT_EQ(p.Reader.Tracks.size(), 8u);
+  EXPECT_EQ(p.Track(0).Fourcc, "XVID");
+  EXPECT_EQ(p.Track(0).CodecPrivate.size(), 40u);
+  EXPECT_EQ(p.Track(1).FormatTag, 0x1601u);
+  EXPECT_TRUE(p.Track(1).HasFormatTag);
+  for (size_t i = 2; i < 6; ++i) EXPECT_EQ(p.Track(i).Fourcc, "") << i;
+  EXPECT_TRUE(IsVfwFourccTrack(&p.Track(5)));
+  for (size_t i = 6; i < 8; ++i) {
+    EXPECT_FALSE(p.Track(i).HasFormatTag) << i;
+    EXPECT_EQ(p.Track(i).FormatTag, 0u) << i;
+  }
+  EXPECT_FALSE(p.Track(7).HasCodecPrivate);
+  EXPECT_EQ(p.Log().find("CodecPrivate"), std::string::npos);  // blocks are not logged
+}
+
+TEST(Tracks, FloatOfWrongLengthEndsTheParse) {
+  TTracks p({Master(kTrackEntry, {Uint(kTrackNumber, 1)}),
+             Master(kTrackEntry, {Master(kAudio, {Element(kSamplingFrequency, std::string(10, '\0'))})})});
+  EXPECT_NE(p.Error.find("ReadValueFloat SamplingFrequency : Float wrong length (10) at position "), std::string::npos);
+  EXPECT_EQ(p.Reader.Tracks.size(), 1u);  // the entry being read is dropped
+}
