@@ -238,7 +238,8 @@ std::string StripTags(const std::string& Text) {
     size_t i = q + 2;
     while (i < s.size() && IsAsciiLetter(s[i])) ++i;
     if (i >= s.size() || s[i] != '>') break;
-    const std::string opener = "<" + s.substr(q + 2, i - q - 2);
+    std::string opener = "<";
+    opener.append(s, q + 2, i - q - 2);
     s.erase(q, i - q + 1);
     const size_t r = s.find(opener);
     if (r == std::string::npos) continue;

@@ -1,0 +1,131 @@
+// The command line end to end on the real sample files: text report, HTML page and
+// parsing log compared byte for byte with expected outputs that were checked by hand
+// against mkvinfo's view of the same files (tests/data/expected, made by
+// tests/data/update_expected.sh).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "report/TextUtil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kData = AMBREL_TEST_DATA_DIR;
+
+struct CliRun {
+  std::string out;
+  int status = -1;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs ambrel-cli from the data folder, so that reports name files relative to it.
+CliRun Cli(const std::string& args) {
+  CliRun run;
+  const std::string command = "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class SampleFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SampleFile, OutputsMatchTheCheckedExpectations) {
+  const std::string name = GetParam();
+  const fs::path expected = fs::path(kData) / "expected";
+  const CliRun text = Cli(Quote(name));
+  EXPECT_EQ(text.out, ReadFile(expected / (name + ".txt")));
+  EXPECT_EQ(Cli("--html " + Quote(name)).out, ReadFile(expected / (name + ".html")));
+  EXPECT_EQ(Cli("--log " + Quote(name)).out, ReadFile(expected / (name + ".log")));
+  const bool truncatedInTracks = name == "truncated_tracks.mkv";
+  EXPECT_EQ(text.status, truncatedInTracks ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, SampleFile,
+                         ::testing::Values("sample.mkv", "audio.mka", "subs.mks", "late_meta.mkv",
+                                           "ffmpeg_pipe.mkv", "unknown_size.mkv", "sample.webm",
+                                           "vfw_acm_ffmpeg.mkv", "vfw_acm.mkv", "mkvmerge_default.mkv",
+                                           "truncated_cluster.mkv", "truncated_tracks.mkv",
+                                           "hostile_text.mkv"),
+                         [](const auto& info) {
+                           std::string n = info.param;
+                           for (char& c : n) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return n;
+                         });
+
+TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
+  const fs::path dir = fs::temp_directory_path() / "ambrel_save_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const CliRun saved = Cli("--save " + Quote(dir.string()) + " sample.mkv");
+  EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(ReadFile(dir / "Report.html"), Cli("--html sample.mkv").out);
+  EXPECT_EQ(ReadFile(dir / "Report.txt"), "\xEF\xBB\xBF" + saved.out);
+  fs::remove_all(dir);
+}
+
+TEST(CommandLine, ExitStatusTellsWhatHappened) {
+  EXPECT_EQ(Cli("").status, 2);
+  EXPECT_EQ(Cli("--bogus x").status, 2);
+  EXPECT_EQ(Cli("a.mkv b.mkv").status, 2);
+  EXPECT_EQ(Cli("--help").status, 0);
+  EXPECT_EQ(Cli("--version").status, 0);
+  const CliRun missing = Cli("--log no-such-file.mkv");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "Matroska file info : no-such-file.mkv\r\nCan't open file no-such-file.mkv\r\n");
+  const CliRun folder = Cli(".");
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.out, "Matroska file info : .\r\nCan't open file .\r\n");
+}
+
+TEST(CommandLine, PathsThatAreNotUtf8StillGiveWellFormedReports) {
+  const fs::path dir = fs::temp_directory_path() / "ambrel_path_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path odd = dir / "bad\xFF\xC3<name>.mkv";
+  fs::copy_file(fs::path(kData) / "sample.mkv", odd);
+  for (const char* mode : {"", "--html ", "--log "}) {
+    const CliRun run = Cli(mode + Quote(odd.string()));
+    EXPECT_EQ(run.status, 0) << mode;
+    EXPECT_TRUE(ambrel::IsValidUtf8(run.out)) << mode;
+    EXPECT_NE(run.out.find("bad\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos) << mode;
+  }
+  EXPECT_NE(Cli("--html " + Quote(odd.string())).out.find("&lt;name&gt;.mkv</h2>"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(CommandLine, FileTextNeverBecomesActiveMarkup) {
+  const std::string html = Cli("--html hostile_text.mkv").out;
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("<img"), std::string::npos);
+  EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  const std::string text = Cli("hostile_text.mkv").out;
+  EXPECT_NE(text.find("Title : <script>alert(1)</script>\r\n"), std::string::npos);
+  EXPECT_NE(text.find(" - Name : a</b>b\r\n"), std::string::npos);
+  EXPECT_NE(Cli("--log hostile_text.mkv").out.find("Name : a</b>b\r\n"), std::string::npos);
+}
+
+}  // namespace
