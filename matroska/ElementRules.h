@@ -199,3 +199,12 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
   }
   return !reader.InElement();
 }
+
+template <class Rec>
+bool TMatroskaReader::ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
+                                 std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
+  auto record = std::make_unique<Rec>();
+  const bool complete = ReadContainer(*record, Rules);
+  if (complete) List.push_back(std::move(record));
+  return complete;
+}

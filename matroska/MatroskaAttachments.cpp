@@ -17,10 +17,7 @@ bool TMatroskaReader::ReadAttachedFile(TMatroskaReader& Owner) {
       CustomRule<F>(0x465C, "FileData", &TMatroskaReader::ReadFileData),
       UintRule(0x46AE, "FileUID", &F::FileUID),
   };
-  auto file = std::make_unique<F>();
-  const bool complete = ReadContainer(*file, rules);
-  if (complete) Owner.Attachments.push_back(std::move(file));
-  return complete;
+  return ReadRecord(Owner.Attachments, rules);
 }
 
 // Records where the attached file's bytes lie and skips them.

@@ -20,10 +20,7 @@ bool TMatroskaReader::ReadEditionEntry(TMatroskaReader& Owner) {
       UintRule(0x45DB, "EditionFlagDefault", &E::EditionFlagDefault),
       UintRule(0x45DD, "EditionManaged", &E::EditionManaged),
   };
-  auto edition = std::make_unique<E>();
-  const bool complete = ReadContainer(*edition, rules);
-  if (complete) Owner.Editions.push_back(std::move(edition));
-  return complete;
+  return ReadRecord(Owner.Editions, rules);
 }
 
 bool TMatroskaReader::ReadEditionAtom(TMatroskaEditionEntry& Edition) {
@@ -50,10 +47,7 @@ bool TMatroskaReader::ReadChapterAtom(TChapterAtomList& List) {
       ContainerRule<A>(0xB6, "Chapter Atom :", &TMatroskaReader::ReadNestedAtom,
                        &TMatroskaReader::FChapterDepth),
   };
-  auto atom = std::make_unique<A>();
-  const bool complete = ReadContainer(*atom, rules);
-  if (complete) List.push_back(std::move(atom));
-  return complete;
+  return ReadRecord(List, rules);
 }
 
 bool TMatroskaReader::ReadChapterTrack(TMatroskaChapterAtom& Atom) {
@@ -82,10 +76,7 @@ bool TMatroskaReader::ReadChapterDisplay(TMatroskaChapterAtom& Atom) {
       StringRule(0x437C, "ChapLanguage", &D::ChapLanguage),
       StringRule(0x437E, "ChapCountry", &D::ChapCountry),
   };
-  auto display = std::make_unique<D>();
-  const bool complete = ReadContainer(*display, rules);
-  if (complete) Atom.Displays.push_back(std::move(display));
-  return complete;
+  return ReadRecord(Atom.Displays, rules);
 }
 
 void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd) {

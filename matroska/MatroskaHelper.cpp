@@ -174,10 +174,7 @@ bool TMatroskaReader::ReadSeek(TMatroskaReader& Owner) {
       UintRule(0x53AB, "SeekID", &S::SeekID),
       UintRule(0x53AC, "SeekPosition", &S::SeekPosition),
   };
-  auto entry = std::make_unique<S>();
-  const bool complete = ReadContainer(*entry, rules);
-  if (complete) Owner.SeekEntries.push_back(std::move(entry));
-  return complete;
+  return ReadRecord(Owner.SeekEntries, rules);
 }
 
 int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale) {

@@ -61,6 +61,11 @@ class TMatroskaReader {
   bool ReadContainer(Rec& Record, std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
   // Logs a container's title, enters it and runs its reader; false when the reader failed
   // (the child then stays on the element stack).
+  // Reads one element into a new record and appends it to List when the element was read
+  // to its end; a record cut short is dropped.
+  template <class Rec>
+  bool ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
+                  std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();

@@ -15,10 +15,7 @@ bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
       ContainerRule<T>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadTagSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
-  auto tag = std::make_unique<T>();
-  const bool complete = ReadContainer(*tag, rules);
-  if (complete) Owner.Tags.push_back(std::move(tag));
-  return complete;
+  return ReadRecord(Owner.Tags, rules);
 }
 
 bool TMatroskaReader::ReadTagTargets(TMatroskaTag& Tag) {
@@ -52,8 +49,5 @@ bool TMatroskaReader::ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleT
       ContainerRule<S>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadNestedSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
-  auto simpleTag = std::make_unique<S>();
-  const bool complete = ReadContainer(*simpleTag, rules);
-  if (complete) List.push_back(std::move(simpleTag));
-  return complete;
+  return ReadRecord(List, rules);
 }
