@@ -14,4 +14,4 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DAMBREL_SANITIZE=ON -DAMBREL_
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-scripts/fuzz.sh "${AMBREL_FUZZ_SECONDS:-30}"
+scripts/fuzz.sh "${AMBREL_FUZZ_SECONDS:-60}"
