@@ -26,8 +26,17 @@ std::string RenderHtml(const std::string& Text) {
 // each literal is replaced by a numbered placeholder that holds no tag characters, the
 // tags are stripped, and the placeholders are filled in again.
 std::string RenderText(const std::string& Text) {
-  if (verbatim::IsPlain(Text)) return StripTags(Text);
+  if (verbatim::IsPlain(Text)) {
+    return Text.find("</") == std::string::npos ? Text : StripTags(Text);
+  }
   std::vector<verbatim::Segment> segments = verbatim::Split(Text);
+  bool hasClosingTag = false;
+  for (const auto& s : segments) hasClosingTag |= !s.literal && s.text.find("</") != std::string::npos;
+  if (!hasClosingTag) {
+    std::string out;
+    for (const auto& s : segments) out += s.text;
+    return out;
+  }
   std::string masked;
   for (size_t i = 0; i < segments.size(); ++i) {
     if (segments[i].literal) {

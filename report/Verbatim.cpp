@@ -1,5 +1,7 @@
 #include "report/Verbatim.h"
 
+#include <algorithm>
+
 #include "report/LogWriter.h"
 
 namespace ambrel::verbatim {
@@ -23,25 +25,31 @@ bool IsPlain(std::string_view text) {
 
 std::vector<Segment> Split(std::string_view text) {
   std::vector<Segment> out;
-  std::string current;
-  bool literal = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (!literal && c == kBegin) {
-      Append(out, false, std::move(current));
-      current.clear();
-      literal = true;
-    } else if (literal && c == kEnd) {
-      Append(out, true, std::move(current));
-      current.clear();
-      literal = false;
-    } else if (literal && c == kEscape && i + 1 < text.size()) {
-      current += static_cast<char>(static_cast<unsigned char>(text[++i]) | 0x80);
-    } else {
-      current += c;
+  size_t i = 0;
+  while (i < text.size()) {
+    // Program markup up to the next wrapping.
+    const size_t begin = std::min(text.find(kBegin, i), text.size());
+    Append(out, false, std::string(text.substr(i, begin - i)));
+    if (begin == text.size()) break;
+    // Literal text up to the end of the wrapping (or of the text), escapes decoded.
+    std::string literal;
+    i = begin + 1;
+    while (i < text.size() && text[i] != kEnd) {
+      const size_t stop = std::min({text.find(kEnd, i), text.find(kEscape, i), text.size()});
+      literal.append(text.substr(i, stop - i));
+      i = stop;
+      if (i < text.size() && text[i] == kEscape) {
+        if (i + 1 < text.size()) {
+          literal += static_cast<char>(static_cast<unsigned char>(text[i + 1]) | 0x80);
+        } else {
+          literal += kEscape;  // a wrapping cut off after its escape byte
+        }
+        i += 2;
+      }
     }
+    Append(out, true, std::move(literal));
+    if (i < text.size()) ++i;  // the end of the wrapping
   }
-  Append(out, literal, std::move(current));
   return out;
 }
 
