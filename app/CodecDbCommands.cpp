@@ -11,7 +11,7 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
   try {
     LoadCodecDB(db, ExeDir, &loadError);
   } catch (const std::exception& error) {
-    err << error.what() << "\n";
+    err << XmlErrorMessage(error) << "\n";
     return 1;
   }
   if (!loadError.empty()) err << loadError << "\n";
@@ -29,7 +29,7 @@ int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream
   try {
     isCodecDB = db.LoadFromFile(FileName);
   } catch (const std::exception& error) {
-    out << error.what() << "\n";
+    out << XmlErrorMessage(error) << "\n";
     return 1;
   }
   TSimpleXmlElemClassic& root = db.Document().Root();
@@ -56,7 +56,7 @@ int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err
   try {
     xml.LoadFromFile(FileName);
   } catch (const std::exception& error) {
-    err << error.what() << "\n";
+    err << XmlErrorMessage(error) << "\n";
     return 1;
   }
   xml.SaveToStream(out);

@@ -16,7 +16,7 @@ bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorM
       return DB.LoadFromFile(fileName);
     } catch (const std::exception& error) {
       // A broken override must not leave the program without a database.
-      if (ErrorMessage) *ErrorMessage = error.what();
+      if (ErrorMessage) *ErrorMessage = XmlErrorMessage(error);
     }
   }
   return DB.LoadFromString(ambrel::resources::CodecsDB());

@@ -24,10 +24,21 @@ class TSimpleXmlProps;
 inline constexpr int kMaxXmlNestingDepth = 256;
 
 // A syntax error found by the parser; the message names the construct that failed.
+// The message may quote any byte of the input, a NUL included, so what() (which stops
+// at the first NUL) can be short: Message() is the whole text.
 class TSimpleXmlInvalid : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TSimpleXmlInvalid(const std::string& Message)
+      : std::runtime_error(Message), FMessage(std::make_shared<const std::string>(Message)) {}
+  const std::string& Message() const { return *FMessage; }
+
+ private:
+  std::shared_ptr<const std::string> FMessage;  // shared so that copying cannot throw
 };
+
+// The whole message of a failure raised while loading a document: Message() for a
+// parse error, what() for anything else.
+std::string XmlErrorMessage(const std::exception& Error);
 
 // Keyed lookup shared by the child and attribute lists: keys compare ignoring ASCII
 // case, and among equal keys the one at the highest position wins. The index is

@@ -11,6 +11,11 @@ std::string TXmlNameIndex::Upper(std::string_view text) {
   return upper;
 }
 
+std::string XmlErrorMessage(const std::exception& Error) {
+  if (const auto* invalid = dynamic_cast<const TSimpleXmlInvalid*>(&Error)) return invalid->Message();
+  return Error.what();
+}
+
 // ---- attributes
 
 TSimpleXmlProp* TSimpleXmlProps::Add(const std::string& Name, const std::string& Value) {

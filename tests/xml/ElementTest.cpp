@@ -59,6 +59,11 @@ TEST(Element, Errors) {
             "Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but 1 found.");
   EXPECT_EQ(ParseError("<a b=\"1\" %/>"),
             "Invalid XML Element: Unexpected character in properties declaration (% found).");
+  // The offending byte is quoted whole, a NUL too, and the text after it is kept.
+  using namespace std::string_literals;
+  EXPECT_EQ(ParseError("<a b=\0/>"s),
+            "Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but \0 found."s);
+  EXPECT_EQ(ParseError("<a></\0b>"s), "Invalid XML Element: Erroneous end of tag, expecting </a> but </\0b> found."s);
 }
 
 TEST(Element, NodesBuiltBeforeAnErrorStay) {

@@ -19,7 +19,7 @@ inline std::string ParseError(const std::string& text) {
   try {
     xml.LoadFromString(text);
   } catch (const std::exception& error) {
-    return error.what();
+    return XmlErrorMessage(error);
   }
   return "<no error>";
 }
