@@ -131,3 +131,30 @@ TEST(Segment, SeekPhaseErrorIsLoggedAtItsDepth) {
   EXPECT_TRUE(p.Reader.Tags.empty());
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
 }
+
+TEST(Segment, SeekPhaseReaderCutShortLeavesItsContainerOpen) {
+  // After the Cluster: Tags, then Chapters cut off by the end of the file inside its
+  // edition. The failed edition stays the innermost element, so the one LeaveElement
+  // after ReadChapters closes only the edition: Chapters stays open and the Tags read
+  // next are logged one level deeper.
+  const std::string info = Info(1);
+  const std::string cluster = Cluster();
+  const std::string tags = Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "A")})})});
+  const std::string atom = Master(kChapterAtom, {Uint(kChapterTimeStart, 0)});
+  const std::string chapters = Id(kChapters) + Size(50) + Id(kEditionEntry) + Size(40) + atom;
+  std::string seekHead;
+  for (int pass = 0; pass < 2; ++pass) {
+    const uint64_t base = seekHead.size() + info.size() + cluster.size();
+    seekHead = Master(kSeekHead, {Seek(kChapters, base + tags.size()), Seek(kTags, base)});
+  }
+  TParse p(Header() + Segment(seekHead + info + cluster + tags + chapters));
+  ASSERT_TRUE(p.Result) << p.Error;
+  EXPECT_NE(p.Log().find(Log({"Chapters :", "    Edition entry :", "        Chapter Atom :",
+                              "            ChapterTimeStart : 0", "    Tags :", "        Tag :",
+                              "            SimpleTag :", "                TagName : A"})),
+            std::string::npos)
+      << p.Log();
+  EXPECT_TRUE(p.Reader.Editions.empty());
+  EXPECT_EQ(p.Reader.Tags.size(), 1u);
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
+}
