@@ -48,12 +48,12 @@ int Analyse(const std::string& file, Output output, const std::string* saveDir) 
   const bool parsed = WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, names);
   if (saveDir) writers.SaveReports(*saveDir, false);
   switch (output) {
-    case Output::Text: Print(writers.FReportText.GetText()); break;
-    case Output::Log: Print(writers.FParsingLog.GetText()); break;
+    case Output::Text: Print(writers.FReportText.GetStream().Bytes()); break;
+    case Output::Log: Print(writers.FParsingLog.GetStream().Bytes()); break;
     case Output::Html: {
       THTMLWriter page;
       writers.BuildHtmlPage(false, page);
-      Print(page.GetText());
+      Print(page.GetStream().Bytes());
       break;
     }
   }

@@ -12,7 +12,6 @@ const std::string kCrLf = "\r\n";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Renders a raw text for HTML: literal text escaped, markup as given.
 std::string RenderHtml(const std::string& Text) {
@@ -22,42 +21,59 @@ std::string RenderHtml(const std::string& Text) {
   return out;
 }
 
-// Strips tags from the markup of a raw text while keeping literal text byte for byte:
-// each literal is replaced by a numbered placeholder that holds no tag characters, the
-// tags are stripped, and the placeholders are filled in again.
+// Removes closing tags and the opening tags they match from a sequence of units. Units
+// below 256 are bytes; a larger unit stands for a piece of literal text, which is never
+// a letter, '<', '/' or '>', so no tag is ever found inside it.
+template <class Units>
+Units StripTagUnits(Units s) {
+  using Unit = typename Units::value_type;
+  const auto isLetter = [](Unit c) { return (c >= Unit('A') && c <= Unit('Z')) || (c >= Unit('a') && c <= Unit('z')); };
+  const Units closer{Unit('<'), Unit('/')};
+  for (;;) {
+    const size_t q = s.find(closer);
+    if (q == Units::npos) break;
+    size_t i = q + 2;
+    while (i < s.size() && isLetter(s[i])) ++i;
+    if (i >= s.size() || s[i] != Unit('>')) break;
+    Units opener(1, Unit('<'));
+    opener.append(s, q + 2, i - q - 2);
+    s.erase(q, i - q + 1);
+    const size_t r = s.find(opener);
+    if (r == Units::npos) continue;
+    const size_t g = s.find(Unit('>'), r + 1);
+    if (g != Units::npos) s.erase(r, g - r + 1);
+  }
+  return s;
+}
+
+// Strips tags from the markup of a raw text while keeping literal text byte for byte.
 std::string RenderText(const std::string& Text) {
   if (verbatim::IsPlain(Text)) {
-    return Text.find("</") == std::string::npos ? Text : StripTags(Text);
+    return Text.find("</") == std::string::npos ? Text : StripTagUnits(Text);
   }
-  std::vector<verbatim::Segment> segments = verbatim::Split(Text);
+  const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
   bool hasClosingTag = false;
   for (const auto& s : segments) hasClosingTag |= !s.literal && s.text.find("</") != std::string::npos;
+  std::string out;
   if (!hasClosingTag) {
-    std::string out;
     for (const auto& s : segments) out += s.text;
     return out;
   }
-  std::string masked;
+  constexpr char32_t kLiteralUnit = 0x100;
+  std::u32string units;
   for (size_t i = 0; i < segments.size(); ++i) {
     if (segments[i].literal) {
-      masked += verbatim::kBegin;
-      masked += std::to_string(i);
-      masked += verbatim::kEnd;
+      units += static_cast<char32_t>(kLiteralUnit + i);
     } else {
-      masked += segments[i].text;
+      for (char c : segments[i].text) units += static_cast<char32_t>(static_cast<unsigned char>(c));
     }
   }
-  const std::string stripped = StripTags(masked);
-  std::string out;
-  for (size_t i = 0; i < stripped.size(); ++i) {
-    if (stripped[i] != verbatim::kBegin) {
-      out += stripped[i];
-      continue;
+  for (char32_t u : StripTagUnits(units)) {
+    if (u < kLiteralUnit) {
+      out += static_cast<char>(u);
+    } else {
+      out += segments[u - kLiteralUnit].text;
     }
-    const size_t end = stripped.find(verbatim::kEnd, i);
-    const size_t index = std::stoul(stripped.substr(i + 1, end - i - 1));
-    out += segments[index].text;
-    i = end;
   }
   return out;
 }
@@ -239,24 +255,7 @@ std::string MakeLinks(const std::string& Text) {
   return Text.substr(0, p) + "<a href=\"" + url + "\">" + url + "</a>" + Text.substr(e);
 }
 
-std::string StripTags(const std::string& Text) {
-  std::string s = Text;
-  for (;;) {
-    const size_t q = s.find("</");
-    if (q == std::string::npos) break;
-    size_t i = q + 2;
-    while (i < s.size() && IsAsciiLetter(s[i])) ++i;
-    if (i >= s.size() || s[i] != '>') break;
-    std::string opener = "<";
-    opener.append(s, q + 2, i - q - 2);
-    s.erase(q, i - q + 1);
-    const size_t r = s.find(opener);
-    if (r == std::string::npos) continue;
-    const size_t g = s.find('>', r + 1);
-    if (g != std::string::npos) s.erase(r, g - r + 1);
-  }
-  return s;
-}
+std::string StripTags(const std::string& Text) { return StripTagUnits(Text); }
 
 std::string HtmlEscape(std::string_view text) {
   std::string out;

@@ -1,67 +1,65 @@
 #include "report/Verbatim.h"
 
-#include <algorithm>
-
 #include "report/LogWriter.h"
 
 namespace ambrel::verbatim {
 
 namespace {
-bool IsSpecial(char c) { return c == kBegin || c == kEnd || c == kEscape; }
+constexpr size_t kMaxLengthDigits = 19;
 
-void Append(std::vector<Segment>& out, bool literal, std::string text) {
+void Append(std::vector<Segment>& out, bool literal, std::string_view text) {
   if (text.empty()) return;
   if (!out.empty() && out.back().literal == literal) {
-    out.back().text += text;
+    out.back().text.append(text);
   } else {
-    out.push_back({literal, std::move(text)});
+    out.push_back({literal, std::string(text)});
   }
+}
+
+// When a well-formed wrapping starts at `begin` (a kBegin byte), sets its payload and
+// the position after its kEnd and returns true.
+bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payload, size_t& next) {
+  size_t i = begin + 1;
+  size_t length = 0;
+  const size_t digitsStart = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digitsStart < kMaxLengthDigits) {
+    length = length * 10 + static_cast<size_t>(text[i] - '0');
+    ++i;
+  }
+  if (i == digitsStart || i >= text.size() || text[i] != ':') return false;
+  const size_t start = i + 1;
+  if (length >= text.size() - start || text[start + length] != kEnd) return false;
+  payload = text.substr(start, length);
+  next = start + length + 1;
+  return true;
 }
 }  // namespace
 
-bool IsPlain(std::string_view text) {
-  return text.find(kBegin) == std::string_view::npos;
-}
+bool IsPlain(std::string_view text) { return text.find(kBegin) == std::string_view::npos; }
 
 std::vector<Segment> Split(std::string_view text) {
   std::vector<Segment> out;
-  size_t i = 0;
-  while (i < text.size()) {
-    // Program markup up to the next wrapping.
-    const size_t begin = std::min(text.find(kBegin, i), text.size());
-    Append(out, false, std::string(text.substr(i, begin - i)));
-    if (begin == text.size()) break;
-    // Literal text up to the end of the wrapping (or of the text), escapes decoded.
-    std::string literal;
-    i = begin + 1;
-    while (i < text.size() && text[i] != kEnd) {
-      const size_t stop = std::min({text.find(kEnd, i), text.find(kEscape, i), text.size()});
-      literal.append(text.substr(i, stop - i));
-      i = stop;
-      if (i < text.size() && text[i] == kEscape) {
-        if (i + 1 < text.size()) {
-          literal += static_cast<char>(static_cast<unsigned char>(text[i + 1]) | 0x80);
-        } else {
-          literal += kEscape;  // a wrapping cut off after its escape byte
-        }
-        i += 2;
-      }
+  size_t markupStart = 0;
+  size_t i = text.find(kBegin);
+  while (i != std::string_view::npos) {
+    std::string_view payload;
+    size_t next = 0;
+    if (ParseWrapping(text, i, payload, next)) {
+      Append(out, false, text.substr(markupStart, i - markupStart));
+      Append(out, true, payload);
+      markupStart = next;
+      i = text.find(kBegin, next);
+    } else {
+      i = text.find(kBegin, i + 1);
     }
-    Append(out, true, std::move(literal));
-    if (i < text.size()) ++i;  // the end of the wrapping
   }
+  Append(out, false, text.substr(markupStart));
   return out;
 }
 
 std::string Join(const std::vector<Segment>& segments) {
   std::string out;
-  for (const Segment& s : segments) {
-    if (s.literal) {
-      out += Verbatim(s.text);
-    } else {
-      out += s.text;
-    }
-  }
+  for (const Segment& s : segments) out += s.literal ? Verbatim(s.text) : s.text;
   return out;
 }
 
@@ -71,16 +69,11 @@ std::string Verbatim(std::string_view text) {
   using namespace ambrel::verbatim;
   if (text.empty()) return {};
   std::string out;
-  out.reserve(text.size() + 2);
+  out.reserve(text.size() + 24);
   out += kBegin;
-  for (char c : text) {
-    if (IsSpecial(c)) {
-      out += kEscape;
-      out += static_cast<char>(static_cast<unsigned char>(c) & 0x7F);
-    } else {
-      out += c;
-    }
-  }
+  out += std::to_string(text.size());
+  out += ':';
+  out.append(text);
   out += kEnd;
   return out;
 }

@@ -7,21 +7,21 @@
 
 namespace ambrel::verbatim {
 
-// A Verbatim() wrapping is kBegin + payload + kEnd, where the payload bytes kEscape,
-// kBegin and kEnd are written as kEscape followed by the byte with its top bit cleared.
-// None of the three bytes can stand in well-formed UTF-8, and all are above 32, so a
-// wrapping survives trimming and never looks like markup.
+// A Verbatim() wrapping is kBegin + the payload's length in decimal + ':' + the payload
+// + kEnd. Neither marker byte can stand in well-formed UTF-8 and both are above 32, so
+// a wrapping survives trimming and never looks like markup. A marker byte that is not
+// part of a well-formed wrapping (program text in another encoding, say) is ordinary
+// text.
 inline constexpr char kBegin = '\xFE';
 inline constexpr char kEnd = '\xFF';
-inline constexpr char kEscape = '\xFD';
 
 struct Segment {
   bool literal;      // true for text from outside the program
-  std::string text;  // decoded bytes
+  std::string text;  // the bytes
 };
 
 // Splits a writer argument into program markup and literal text; adjacent segments of
-// the same kind are merged. A wrapping left open runs to the end of the text.
+// the same kind are merged.
 std::vector<Segment> Split(std::string_view text);
 // Joins segments back into a writer argument.
 std::string Join(const std::vector<Segment>& segments);

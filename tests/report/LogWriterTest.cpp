@@ -171,6 +171,21 @@ TEST(Verbatim, TrimLooksThroughWrappingsAndEmptyStaysEmpty) {
   EXPECT_EQ(Trim(" " + Verbatim(" a ") + " "), Verbatim("a"));
 }
 
+TEST(Verbatim, ProgramTextWithMarkerBytesPassesUnchanged) {
+  // Program text in another encoding may hold the marker bytes without forming a wrapping.
+  const std::string odd = "Vorbis \xFE\xFD\xFF end \xFE" "12:x\xFF";
+  THTMLWriter h;
+  TTxtWriter t;
+  TMultiWriter m;
+  m.AddWriter(&h);
+  m.AddWriter(&t);
+  m.WriteField("Codec", odd + " (" + Verbatim("A_\xFE" "3:<b>\xFF") + ")");
+  m.WriteLine("<b>" + odd + "</b>" + Verbatim("</b>"));
+  EXPECT_EQ(t.GetText(), "Codec : " + odd + " (A_\xFE" "3:<b>\xFF)\r\n" + odd + "</b>\r\n");
+  EXPECT_EQ(h.GetText(), "<b>Codec</b> : " + odd + " (A_\xFE" "3:&lt;b&gt;\xFF)<br />\r\n<b>" + odd +
+                             "</b>&lt;/b&gt;<br />\r\n");
+}
+
 TEST(Verbatim, LinksInFileTextStayInert) {
   THTMLWriter h;
   h.WriteLine(Verbatim("http://x\" onmouseover=\"y"));
