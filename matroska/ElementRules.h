@@ -43,68 +43,36 @@ struct TElementRule {
 
 template <class Rec, class Int>
 TElementRule<Rec> UintRule(uint32_t ID, const char* Name, Int Rec::* Field) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::Uint;
-  r.Name = Name;
-  r.IntField = Field;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::Uint, .Name = Name, .IntField = Field};
 }
 
 template <class Rec>
 TElementRule<Rec> StringRule(uint32_t ID, const char* Name, std::string Rec::* Field) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::String;
-  r.Name = Name;
-  r.StringField = Field;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::String, .Name = Name, .StringField = Field};
 }
 
 template <class Rec>
 TElementRule<Rec> FloatRule(uint32_t ID, const char* Name, double Rec::* Field) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::Float;
-  r.Name = Name;
-  r.FloatField = Field;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::Float, .Name = Name, .FloatField = Field};
 }
 
 template <class Rec>
 TElementRule<Rec> BinaryRule(uint32_t ID, const char* Name, std::vector<uint8_t> Rec::* Field,
                              bool Rec::* Present) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::Binary;
-  r.Name = Name;
-  r.BinaryField = Field;
-  r.PresentField = Present;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::Binary, .Name = Name, .BinaryField = Field, .PresentField = Present};
 }
 
 template <class Rec>
 TElementRule<Rec> ContainerRule(uint32_t ID, const char* Title,
                                 typename TElementRule<Rec>::TChildReader Child,
                                 int TMatroskaReader::* Depth = nullptr) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::Container;
-  r.Name = Title;
-  r.Child = Child;
-  r.Depth = Depth;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::Container, .Name = Title, .Child = Child, .Depth = Depth};
 }
 
 template <class Rec>
 TElementRule<Rec> CustomRule(uint32_t ID, const char* Name,
                              typename TElementRule<Rec>::TCustomReader Custom) {
-  TElementRule<Rec> r;
-  r.ID = ID;
-  r.Kind = TElementKind::Custom;
-  r.Name = Name;
-  r.Custom = Custom;
-  return r;
+  return {.ID = ID, .Kind = TElementKind::Custom, .Name = Name, .Custom = Custom};
 }
 
 template <class Rec>
