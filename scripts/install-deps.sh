@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ambrel needs to build, test and fuzz, when they are missing.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev clang libclang-rt-14-dev)
+packages=(cmake g++ make libgtest-dev libgmock-dev clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
