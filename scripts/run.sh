@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target ambrel-cli -j"$(nproc)"
+cmake --build build --target ambrel-cli -j"$(nproc)" >&2
 build/ambrel-cli "${@:-tests/data/sample.mkv}"
