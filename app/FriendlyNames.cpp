@@ -72,9 +72,13 @@ bool TFriendlyNames::FindName(std::string_view key, std::string& name) const {
 }
 
 std::string TFriendlyNames::LookupFriendlyName(const std::string& key) const {
+  return LookupFriendlyName(key, key);
+}
+
+std::string TFriendlyNames::LookupFriendlyName(const std::string& key, const std::string& shownKey) const {
   std::string name;
-  if (FindName(key, name) && !name.empty()) return name + " (" + key + ")";
-  return key;
+  if (FindName(key, name) && !name.empty()) return name + " (" + shownKey + ")";
+  return shownKey;
 }
 
 std::string TFriendlyNames::LookupFormatTagName(uint16_t tag) const {

@@ -1,6 +1,5 @@
 #include "app/MatroskaReport.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "app/CodecCandidates.h"
@@ -14,18 +13,9 @@
 
 namespace {
 
-// A name from the friendly-names table followed by the key it was found under, which
-// comes from the file and is therefore shown verbatim; the key alone when no name exists.
+// The codec key comes from the file, so it is shown verbatim.
 std::string FriendlyNameOf(const TFriendlyNames& names, const std::string& key) {
-  std::string name;
-  if (names.FindName(key, name) && !name.empty()) return name + " (" + Verbatim(key) + ")";
-  return Verbatim(key);
-}
-
-std::string FormatTagNameOf(const TFriendlyNames& names, uint32_t tag) {
-  char key[8];
-  std::snprintf(key, sizeof key, "%4.4X", tag & 0xFFFF);
-  return names.LookupFriendlyName(key);
+  return names.LookupFriendlyName(key, Verbatim(key));
 }
 
 std::string ChapterTime(int64_t nanoseconds) {
@@ -58,7 +48,7 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFrien
   W.BeginList();
   W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
-  if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", FormatTagNameOf(names, t.FormatTag));
+  if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
   WriteCodecCandidates(t, W);
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {

@@ -106,18 +106,22 @@ std::string TByteStream::Read(size_t count) {
 
 // ---- TLogWriter -----------------------------------------------------------
 
+// Both copy a whole buffer, which leaves its position at its end, as reading it would.
 void TLogWriter::SaveToFile(const std::string& FileName) {
-  FStream.Seek(0);
-  const std::string bytes = FStream.Read(static_cast<size_t>(FStream.Size()));
+  FStream.Seek(0, 2);
   std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
   if (!file) return;
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.write(FStream.Bytes().data(), static_cast<std::streamsize>(FStream.Size()));
 }
 
 void TLogWriter::AppendWriter(TLogWriter& Other) {
   TByteStream& source = Other.GetStream();
-  source.Seek(0);
-  FStream.Write(source.Read(static_cast<size_t>(source.Size())));
+  source.Seek(0, 2);
+  if (&source == &FStream) {
+    FStream.Write(std::string(source.Bytes()));  // appending a buffer to itself
+  } else {
+    FStream.Write(source.Bytes());
+  }
 }
 
 void TLogWriter::ResetWriter() { FStream.Seek(0); }

@@ -77,7 +77,12 @@ std::string AsciiUpper(std::string_view text) {
 }
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+  if (a.size() != b.size()) return false;
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace ambrel

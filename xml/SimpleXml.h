@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "report/TextUtil.h"
 #include "xml/XmlStream.h"
 
 class TSimpleXml;
@@ -51,13 +52,12 @@ class TXmlNameIndex {
   int Find(std::string_view name, size_t count, KeyAt keyAt) {
     if (!FValid) {
       FPositions.clear();
-      for (size_t i = 0; i < count; ++i) FPositions[Upper(keyAt(i))] = static_cast<int>(i);
+      for (size_t i = 0; i < count; ++i) FPositions[ambrel::AsciiUpper(keyAt(i))] = static_cast<int>(i);
       FValid = true;
     }
-    auto found = FPositions.find(Upper(name));
+    auto found = FPositions.find(ambrel::AsciiUpper(name));
     return found == FPositions.end() ? -1 : found->second;
   }
-  static std::string Upper(std::string_view text);
 
  private:
   std::unordered_map<std::string, int> FPositions;

@@ -3,14 +3,6 @@
 
 #include "xml/SimpleXml.h"
 
-std::string TXmlNameIndex::Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 std::string XmlErrorMessage(const std::exception& Error) {
   if (const auto* invalid = dynamic_cast<const TSimpleXmlInvalid*>(&Error)) return invalid->Message();
   return Error.what();
