@@ -1,3 +1,7 @@
 #include "app/CodecCandidates.h"
 
+namespace ambrel {
+
 void WriteCodecCandidates(const TMatroskaTrackEntry& /*Track*/, TLogWriter& /*W*/) {}
+
+}  // namespace ambrel

@@ -5,7 +5,11 @@
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
+namespace ambrel {
+
 // Writes one nested group per proposed codec package. Whether a filter is installed is
 // answered by the media framework's filter catalogue, which this build does not have
 // yet, so no group is written for now.
 void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W);
+
+}  // namespace ambrel

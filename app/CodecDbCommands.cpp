@@ -4,6 +4,8 @@
 
 #include "codecdb/XmlCodecDB.h"
 
+namespace ambrel {
+
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
                   std::ostream& out, std::ostream& err) {
   TXmlCodecDB db;
@@ -62,3 +64,5 @@ int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err
   xml.SaveToStream(out);
   return 0;
 }
+
+}  // namespace ambrel

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+namespace ambrel {
+
 // --codec CODECID [--fourcc FOURCC]: one line per hit of the database the program
 // uses (the one beside the executable, else the embedded one): the codec package's
 // name, a TAB, the filter's guid. A database file that fails to load is reported on
@@ -19,3 +21,5 @@ int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream
 // --dump-xml FILE: the document written back in the writer's text form; the parser's
 // message on err when it does not parse.
 int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err);
+
+}  // namespace ambrel

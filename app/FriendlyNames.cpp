@@ -7,6 +7,8 @@
 #include "report/TextUtil.h"
 #include "resources/Resources.h"
 
+namespace ambrel {
+
 namespace {
 
 // A table larger than this is not a friendly-names file; the embedded one is used.
@@ -86,3 +88,5 @@ std::string TFriendlyNames::LookupFormatTagName(uint16_t tag) const {
   std::snprintf(key, sizeof key, "%4.4X", static_cast<unsigned>(tag));
   return LookupFriendlyName(key);
 }
+
+}  // namespace ambrel

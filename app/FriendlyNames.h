@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace ambrel {
+
 class TFriendlyNames {
  public:
   // Replaces the table with the lines of bytes, split at CR LF, LF or CR. A final line
@@ -31,3 +33,5 @@ class TFriendlyNames {
  private:
   std::vector<std::string> FLines;
 };
+
+}  // namespace ambrel

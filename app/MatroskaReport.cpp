@@ -11,6 +11,8 @@
 #include "matroska/ValueFormat.h"
 #include "report/TextUtil.h"
 
+namespace ambrel {
+
 namespace {
 
 // The codec key comes from the file, so it is shown verbatim.
@@ -138,3 +140,5 @@ bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWrit
   WriteSegment(reader, Writer, FriendlyNames);
   return true;
 }
+
+}  // namespace ambrel

@@ -11,6 +11,8 @@
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
+namespace ambrel {
+
 class TFriendlyNames;
 
 // "%d bytes" below 1 KB, else the size in KB, MB or GB with two decimals.
@@ -23,3 +25,5 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
 // Returns true when the parser reached the first Cluster (the full report was written).
 bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
                        const TFriendlyNames& FriendlyNames);
+
+}  // namespace ambrel

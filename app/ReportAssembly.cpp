@@ -1,5 +1,7 @@
 #include "app/ReportAssembly.h"
 
+namespace ambrel {
+
 TReportWriters::TReportWriters() {
   FSysInfoWriter.AddWriter(&FSysInfoHTML);
   FSysInfoWriter.AddWriter(&FSysInfoText);
@@ -36,3 +38,5 @@ void TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
   BuildTextReport(AddSystemInfo, text);
   text.SaveToFile(dir + "Report.txt");
 }
+
+}  // namespace ambrel

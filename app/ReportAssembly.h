@@ -8,6 +8,8 @@
 
 #include "report/LogWriter.h"
 
+namespace ambrel {
+
 // The UTF-8 byte-order mark that starts the HTML page and the text report.
 inline constexpr char UTF8BOM[] = "\xEF\xBB\xBF";
 
@@ -32,3 +34,5 @@ class TReportWriters {
   // missing); failures to save are ignored.
   void SaveReports(const std::string& Dir, bool AddSystemInfo);
 };
+
+}  // namespace ambrel

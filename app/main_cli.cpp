@@ -11,6 +11,8 @@
 #include "app/ReportAssembly.h"
 #include "platform/Executable.h"
 
+using namespace ambrel;
+
 namespace {
 
 const char kUsage[] =

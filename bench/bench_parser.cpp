@@ -11,6 +11,8 @@
 #include "matroska/MatroskaHelper.h"
 #include "report/LogWriter.h"
 
+using namespace ambrel;
+
 namespace {
 
 std::string Id(uint32_t id) {

@@ -5,6 +5,8 @@
 
 #include "codecdb/XmlCodecDB.h"
 
+using namespace ambrel;
+
 namespace {
 
 // One codec entry shaped like the embedded ones, with two filters.

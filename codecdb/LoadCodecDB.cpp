@@ -5,6 +5,8 @@
 #include "codecdb/XmlCodecDB.h"
 #include "resources/Resources.h"
 
+namespace ambrel {
+
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
   std::string fileName = ExeDir;
   if (!fileName.empty() && fileName.back() != '/' && fileName.back() != '\\') fileName += '/';
@@ -21,3 +23,5 @@ bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorM
   }
   return DB.LoadFromString(ambrel::resources::CodecsDB());
 }
+
+}  // namespace ambrel

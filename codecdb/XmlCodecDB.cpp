@@ -1,5 +1,7 @@
 #include "codecdb/XmlCodecDB.h"
 
+namespace ambrel {
+
 namespace {
 
 const std::string kVfwCodecID = "V_MS/VFW/FOURCC";
@@ -92,3 +94,5 @@ TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element) {
   if (at < 0) return nullptr;
   return siblings.Item(at + 1);
 }
+
+}  // namespace ambrel

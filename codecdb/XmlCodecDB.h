@@ -8,6 +8,8 @@
 
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 // One hit of a query. The references point into the database's document; when Found
 // is false they keep what they held before.
 struct TCodecFilterMatch {
@@ -59,3 +61,5 @@ TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 // *ErrorMessage (when given) and the embedded database is used instead. Returns the
 // result of the load that took effect.
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
+
+}  // namespace ambrel

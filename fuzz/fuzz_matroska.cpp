@@ -9,6 +9,8 @@
 #include "platform/ByteSource.h"
 #include "report/LogWriter.h"
 
+using namespace ambrel;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   // Inputs of odd length are served in short reads, to exercise the read-ahead buffer.

@@ -10,6 +10,8 @@
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
 
+using namespace ambrel;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/ambrel_fuzz_report_" + std::to_string(getpid()) + ".mkv";
   static TFriendlyNames names = [] {

@@ -8,6 +8,8 @@
 #include "codecdb/XmlCodecDB.h"
 #include "xml/SimpleXml.h"
 
+using namespace ambrel;
+
 namespace {
 
 // Parses bytes into a document; false when the parser rejects them.

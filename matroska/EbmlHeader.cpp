@@ -5,6 +5,8 @@
 #include "matroska/ElementRules.h"
 #include "matroska/MatroskaError.h"
 
+namespace ambrel {
+
 namespace {
 
 const std::array<TElementRule<TEbmlHeader>, 7>& HeaderRules() {
@@ -70,3 +72,5 @@ void TEbmlReader::ReaderHeader() {
     }
   }
 }
+
+}  // namespace ambrel

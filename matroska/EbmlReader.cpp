@@ -9,6 +9,8 @@
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
 
+namespace ambrel {
+
 namespace {
 
 // Removes every leading and trailing byte whose code is 32 or below.
@@ -209,3 +211,5 @@ void TEbmlReader::LogLine(std::string_view Text) { ParseLog.WriteLine(Indent() +
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
   ParseLog.WriteField(Indent() + std::string(Name), Verbatim(Value));
 }
+
+}  // namespace ambrel

@@ -11,6 +11,8 @@
 #include "matroska/FileReader.h"
 #include "matroska/MatroskaRecords.h"
 
+namespace ambrel {
+
 class TLogWriter;
 class TEbmlReader;
 
@@ -86,3 +88,5 @@ class TEbmlReader {
 
   std::vector<TEbmlElement> FStack;  // outermost first
 };
+
+}  // namespace ambrel

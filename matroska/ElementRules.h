@@ -13,6 +13,8 @@
 #include "matroska/EbmlReader.h"
 #include "matroska/MatroskaHelper.h"
 
+namespace ambrel {
+
 enum class TElementKind {
   Uint,       // ReadValueUINT, stored in an integer field of the field's width
   String,     // ReadValueString
@@ -176,3 +178,5 @@ bool TMatroskaReader::ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
   if (complete) List.push_back(std::move(record));
   return complete;
 }
+
+}  // namespace ambrel

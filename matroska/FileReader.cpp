@@ -8,6 +8,8 @@
 #include "report/LogWriter.h"
 #include "report/TextUtil.h"
 
+namespace ambrel {
+
 TFileReader::TFileReader(const std::string& FileName)
     : FSource(ambrel::OpenFileSource(FileName)) {
   if (!FSource)
@@ -83,3 +85,5 @@ int64_t TFileReader::Seek(int64_t Offset, int Origin) {
   FPosition = target;
   return FPosition;
 }
+
+}  // namespace ambrel

@@ -9,6 +9,8 @@
 
 #include "platform/ByteSource.h"
 
+namespace ambrel {
+
 class TFileReader {
  public:
   // Opens an existing regular file; throws EMatroskaError "Can't open file %s" on failure.
@@ -43,3 +45,5 @@ class TFileReader {
   int64_t FBufferStart = 0;
   int64_t FBufferLength = 0;
 };
+
+}  // namespace ambrel

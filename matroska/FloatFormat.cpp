@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+namespace ambrel {
+
 namespace {
 
 constexpr int kPrecision = 15;  // significant digits of the general format
@@ -101,3 +103,5 @@ std::string FloatToStrFixed(double Value, int Decimals) {
   AddOneUnit(wide);
   return wide;
 }
+
+}  // namespace ambrel

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace ambrel {
+
 // General text of a double: the shortest form with at most 15 significant digits, no
 // trailing zeros; scientific notation (1E-6, 1.5E20) only below 0.00001 or with more
 // than 15 integer digits; NAN, INF and -INF for the special values.
@@ -13,3 +15,5 @@ std::string FloatToStrGeneral(double Value);
 // Value with exactly `Decimals` digits after the point; NAN, INF and -INF for the
 // special values.
 std::string FloatToStrFixed(double Value, int Decimals);
+
+}  // namespace ambrel

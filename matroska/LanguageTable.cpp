@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace ambrel {
+
 namespace {
 
 constexpr std::array<TLanguageRow, 480> kLanguages = {{
@@ -492,3 +494,5 @@ constexpr std::array<TLanguageRow, 480> kLanguages = {{
 }  // namespace
 
 std::span<const TLanguageRow> LanguageTable() { return kLanguages; }
+
+}  // namespace ambrel

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+namespace ambrel {
+
 struct TLanguageRow {
   std::string_view Name;   // English name as the ISO 639-2 index gives it (UTF-8)
   std::string_view Code;   // bibliographic code, three lower-case letters
@@ -12,3 +14,5 @@ struct TLanguageRow {
 
 // Every row, in lookup order: a code with several rows resolves to the first.
 std::span<const TLanguageRow> LanguageTable();
+
+}  // namespace ambrel

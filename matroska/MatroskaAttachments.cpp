@@ -1,6 +1,8 @@
 // Attached files: names, types and where their bytes lie (the bytes are never read).
 #include "matroska/ElementRules.h"
 
+namespace ambrel {
+
 bool TMatroskaReader::ReadAttachments(TMatroskaReader& Owner) {
   static const TElementRule<TMatroskaReader> rules[] = {
       ContainerRule<TMatroskaReader>(0x61A7, "Attached file :", &TMatroskaReader::ReadAttachedFile),
@@ -26,3 +28,5 @@ void TMatroskaReader::ReadFileData(TEbmlElement& E, TMatroskaAttachedFile& File)
   File.FileDataSize = E.DataSize;
   E.Skip();
 }
+
+}  // namespace ambrel

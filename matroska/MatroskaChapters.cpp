@@ -3,6 +3,8 @@
 
 #include "matroska/ElementRules.h"
 
+namespace ambrel {
+
 bool TMatroskaReader::ReadChapters(TMatroskaReader& Owner) {
   static const TElementRule<TMatroskaReader> rules[] = {
       ContainerRule<TMatroskaReader>(0x45B9, "Edition entry :", &TMatroskaReader::ReadEditionEntry),
@@ -93,3 +95,5 @@ void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd) {
     }
   }
 }
+
+}  // namespace ambrel

@@ -4,7 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+namespace ambrel {
+
 class EMatroskaError : public std::runtime_error {
  public:
   explicit EMatroskaError(const std::string& Message) : std::runtime_error(Message) {}
 };
+
+}  // namespace ambrel

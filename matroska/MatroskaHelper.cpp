@@ -8,6 +8,8 @@
 #include "matroska/ElementRules.h"
 #include "report/LogWriter.h"
 
+namespace ambrel {
+
 namespace {
 
 constexpr uint32_t kIdInfo = 0x1549A966;
@@ -184,3 +186,5 @@ int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale) {
   if (product < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(std::nearbyint(product));  // to nearest, ties to even
 }
+
+}  // namespace ambrel

@@ -17,6 +17,8 @@
 #include "matroska/MatroskaError.h"
 #include "matroska/MatroskaRecords.h"
 
+namespace ambrel {
+
 class TLogWriter;
 template <class Rec>
 struct TElementRule;
@@ -121,3 +123,5 @@ void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd);
 // The segment's length in nanoseconds: Duration x TimecodeScale rounded half to even; 0
 // when the product is not finite, saturated when it lies outside 64 bits.
 int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale);
+
+}  // namespace ambrel

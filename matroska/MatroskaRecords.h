@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace ambrel {
+
 // Values of the EBML header element. Integer fields keep the low 32 bits of the value read.
 struct TEbmlHeader {
   int32_t EBMLVersion = 0;
@@ -145,3 +147,5 @@ struct TMatroskaTag {
   TMatroskaTagTarget Targets;
   std::vector<std::unique_ptr<TMatroskaSimpleTag>> SimpleTags;
 };
+
+}  // namespace ambrel

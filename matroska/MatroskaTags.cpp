@@ -1,6 +1,8 @@
 // Tags with their targets and nested simple tags.
 #include "matroska/ElementRules.h"
 
+namespace ambrel {
+
 bool TMatroskaReader::ReadTags(TMatroskaReader& Owner) {
   static const TElementRule<TMatroskaReader> rules[] = {
       ContainerRule<TMatroskaReader>(0x7373, "Tag :", &TMatroskaReader::ReadTag),
@@ -51,3 +53,5 @@ bool TMatroskaReader::ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleT
   };
   return ReadRecord(List, rules);
 }
+
+}  // namespace ambrel

@@ -2,6 +2,8 @@
 // Windows codecs carry in their codec-private data.
 #include "matroska/ElementRules.h"
 
+namespace ambrel {
+
 namespace {
 
 constexpr size_t kFourccEnd = 20;     // biCompression: bytes 16 to 19 of a BITMAPINFOHEADER
@@ -100,3 +102,5 @@ bool TMatroskaReader::ReadAudio(TMatroskaTrackEntry& Track) {
   if (Track.OutputSamplingFrequency == 0) Track.OutputSamplingFrequency = Track.SamplingFrequency;
   return complete;
 }
+
+}  // namespace ambrel

@@ -4,6 +4,8 @@
 
 #include "matroska/LanguageTable.h"
 
+namespace ambrel {
+
 std::string TrackTypeToStr(uint8_t TrackType) {
   switch (TrackType & 0x7F) {
     case 0x01: return "Video";
@@ -87,3 +89,5 @@ std::string LanguageCodeToName(const char* Code) {
   }
   return "";
 }
+
+}  // namespace ambrel

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace ambrel {
+
 // "Video", "Audio", "Complex", "Logo", "Subtitles" or "Control" for a TrackType (bit 7
 // ignored); empty for any other value.
 std::string TrackTypeToStr(uint8_t TrackType);
@@ -21,3 +23,5 @@ std::string MillisecondsToStr(uint32_t Ms);
 // row's code exactly (case matters; a shorter code matches nothing). Empty when no row
 // matches or Code is null.
 std::string LanguageCodeToName(const char* Code);
+
+}  // namespace ambrel

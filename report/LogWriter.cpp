@@ -5,6 +5,8 @@
 
 #include "report/Verbatim.h"
 
+namespace ambrel {
+
 namespace verbatim = ambrel::verbatim;
 
 namespace {
@@ -275,3 +277,5 @@ std::string HtmlEscape(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace ambrel

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace ambrel {
+
 // In-memory byte buffer with a position. A write puts its bytes at the position and
 // cuts the buffer off right after them; seeking only moves the position.
 class TByteStream {
@@ -127,3 +129,5 @@ std::string MakeLinks(const std::string& Text);
 std::string StripTags(const std::string& Text);
 // Escapes &, <, > and " for HTML.
 std::string HtmlEscape(std::string_view text);
+
+}  // namespace ambrel

@@ -65,6 +65,8 @@ std::string Join(const std::vector<Segment>& segments) {
 
 }  // namespace ambrel::verbatim
 
+namespace ambrel {
+
 std::string Verbatim(std::string_view text) {
   using namespace ambrel::verbatim;
   if (text.empty()) return {};
@@ -77,3 +79,5 @@ std::string Verbatim(std::string_view text) {
   out += kEnd;
   return out;
 }
+
+}  // namespace ambrel

@@ -1,7 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ambrel needs to build, test and fuzz, when they are missing.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev clang libclang-rt-dev)
+packages=(
+  cmake g++ make pkg-config libgtest-dev libgmock-dev clang libclang-rt-dev
+  # the media framework and its plugins (the real rendering checks; gst-discoverer for benchmarks)
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-plugins-base-apps
+  # the window, the command-line parser and the JSON writer
+  qt6-base-dev libcli11-dev nlohmann-json3-dev
+  # a decimal-comma locale for the locale-independence tests
+  locales
+)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

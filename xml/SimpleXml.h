@@ -16,6 +16,8 @@
 #include "report/TextUtil.h"
 #include "xml/XmlStream.h"
 
+namespace ambrel {
+
 class TSimpleXml;
 class TSimpleXmlElem;
 class TSimpleXmlElems;
@@ -305,3 +307,5 @@ class TSimpleXml {
 void DecodeEntities(std::string& Text, bool CollapseBlanks);
 // Escapes the five markup bytes as decimal character references.
 std::string EncodeEntities(std::string_view Text);
+
+}  // namespace ambrel

@@ -3,6 +3,8 @@
 
 #include "xml/XmlCursor.h"
 
+namespace ambrel {
+
 namespace {
 
 bool IsAsciiLetterOrDigit(unsigned char b) {
@@ -234,3 +236,5 @@ void TSimpleXmlElemClassic::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* D
     Document->NotifyValueParsed(Name(), Value);
   }
 }
+
+}  // namespace ambrel

@@ -1,6 +1,8 @@
 // Character references: decoding on load, escaping on save.
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -79,3 +81,5 @@ std::string EncodeEntities(std::string_view Text) {
   }
   return out;
 }
+
+}  // namespace ambrel

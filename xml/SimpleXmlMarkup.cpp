@@ -1,6 +1,8 @@
 // Comments and CDATA sections: a fixed opener, a body taken as is, a three-byte closer.
 #include "xml/XmlCursor.h"
 
+namespace ambrel {
+
 void ExpectXmlBytes(TXmlCursor& in, std::string_view opener, const std::string& construct) {
   for (char expected : opener) {
     unsigned char b;
@@ -46,3 +48,5 @@ void TSimpleXmlElemCData::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Doc
   Value = LoadDelimitedBody(Stream, Document, "<![CDATA[", ']', "Invalid CDATA");
   if (Document) Document->NotifyValueParsed("", Value);
 }
+
+}  // namespace ambrel

@@ -4,6 +4,8 @@
 
 #include "xml/XmlCursor.h"
 
+namespace ambrel {
+
 namespace {
 
 const std::string kHeaderError = "Invalid Header";
@@ -121,3 +123,5 @@ void TSimpleXmlElemSheet::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Doc
   in.Resume();
   ExpectInstructionEnd(in, kSheetError);
 }
+
+}  // namespace ambrel

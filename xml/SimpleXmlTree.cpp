@@ -3,6 +3,8 @@
 
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 std::string XmlErrorMessage(const std::exception& Error) {
   if (const auto* invalid = dynamic_cast<const TSimpleXmlInvalid*>(&Error)) return invalid->Message();
   return Error.what();
@@ -197,3 +199,5 @@ void TSimpleXml::NotifyNodeSaved() {
   ++FSavedNodes;
   if (OnSaveProgress) OnSaveProgress(this, FSavedNodes, FNodesToSave);
 }
+
+}  // namespace ambrel

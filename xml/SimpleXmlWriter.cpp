@@ -2,6 +2,8 @@
 // space to the indent.
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 namespace {
 constexpr const char* kCrLf = "\r\n";
 
@@ -81,3 +83,5 @@ void TSimpleXmlElemSheet::SaveToStream(std::ostream& Stream, const std::string& 
   WriteAttributes(Stream);
   Stream << "?>" << kCrLf;
 }
+
+}  // namespace ambrel

@@ -6,6 +6,8 @@
 
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 // Reads the stream's bytes one at a time, moving the stream's position with it, so
 // the position always names the first byte not consumed. For the load-progress event
 // it counts the data in 8192-byte chunks, starting a fresh chunk whenever the loader
@@ -48,3 +50,5 @@ inline std::string ByteText(unsigned char b) { return std::string(1, static_cast
 // construct + ": Expected " + expected + " Found " + byte; the data ending raises
 // construct + ": Unexpected end of data".
 void ExpectXmlBytes(TXmlCursor& in, std::string_view opener, const std::string& construct);
+
+}  // namespace ambrel

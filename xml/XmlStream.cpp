@@ -7,6 +7,8 @@
 #include <iterator>
 #include <sstream>
 
+namespace ambrel {
+
 std::string TXmlReadStream::ReadBuffer(size_t count) {
   if (FPosition > FData.size() || FData.size() - FPosition < count) throw TXmlStreamError("Stream read error");
   std::string bytes(FData.substr(FPosition, count));
@@ -31,3 +33,5 @@ std::string ReadWholeFile(const std::string& fileName) {
   if (file.bad()) throw TXmlStreamError("Stream read error");
   return std::move(bytes).str();
 }
+
+}  // namespace ambrel

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace ambrel {
+
 // Failures of the byte source itself (reading too little, opening a file).
 class TXmlStreamError : public std::runtime_error {
  public:
@@ -38,3 +40,5 @@ class TXmlReadStream {
 
 // Reads a whole file into memory; fails with "Cannot open file "<name>". <reason>".
 std::string ReadWholeFile(const std::string& fileName);
+
+}  // namespace ambrel

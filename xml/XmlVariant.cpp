@@ -1,5 +1,7 @@
 #include "xml/XmlVariant.h"
 
+namespace ambrel {
+
 TXmlVariant TXmlVariant::Get(const std::string& Name) const {
   if (FElement) {
     if (TSimpleXmlElem* child = FElement->Items().FindItem(Name)) return TXmlVariant(child);
@@ -39,3 +41,5 @@ void TXmlVariant::Clear() {
   FIsText = false;
   FText.clear();
 }
+
+}  // namespace ambrel

@@ -7,6 +7,8 @@
 
 #include "xml/SimpleXml.h"
 
+namespace ambrel {
+
 // Raised when a name is neither a child nor an attribute of the element.
 class TXmlVariantError : public std::runtime_error {
  public:
@@ -40,3 +42,5 @@ class TXmlVariant {
   bool FIsText = false;
   std::string FText;
 };
+
+}  // namespace ambrel

@@ -13,6 +13,8 @@
 
 #include "report/TextUtil.h"
 
+using namespace ambrel;
+
 namespace fs = std::filesystem;
 
 namespace {

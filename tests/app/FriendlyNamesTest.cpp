@@ -11,6 +11,8 @@
 #include "app/FriendlyNames.h"
 #include "resources/Resources.h"
 
+using namespace ambrel;
+
 namespace {
 
 TFriendlyNames Embedded() {

@@ -3,6 +3,8 @@
 
 #include "app/ReportAssembly.h"
 
+using namespace ambrel;
+
 namespace {
 
 const char kSkeletonHead[] =

@@ -8,6 +8,8 @@
 #include "app/NumberFormat.h"
 #include "matroska/FloatFormat.h"
 
+using namespace ambrel;
+
 namespace {
 
 TEST(FormatFileSize, PicksTheUnitAndRoundsTiesAwayFromZero) {

@@ -10,6 +10,8 @@
 #include "codecdb/XmlCodecDB.h"
 #include "resources/Resources.h"
 
+using namespace ambrel;
+
 // (codec id attribute, filter guid) of every hit, in order.
 inline std::vector<std::pair<std::string, std::string>> Hits(TXmlCodecDB& db, const std::string& codecID,
                                                              const std::string& fourcc = "") {

@@ -5,6 +5,8 @@
 
 #include "CodecDbTestUtil.h"
 
+using namespace ambrel;
+
 namespace {
 using HitList = std::vector<std::pair<std::string, std::string>>;
 

@@ -7,6 +7,8 @@
 #include "CodecDbTestUtil.h"
 #include "app/CodecDbCommands.h"
 
+using namespace ambrel;
+
 TEST(Override, FileBesideTheExecutableReplacesTheEmbeddedDatabase) {
   TScratchDir dir("replace");
   dir.Write("CodecsDB.xml",

@@ -12,6 +12,8 @@
 #include "platform/ByteSource.h"
 #include "report/LogWriter.h"
 
+using namespace ambrel;
+
 namespace ebml {
 
 // The ID's bytes, big-endian, marker bit included (as the IDs are published).

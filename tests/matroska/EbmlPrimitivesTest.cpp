@@ -7,6 +7,8 @@
 
 #include "EbmlBuilder.h"
 
+using namespace ambrel;
+
 using namespace ebml;
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include "EbmlBuilder.h"
 
+using namespace ambrel;
+
 using namespace ebml;
 
 namespace {

@@ -11,6 +11,8 @@
 #include "EbmlBuilder.h"
 #include "report/TextUtil.h"
 
+using namespace ambrel;
+
 using namespace ebml;
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include "EbmlBuilder.h"
 
+using namespace ambrel;
+
 namespace {
 
 std::string DataPath(const std::string& name) { return std::string(AMBREL_TEST_DATA_DIR) + "/" + name; }

@@ -3,6 +3,8 @@
 
 #include "EbmlBuilder.h"
 
+using namespace ambrel;
+
 using namespace ebml;
 
 namespace {

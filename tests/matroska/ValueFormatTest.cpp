@@ -9,6 +9,8 @@
 #include "matroska/LanguageTable.h"
 #include "matroska/ValueFormat.h"
 
+using namespace ambrel;
+
 namespace {
 
 TEST(TrackTypeToStr, NamesKnownTypesIgnoringBit7) {

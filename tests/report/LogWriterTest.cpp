@@ -4,6 +4,8 @@
 #include "report/LogWriter.h"
 #include "report/TextUtil.h"
 
+using namespace ambrel;
+
 namespace {
 
 TEST(HtmlWriter, RendersEachOperationAsAFragmentWithCrLf) {

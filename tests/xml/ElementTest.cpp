@@ -3,6 +3,8 @@
 
 #include "XmlTestUtil.h"
 
+using namespace ambrel;
+
 TEST(Element, SoleTextChildBecomesTheValue) {
   auto xml = ParseXml("<a>text</a>");
   EXPECT_EQ(xml->Root().Value, "text");

@@ -3,6 +3,8 @@
 
 #include "XmlTestUtil.h"
 
+using namespace ambrel;
+
 TEST(Prolog, DeclarationFieldsComeFromAttributesOnly) {
   auto xml = ParseXml("<?xml version=\"1.0\"?><a/>");
   ASSERT_EQ(xml->Prolog().Count(), 1);

@@ -3,6 +3,8 @@
 
 #include "XmlTestUtil.h"
 
+using namespace ambrel;
+
 namespace {
 std::string Decoded(std::string text, bool collapse) {
   DecodeEntities(text, collapse);

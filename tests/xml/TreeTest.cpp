@@ -4,6 +4,8 @@
 #include "XmlTestUtil.h"
 #include "xml/XmlVariant.h"
 
+using namespace ambrel;
+
 TEST(Tree, NamedLookupIgnoresCaseAndLastWins) {
   auto xml = ParseXml("<r><name>1</name><Other/><NAME>2</NAME></r>");
   TSimpleXmlElems& items = xml->Root().Items();

@@ -3,6 +3,8 @@
 
 #include "XmlTestUtil.h"
 
+using namespace ambrel;
+
 TEST(Writer, TextFormOfEveryKind) {
   auto xml = ParseXml(
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><!DOCTYPE r>"

@@ -7,6 +7,8 @@
 
 #include "xml/SimpleXml.h"
 
+using namespace ambrel;
+
 inline std::unique_ptr<TSimpleXml> ParseXml(const std::string& text) {
   auto xml = std::make_unique<TSimpleXml>();
   xml->LoadFromString(text);
