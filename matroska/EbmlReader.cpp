@@ -1,5 +1,6 @@
 #include "matroska/EbmlReader.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -136,9 +137,7 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
 void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueString", Name);
-  Value.assign(static_cast<size_t>(DataSize), '\0');
-  const int32_t n = Reader->FileReader.Read(Value.data(), static_cast<int32_t>(DataSize));
-  if (n != DataSize) ReadError("ReadValueString", Name);
+  if (!ReadData(Value)) ReadError("ReadValueString", Name);
   Value = TrimBytes(Value);
   Reader->LogValue(Name, Value);
 }
@@ -171,9 +170,28 @@ double TEbmlElement::ReadValueFloat(std::string_view Name) {
 void TEbmlElement::ReadValueBinary(std::vector<uint8_t>& Data, std::string_view Name) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueBinary", Name, ".");
-  Data.assign(static_cast<size_t>(DataSize), 0);
-  const int32_t n = DataSize == 0 ? 0 : Reader->FileReader.Read(Data.data(), static_cast<int32_t>(DataSize));
-  if (n != DataSize) ReadError("ReadValueBinary", Name, ".");
+  if (!ReadData(Data)) ReadError("ReadValueBinary", Name, ".");
+}
+
+// Reads the element's DataSize bytes into Out; false when the source ends first. The
+// buffer grows only as bytes arrive, so a size field that claims far more than a source
+// of unknown size holds costs no more memory than what was actually read.
+template <class Buffer>
+bool TEbmlElement::ReadData(Buffer& Out) {
+  constexpr int64_t kChunk = 1 << 20;
+  Out.clear();
+  if (Reader->FileReader.GetSize() >= 0) Out.reserve(static_cast<size_t>(DataSize));
+  while (static_cast<int64_t>(Out.size()) < DataSize) {
+    const size_t done = Out.size();
+    const auto want = static_cast<int32_t>(std::min(kChunk, DataSize - static_cast<int64_t>(done)));
+    Out.resize(done + static_cast<size_t>(want));
+    const int32_t n = Reader->FileReader.Read(Out.data() + done, want);
+    if (n != want) {
+      Out.resize(done + static_cast<size_t>(std::max(n, 0)));
+      return false;
+    }
+  }
+  return true;
 }
 
 // ---- TEbmlReader ------------------------------------------------------------

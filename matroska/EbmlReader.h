@@ -53,6 +53,8 @@ class TEbmlElement {
 
  private:
   int32_t ReadByte(int64_t& Accumulator);
+  template <class Buffer>
+  bool ReadData(Buffer& Out);
   [[noreturn]] void ReadError(std::string_view Operation, std::string_view Name,
                               std::string_view Suffix = "") const;
   bool ExceedsFile() const;

@@ -154,6 +154,7 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
   TEbmlReader& reader = *EbmlReader;
   TEbmlElement E(&reader);
   while (reader.InElement() && E.ReadHeader() > 0) {
+    CheckControl();
     const TElementRule<Rec>* rule = FindRule(Rules, E.ID);
     if (!rule) {
       E.Skip();
