@@ -62,9 +62,10 @@ bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecI
 TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 
 // Loads the database the program uses: "CodecsDB.xml" in ExeDir when that file
-// exists, else the embedded one. A file that fails to load leaves its message in
-// *ErrorMessage (when given) and the embedded database is used instead. Returns the
-// result of the load that took effect.
+// exists, else the embedded one (also when ExeDir is empty: the folder is unknown). A
+// file that fails to load (not a regular file, too large, unreadable, not XML) leaves
+// its message in *ErrorMessage (when given) and the embedded database is used instead.
+// Returns the result of the load that took effect.
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
 
 }  // namespace ambrel

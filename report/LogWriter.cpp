@@ -109,11 +109,13 @@ std::string TByteStream::Read(size_t count) {
 // ---- TLogWriter -----------------------------------------------------------
 
 // Both copy a whole buffer, which leaves its position at its end, as reading it would.
-void TLogWriter::SaveToFile(const std::string& FileName) {
+bool TLogWriter::SaveToFile(const std::string& FileName) {
   FStream.Seek(0, 2);
   std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
-  if (!file) return;
+  if (!file) return false;
   file.write(FStream.Bytes().data(), static_cast<std::streamsize>(FStream.Size()));
+  file.close();
+  return !file.fail();
 }
 
 void TLogWriter::AppendWriter(TLogWriter& Other) {
@@ -212,8 +214,10 @@ void TMultiWriter::WriteListField(const std::string& Name, const std::string& Va
 void TMultiWriter::EndList() {
   for (TLogWriter* w : FWriters) w->EndList();
 }
-void TMultiWriter::SaveToFile(const std::string& FileName) {
-  for (TLogWriter* w : FWriters) w->SaveToFile(FileName);
+bool TMultiWriter::SaveToFile(const std::string& FileName) {
+  bool saved = true;
+  for (TLogWriter* w : FWriters) saved = w->SaveToFile(FileName) && saved;
+  return saved;
 }
 void TMultiWriter::AppendWriter(TLogWriter& Other) {
   for (TLogWriter* w : FWriters) w->AppendWriter(Other);

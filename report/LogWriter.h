@@ -43,8 +43,9 @@ class TLogWriter {
   virtual void WriteListItem(const std::string& Text) = 0;
   virtual void WriteListField(const std::string& Name, const std::string& Value) = 0;
   virtual void EndList() = 0;
-  // Writes the whole buffer to FileName; failures are silently ignored.
-  virtual void SaveToFile(const std::string& FileName);
+  // Writes the whole buffer to FileName. Returns false when the file could not be
+  // written completely; callers that have nowhere to report it may ignore that.
+  virtual bool SaveToFile(const std::string& FileName);
   // Appends all of Other's bytes at this writer's position.
   virtual void AppendWriter(TLogWriter& Other);
   // Rewinds the buffer: the next write starts it afresh.
@@ -104,7 +105,7 @@ class TMultiWriter : public TLogWriter {
   void WriteListItem(const std::string& Text) override;
   void WriteListField(const std::string& Name, const std::string& Value) override;
   void EndList() override;
-  void SaveToFile(const std::string& FileName) override;
+  bool SaveToFile(const std::string& FileName) override;
   void AppendWriter(TLogWriter& Other) override;
   void ResetWriter() override;
 
