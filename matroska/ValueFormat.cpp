@@ -1,6 +1,7 @@
 #include "matroska/ValueFormat.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "matroska/LanguageTable.h"
 
@@ -83,11 +84,17 @@ std::string LanguageCodeToName(const char* Code) {
   if (Code == nullptr) return "";
   std::size_t Length = 0;
   while (Length < 3 && Code[Length] != '\0') ++Length;
-  const std::string_view Key(Code, Length);
-  for (const TLanguageRow& Row : LanguageTable()) {
-    if (Row.Code == Key || (!Row.Code2.empty() && Row.Code2 == Key)) return std::string(Row.Name);
-  }
-  return "";
+  // Every code (bibliographic or terminologic) with the name of the first row that has it.
+  static const std::unordered_map<std::string_view, std::string_view> Index = [] {
+    std::unordered_map<std::string_view, std::string_view> Names;
+    for (const TLanguageRow& Row : LanguageTable()) {
+      Names.try_emplace(Row.Code, Row.Name);
+      if (!Row.Code2.empty()) Names.try_emplace(Row.Code2, Row.Name);
+    }
+    return Names;
+  }();
+  const auto Found = Index.find(std::string_view(Code, Length));
+  return Found == Index.end() ? std::string() : std::string(Found->second);
 }
 
 }  // namespace ambrel

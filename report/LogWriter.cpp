@@ -10,17 +10,52 @@ namespace ambrel {
 namespace verbatim = ambrel::verbatim;
 
 namespace {
-const std::string kCrLf = "\r\n";
+constexpr std::string_view kCrLf = "\r\n";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 
-// Renders a raw text for HTML: literal text escaped, markup as given.
-std::string RenderHtml(const std::string& Text) {
-  if (verbatim::IsPlain(Text)) return Text;
-  std::string out;
-  for (const auto& s : verbatim::Split(Text)) out += s.literal ? HtmlEscape(s.text) : s.text;
-  return out;
+// Appends bytes to out with &, <, > and " escaped for HTML.
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+}
+
+// Renders a raw text for HTML into out: literal text escaped, markup as given.
+void RenderHtmlInto(std::string_view Text, std::string& out) {
+  out.clear();
+  verbatim::ForEachSegment(Text, [&](bool literal, std::string_view piece) {
+    if (literal) {
+      AppendHtmlEscaped(out, piece);
+    } else {
+      out.append(piece);
+    }
+  });
+}
+
+// Joins Parts into out (cleared first).
+void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
+  out.clear();
+  for (std::string_view p : Parts) out.append(p);
+}
+
+// Value trimmed: a view of Value itself when that needs no copy, else of storage.
+std::string_view TrimmedView(const std::string& Value, std::string& storage) {
+  if (verbatim::IsPlain(Value)) {
+    size_t b = 0, e = Value.size();
+    while (b < e && IsBlank(Value[b])) ++b;
+    while (e > b && IsBlank(Value[e - 1])) --e;
+    return std::string_view(Value).substr(b, e - b);
+  }
+  storage = Trim(Value);
+  return storage;
 }
 
 // Removes closing tags and the opening tags they match from a sequence of units. Units
@@ -132,55 +167,89 @@ void TLogWriter::ResetWriter() { FStream.Seek(0); }
 
 // ---- THTMLWriter ----------------------------------------------------------
 
-void THTMLWriter::WriteRaw(const std::string& Text) { FStream.Write(MakeLinks(RenderHtml(Text)) + kCrLf); }
+// Every operation is one raw line made of Parts: rendered, linked, ended with CR LF. The
+// line is built in buffers the writer keeps, so writing a line allocates nothing once
+// they have grown.
+void THTMLWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
+  Concat(FRaw, Parts);
+  const std::string* line = &FRaw;
+  if (!verbatim::IsPlain(FRaw)) {
+    RenderHtmlInto(FRaw, FRendered);
+    line = &FRendered;
+  }
+  if (line->find("http://") != std::string::npos) {
+    std::string linked = MakeLinks(*line);
+    linked += kCrLf;
+    FStream.Write(linked);
+    return;
+  }
+  FStream.Write(*line);
+  FStream.Write(kCrLf);
+}
 
-void THTMLWriter::WriteTitle(const std::string& Title) { WriteRaw("<h2>" + Title + "</h2>"); }
+void THTMLWriter::WriteRaw(const std::string& Text) { WriteParts({Text}); }
 
-void THTMLWriter::WriteSeparator() { WriteRaw("<br />"); }
+void THTMLWriter::WriteTitle(const std::string& Title) { WriteParts({"<h2>", Title, "</h2>"}); }
 
-void THTMLWriter::WriteLine(const std::string& Text) { WriteRaw(Text + "<br />"); }
+void THTMLWriter::WriteSeparator() { WriteParts({"<br />"}); }
+
+void THTMLWriter::WriteLine(const std::string& Text) { WriteParts({Text, "<br />"}); }
 
 void THTMLWriter::WriteField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteLine("<b>" + Name + "</b> : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({"<b>", Name, "</b> : ", v, "<br />"});
 }
 
-void THTMLWriter::BeginList() { WriteRaw("<ul>"); }
+void THTMLWriter::BeginList() { WriteParts({"<ul>"}); }
 
-void THTMLWriter::WriteListItem(const std::string& Text) { WriteRaw("<li>" + Text + "</li>"); }
+void THTMLWriter::WriteListItem(const std::string& Text) { WriteParts({"<li>", Text, "</li>"}); }
 
 void THTMLWriter::WriteListField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteListItem("<b>" + Name + "</b> : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({"<li><b>", Name, "</b> : ", v, "</li>"});
 }
 
-void THTMLWriter::EndList() { WriteRaw("</ul>"); }
+void THTMLWriter::EndList() { WriteParts({"</ul>"}); }
 
 // ---- TTxtWriter -----------------------------------------------------------
 
-void TTxtWriter::WriteRaw(const std::string& Text) { FStream.Write(RenderText(Text)); }
+// Every operation writes the text made of Parts with its tags stripped; text without
+// any tag or wrapping goes to the buffer as it is.
+void TTxtWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
+  Concat(FRaw, Parts);
+  if (verbatim::IsPlain(FRaw) && FRaw.find("</") == std::string::npos) {
+    FStream.Write(FRaw);
+  } else {
+    FStream.Write(RenderText(FRaw));
+  }
+}
+
+void TTxtWriter::WriteRaw(const std::string& Text) { WriteParts({Text}); }
 
 void TTxtWriter::WriteTitle(const std::string& Title) { WriteLine(Title); }
 
-void TTxtWriter::WriteSeparator() { WriteLine(""); }
+void TTxtWriter::WriteSeparator() { WriteParts({kCrLf}); }
 
-void TTxtWriter::WriteLine(const std::string& Text) { WriteRaw(Text + kCrLf); }
+void TTxtWriter::WriteLine(const std::string& Text) { WriteParts({Text, kCrLf}); }
 
 void TTxtWriter::WriteField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteLine(Name + " : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({Name, " : ", v, kCrLf});
 }
 
 void TTxtWriter::BeginList() { ++FListLevel; }
 
-void TTxtWriter::WriteListItem(const std::string& Text) {
-  const int32_t indent = FListLevel > 0 ? 2 * FListLevel : 0;
-  WriteLine(std::string(static_cast<size_t>(indent), ' ') + " - " + Text);
+std::string_view TTxtWriter::ListIndent() {
+  const size_t indent = FListLevel > 0 ? 2 * static_cast<size_t>(FListLevel) : 0;
+  if (FIndent.size() < indent) FIndent.assign(indent, ' ');
+  return std::string_view(FIndent).substr(0, indent);
 }
 
+void TTxtWriter::WriteListItem(const std::string& Text) { WriteParts({ListIndent(), " - ", Text, kCrLf}); }
+
 void TTxtWriter::WriteListField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteListItem(Name + " : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({ListIndent(), " - ", Name, " : ", v, kCrLf});
 }
 
 void TTxtWriter::EndList() { --FListLevel; }
@@ -235,6 +304,15 @@ std::string Trim(std::string_view text) {
     while (e > b && IsBlank(text[e - 1])) --e;
     return std::string(text.substr(b, e - b));
   }
+  // Most texts have nothing to trim: their first and last bytes of content are not blank.
+  bool any = false;
+  char firstByte = 0, lastByte = 0;
+  verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
+    if (!any) firstByte = piece.front();
+    any = true;
+    lastByte = piece.back();
+  });
+  if (any && !IsBlank(firstByte) && !IsBlank(lastByte)) return std::string(text);
   std::vector<verbatim::Segment> segments = verbatim::Split(text);
   while (!segments.empty()) {
     std::string& front = segments.front().text;
@@ -270,15 +348,7 @@ std::string StripTags(const std::string& Text) { return StripTagUnits(Text); }
 std::string HtmlEscape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
+  AppendHtmlEscaped(out, text);
   return out;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,11 @@ class THTMLWriter : public TLogWriter {
   void WriteListItem(const std::string& Text) override;
   void WriteListField(const std::string& Name, const std::string& Value) override;
   void EndList() override;
+
+ private:
+  void WriteParts(std::initializer_list<std::string_view> Parts);
+
+  std::string FRaw, FRendered, FTrimmed;  // line buffers, reused
 };
 
 class TTxtWriter : public TLogWriter {
@@ -87,7 +93,11 @@ class TTxtWriter : public TLogWriter {
   int32_t ListLevel() const { return FListLevel; }
 
  private:
+  void WriteParts(std::initializer_list<std::string_view> Parts);
+  std::string_view ListIndent();
+
   int32_t FListLevel = 0;
+  std::string FRaw, FTrimmed, FIndent;  // line buffers, reused
 };
 
 // Forwards every operation to its targets, in the order they were added. Owns neither

@@ -16,8 +16,8 @@ void Append(std::vector<Segment>& out, bool literal, std::string_view text) {
   }
 }
 
-// When a well-formed wrapping starts at `begin` (a kBegin byte), sets its payload and
-// the position after its kEnd and returns true.
+}  // namespace
+
 bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payload, size_t& next) {
   size_t i = begin + 1;
   size_t length = 0;
@@ -33,27 +33,12 @@ bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payloa
   next = start + length + 1;
   return true;
 }
-}  // namespace
 
 bool IsPlain(std::string_view text) { return text.find(kBegin) == std::string_view::npos; }
 
 std::vector<Segment> Split(std::string_view text) {
   std::vector<Segment> out;
-  size_t markupStart = 0;
-  size_t i = text.find(kBegin);
-  while (i != std::string_view::npos) {
-    std::string_view payload;
-    size_t next = 0;
-    if (ParseWrapping(text, i, payload, next)) {
-      Append(out, false, text.substr(markupStart, i - markupStart));
-      Append(out, true, payload);
-      markupStart = next;
-      i = text.find(kBegin, next);
-    } else {
-      i = text.find(kBegin, i + 1);
-    }
-  }
-  Append(out, false, text.substr(markupStart));
+  ForEachSegment(text, [&](bool literal, std::string_view piece) { Append(out, literal, piece); });
   return out;
 }
 
