@@ -9,7 +9,7 @@ namespace ambrel {
 
 namespace {
 
-void Print(std::ostream& out, const std::string& bytes) {
+void Print(std::ostream& out, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

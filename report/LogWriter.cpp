@@ -1,6 +1,9 @@
 #include "report/LogWriter.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <fstream>
 
 #include "report/Verbatim.h"
@@ -118,10 +121,25 @@ std::string RenderText(const std::string& Text) {
 
 // ---- TByteStream ----------------------------------------------------------
 
+TByteStream::~TByteStream() { std::free(data_); }
+
+void TByteStream::Reserve(size_t capacity) {
+  if (capacity <= capacity_) return;
+  const size_t grown = std::max({capacity, capacity_ + capacity_ / 2, size_t{4096}});
+  void* data = std::realloc(data_, grown);
+  if (!data) throw std::bad_alloc();
+  data_ = static_cast<char*>(data);
+  capacity_ = grown;
+}
+
 void TByteStream::Write(std::string_view bytes) {
-  data_.resize(pos_);
-  data_.append(bytes);
-  pos_ = data_.size();
+  size_ = pos_;
+  if (!bytes.empty()) {
+    Reserve(size_ + bytes.size());
+    std::memcpy(data_ + size_, bytes.data(), bytes.size());
+    size_ += bytes.size();
+  }
+  pos_ = size_;
 }
 
 int64_t TByteStream::Seek(int64_t offset, int origin) {
@@ -135,8 +153,8 @@ int64_t TByteStream::Seek(int64_t offset, int origin) {
 }
 
 std::string TByteStream::Read(size_t count) {
-  const size_t n = std::min(count, data_.size() - pos_);
-  std::string out = data_.substr(pos_, n);
+  const size_t n = std::min(count, size_ - pos_);
+  std::string out(Bytes().substr(pos_, n));
   pos_ += n;
   return out;
 }

@@ -11,20 +11,32 @@
 namespace ambrel {
 
 // In-memory byte buffer with a position. A write puts its bytes at the position and
-// cuts the buffer off right after them; seeking only moves the position.
+// cuts the buffer off right after them; seeking only moves the position. The buffer
+// grows in place where the allocator can (large blocks are remapped, not copied), so
+// a report tens of megabytes long never needs twice its size while it grows.
 class TByteStream {
  public:
+  TByteStream() = default;
+  ~TByteStream();
+  TByteStream(const TByteStream&) = delete;
+  TByteStream& operator=(const TByteStream&) = delete;
+
   void Write(std::string_view bytes);
   // Moves the position, clamped to 0 .. Size(); returns the new position.
   int64_t Seek(int64_t offset, int origin = 0);
   // Copies up to count bytes from the position onward and advances it.
   std::string Read(size_t count);
   int64_t Position() const { return static_cast<int64_t>(pos_); }
-  int64_t Size() const { return static_cast<int64_t>(data_.size()); }
-  const std::string& Bytes() const { return data_; }
+  int64_t Size() const { return static_cast<int64_t>(size_); }
+  // All bytes; valid until the next write.
+  std::string_view Bytes() const { return {data_, size_}; }
 
  private:
-  std::string data_;
+  void Reserve(size_t capacity);
+
+  char* data_ = nullptr;  // malloc'd, so that it can grow with realloc
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   size_t pos_ = 0;
 };
 
@@ -53,7 +65,7 @@ class TLogWriter {
   virtual void ResetWriter();
 
   // All bytes of the buffer, whatever the position.
-  std::string GetText() const { return FStream.Bytes(); }
+  std::string GetText() const { return std::string(FStream.Bytes()); }
   TByteStream& GetStream() { return FStream; }
 
  protected:
