@@ -1,14 +1,14 @@
 #include "matroska/EbmlReader.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
 #include "matroska/FloatFormat.h"
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
+#include "report/TextUtil.h"
 
 namespace ambrel {
 
@@ -81,10 +81,14 @@ uint32_t TEbmlElement::ReadHeader() {
 }
 
 void TEbmlElement::Skip() {
-  char line[96];
-  std::snprintf(line, sizeof line, "Skipping element with ID %" PRIX32 " at position %" PRId64, ID,
-                Position);
-  Reader->LogLine(line);
+  char line[96] = "Skipping element with ID ";
+  char* end = line + std::strlen(line);
+  end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
+  for (char* c = end - 1; c >= line && *c != ' '; --c) *c = AsciiUpperChar(*c);
+  const std::string_view at = " at position ";
+  end = std::copy(at.begin(), at.end(), end);
+  end = std::to_chars(end, line + sizeof line, Position).ptr;
+  Reader->LogLine(std::string_view(line, static_cast<size_t>(end - line)));
   Reader->FileReader.Seek(DataSize, 1);
 }
 
@@ -219,15 +223,23 @@ bool TEbmlReader::InElement() const {
   return FileReader.GetPosition() < WrapAdd(inner.Position, inner.TotalSize);
 }
 
-std::string TEbmlReader::Indent() const {
+// Starts FLine with the indentation of the current level: four spaces per open element
+// below the outermost.
+void TEbmlReader::Indent() {
   const int32_t n = Level() - 1;
-  return n > 0 ? std::string(static_cast<size_t>(n) * 4, ' ') : std::string();
+  FLine.assign(n > 0 ? static_cast<size_t>(n) * 4 : 0, ' ');
 }
 
-void TEbmlReader::LogLine(std::string_view Text) { ParseLog.WriteLine(Indent() + std::string(Text)); }
+void TEbmlReader::LogLine(std::string_view Text) {
+  Indent();
+  FLine.append(Text);
+  ParseLog.WriteLine(FLine);
+}
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
-  ParseLog.WriteField(Indent() + std::string(Name), Verbatim(Value));
+  Indent();
+  FLine.append(Name);
+  ParseLog.WriteField(FLine, Verbatim(Value));
 }
 
 }  // namespace ambrel

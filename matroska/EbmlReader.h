@@ -86,9 +86,10 @@ class TEbmlReader {
   void ReaderHeader();
 
  private:
-  std::string Indent() const;
+  void Indent();
 
   std::vector<TEbmlElement> FStack;  // outermost first
+  std::string FLine;                 // the log line being built
 };
 
 }  // namespace ambrel

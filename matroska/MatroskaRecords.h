@@ -85,7 +85,8 @@ struct TMatroskaSeekEntry {
   int64_t SeekPosition = 0;  // relative to SegmentDataPosition
 };
 
-// One TrackEntry. 32-bit integers keep the low 32 bits of the value read.
+// One TrackEntry. 32-bit integers keep the low 32 bits of the value read. Fields are
+// ordered to leave no padding: files can hold hundreds of thousands of entries.
 struct TMatroskaTrackEntry {
   uint32_t TrackNumber = 0;
   uint32_t TrackUID = 0;
@@ -106,15 +107,15 @@ struct TMatroskaTrackEntry {
   // (wFormatTag of the WAVEFORMATEX); HasFormatTag says whether it was derived.
   uint32_t FormatTag = 0;
   bool HasFormatTag = false;
+  bool HasCodecPrivate = false;  // a CodecPrivate element was read
+  uint8_t TrackType = 0;  // 1 video, 2 audio, 3 complex, 0x10 logo, 0x11 subtitles, 0x20 control
   std::vector<uint8_t> CodecPrivate;  // the CodecPrivate element's bytes
-  bool HasCodecPrivate = false;       // a CodecPrivate element was read
   TOptionalText CodecName;
   TOptionalText CodecSettings;
   TOptionalText CodecInfoURL;
   TOptionalText CodecDownloadURL;
   uint32_t CodecDecodeAll = 1;
   uint32_t TrackOverlay = 0;
-  uint8_t TrackType = 0;  // 1 video, 2 audio, 3 complex, 0x10 logo, 0x11 subtitles, 0x20 control
 
   // Video settings (0 unless a Video element was read).
   uint32_t PixelWidth = 0;

@@ -1,5 +1,6 @@
 #include "matroska/ValueFormat.h"
 
+#include <charconv>
 #include <cstdio>
 #include <unordered_map>
 
@@ -73,11 +74,28 @@ std::string DateUTCToStr(int64_t DateUTC) {
 }
 
 std::string MillisecondsToStr(uint32_t Ms) {
+  // hh:mm:ss.zzz, the hours with as many digits as they need (at least two). Written by
+  // hand: this runs twice per chapter, and files can hold hundreds of thousands.
   const uint32_t Seconds = Ms / 1000;
-  char Text[32];
-  std::snprintf(Text, sizeof Text, "%2.2u:%2.2u:%2.2u.%3.3u", Seconds / 3600, Seconds % 3600 / 60, Seconds % 60,
-                Ms % 1000);
-  return Text;
+  char Text[24];
+  char* End = Text;
+  const uint32_t Hours = Seconds / 3600;
+  if (Hours < 10) *End++ = '0';
+  End = std::to_chars(End, Text + sizeof Text, Hours).ptr;
+  const auto Put = [&End](uint32_t Value, int Digits) {
+    for (int i = Digits - 1; i >= 0; --i) {
+      End[i] = static_cast<char>('0' + Value % 10);
+      Value /= 10;
+    }
+    End += Digits;
+  };
+  *End++ = ':';
+  Put(Seconds % 3600 / 60, 2);
+  *End++ = ':';
+  Put(Seconds % 60, 2);
+  *End++ = '.';
+  Put(Ms % 1000, 3);
+  return std::string(Text, End);
 }
 
 std::string LanguageCodeToName(const char* Code) {
