@@ -91,14 +91,21 @@ std::string RenderText(const std::string& Text) {
   if (verbatim::IsPlain(Text)) {
     return Text.find("</") == std::string::npos ? Text : StripTagUnits(Text);
   }
-  const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
+  // Markup pieces next to each other (an empty wrapping between them) are joined by the
+  // full path below, where a tag may span them.
   bool hasClosingTag = false;
-  for (const auto& s : segments) hasClosingTag |= !s.literal && s.text.find("</") != std::string::npos;
+  bool previousMarkup = false;
+  verbatim::ForEachSegment(Text, [&](bool literal, std::string_view piece) {
+    hasClosingTag |= !literal && (previousMarkup || piece.find("</") != std::string_view::npos);
+    previousMarkup = !literal;
+  });
   std::string out;
   if (!hasClosingTag) {
-    for (const auto& s : segments) out += s.text;
+    out.reserve(Text.size());
+    verbatim::ForEachSegment(Text, [&](bool, std::string_view piece) { out.append(piece); });
     return out;
   }
+  const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
   constexpr char32_t kLiteralUnit = 0x100;
   std::u32string units;
   for (size_t i = 0; i < segments.size(); ++i) {
