@@ -1,0 +1,37 @@
+// A fresh, uniquely named directory under the system's temporary directory, removed with
+// everything in it at the end: test runs that share a machine never meet.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+class TTempDir {
+ public:
+  explicit TTempDir(const std::string& prefix = "ambrel") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+    FPath = pattern;
+  }
+  ~TTempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return FPath; }
+  std::string operator/(const std::string& name) const { return (FPath / name).string(); }
+  // Writes bytes into the file name inside the directory; returns its path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    const std::string file = *this / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+  }
+
+ private:
+  std::filesystem::path FPath;
+};
