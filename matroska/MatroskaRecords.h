@@ -139,6 +139,33 @@ struct TMatroskaAttachedFile {
   uint32_t FileUID = 0;
 };
 
+// The track numbers of a chapter atom: most atoms have none, and then it costs one pointer.
+class TTrackNumberList {
+ public:
+  TTrackNumberList() = default;
+  TTrackNumberList(const TTrackNumberList& Other)
+      : FNumbers(Other.FNumbers ? std::make_unique<std::vector<int64_t>>(*Other.FNumbers) : nullptr) {}
+  TTrackNumberList(TTrackNumberList&&) noexcept = default;
+  TTrackNumberList& operator=(const TTrackNumberList& Other) {
+    FNumbers = Other.FNumbers ? std::make_unique<std::vector<int64_t>>(*Other.FNumbers) : nullptr;
+    return *this;
+  }
+  TTrackNumberList& operator=(TTrackNumberList&&) noexcept = default;
+
+  void push_back(int64_t Number) {
+    if (!FNumbers) FNumbers = std::make_unique<std::vector<int64_t>>();
+    FNumbers->push_back(Number);
+  }
+  size_t size() const { return FNumbers ? FNumbers->size() : 0; }
+  bool empty() const { return size() == 0; }
+  int64_t operator[](size_t Index) const { return (*FNumbers)[Index]; }
+  const int64_t* begin() const { return FNumbers ? FNumbers->data() : nullptr; }
+  const int64_t* end() const { return FNumbers ? FNumbers->data() + FNumbers->size() : nullptr; }
+
+ private:
+  std::unique_ptr<std::vector<int64_t>> FNumbers;  // null when empty
+};
+
 struct TMatroskaChapterDisplay {
   std::string ChapString;
   std::string ChapLanguage;
@@ -154,7 +181,7 @@ struct TMatroskaChapterAtom {
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
   int64_t ChapterPhysicalEquiv = 0;
-  std::vector<int64_t> ChapterTrackNumbers;  // at most kMaxTrackNumbers
+  TTrackNumberList ChapterTrackNumbers;  // at most kMaxTrackNumbers
   uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
   std::vector<std::unique_ptr<TMatroskaChapterDisplay>> Displays;  // empty: none
   std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // nested atoms; empty: none
