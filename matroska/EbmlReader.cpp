@@ -14,14 +14,6 @@ namespace ambrel {
 
 namespace {
 
-// Removes every leading and trailing byte whose code is 32 or below.
-std::string TrimBytes(const std::string& Text) {
-  size_t b = 0, e = Text.size();
-  while (b < e && static_cast<unsigned char>(Text[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(Text[e - 1]) <= 32) --e;
-  return Text.substr(b, e - b);
-}
-
 // 64-bit addition that wraps like the file API's signed arithmetic.
 int64_t WrapAdd(int64_t A, int64_t B) {
   return static_cast<int64_t>(static_cast<uint64_t>(A) + static_cast<uint64_t>(B));
@@ -142,7 +134,8 @@ void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueString", Name);
   if (!ReadData(Value)) ReadError("ReadValueString", Name);
-  Value = TrimBytes(Value);
+  const std::string_view trimmed = TrimBlank(Value);
+  if (trimmed.size() != Value.size()) Value = std::string(trimmed);
   Reader->LogValue(Name, Value);
 }
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <fstream>
 
+#include "report/TextUtil.h"
 #include "report/Verbatim.h"
 
 namespace ambrel {
@@ -51,12 +52,7 @@ void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
 
 // Value trimmed: a view of Value itself when that needs no copy, else of storage.
 std::string_view TrimmedView(const std::string& Value, std::string& storage) {
-  if (verbatim::IsPlain(Value)) {
-    size_t b = 0, e = Value.size();
-    while (b < e && IsBlank(Value[b])) ++b;
-    while (e > b && IsBlank(Value[e - 1])) --e;
-    return std::string_view(Value).substr(b, e - b);
-  }
+  if (verbatim::IsPlain(Value)) return TrimBlank(Value);
   storage = Trim(Value);
   return storage;
 }
@@ -323,12 +319,7 @@ void TMultiWriter::ResetWriter() {
 // ---- Text helpers ---------------------------------------------------------
 
 std::string Trim(std::string_view text) {
-  if (verbatim::IsPlain(text)) {
-    size_t b = 0, e = text.size();
-    while (b < e && IsBlank(text[b])) ++b;
-    while (e > b && IsBlank(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
-  }
+  if (verbatim::IsPlain(text)) return std::string(TrimBlank(text));
   // Most texts have nothing to trim: their first and last bytes of content are not blank.
   bool any = false;
   char firstByte = 0, lastByte = 0;

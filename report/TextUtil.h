@@ -21,6 +21,10 @@ constexpr char AsciiUpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cas
 // Lower-cases one ASCII letter; any other byte is returned as it is.
 constexpr char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Text without its leading and trailing bytes of code 32 or below (spaces, line breaks,
+// other control bytes).
+std::string_view TrimBlank(std::string_view text);
+
 // Upper-cases ASCII letters only.
 std::string AsciiUpper(std::string_view text);
 

@@ -1,13 +1,21 @@
-// A fresh, uniquely named directory under the system's temporary directory, removed with
-// everything in it at the end: test runs that share a machine never meet.
+// Files for tests: a fresh, uniquely named directory under the system's temporary
+// directory, removed with everything in it at the end (test runs that share a machine
+// never meet), and whole-file reads.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+
+// The file's bytes; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class TTempDir {
  public:

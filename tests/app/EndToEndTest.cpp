@@ -34,13 +34,6 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Runs ambrel-cli from the data folder, so that reports name files relative to it.
 CliRun Cli(const std::string& args) {
   CliRun run;

@@ -24,13 +24,6 @@ namespace {
 
 const std::string kData = AMBREL_TEST_DATA_DIR;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The tables the command line uses when nothing lies beside it.
 struct TTables {
   TTables() {

@@ -9,6 +9,7 @@
 
 #include "EbmlBuilder.h"
 #include "MemoryBudget.h"
+#include "matroska/MatroskaParse.h"
 
 using namespace ebml;
 
@@ -113,26 +114,25 @@ TEST(ParseControl, ProgressAndCancellation) {
   control.Cancel = &cancel;
 
   TTxtWriter log;
-  TFileReader reader(std::make_unique<TMemorySource>(file));
-  TMatroskaReader parser(reader, log);
-  parser.SetControl(&control);
-  EXPECT_FALSE(parser.Parse());
-  EXPECT_TRUE(parser.Cancelled());
+  const TMatroskaParse stopped = ParseMatroska(std::make_unique<TMemorySource>(file), log, &control);
+  EXPECT_FALSE(stopped.ClusterFound);
+  EXPECT_TRUE(stopped.Cancelled);
+  EXPECT_EQ(stopped.Error, "");
   ASSERT_GE(positions.size(), 2u);
   EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
   EXPECT_GE(positions[1] - positions[0], TParseControl::kProgressStep);
   // The edition was open when the parse stopped, so it was not kept.
-  EXPECT_TRUE(parser.Editions.empty());
-  EXPECT_EQ(parser.SegmentInfo.Duration, 5000);  // finished: in milliseconds
+  EXPECT_TRUE(stopped.Reader->Editions.empty());
+  EXPECT_EQ(stopped.Reader->SegmentInfo.Duration, 5000);  // finished: in milliseconds
+  EXPECT_EQ(log.GetText().substr(log.GetText().size() - 21), "Analysis cancelled.\r\n");
 
   // Without a stop the same parse runs to the end.
   cancel = false;
   control.OnProgress = nullptr;
-  TTxtWriter log2;
-  TFileReader reader2(std::make_unique<TMemorySource>(file));
-  TMatroskaReader full(reader2, log2);
-  full.SetControl(&control);
-  EXPECT_TRUE(full.Parse());
-  EXPECT_FALSE(full.Cancelled());
-  EXPECT_EQ(full.Editions.at(0)->ChapterAtoms.size(), 20000u);
+  TTxtWriter fullLog;
+  const TMatroskaParse full = ParseMatroska(std::make_unique<TMemorySource>(file), fullLog, &control);
+  EXPECT_TRUE(full.ClusterFound);
+  EXPECT_FALSE(full.Cancelled);
+  EXPECT_EQ(full.Reader->Editions.at(0)->ChapterAtoms.size(), 20000u);
+  EXPECT_EQ(fullLog.GetText().find("cancelled"), std::string::npos);
 }

@@ -5,19 +5,13 @@
 #include <sstream>
 
 #include "EbmlBuilder.h"
+#include "TempDir.h"
 
 using namespace ambrel;
 
 namespace {
 
 std::string DataPath(const std::string& name) { return std::string(AMBREL_TEST_DATA_DIR) + "/" + name; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct TSample {
   explicit TSample(const std::string& name) : File(DataPath(name)), Reader(File, Log) {
