@@ -69,10 +69,10 @@ inline std::string Float8(uint32_t id, double value) {
 enum : uint32_t {
   kEbml = 0x1A45DFA3, kDocType = 0x4282, kDocTypeVersion = 0x4287, kDocTypeReadVersion = 0x4285,
   kSegment = 0x18538067, kSeekHead = 0x114D9B74, kSeek = 0x4DBB, kSeekID = 0x53AB, kSeekPosition = 0x53AC,
-  kInfo = 0x1549A966, kTimecodeScale = 0x2AD7B1, kDuration = 0x4489, kTitle = 0x7BA9, kTracks = 0x1654AE6B,
+  kInfo = 0x1549A966, kTimecodeScale = 0x2AD7B1, kDuration = 0x4489, kTitle = 0x7BA9, kDateUTC = 0x4461, kTracks = 0x1654AE6B,
   kTrackEntry = 0xAE, kTrackNumber = 0xD7, kTrackType = 0x83, kTrackUID = 0x73C5, kCodecID = 0x86,
   kCodecPrivate = 0x63A2, kVideo = 0xE0, kAudio = 0xE1, kPixelWidth = 0xB0, kPixelHeight = 0xBA,
-  kDisplayWidth = 0x54B0, kSamplingFrequency = 0xB5, kChannels = 0x9F, kAttachments = 0x1941A469,
+  kDisplayWidth = 0x54B0, kDisplayHeight = 0x54BA, kSamplingFrequency = 0xB5, kChannels = 0x9F, kAttachments = 0x1941A469,
   kAttachedFile = 0x61A7, kFileName = 0x466E, kFileData = 0x465C, kChapters = 0x1043A770, kEditionEntry = 0x45B9,
   kChapterAtom = 0xB6, kChapterTimeStart = 0x91, kChapterTimeEnd = 0x92, kChapterUID = 0x73C4,
   kChapterTrack = 0x8F, kChapterTrackNumber = 0x89, kChapterDisplay = 0x80, kChapString = 0x85,
