@@ -199,7 +199,8 @@ const std::string kSeekHeadTitle = "\r\nMetaSeek Info :\r\n";
 }  // namespace
 
 TEST(SeekPhase, InfoAndTracksBehindTheClustersAreFetched) {
-  const std::string chapters = Master(kChapters, {Master(kEditionEntry, {Master(kChapterAtom, {Uint(kChapterTimeStart, 0)})})});
+  const std::string chapters =
+      Master(kChapters, {Master(kEditionEntry, {Master(kChapterAtom, {Uint(kChapterTimeStart, 0)})})});
   TParse p(LaidOut([&](const std::vector<uint64_t>& pos) {
     return std::vector<std::string>{
         Master(kSeekHead, {FixedSeek(kTracks, pos[4]), FixedSeek(kInfo, pos[3])}), chapters, Cluster(),
