@@ -11,8 +11,6 @@
 
 namespace ambrel {
 
-namespace verbatim = ambrel::verbatim;
-
 namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
