@@ -48,9 +48,23 @@ void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
   for (std::string_view p : Parts) out.append(p);
 }
 
+// Most texts with wrappings have nothing to trim: the first and the last byte of their
+// content are not blank.
+bool WrappedNeedsTrim(std::string_view text) {
+  bool any = false;
+  char firstByte = 0, lastByte = 0;
+  verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
+    if (!any) firstByte = piece.front();
+    any = true;
+    lastByte = piece.back();
+  });
+  return !any || IsBlank(firstByte) || IsBlank(lastByte);
+}
+
 // Value trimmed: a view of Value itself when that needs no copy, else of storage.
 std::string_view TrimmedView(const std::string& Value, std::string& storage) {
   if (verbatim::IsPlain(Value)) return TrimBlank(Value);
+  if (!WrappedNeedsTrim(Value)) return Value;
   storage = Trim(Value);
   return storage;
 }
@@ -80,6 +94,11 @@ Units StripTagUnits(Units s) {
   return s;
 }
 
+// Appends the bytes of every piece of a raw text, markup and literal alike.
+void AppendSegments(std::string_view Text, std::string& out) {
+  verbatim::ForEachSegment(Text, [&](bool, std::string_view piece) { out.append(piece); });
+}
+
 // Strips tags from the markup of a raw text while keeping literal text byte for byte.
 std::string RenderText(const std::string& Text) {
   if (verbatim::IsPlain(Text)) {
@@ -96,7 +115,7 @@ std::string RenderText(const std::string& Text) {
   std::string out;
   if (!hasClosingTag) {
     out.reserve(Text.size());
-    verbatim::ForEachSegment(Text, [&](bool, std::string_view piece) { out.append(piece); });
+    AppendSegments(Text, out);
     return out;
   }
   const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
@@ -236,10 +255,15 @@ void THTMLWriter::EndList() { WriteParts({"</ul>"}); }
 // any tag or wrapping goes to the buffer as it is.
 void TTxtWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
   Concat(FRaw, Parts);
-  if (verbatim::IsPlain(FRaw) && FRaw.find("</") == std::string::npos) {
+  if (FRaw.find("</") != std::string::npos) {
+    FStream.Write(RenderText(FRaw));
+  } else if (verbatim::IsPlain(FRaw)) {
     FStream.Write(FRaw);
   } else {
-    FStream.Write(RenderText(FRaw));
+    // Unwrapped, the text holds no closing tag, so there is nothing to strip.
+    FRendered.clear();
+    AppendSegments(FRaw, FRendered);
+    FStream.Write(FRendered.find("</") == std::string::npos ? FRendered : RenderText(FRaw));
   }
 }
 
@@ -318,15 +342,7 @@ void TMultiWriter::ResetWriter() {
 
 std::string Trim(std::string_view text) {
   if (verbatim::IsPlain(text)) return std::string(TrimBlank(text));
-  // Most texts have nothing to trim: their first and last bytes of content are not blank.
-  bool any = false;
-  char firstByte = 0, lastByte = 0;
-  verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
-    if (!any) firstByte = piece.front();
-    any = true;
-    lastByte = piece.back();
-  });
-  if (any && !IsBlank(firstByte) && !IsBlank(lastByte)) return std::string(text);
+  if (!WrappedNeedsTrim(text)) return std::string(text);
   std::vector<verbatim::Segment> segments = verbatim::Split(text);
   while (!segments.empty()) {
     std::string& front = segments.front().text;

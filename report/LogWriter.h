@@ -109,7 +109,7 @@ class TTxtWriter : public TLogWriter {
   std::string_view ListIndent();
 
   int32_t FListLevel = 0;
-  std::string FRaw, FTrimmed, FIndent;  // line buffers, reused
+  std::string FRaw, FRendered, FTrimmed, FIndent;  // line buffers, reused
 };
 
 // Forwards every operation to its targets, in the order they were added. Owns neither
