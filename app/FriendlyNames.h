@@ -12,6 +12,20 @@ namespace ambrel {
 
 class TFriendlyNames {
  public:
+  TFriendlyNames() = default;
+  // The index points into the lines: a copy indexes its own lines, a move keeps them
+  // where they are.
+  TFriendlyNames(const TFriendlyNames& Other) : FLines(Other.FLines) { BuildIndex(); }
+  TFriendlyNames& operator=(const TFriendlyNames& Other) {
+    if (this != &Other) {
+      FLines = Other.FLines;
+      BuildIndex();
+    }
+    return *this;
+  }
+  TFriendlyNames(TFriendlyNames&&) noexcept = default;
+  TFriendlyNames& operator=(TFriendlyNames&&) noexcept = default;
+
   // Replaces the table with the lines of bytes, split at CR LF, LF or CR. A final line
   // end does not start another line.
   void LoadFromBytes(std::string_view bytes);

@@ -182,6 +182,11 @@ TEST(DataFiles, FriendlyNamesIndexKeepsTheFirstRow) {
   EXPECT_EQ(names.LookupFriendlyName(""), "Empty key ()");
   EXPECT_EQ(names.LookupFriendlyName("DIV3"), "DIV3");  // a row with an empty name
   EXPECT_EQ(names.LookupFriendlyName("noequals"), "noequals");
+  TFriendlyNames copy = names;
   names.LoadFromBytes("XVID=Reloaded");
   EXPECT_EQ(names.LookupFriendlyName("xvid"), "Reloaded (xvid)");
+  EXPECT_EQ(copy.LookupFriendlyName("xvid"), "First (xvid)");  // its own lines, not the reloaded ones
+  const TFriendlyNames moved = std::move(copy);
+  EXPECT_EQ(moved.LookupFriendlyName("Div3"), "Div3");
+  EXPECT_EQ(moved.LookupFriendlyName("XVID"), "First (XVID)");
 }
