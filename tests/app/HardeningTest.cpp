@@ -132,7 +132,8 @@ TEST(Budget, DenseTrackEntriesStayWithinMemory) {
   const std::string file =
       temp.Write("dense.mkv", head + "\x16\x54\xAE\x6B" + size + entries + std::string("\x1F\x43\xB6\x75\x80", 5));
   // 1 MB of empty entries: about 180 MB of records and report text; the limit also covers
-  // the program itself. Records of the old layout with per-line temporaries needed 300 MB.
+  // the program itself. A full-size record and a few temporary strings per entry would
+  // need about 300 MB.
   const uint64_t kBudget = 240u << 20;
   EXPECT_TRUE(RunsWithinMemory(kBudget, [&] {
     TReportWriters writers;
