@@ -55,7 +55,11 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnaly
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {
     // The name lookup reads the code as a C string: it stops at a zero byte.
-    W.WriteListField("Language", LanguageCodeToName(t.Language.c_str()) + " (" + Verbatim(t.Language) + ")");
+    std::string language = LanguageCodeToName(t.Language.c_str());
+    language += " (";
+    language += Verbatim(t.Language);
+    language += ')';
+    W.WriteListField("Language", language);
   }
   if (t.TrackType == 1) {
     WriteVideo(t, W);

@@ -1,5 +1,7 @@
 #include "report/Verbatim.h"
 
+#include <charconv>
+
 #include "report/LogWriter.h"
 
 namespace ambrel::verbatim {
@@ -55,10 +57,12 @@ namespace ambrel {
 std::string Verbatim(std::string_view text) {
   using namespace ambrel::verbatim;
   if (text.empty()) return {};
+  char digits[24];
+  char* digitsEnd = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
   std::string out;
-  out.reserve(text.size() + 24);
+  out.reserve(text.size() + static_cast<size_t>(digitsEnd - digits) + 3);  // exact: short texts stay inline
   out += kBegin;
-  out += std::to_string(text.size());
+  out.append(digits, static_cast<size_t>(digitsEnd - digits));
   out += ':';
   out.append(text);
   out += kEnd;
