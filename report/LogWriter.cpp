@@ -51,6 +51,9 @@ void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
 // Most texts with wrappings have nothing to trim: the first and the last byte of their
 // content are not blank.
 bool WrappedNeedsTrim(std::string_view text) {
+  // Program text at both ends: those bytes are the content's first and last.
+  if (!text.empty() && text.front() != verbatim::kBegin && text.back() != verbatim::kEnd)
+    return IsBlank(text.front()) || IsBlank(text.back());
   bool any = false;
   char firstByte = 0, lastByte = 0;
   verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
