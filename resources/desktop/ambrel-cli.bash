@@ -1,0 +1,24 @@
+# bash completion for ambrel-cli
+_ambrel_cli() {
+  local cur prev
+  cur=${COMP_WORDS[COMP_CWORD]}
+  prev=${COMP_WORDS[COMP_CWORD-1]}
+  case $prev in
+    --save)
+      COMPREPLY=($(compgen -d -- "$cur"))
+      return ;;
+    --jobs|--codec|--fourcc)
+      return ;;
+    --check-codecdb|--dump-xml)
+      COMPREPLY=($(compgen -f -X '!*.@(xml|XML)' -- "$cur") $(compgen -d -- "$cur"))
+      return ;;
+  esac
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --codec --fourcc
+      --check-codecdb --dump-xml --help --version' -- "$cur"))
+    return
+  fi
+  local IFS=$'\n'
+  COMPREPLY=($(compgen -f -X '!*.@(mkv|mka|mks|webm|MKV|MKA|MKS|WEBM)' -- "$cur") $(compgen -d -- "$cur"))
+}
+complete -o filenames -F _ambrel_cli ambrel-cli

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and checks what a desktop and a shell get from it:
+# the programs run, the manual pages format cleanly, bash completes options and media files,
+# the icons have the sizes their folders promise, and the desktop entry and AppStream
+# metadata pass their validators (checked on the sources when the window is not built).
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1 source=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+
+"$prefix/bin/ambrel-cli" --version | grep -q '^ambrel-cli ' || fail "installed ambrel-cli does not run"
+window=0
+[ -x "$prefix/bin/ambrel" ] && window=1
+
+pages=("$prefix/share/man/man1/ambrel-cli.1")
+[ $window = 1 ] && pages+=("$prefix/share/man/man1/ambrel.1")
+for page in "${pages[@]}"; do
+  [ -f "$page" ] || { fail "missing $page"; continue; }
+  if command -v groff >/dev/null; then
+    warnings=$(groff -man -ww -z "$page" 2>&1)
+    [ -z "$warnings" ] || fail "$page: $warnings"
+  fi
+done
+# Every option the program's help names is in its manual page.
+for option in $("$prefix/bin/ambrel-cli" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+  grep -q -- "${option//-/\\\\-}" "$prefix/share/man/man1/ambrel-cli.1" || fail "ambrel-cli.1 does not mention $option"
+done
+
+completion="$prefix/share/bash-completion/completions/ambrel-cli"
+if [ -f "$completion" ]; then
+  media=$(mktemp -d -p "$prefix")
+  touch "$media/a.mkv" "$media/b.webm" "$media/notes.txt"
+  mkdir "$media/sub"
+  complete_words() {  # prints the completions of the last word of "$@"
+    bash -O extglob -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1));
+      _ambrel_cli; printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$@" | sort | tr '\n' ' '
+  }
+  [ "$(complete_words ambrel-cli --js)" = "--json " ] || fail "completion of --js: $(complete_words ambrel-cli --js)"
+  [ "$(complete_words ambrel-cli "$media/")" = "$media/a.mkv $media/b.webm $media/sub " ] ||
+    fail "completion of media files: $(complete_words ambrel-cli "$media/")"
+  [ "$(complete_words ambrel-cli --save "$media/")" = "$media/sub " ] ||
+    fail "completion after --save: $(complete_words ambrel-cli --save "$media/")"
+else
+  fail "missing $completion"
+fi
+
+desktop="$source/resources/desktop/org.ambrel.Ambrel.desktop"
+metainfo="$source/resources/desktop/org.ambrel.Ambrel.metainfo.xml"
+if [ $window = 1 ]; then
+  desktop="$prefix/share/applications/org.ambrel.Ambrel.desktop"
+  metainfo="$prefix/share/metainfo/org.ambrel.Ambrel.metainfo.xml"
+  icons=$(find "$prefix/share/icons/hicolor" -name 'org.ambrel.Ambrel.*' | wc -l)
+  [ "$icons" -ge 1 ] || fail "no icon installed"
+  for png in "$prefix"/share/icons/hicolor/*x*/apps/org.ambrel.Ambrel.png; do
+    folder=$(basename "$(dirname "$(dirname "$png")")")
+    actual=$(file -b "$png" | grep -o '[0-9]* x [0-9]*' | tr -d ' ')
+    [ "$actual" = "$folder" ] || fail "$png is $actual"
+  done
+fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+else
+  echo "desktop-file-validate not found: desktop entry not validated"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate $metainfo"
+else
+  echo "appstreamcli not found: AppStream metadata not validated"
+fi
+
+[ $failures = 0 ] && echo "install tree checked" && exit 0
+exit 1
