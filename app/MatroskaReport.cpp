@@ -19,10 +19,6 @@ std::string FriendlyNameOf(const TFriendlyNames& names, const std::string& key) 
   return names.LookupFriendlyName(key, Verbatim(key));
 }
 
-std::string ChapterTime(int64_t nanoseconds) {
-  return MillisecondsToStr(static_cast<uint32_t>(static_cast<uint64_t>(nanoseconds / 1000000)));
-}
-
 // An unordered comparison (a NaN on either side) counts as equal.
 bool Differ(double a, double b) { return a < b || a > b; }
 
@@ -102,6 +98,10 @@ std::string FormatFileSize(int64_t Size) {
 }
 
 std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }
+
+std::string ChapterTime(int64_t Nanoseconds) {
+  return MillisecondsToStr(static_cast<uint32_t>(static_cast<uint64_t>(Nanoseconds / 1000000)));
+}
 
 void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W) {
   for (const auto& atom : Atoms) {

@@ -105,7 +105,7 @@ TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
 TEST(CommandLine, ExitStatusTellsWhatHappened) {
   EXPECT_EQ(Cli("").status, 2);
   EXPECT_EQ(Cli("--bogus x").status, 2);
-  EXPECT_EQ(Cli("a.mkv b.mkv").status, 2);
+  EXPECT_EQ(Cli("a.mkv b.mkv").status, 1);  // two files analysed, both missing
   EXPECT_EQ(Cli("--help").status, 0);
   EXPECT_EQ(Cli("--version").status, 0);
   const CliRun missing = Cli("--log no-such-file.mkv");

@@ -1,0 +1,142 @@
+#include "app/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <optional>
+
+#include "app/AnalysisTables.h"
+#include "app/BatchRun.h"
+#include "app/CodecDbCommands.h"
+
+namespace ambrel {
+
+namespace {
+
+const char kDescription[] =
+    "Analyses Matroska files (.mkv, .mka, .mks) and WebM files and prints their text reports,\n"
+    "HTML pages, parsing logs or JSON documents; answers codec database questions.\n";
+
+const char kVersion[] = "ambrel-cli 0.1.0\n";
+
+const char kUsage[] =
+    "Usage: ambrel-cli [--html | --log | --json] [--save DIR] [--jobs N] [--recursive] FILE...\n"
+    "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
+    "       ambrel-cli --check-codecdb FILE\n"
+    "       ambrel-cli --dump-xml FILE\n";
+
+struct TOptions {
+  bool Html = false;
+  bool Log = false;
+  bool Json = false;
+  std::optional<std::string> SaveDir;
+  unsigned Jobs = 1;
+  bool Recursive = false;
+  std::optional<std::string> Codec;
+  std::string Fourcc;
+  std::optional<std::string> CheckCodecDB;
+  std::optional<std::string> DumpXml;
+  bool Version = false;
+  std::vector<std::string> Files;
+};
+
+// Lists each option on one line: its names, its value's name, its description.
+class TOneLineFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override { return kUsage; }
+  std::string make_option(const CLI::Option* Opt, bool Positional) const override {
+    std::string names = "  " + make_option_name(Opt, Positional);
+    if (Positional) {
+      names += "...";
+    } else if (Opt->get_type_size() != 0) {
+      names += " " + Opt->get_type_name();
+    }
+    names.resize(std::max<size_t>(names.size() + 1, 24), ' ');
+    return names + Opt->get_description() + "\n";
+  }
+};
+
+void Define(CLI::App& app, TOptions& o) {
+  app.formatter(std::make_shared<TOneLineFormatter>());
+  app.set_help_flag("-h,--help", "show this text");
+  app.add_flag("--version", o.Version, "show the program's version");
+  CLI::Option* html = app.add_flag("--html", o.Html, "print the HTML report page instead of the text report");
+  CLI::Option* log = app.add_flag("--log", o.Log, "print the Matroska parsing log instead");
+  CLI::Option* json = app.add_flag("--json", o.Json, "print one JSON document per file, one per line");
+  html->excludes(log, json);
+  log->excludes(json);
+  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR (one FILE)")
+                          ->type_name("DIR");
+  CLI::Option* jobs = app.add_option("--jobs", o.Jobs, "analyse up to N files at once (output stays in order)")
+                          ->type_name("N")
+                          ->check(CLI::Range(1, 256).description(""));
+  CLI::Option* recursive = app.add_flag("--recursive", o.Recursive, "walk directories for .mkv .mka .mks .webm files");
+  CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
+                           ->type_name("CODECID");
+  app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
+  CLI::Option* check = app.add_option("--check-codecdb", o.CheckCodecDB, "check a codec database file")
+                           ->type_name("FILE");
+  CLI::Option* dump = app.add_option("--dump-xml", o.DumpXml, "parse an XML file and write it back")->type_name("FILE");
+  CLI::Option* files = app.add_option("FILE", o.Files, "Matroska files, directories, or - for paths on standard input")
+                           ->type_name("");
+  // The database and XML modes take nothing else.
+  for (CLI::Option* mode : {codec, check, dump}) {
+    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files}) {
+      if (other != mode) mode->excludes(other);
+    }
+  }
+}
+
+int Analyse(const TOptions& o, const std::string& ExeDir, TCommandStreams& s) {
+  const std::vector<TBatchItem> items = ExpandFileArguments(o.Files, o.Recursive, s.In);
+  if (o.SaveDir && items.size() != 1) {
+    s.Err << "ambrel-cli: --save takes exactly one FILE\n";
+    return 2;
+  }
+  TBatchOptions options;
+  options.Output = o.Html ? TAnalysisOutput::Html
+                 : o.Log  ? TAnalysisOutput::Log
+                 : o.Json ? TAnalysisOutput::Json
+                          : TAnalysisOutput::Text;
+  options.SaveDir = o.SaveDir ? &*o.SaveDir : nullptr;
+  options.Jobs = o.Jobs;
+  const TAnalysisTables tables(ExeDir, s.Err);
+  std::optional<TProgressLine> progress;
+  if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
+  return RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams) {
+  CLI::App app(kDescription, "ambrel-cli");
+  TOptions o;
+  Define(app, o);
+  const auto usageError = [&](const std::string& message) {
+    Streams.Err << "ambrel-cli: " << message << "\n" << kUsage
+                << "Run 'ambrel-cli --help' for the options.\n";
+    return 2;
+  };
+  if (Args.empty()) return usageError("no file given");
+  try {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(Args.rbegin(), Args.rend());
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    Streams.Out << app.help();
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return usageError(e.what());
+  }
+  if (o.Version) {
+    Streams.Out << kVersion;
+    return 0;
+  }
+  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
+  if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
+  if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
+  if (o.Files.empty()) return usageError("no file given");
+  return Analyse(o, ExeDir, Streams);
+}
+
+}  // namespace ambrel

@@ -1,0 +1,31 @@
+// The JSON form of a file analysis: one document per file with the parse's outcome and
+// its records (EBML header, segment information, tracks, attachments, chapters, tags).
+// Every text is well-formed UTF-8 (ill-formed bytes become U+FFFD) and every number a
+// JSON number, so a batch of documents can be read by any JSON parser.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "app/AnalysisContext.h"
+#include "matroska/MatroskaParse.h"
+
+namespace ambrel {
+
+using TJson = nlohmann::ordered_json;
+
+// The document of FileName: Parse is null when the file could not be opened. ParsingLog
+// is the parse's log; its last line is the error shown when the file did not parse.
+TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
+                      const TAnalysisContext& Context);
+
+// A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z", years past 9999 with a
+// leading '+'); empty when the date cannot be shown.
+std::string DateUTCToIso(int64_t DateUTC);
+
+// The document on one line, ending with a line feed (JSON Lines).
+std::string JsonLine(const TJson& Document);
+
+}  // namespace ambrel
