@@ -87,12 +87,7 @@ void Define(CLI::App& app, TOptions& o) {
   }
 }
 
-int Analyse(const TOptions& o, const std::string& ExeDir, TCommandStreams& s) {
-  const std::vector<TBatchItem> items = ExpandFileArguments(o.Files, o.Recursive, s.In);
-  if (o.SaveDir && items.size() != 1) {
-    s.Err << "ambrel-cli: --save takes exactly one FILE\n";
-    return 2;
-  }
+int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s) {
   TBatchOptions options;
   options.Output = o.Html ? TAnalysisOutput::Html
                  : o.Log  ? TAnalysisOutput::Log
@@ -136,7 +131,10 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
   if (o.Files.empty()) return usageError("no file given");
-  return Analyse(o, ExeDir, Streams);
+  const std::vector<TBatchItem> items = ExpandFileArguments(o.Files, o.Recursive, Streams.In);
+  // Both reports of every file would land on the same two names.
+  if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
+  return Analyse(o, items, ExeDir, Streams);
 }
 
 }  // namespace ambrel

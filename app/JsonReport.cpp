@@ -106,7 +106,6 @@ TJson ChaptersJson(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& ato
     j["start"] = ChapterTime(atom->ChapterTimeStart);
     j["end"] = ChapterTime(atom->ChapterTimeEnd);
     j["hidden"] = atom->ChapterFlagHidden != 0;
-    j["enabled"] = atom->ChapterFlagEnabled != 0;
     j["title"] = atom->Displays.empty() ? TJson() : TJson(Text(atom->Displays.front()->ChapString));
     TJson displays = TJson::array();
     for (const auto& d : atom->Displays) {
@@ -135,7 +134,6 @@ TJson SimpleTagsJson(const std::vector<std::unique_ptr<TMatroskaSimpleTag>>& tag
   for (const auto& s : tags) {
     list.push_back({{"name", Text(s->TagName)},
                     {"language", Text(s->TagLanguage)},
-                    {"default", s->TagDefault != 0},
                     {"string", Text(s->TagString)},
                     {"simple_tags", SimpleTagsJson(s->SimpleTags)}});
   }
@@ -169,7 +167,6 @@ std::string DateUTCToIso(int64_t DateUTC) {
   if (space == std::string::npos) return "";
   text[space] = 'T';
   text += 'Z';
-  if (space > 4 + 6) text.insert(0, 1, '+');  // a five-digit year: "YYYYY-MM-DD"
   return text;
 }
 

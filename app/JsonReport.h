@@ -21,8 +21,8 @@ using TJson = nlohmann::ordered_json;
 TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
                       const TAnalysisContext& Context);
 
-// A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z", years past 9999 with a
-// leading '+'); empty when the date cannot be shown.
+// A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
+// cannot be shown.
 std::string DateUTCToIso(int64_t DateUTC);
 
 // The document on one line, ending with a line feed (JSON Lines).
