@@ -49,6 +49,9 @@ class TRunningObjectTable : public RefCounted<IRunningObjectTable> {
   HRESULT FForcedHr = S_OK;
 };
 
+// Every code that has a DefaultErrorText, with its text.
+std::map<uint32_t, std::u16string> DefaultErrorTexts();
+
 // Writes the first size - 1 code points of text and a NUL; returns their number (0 and
 // nothing written for an empty text).
 uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t size);

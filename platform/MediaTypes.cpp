@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdio>
 
-#include "platform/MediaFramework.h"
+#include "platform/BasicMediaFramework.h"
 #include "platform/Sha1.h"
 
 namespace ambrel::media {
@@ -110,6 +110,14 @@ std::u16string DefaultErrorText(uint32_t code) {
     if (static_cast<uint32_t>(c.hr) == code && c.text) return c.text;
   }
   return {};
+}
+
+std::map<uint32_t, std::u16string> DefaultErrorTexts() {
+  std::map<uint32_t, std::u16string> texts;
+  for (const NamedCode& c : kCodes) {
+    if (c.text) texts[static_cast<uint32_t>(c.hr)] = c.text;
+  }
+  return texts;
 }
 
 std::string GuidToString(const GUID& g) {
