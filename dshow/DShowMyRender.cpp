@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "report/LogWriter.h"
+#include "report/TextUtil.h"
 
 namespace ambrel {
 
@@ -32,7 +33,7 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   FStartTick = FFw.GetTickCount();
   FTries = 0;
   FTooManyTriesLogged = false;
-  Log("<b>MyRenderFile : " + Verbatim(FileName) + "</b>");
+  Log("<b>MyRenderFile : " + Verbatim(ValidUtf8(FileName)) + "</b>");
 
   FLastResult = CoCreateInstanceAs(FFw, CLSID_FilterGraph, IID_IGraphBuilder, FGraph);
   LogResult("Creation of GraphBuilder", FLastResult);
