@@ -12,46 +12,14 @@
 #include <string>
 
 #include "report/TextUtil.h"
+#include "tests/app/CliRun.h"
 
 using namespace ambrel;
+using namespace ambrel::testing;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kData = AMBREL_TEST_DATA_DIR;
-
-struct CliRun {
-  std::string out;
-  int status = -1;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs ambrel-cli from the data folder, so that reports name files relative to it.
-CliRun Cli(const std::string& args) {
-  CliRun run;
-  const std::string command = "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class SampleFile : public ::testing::TestWithParam<std::string> {};
 
