@@ -23,6 +23,7 @@ std::string VerbatimWide(const std::u16string& Text) { return Verbatim(WideToUtf
 }  // namespace
 
 void EnumFiltersByCategory(IMediaFramework& Fw, const GUID& Category, TFilterInfoList& List) {
+  List.clear();
   TComInit com(Fw);
   ComPtr<ICreateDevEnum> devEnum;
   if (FAILED(CoCreateInstanceAs(Fw, CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return;

@@ -46,8 +46,8 @@ class TComInit {
   bool FOk;
 };
 
-// Appends the category's filters that have a class id, in the framework's order. Does
-// not free what List held.
+// Fills List with the category's filters that have a class id, in the framework's order.
+// A failure leaves the records gathered before it.
 void EnumFiltersByCategory(IMediaFramework& Fw, const GUID& Category, TFilterInfoList& List);
 // Order of two records by FriendlyName, compared after Unicode lower-casing, code point
 // by code point: negative, 0 or positive.
