@@ -1,29 +1,28 @@
 #include "app/AnalysisCommand.h"
 
-#include "app/AnalysisTables.h"
+#include <optional>
+
 #include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
+#include "dshow/DShowSections.h"
 
 namespace ambrel {
 
 namespace {
 
-void Print(std::ostream& out, std::string_view bytes) {
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context) {
+TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
   TFileAnalysis result;
   TTxtWriter log;
   std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
-  if (!source) {
+  std::optional<TMatroskaParse> parse;
+  if (source) {
+    parse = ParseMatroska(std::move(source), log);
+  } else {
     log.WriteLine("Can't open file " + FileName);
-    result.Output = JsonLine(BuildJsonReport(FileName, nullptr, log.GetStream().Bytes(), Context));
-    return result;
   }
-  const TMatroskaParse parse = ParseMatroska(std::move(source), log);
-  const TJson document = BuildJsonReport(FileName, &parse, log.GetStream().Bytes(), Context);
+  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, log.GetStream().Bytes(), Context);
+  if (Render && Context.Framework) AddRenderResults(FileName, *Context.Framework, document);
   result.Succeeded = document["parsed"].get<bool>();
   result.Output = JsonLine(document);
   return result;
@@ -32,11 +31,15 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context) {
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context);
+                          const TAnalysisContext& Context, bool Render) {
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render);
   TFileAnalysis result;
   TReportWriters writers;
   const bool parsed = WriteMatroskaInfo(FileName, writers.FReportWriter, writers.FParsingLog, Context);
+  if (Render && Context.Framework) {
+    WriteRenderFileCheckSection(FileName, writers.FReportWriter, *Context.Framework);
+    WriteDetailedRenderingSection(FileName, writers.FReportWriter, *Context.Framework);
+  }
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {
@@ -53,24 +56,10 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       result.Output = page.GetStream().Bytes();
       break;
     }
-    case TAnalysisOutput::Json: {
-      const TFileAnalysis json = AnalyseToJson(FileName, Context);
-      result.Output = json.Output;
-      break;
-    }
+    case TAnalysisOutput::Json: result.Output = AnalyseToJson(FileName, Context, Render).Output; break;
   }
   result.Succeeded = parsed && saved;
   return result;
-}
-
-int RunAnalysis(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                const std::string& ExeDir, std::ostream& out, std::ostream& err) {
-  const TAnalysisTables tables(ExeDir, err);
-  const TFileAnalysis result = AnalyseFile(FileName, Output, SaveDir, tables.Context());
-  Print(err, result.Errors);
-  Print(out, result.Output);
-  out.flush();
-  return result.Succeeded ? 0 : 1;
 }
 
 }  // namespace ambrel

@@ -1,8 +1,8 @@
-// The command line's file analysis: loads the tables beside the executable, analyses
-// files and prints one of their outputs; optionally saves both reports into a folder.
+// The command line's file analysis: analyses one file with the loaded tables (and, given
+// a media framework and asked to render, runs the two rendering sections after the file
+// section) into one of its outputs; optionally saves both reports into a folder.
 #pragma once
 
-#include <ostream>
 #include <string>
 
 #include "app/AnalysisContext.h"
@@ -19,16 +19,11 @@ struct TFileAnalysis {
   bool Succeeded = false;  // parsed up to the first Cluster and every report saved
 };
 
-// Analyses FileName with the tables of Context. SaveDir (optional) receives Report.html
-// and Report.txt. Safe to call from several threads sharing one Context.
+// Analyses FileName with the tables of Context. Context's framework answers the proposed
+// filters' installed state; with Render it also runs the RenderFile check and the
+// detailed rendering. SaveDir (optional) receives Report.html and Report.txt. Several
+// threads may share the tables; each needs a framework of its own.
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context);
-
-// Returns the exit status: 0 when the file was parsed up to its first Cluster and every
-// requested report was saved, 1 otherwise. Problems with the data files and failures to
-// save are written to err (one line each, plain text); the chosen output always goes to
-// out.
-int RunAnalysis(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                const std::string& ExeDir, std::ostream& out, std::ostream& err);
+                          const TAnalysisContext& Context, bool Render);
 
 }  // namespace ambrel

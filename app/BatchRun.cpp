@@ -54,7 +54,7 @@ void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>
 TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, const TAnalysisContext& Context) {
   TFileAnalysis result;
   try {
-    result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context);
+    result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render);
   } catch (const std::exception& e) {
     // One file that cannot be analysed (memory exhausted, say) does not stop the others.
     result.Errors = "ambrel-cli: " + Item.Path + ": " + e.what() + "\n";
@@ -69,13 +69,30 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
   return result;
 }
 
+// The tables with a framework of this thread's own, made on first use.
+class TThreadContext {
+ public:
+  TThreadContext(const TBatchOptions& Options, const TAnalysisContext& Tables) : FOptions(Options), FTables(Tables) {}
+  TAnalysisContext Get() {
+    if (!FMade && FOptions.MakeFramework) FFramework = FOptions.MakeFramework();
+    FMade = true;
+    return {FTables.FriendlyNames, FTables.CodecDB, FFramework.get()};
+  }
+
+ private:
+  const TBatchOptions& FOptions;
+  const TAnalysisContext& FTables;
+  std::unique_ptr<media::IMediaFramework> FFramework;
+  bool FMade = false;
+};
+
 // Runs the analyses on Jobs threads. A thread takes the next file only while fewer than
 // a few files per thread wait to be printed, so the outputs held stay bounded however
 // long the batch is.
 class TParallelBatch {
  public:
-  TParallelBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Context)
-      : FItems(Items), FOptions(Options), FContext(Context), FResults(Items.size()),
+  TParallelBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Tables)
+      : FItems(Items), FOptions(Options), FTables(Tables), FResults(Items.size()),
         FWindow(4 * static_cast<size_t>(Options.Jobs)) {}
 
   template <class F>
@@ -100,6 +117,7 @@ class TParallelBatch {
 
  private:
   void Work() {
+    TThreadContext context(FOptions, FTables);
     for (;;) {
       size_t index;
       {
@@ -108,7 +126,7 @@ class TParallelBatch {
         if (FNext >= FItems.size()) return;
         index = FNext++;
       }
-      TFileAnalysis result = AnalyseItem(FItems[index], FOptions, FContext);
+      TFileAnalysis result = AnalyseItem(FItems[index], FOptions, context.Get());
       {
         std::lock_guard lock(FMutex);
         FResults[index] = std::move(result);
@@ -119,7 +137,7 @@ class TParallelBatch {
 
   const std::vector<TBatchItem>& FItems;
   const TBatchOptions& FOptions;
-  const TAnalysisContext& FContext;
+  const TAnalysisContext& FTables;
   std::vector<std::optional<TFileAnalysis>> FResults;
   const size_t FWindow;
   std::mutex FMutex;
@@ -191,7 +209,7 @@ void TProgressLine::Draw(TClock::time_point Now) {
   FLastDraw = Now;
 }
 
-int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Context,
+int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Tables,
              std::ostream& out, std::ostream& err, TProgressLine* Progress) {
   bool allSucceeded = true;
   const auto consume = [&](const TFileAnalysis& result) {
@@ -205,9 +223,10 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
     if (Progress) Progress->Step();
   };
   if (Options.Jobs <= 1 || Items.size() <= 1) {
-    for (const TBatchItem& item : Items) consume(AnalyseItem(item, Options, Context));
+    TThreadContext context(Options, Tables);
+    for (const TBatchItem& item : Items) consume(AnalyseItem(item, Options, context.Get()));
   } else {
-    TParallelBatch(Items, Options, Context).Run(consume);
+    TParallelBatch(Items, Options, Tables).Run(consume);
   }
   if (Progress) Progress->Finish();
   return allSucceeded ? 0 : 1;

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/AnalysisCommand.h"
+#include "platform/MediaFramework.h"
 
 namespace ambrel {
 
@@ -60,12 +63,17 @@ struct TBatchOptions {
   TAnalysisOutput Output = TAnalysisOutput::Text;
   const std::string* SaveDir = nullptr;
   unsigned Jobs = 1;  // files analysed at once
+  // Makes the media framework of one thread of analyses (a framework serves one analysis
+  // at a time); empty: no framework, every proposed filter reads "not installed".
+  std::function<std::unique_ptr<media::IMediaFramework>()> MakeFramework;
+  bool Render = false;  // run the rendering sections (with a framework)
 };
 
-// Analyses Items and writes each one's output to out (and its error lines to err) in
-// the order of Items, whatever order the threads finish in. Progress (optional) is
+// Analyses Items with the tables of Tables (its framework is not used: each thread makes
+// its own) and writes each one's output to out (and its error lines to err) in the order
+// of Items, whatever order the threads finish in. Progress (optional) is
 // stepped after each file. Returns 0 when every item was analysed successfully, else 1.
-int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Context,
+int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Tables,
              std::ostream& out, std::ostream& err, TProgressLine* Progress = nullptr);
 
 }  // namespace ambrel

@@ -8,19 +8,26 @@
 #include "app/AnalysisTables.h"
 #include "app/BatchRun.h"
 #include "app/CodecDbCommands.h"
+#include "app/ReportAssembly.h"
+#include "dshow/DShowSections.h"
+#include "platform/MediaWorld.h"
 
 namespace ambrel {
 
 namespace {
 
 const char kDescription[] =
-    "Analyses Matroska files (.mkv, .mka, .mks) and WebM files and prints their text reports,\n"
-    "HTML pages, parsing logs or JSON documents; answers codec database questions.\n";
+    "Analyses Matroska files (.mkv, .mka, .mks) and WebM files and prints their text reports\n"
+    "(the file's structure, the RenderFile check and the detailed rendering), HTML pages,\n"
+    "parsing logs or JSON documents; lists the installed filters; answers codec database\n"
+    "questions.\n";
 
 const char kVersion[] = "ambrel-cli 0.1.0\n";
 
 const char kUsage[] =
-    "Usage: ambrel-cli [--html | --log | --json] [--save DIR] [--jobs N] [--recursive] FILE...\n"
+    "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log | --json] [--save DIR]\n"
+    "                  [--jobs N] [--recursive] FILE...\n"
+    "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
     "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n";
@@ -32,6 +39,9 @@ struct TOptions {
   std::optional<std::string> SaveDir;
   unsigned Jobs = 1;
   bool Recursive = false;
+  std::optional<std::string> World;
+  bool NoRender = false;
+  bool Filters = false;
   std::optional<std::string> Codec;
   std::string Fourcc;
   std::optional<std::string> CheckCodecDB;
@@ -71,20 +81,43 @@ void Define(CLI::App& app, TOptions& o) {
                           ->type_name("N")
                           ->check(CLI::Range(1, 256).description(""));
   CLI::Option* recursive = app.add_flag("--recursive", o.Recursive, "walk directories for .mkv .mka .mks .webm files");
+  CLI::Option* files = app.add_option("FILE", o.Files, "Matroska files, directories, or - for paths on standard input")
+                           ->type_name("");
+  CLI::Option* world = app.add_option("--media-world", o.World, "answer media-framework questions from a scripted world (JSON)")
+                           ->type_name("WORLD");
+  CLI::Option* noRender = app.add_flag("--no-render", o.NoRender, "leave out the two rendering sections (no framework started)");
+  CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
+  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
   CLI::Option* check = app.add_option("--check-codecdb", o.CheckCodecDB, "check a codec database file")
                            ->type_name("FILE");
   CLI::Option* dump = app.add_option("--dump-xml", o.DumpXml, "parse an XML file and write it back")->type_name("FILE");
-  CLI::Option* files = app.add_option("FILE", o.Files, "Matroska files, directories, or - for paths on standard input")
-                           ->type_name("");
   // The database and XML modes take nothing else.
   for (CLI::Option* mode : {codec, check, dump}) {
-    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files}) {
+    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters}) {
       if (other != mode) mode->excludes(other);
     }
   }
+}
+
+void Print(std::ostream& out, std::string_view bytes) {
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+}
+
+int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
+  TReportWriters writers;
+  WriteDirectShowFiltersSection(writers.FSysInfoWriter, fw);
+  if (html) {
+    THTMLWriter page;
+    writers.BuildHtmlPage(true, page);
+    Print(out, page.GetStream().Bytes());
+  } else {
+    Print(out, writers.FSysInfoText.GetStream().Bytes());
+  }
+  return 0;
 }
 
 int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s) {
@@ -95,6 +128,14 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
                           : TAnalysisOutput::Text;
   options.SaveDir = o.SaveDir ? &*o.SaveDir : nullptr;
   options.Jobs = o.Jobs;
+  options.Render = !o.NoRender;
+  if (o.World) {
+    const std::string world = *o.World;
+    options.MakeFramework = [world] { return media::LoadMediaWorldFile(world).Framework; };
+  } else if (!o.NoRender) {
+    // Starting the platform's framework can take a while; --no-render skips it.
+    options.MakeFramework = [] { return media::CreateDefaultMediaFramework(); };
+  }
   const TAnalysisTables tables(ExeDir, s.Err);
   std::optional<TProgressLine> progress;
   if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
@@ -130,8 +171,18 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
-  if (o.Files.empty()) return usageError("no file given");
-  const std::vector<TBatchItem> items = ExpandFileArguments(o.Files, o.Recursive, Streams.In);
+  std::vector<std::string> files = o.Files;
+  if (o.World) {
+    // A refused world is a usage error; a world may name the file to analyse.
+    const media::TMediaWorldLoad world = media::LoadMediaWorldFile(*o.World);
+    if (!world.Framework) return usageError("media world refused: " + world.Error);
+    if (o.Filters) return ListFilters(*world.Framework, o.Html, Streams.Out);
+    if (files.empty() && world.File) files.push_back(media::WideToUtf8(*world.File));
+  } else if (o.Filters) {
+    return ListFilters(*media::CreateDefaultMediaFramework(), o.Html, Streams.Out);
+  }
+  if (files.empty()) return usageError("no file given");
+  const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
   // Both reports of every file would land on the same two names.
   if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
   return Analyse(o, items, ExeDir, Streams);

@@ -1,9 +1,13 @@
 #include "app/JsonReport.h"
 
+#include "app/CodecCandidates.h"
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/NumberFormat.h"
+#include "dshow/DShowHelper.h"
+#include "dshow/DShowMyRender.h"
 #include "matroska/ValueFormat.h"
+#include "report/LogWriter.h"
 #include "report/TextUtil.h"
 
 namespace ambrel {
@@ -73,6 +77,14 @@ TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context) {
   j["default"] = t.FlagDefault != 0;
   j["lacing"] = t.FlagLacing != 0;
   j["default_duration_ns"] = t.DefaultDuration;
+  TJson candidates = TJson::array();
+  for (const TCodecCandidate& c : FindCodecCandidates(t, context)) {
+    candidates.push_back({{"name", Text(c.Name)},
+                          {"installed", Text(c.Installed)},
+                          {"install_comments", Text(c.InstallComments)},
+                          {"link", Text(c.Link)}});
+  }
+  j["codec_candidates"] = std::move(candidates);
   if (t.TrackType == 1) {
     j["video"] = {{"pixel_width", t.PixelWidth},
                   {"pixel_height", t.PixelHeight},
@@ -159,7 +171,43 @@ TJson ListJson(const std::vector<std::unique_ptr<Rec>>& records, F toJson) {
   return list;
 }
 
+// A line of the rendering narrative as plain text: markup removed, file texts unwrapped,
+// the elapsed-time prefix ("123> ") dropped.
+std::string PlainRenderLine(const std::string& line) {
+  TTxtWriter plain;
+  plain.WriteLine(line);
+  std::string_view text = plain.GetStream().Bytes();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  const size_t prompt = text.find("> ");
+  if (prompt != std::string_view::npos && prompt > 0 &&
+      text.substr(0, prompt).find_first_not_of("0123456789") == std::string_view::npos) {
+    text.remove_prefix(prompt + 2);
+  }
+  return Text(text);
+}
+
 }  // namespace
+
+void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document) {
+  const media::HRESULT hr = TryRenderFile(Fw, FileName);
+  Document["render_file"] = {{"code", static_cast<uint32_t>(hr)}, {"text", Text(GetErrorText(Fw, hr))}};
+
+  static constexpr std::string_view kFinished = "MyRenderFile finished : ";
+  static constexpr std::string_view kCompleted = "Completed path : ";
+  TJson result;  // null when the run stopped before its end (its last line says why)
+  TJson paths = TJson::array();
+  std::string last;
+  {
+    TDShowMyRender render(Fw);
+    render.FOnLog = [&](const std::string& Line) {
+      last = PlainRenderLine(Line);
+      if (last.starts_with(kFinished)) result = last.substr(kFinished.size());
+      if (last.starts_with(kCompleted)) paths.push_back(last.substr(kCompleted.size()));
+    };
+    render.MyRenderFile(FileName);
+  }
+  Document["rendering"] = {{"result", result.is_null() ? TJson(last) : result}, {"completed_paths", std::move(paths)}};
+}
 
 std::string DateUTCToIso(int64_t DateUTC) {
   std::string text = DateUTCToStr(DateUTC);

@@ -11,6 +11,7 @@
 
 #include "app/AnalysisContext.h"
 #include "matroska/MatroskaParse.h"
+#include "platform/MediaFramework.h"
 
 namespace ambrel {
 
@@ -20,6 +21,11 @@ using TJson = nlohmann::ordered_json;
 // is the parse's log; its last line is the error shown when the file did not parse.
 TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
                       const TAnalysisContext& Context);
+
+// Adds the media framework's answers for FileName to Document: "render_file" (the
+// RenderFile check's code and text) and "rendering" (the detailed rendering's final
+// result and the paths it completed, as plain text).
+void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document);
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A batch of COUNT copies of the sample files (default 1000), analysed with two jobs by
-# ambrel-cli --json and, when they are installed, by mediainfo and ffprobe with JSON
+# ambrel-cli --no-render --json (the file structure, as the others read it) and, when they are installed, by mediainfo and ffprobe with JSON
 # output on two parallel workers; prints each tool's wall time and files per second.
 # Usage: bench/batch_compare.sh [COUNT]
 set -euo pipefail
@@ -34,7 +34,7 @@ measure() {
 }
 
 echo "batch of $count files ($(du -sh "$batch" | cut -f1)), two jobs each"
-measure ambrel-cli "$cli" --json --jobs 2 - <"$list"
+measure ambrel-cli "$cli" --no-render --json --jobs 2 - <"$list"
 command -v mediainfo >/dev/null &&
   measure mediainfo sh -c "xargs -P 2 -n $(((count + 1) / 2)) mediainfo --Output=JSON <'$list'"
 command -v ffprobe >/dev/null &&

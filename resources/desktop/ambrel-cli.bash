@@ -9,13 +9,13 @@ _ambrel_cli() {
       return ;;
     --jobs|--codec|--fourcc)
       return ;;
-    --check-codecdb|--dump-xml)
-      COMPREPLY=($(compgen -f -X '!*.@(xml|XML)' -- "$cur") $(compgen -d -- "$cur"))
+    --check-codecdb|--dump-xml|--media-world)
+      COMPREPLY=($(compgen -f -X '!*.@(xml|XML|json|JSON)' -- "$cur") $(compgen -d -- "$cur"))
       return ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --codec --fourcc
-      --check-codecdb --dump-xml --help --version' -- "$cur"))
+    COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --media-world --no-render
+      --filters --codec --fourcc --check-codecdb --dump-xml --help --version' -- "$cur"))
     return
   fi
   local IFS=$'\n'

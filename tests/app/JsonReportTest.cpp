@@ -41,8 +41,8 @@ TEST(JsonReport, SampleDocumentsAgreeWithTheTextReport) {
   ASSERT_GE(files.size(), 10u);
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
-    const TCliResult jsonRun = RunCli({"--json", file});
-    const TCliResult textRun = RunCli({file});
+    const TCliResult jsonRun = RunCli({"--no-render", "--json", file});
+    const TCliResult textRun = RunCli({"--no-render", file});
     EXPECT_EQ(jsonRun.status, textRun.status);
     ASSERT_EQ(jsonRun.out.back(), '\n');
     ASSERT_EQ(jsonRun.out.find('\n'), jsonRun.out.size() - 1) << "one line per document";
@@ -96,7 +96,7 @@ TEST(JsonReport, SampleDocumentsAgreeWithTheTextReport) {
 }
 
 TEST(JsonReport, SampleDetailsAreTypedValues) {
-  const json doc = json::parse(RunCli({"--json", (kData / "sample.mkv").string()}).out);
+  const json doc = json::parse(RunCli({"--no-render", "--json", (kData / "sample.mkv").string()}).out);
   EXPECT_EQ(doc["ebml"]["doc_type"], "matroska");
   EXPECT_TRUE(doc["file_size"].is_number_integer());
   EXPECT_EQ(doc["segment"]["duration_ms"], 1033.0);
@@ -109,7 +109,7 @@ TEST(JsonReport, SampleDetailsAreTypedValues) {
 }
 
 TEST(JsonReport, FilesThatDoNotParseSayWhy) {
-  const TCliResult missing = RunCli({"--json", "no-such-file.mkv"});
+  const TCliResult missing = RunCli({"--no-render", "--json", "no-such-file.mkv"});
   EXPECT_EQ(missing.status, 1);
   const json doc = json::parse(missing.out);
   EXPECT_EQ(doc["parsed"], false);
@@ -118,7 +118,7 @@ TEST(JsonReport, FilesThatDoNotParseSayWhy) {
   EXPECT_FALSE(doc.contains("tracks"));
 
   const TTempDir temp("ambrel_json");
-  const json junk = json::parse(RunCli({"--json", temp.Write("junk.mkv", std::string(300, 'x'))}).out);
+  const json junk = json::parse(RunCli({"--no-render", "--json", temp.Write("junk.mkv", std::string(300, 'x'))}).out);
   EXPECT_EQ(junk["parsed"], false);
   EXPECT_EQ(junk["file_size"], 300);
   EXPECT_FALSE(junk["error"].get<std::string>().empty());
@@ -134,13 +134,43 @@ TEST(JsonReport, IllFormedBytesBecomeReplacementCharacters) {
   bytes[name + 4] = '\xFF';
   bytes[name + 5] = '\xC3';
   const std::string path = temp.Write("bad\xFE.mkv", bytes);
-  const TCliResult run = RunCli({"--json", path});
+  const TCliResult run = RunCli({"--no-render", "--json", path});
   ASSERT_TRUE(IsValidUtf8(run.out));
   const json doc = json::parse(run.out);
   EXPECT_EQ(doc["tracks"][0]["name"], "Test\xEF\xBF\xBD\xEF\xBF\xBD" "attern");
   EXPECT_NE(doc["path"].get<std::string>().find("bad\xEF\xBF\xBD.mkv"), std::string::npos);
   // Control bytes and quotes are escaped, never written raw.
   EXPECT_EQ(JsonLine(TJson{{"t", std::string("a\"\n\x01\0b", 6)}}), "{\"t\":\"a\\\"\\n\\u0001\\u0000b\"}\n");
+}
+
+TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const std::string file = (kData / "sample.mkv").string();
+  const json doc = json::parse(RunCli({"--media-world", world, "--json", file}).out);
+  const std::string text = RunCli({"--media-world", world, file}).out;
+  size_t proposals = 0;
+  for (const json& track : doc["tracks"]) {
+    for (const json& c : track["codec_candidates"]) {
+      ++proposals;
+      EXPECT_TRUE(Has(text, "Possible filter : " + c["name"].get<std::string>() + "\r\n"));
+      EXPECT_TRUE(Has(text, "Installed : " + c["installed"].get<std::string>() + "\r\n"));
+    }
+  }
+  size_t lines = 0;
+  for (size_t p = 0; (p = text.find("Possible filter : ", p)) != std::string::npos; ++p) ++lines;
+  EXPECT_EQ(proposals, lines);
+  EXPECT_GT(proposals, 0u);
+
+  EXPECT_EQ(doc["render_file"]["code"], 0x00040242);
+  EXPECT_TRUE(Has(text, "RenderFile with DirectShow : " + doc["render_file"]["text"].get<std::string>() + "\r\n"));
+  EXPECT_TRUE(Has(text, "> MyRenderFile finished : " + doc["rendering"]["result"].get<std::string>() + "\r\n"));
+  const json& paths = doc["rendering"]["completed_paths"];
+  ASSERT_EQ(paths.size(), 2u);
+  for (const json& path : paths) EXPECT_TRUE(Has(text, "> Completed path : " + path.get<std::string>() + "\r\n"));
+
+  const json quiet = json::parse(RunCli({"--media-world", world, "--no-render", "--json", file}).out);
+  EXPECT_FALSE(quiet.contains("render_file"));
+  EXPECT_FALSE(quiet.contains("rendering"));
 }
 
 TEST(JsonReport, DatesAreIso8601InUtc) {

@@ -41,20 +41,32 @@ TEST(Batch, OutputsFollowTheArgumentsWhateverTheThreads) {
   for (const char* mode : {"--json", "--log", "--html"}) {
     SCOPED_TRACE(mode);
     std::string expected;
-    for (const std::string& file : files) expected += RunCli({mode, file}).out;
-    std::vector<std::string> args = {mode, "--jobs", "4"};
+    for (const std::string& file : files) expected += RunCli({"--no-render", mode, file}).out;
+    std::vector<std::string> args = {"--no-render", mode, "--jobs", "4"};
     args.insert(args.end(), files.begin(), files.end());
     const TCliResult parallel = RunCli(args);
     EXPECT_EQ(parallel.status, 1);  // some failed, the rest were still analysed
     EXPECT_EQ(parallel.out, expected);
     EXPECT_EQ(parallel.err, "");  // not a terminal: no progress line
   }
-  EXPECT_EQ(RunCli({"--jobs", "2", Sample("sample.mkv"), Sample("audio.mka")}).status, 0);
+  EXPECT_EQ(RunCli({"--no-render", "--jobs", "2", Sample("sample.mkv"), Sample("audio.mka")}).status, 0);
+}
+
+TEST(Batch, EveryThreadHasAFrameworkOfItsOwn) {
+  // Scripted worlds keep state per framework (handles, the running-object table): a
+  // framework shared between threads would mix their narratives.
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const std::string single = RunCli({"--media-world", world, Sample("sample.mkv")}).out;
+  std::vector<std::string> args = {"--media-world", world, "--jobs", "3"};
+  for (int i = 0; i < 6; ++i) args.push_back(Sample("sample.mkv"));
+  std::string expected;
+  for (int i = 0; i < 6; ++i) expected += single;
+  EXPECT_EQ(RunCli(args).out, expected);
 }
 
 TEST(Batch, PathsFromStandardInput) {
   const TCliResult run =
-      RunCli({"--json", Sample("audio.mka"), "-"}, Sample("sample.mkv") + "\r\n\n" + Sample("subs.mks") + "\n");
+      RunCli({"--no-render", "--json", Sample("audio.mka"), "-"}, Sample("sample.mkv") + "\r\n\n" + Sample("subs.mks") + "\n");
   EXPECT_EQ(run.status, 0);
   std::istringstream lines(run.out);
   std::vector<std::string> order;
@@ -80,12 +92,12 @@ TEST(Batch, DirectoriesAreWalkedOnlyWhenAsked) {
                                                       (root / "b/deeper/z.MKV").string(), (root / "c.mks").string()}));
   for (const TBatchItem& item : walked) EXPECT_EQ(item.Refusal, "");
 
-  const TCliResult refused = RunCli({"--json", root.string(), Sample("sample.mkv")});
+  const TCliResult refused = RunCli({"--no-render", "--json", root.string(), Sample("sample.mkv")});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err, "ambrel-cli: " + root.string() + " is a directory (give --recursive to analyse the files in it)\n");
   EXPECT_EQ(std::count(refused.out.begin(), refused.out.end(), '\n'), 2);  // the refused one still has its document
 
-  const TCliResult recursive = RunCli({"--json", "--recursive", "--jobs", "3", root.string()});
+  const TCliResult recursive = RunCli({"--no-render", "--json", "--recursive", "--jobs", "3", root.string()});
   EXPECT_EQ(recursive.status, 0);
   EXPECT_EQ(std::count(recursive.out.begin(), recursive.out.end(), '\n'), 4);
 }
@@ -108,7 +120,7 @@ TEST(Batch, ProgressLineOnATerminalOnly) {
   EXPECT_NE(text.find("\r\033[Kmessage\n"), std::string::npos);
   EXPECT_NE(text.find("3/3 files, 1.5 files/s\n"), std::string::npos) << text;
 
-  const TCliResult terminal = RunCli({Sample("sample.mkv"), Sample("audio.mka")}, "", true);
+  const TCliResult terminal = RunCli({"--no-render", Sample("sample.mkv"), Sample("audio.mka")}, "", true);
   EXPECT_NE(terminal.err.find("2/2 files"), std::string::npos);
-  EXPECT_EQ(RunCli({Sample("sample.mkv")}, "", true).err, "");  // one file: no progress line
+  EXPECT_EQ(RunCli({"--no-render", Sample("sample.mkv")}, "", true).err, "");  // one file: no progress line
 }
