@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A batch of COUNT copies of the sample files (default 1000), analysed with two jobs by
-# ambrel-cli --no-render --json (the file structure, as the others read it) and, when they are installed, by mediainfo and ffprobe with JSON
-# output on two parallel workers; prints each tool's wall time and files per second.
+# ambrel-cli --no-render --json (the file structure, as the others read it) and, when
+# they are installed, by mediainfo and ffprobe with JSON output on two parallel workers;
+# prints each tool's wall time and files per second.
 # Usage: bench/batch_compare.sh [COUNT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
