@@ -338,11 +338,18 @@ $MKVMERGE -o hostile_text.mkv --no-date --engage no_simpleblocks \
   --language 0:eng --track-name 0:'Tom & "Jerry" <i>' --sub-charset 0:UTF-8 hostile.srt
 
 # ---------------------------------------------------------------------------
+# 11. missing_decoder.mkv: FFV Huffyuv video (V_MS/VFW/FOURCC "FFVH"), for which the usual
+#     media framework plugins have no decoder, beside AC-3 audio that they decode
+# ---------------------------------------------------------------------------
+$FF -f lavfi -i testsrc=size=32x32:rate=5:duration=0.4 -f lavfi -i $ASRC=32000:duration=0.4 \
+  -c:v ffvhuff -pix_fmt yuv420p -c:a ac3 -b:a 32k -ac 1 $BE -map_metadata -1 missing_decoder.mkv
+
+# ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
 # ---------------------------------------------------------------------------
 for f in sample.mkv audio.mka subs.mks late_meta.mkv ffmpeg_pipe.mkv unknown_size.mkv sample.webm \
          vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv \
-         hostile_text.mkv; do
+         hostile_text.mkv missing_decoder.mkv; do
   cp "$f" "$OUT/$f"
   (cd "$OUT" && mkvinfo -v -v "$f" > "$f.mkvinfo.txt" 2>&1 || true)
 done
