@@ -443,7 +443,7 @@ HRESULT CoCreateInstanceAs(IMediaFramework& fw, const CLSID& clsid, const IID& i
 std::unique_ptr<IMediaFramework> CreateNoMediaFramework();
 
 #ifdef AMBREL_HAVE_GSTREAMER
-// The GStreamer backend (platform/GStreamer*.cpp), built only when CMake finds GStreamer.
+// The GStreamer backend (platform/gst/), built only when CMake finds GStreamer.
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework();
 #endif
 

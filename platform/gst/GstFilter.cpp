@@ -1,0 +1,113 @@
+// Filters are elements, pins are their pads.
+#include <gst/pbutils/pbutils.h>
+
+#include "platform/gst/GstBackend.h"
+
+namespace ambrel::media::gst {
+
+namespace {
+
+constexpr const char* kWrapperKey = "ambrel-filter";
+
+// A demuxer's output pad is named with the codec it carries, as the framework's
+// discoverer names it ("video_0 (H.264 (High Profile))"); other pads by their name.
+std::u16string PadName(GstPad* pad) {
+  std::string name = GST_PAD_NAME(pad);
+  if (GST_PAD_DIRECTION(pad) == GST_PAD_SRC) {
+    CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
+    RenderRole role;
+    if (caps && gst_caps_is_fixed(caps.get()) &&
+        !RoleOfStructureName(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)), role)) {
+      if (gchar* description = gst_pb_utils_get_codec_description(caps.get())) {
+        name += std::string(" (") + description + ")";
+        g_free(description);
+      }
+    }
+  }
+  return Utf8ToWide(name);
+}
+
+}  // namespace
+
+GstFilter::GstFilter(GstRef<GstElement> element, const GUID& clsid) : element_(std::move(element)), clsid_(clsid) {
+  g_object_set_data(G_OBJECT(element_.get()), kWrapperKey, this);
+}
+
+GstFilter::~GstFilter() { g_object_set_data(G_OBJECT(element_.get()), kWrapperKey, nullptr); }
+
+GstFilter* GstFilter::OfElement(GstElement* element) {
+  return element ? static_cast<GstFilter*>(g_object_get_data(G_OBJECT(element), kWrapperKey)) : nullptr;
+}
+
+HRESULT GstFilter::EnumPins(ComPtr<IEnumPins>& pins) {
+  std::vector<ComPtr<IPin>> items;
+  GST_OBJECT_LOCK(element_.get());
+  std::vector<GstRef<GstPad>> pads;
+  for (GList* l = GST_ELEMENT_PADS(element_.get()); l; l = l->next)
+    pads.push_back(GstRef<GstPad>::Share(GST_PAD(l->data)));
+  GST_OBJECT_UNLOCK(element_.get());
+  for (GstRef<GstPad>& pad : pads) items.push_back(MakeCom<GstPin>(ComPtr<GstFilter>(this), std::move(pad)));
+  pins = MakeCom<ListEnum<IEnumPins, ComPtr<IPin>>>(std::move(items));
+  return S_OK;
+}
+
+HRESULT GstFilter::QueryFilterInfo(FILTER_INFO& info) {
+  info.achName = CutName(name_);
+  info.pGraph = ComPtr<IFilterGraph>(graph_);
+  return S_OK;
+}
+
+HRESULT GstFilter::GetClassID(CLSID& clsid) {
+  clsid = clsid_;
+  return S_OK;
+}
+
+void GstFilter::SetOfferedCaps(GstPad* pad, CapsRef caps) { offered_[pad] = std::move(caps); }
+
+CapsRef GstFilter::OfferedCaps(GstPad* pad) const {
+  const auto it = offered_.find(pad);
+  return it == offered_.end() ? CapsRef() : it->second;
+}
+
+GstPin::GstPin(ComPtr<GstFilter> filter, GstRef<GstPad> pad) : filter_(std::move(filter)), pad_(std::move(pad)) {}
+
+HRESULT GstPin::QueryDirection(PIN_DIRECTION& dir) {
+  dir = IsOutput() ? PINDIR_OUTPUT : PINDIR_INPUT;
+  return S_OK;
+}
+
+HRESULT GstPin::QueryPinInfo(PIN_INFO& info) {
+  info.pFilter = ComPtr<IBaseFilter>(filter_.Get());
+  info.dir = IsOutput() ? PINDIR_OUTPUT : PINDIR_INPUT;
+  info.achName = CutName(PadName(pad_.get()));
+  return S_OK;
+}
+
+HRESULT GstPin::ConnectedTo(ComPtr<IPin>& peer) {
+  peer.Reset();
+  GstRef<GstPad> other = GstRef<GstPad>::Adopt(gst_pad_get_peer(pad_.get()));
+  if (other) peer = PinOfPad(other.get());
+  return peer ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+CapsRef GstPin::Caps() const {
+  if (CapsRef offered = filter_->OfferedCaps(pad_.get())) return offered;
+  if (IsOutput()) {
+    if (CapsRef current = CapsRef::Adopt(gst_pad_get_current_caps(pad_.get()))) return current;
+  }
+  return CapsRef::Adopt(gst_pad_query_caps(pad_.get(), nullptr));
+}
+
+HRESULT GstPin::EnumMediaTypes(ComPtr<IEnumMediaTypes>& types) {
+  types = MakeMediaTypeEnum(SplitCaps(Caps().get()));
+  return S_OK;
+}
+
+ComPtr<IPin> PinOfPad(GstPad* pad) {
+  GstRef<GstElement> parent = GstRef<GstElement>::Adopt(gst_pad_get_parent_element(pad));
+  GstFilter* filter = GstFilter::OfElement(parent.get());
+  if (!filter) return {};
+  return MakeCom<GstPin>(ComPtr<GstFilter>(filter), GstRef<GstPad>::Share(pad));
+}
+
+}  // namespace ambrel::media::gst
