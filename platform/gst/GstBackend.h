@@ -12,8 +12,9 @@
 //   of ranks is kept.
 // - A pin is a pad; a media type is one structure of the pad's caps. Its major type is the
 //   name-based UUID of "gstreamer-media:" + the part of the structure name before '/',
-//   its subtype that of "gstreamer-caps:" + the structure name; the caps themselves ride
-//   along for linking.
+//   its subtype that of "gstreamer-caps:" + the structure serialised as caps text (so a
+//   subtype stands for the exact format, as the framework's autoplugger matches it); the
+//   caps themselves ride along for linking.
 #pragma once
 
 #include <gst/gst.h>
@@ -170,9 +171,9 @@ std::vector<CapsRef> SplitCaps(GstCaps* caps);
 std::unique_ptr<AM_MEDIA_TYPE> MakeMediaType(const CapsRef& single);
 // The caps a media type was made from; empty when it came from elsewhere.
 CapsRef CapsOfMediaType(const AM_MEDIA_TYPE& type);
-// The structure name a subtype GUID was made from ("" when unknown or GUID_NULL), and the
-// media class ("video") of a major type GUID.
-std::string StructureNameOfSubtype(const GUID& subtype);
+// The caps a subtype GUID was made from (empty when unknown or GUID_NULL), and the media
+// class ("video") of a major type GUID ("" when unknown).
+CapsRef CapsOfSubtype(const GUID& subtype);
 std::string MediaClassOfMajor(const GUID& major);
 
 ComPtr<IEnumMediaTypes> MakeMediaTypeEnum(std::vector<CapsRef> types);

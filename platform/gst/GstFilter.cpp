@@ -92,10 +92,26 @@ HRESULT GstPin::ConnectedTo(ComPtr<IPin>& peer) {
 
 CapsRef GstPin::Caps() const {
   if (CapsRef offered = filter_->OfferedCaps(pad_.get())) return offered;
-  if (IsOutput()) {
-    if (CapsRef current = CapsRef::Adopt(gst_pad_get_current_caps(pad_.get()))) return current;
+  CapsRef own = CapsRef::Adopt(gst_pad_query_caps(pad_.get(), nullptr));
+  if (!IsOutput()) return own;
+  if (CapsRef current = CapsRef::Adopt(gst_pad_get_current_caps(pad_.get()))) return current;
+  // Before data flows an output only knows its templates. Where the format it receives
+  // fits them (a parser passes its input's format on), that format is what it will offer.
+  GstElement* element = filter_->Element();
+  GST_OBJECT_LOCK(element);
+  std::vector<GstRef<GstPad>> inputs;
+  for (GList* l = element->sinkpads; l; l = l->next) inputs.push_back(GstRef<GstPad>::Share(GST_PAD(l->data)));
+  GST_OBJECT_UNLOCK(element);
+  for (const GstRef<GstPad>& input : inputs) {
+    GstRef<GstPad> peer = GstRef<GstPad>::Adopt(gst_pad_get_peer(input.get()));
+    ComPtr<IPin> upstream = peer ? PinOfPad(peer.get()) : ComPtr<IPin>();
+    auto* pin = dynamic_cast<GstPin*>(upstream.Get());
+    CapsRef received = pin ? pin->Caps() : CapsRef();
+    if (!received || !own) continue;
+    CapsRef passed = CapsRef::Adopt(gst_caps_intersect(received.get(), own.get()));
+    if (!gst_caps_is_empty(passed.get())) return passed;
   }
-  return CapsRef::Adopt(gst_pad_query_caps(pad_.get(), nullptr));
+  return own;
 }
 
 HRESULT GstPin::EnumMediaTypes(ComPtr<IEnumMediaTypes>& types) {

@@ -65,30 +65,32 @@ class DeviceEnumerator : public RefCounted<ICreateDevEnum> {
   }
 };
 
-// One (major, subtype) pair of a mapper query, as names; empty names are wildcards.
+// One (major, subtype) pair of a mapper query: exact caps, or a media class when the
+// subtype is a wildcard, or nothing at all when both are.
 struct TypeQuery {
+  CapsRef caps;
   std::string mediaClass;
-  std::string structure;
 };
 
-bool StructureMatches(std::string_view name, const TypeQuery& q) {
-  if (!q.structure.empty()) return name == q.structure;
-  if (!q.mediaClass.empty()) return name.substr(0, name.find('/')) == q.mediaClass;
-  return true;
+bool NameInClass(std::string_view name, const std::string& mediaClass) {
+  return mediaClass.empty() || name.substr(0, name.find('/')) == mediaClass;
 }
 
 // Whether a factory's sink templates accept one of the queried types.
 bool FactoryAccepts(const FactoryRecord& r, const std::vector<TypeQuery>& queries) {
-  for (const GList* l = gst_element_factory_get_static_pad_templates(r.factory.get()); l; l = l->next) {
-    const auto* templ = static_cast<const GstStaticPadTemplate*>(l->data);
-    if (templ->direction != GST_PAD_SINK) continue;
-    CapsRef caps = CapsRef::Adopt(gst_static_caps_get(const_cast<GstStaticCaps*>(&templ->static_caps)));
-    if (!caps) continue;
-    if (gst_caps_is_any(caps.get())) return true;
-    for (guint i = 0; i < gst_caps_get_size(caps.get()); ++i) {
-      const std::string name = gst_structure_get_name(gst_caps_get_structure(caps.get(), i));
-      for (const TypeQuery& q : queries)
-        if (StructureMatches(name, q)) return true;
+  for (const TypeQuery& q : queries) {
+    if (q.caps) {
+      if (gst_element_factory_can_sink_any_caps(r.factory.get(), q.caps.get())) return true;
+      continue;
+    }
+    for (const GList* l = gst_element_factory_get_static_pad_templates(r.factory.get()); l; l = l->next) {
+      const auto* templ = static_cast<const GstStaticPadTemplate*>(l->data);
+      if (templ->direction != GST_PAD_SINK) continue;
+      CapsRef caps = CapsRef::Adopt(gst_static_caps_get(const_cast<GstStaticCaps*>(&templ->static_caps)));
+      if (!caps) continue;
+      if (gst_caps_is_any(caps.get())) return true;
+      for (guint i = 0; i < gst_caps_get_size(caps.get()); ++i)
+        if (NameInClass(gst_structure_get_name(gst_caps_get_structure(caps.get(), i)), q.mediaClass)) return true;
     }
   }
   return false;
@@ -98,11 +100,14 @@ bool FactoryAccepts(const FactoryRecord& r, const std::vector<TypeQuery>& querie
 bool RoleAccepts(RenderRole role, const std::vector<TypeQuery>& queries) {
   static constexpr std::string_view kNames[] = {"audio/x-raw",      "video/x-raw",      "text/x-raw",
                                                 "subpicture/x-dvd", "subpicture/x-dvb", "subpicture/x-pgs"};
-  for (std::string_view name : kNames) {
-    RenderRole r;
-    if (!RoleOfStructureName(name, r) || r != role) continue;
-    for (const TypeQuery& q : queries)
-      if (StructureMatches(name, q)) return true;
+  for (const TypeQuery& q : queries) {
+    std::string_view queried;
+    if (q.caps) queried = gst_structure_get_name(gst_caps_get_structure(q.caps.get(), 0));
+    for (std::string_view name : kNames) {
+      RenderRole r;
+      if (!RoleOfStructureName(name, r) || r != role) continue;
+      if (q.caps ? name == queried : NameInClass(name, q.mediaClass)) return true;
+    }
   }
   return false;
 }
@@ -116,10 +121,10 @@ class Mapper : public RefCounted<IFilterMapper2> {
     for (uint32_t i = 0; inputTypes && i < inputTypeCount; ++i) {
       const GUID& major = inputTypes[2 * i];
       const GUID& sub = inputTypes[2 * i + 1];
-      TypeQuery q{major == GUID_NULL ? "" : MediaClassOfMajor(major), sub == GUID_NULL ? "" : StructureNameOfSubtype(sub)};
+      TypeQuery q{sub == GUID_NULL ? CapsRef() : CapsOfSubtype(sub), major == GUID_NULL ? "" : MediaClassOfMajor(major)};
       // A type this backend never handed out matches nothing.
-      if ((major != GUID_NULL && q.mediaClass.empty()) || (sub != GUID_NULL && q.structure.empty())) continue;
-      queries.push_back(q);
+      if ((major != GUID_NULL && q.mediaClass.empty()) || (sub != GUID_NULL && !q.caps)) continue;
+      queries.push_back(std::move(q));
     }
     const bool anyType = inputTypeCount == 0;
 

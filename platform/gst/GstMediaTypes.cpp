@@ -1,34 +1,42 @@
-// Media types over caps: one type per caps structure, named by GUIDs made from the
-// structure name, carrying the single-structure caps for linking.
+// Media types over caps: one type per caps structure, its major type named after the
+// media class and its subtype after the whole structure, carrying the caps for linking.
 #include "platform/gst/GstBackend.h"
 
 namespace ambrel::media::gst {
 
 namespace {
 
-// Remembers which names the GUIDs handed out were made from, so that the mapper can turn
-// a (major, subtype) pair back into caps.
-class GuidNames {
+// Remembers what the GUIDs handed out were made from (a media class for a major type, one
+// caps structure for a subtype), so that the mapper can turn a (major, subtype) pair back
+// into caps.
+class GuidOrigins {
  public:
-  static GuidNames& Get() {
-    static GuidNames names;
-    return names;
+  static GuidOrigins& Get() {
+    static GuidOrigins origins;
+    return origins;
   }
-  GUID Remember(const std::string& prefix, const std::string& name) {
-    const GUID guid = NameGuid(prefix + name);
+  GUID Remember(const std::string& text, const CapsRef& caps) {
+    const GUID guid = NameGuid(text);
     std::lock_guard lock(mutex_);
-    names_.emplace(guid, name);
+    origins_.emplace(guid, Origin{text, caps});
     return guid;
   }
-  std::string Find(const GUID& guid) {
+  bool Find(const GUID& guid, std::string& text, CapsRef& caps) {
     std::lock_guard lock(mutex_);
-    const auto it = names_.find(guid);
-    return it == names_.end() ? std::string() : it->second;
+    const auto it = origins_.find(guid);
+    if (it == origins_.end()) return false;
+    text = it->second.text;
+    caps = it->second.caps;
+    return true;
   }
 
  private:
+  struct Origin {
+    std::string text;
+    CapsRef caps;
+  };
   std::mutex mutex_;
-  std::map<GUID, std::string> names_;
+  std::map<GUID, Origin> origins_;
 };
 
 // Keeps the caps of a media type alive in its pUnk field.
@@ -74,9 +82,10 @@ std::vector<CapsRef> SplitCaps(GstCaps* caps) {
 std::unique_ptr<AM_MEDIA_TYPE> MakeMediaType(const CapsRef& single) {
   auto type = std::make_unique<AM_MEDIA_TYPE>();
   const std::string name = gst_structure_get_name(gst_caps_get_structure(single.get(), 0));
-  const std::string mediaClass = name.substr(0, name.find('/'));
-  type->majortype = GuidNames::Get().Remember("gstreamer-media:", mediaClass);
-  type->subtype = GuidNames::Get().Remember("gstreamer-caps:", name);
+  gchar* text = gst_caps_to_string(single.get());
+  type->majortype = GuidOrigins::Get().Remember("gstreamer-media:" + name.substr(0, name.find('/')), CapsRef());
+  type->subtype = GuidOrigins::Get().Remember(std::string("gstreamer-caps:") + text, single);
+  g_free(text);
   type->pUnk = MakeCom<CapsHolder>(single);
   return type;
 }
@@ -86,8 +95,20 @@ CapsRef CapsOfMediaType(const AM_MEDIA_TYPE& type) {
   return holder ? holder->Caps() : CapsRef();
 }
 
-std::string StructureNameOfSubtype(const GUID& subtype) { return GuidNames::Get().Find(subtype); }
-std::string MediaClassOfMajor(const GUID& major) { return GuidNames::Get().Find(major); }
+CapsRef CapsOfSubtype(const GUID& subtype) {
+  std::string text;
+  CapsRef caps;
+  GuidOrigins::Get().Find(subtype, text, caps);
+  return caps;
+}
+
+std::string MediaClassOfMajor(const GUID& major) {
+  std::string text;
+  CapsRef caps;
+  constexpr std::string_view kPrefix = "gstreamer-media:";
+  if (!GuidOrigins::Get().Find(major, text, caps) || text.rfind(kPrefix, 0) != 0) return {};
+  return text.substr(kPrefix.size());
+}
 
 ComPtr<IEnumMediaTypes> MakeMediaTypeEnum(std::vector<CapsRef> types) {
   return MakeCom<MediaTypeEnum>(std::move(types));

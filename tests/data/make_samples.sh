@@ -339,10 +339,11 @@ $MKVMERGE -o hostile_text.mkv --no-date --engage no_simpleblocks \
 
 # ---------------------------------------------------------------------------
 # 11. missing_decoder.mkv: FFV Huffyuv video (V_MS/VFW/FOURCC "FFVH"), for which the usual
-#     media framework plugins have no decoder, beside AC-3 audio that they decode
+#     media framework plugins have no decoder, beside Vorbis audio, which they decode at
+#     their highest rank
 # ---------------------------------------------------------------------------
-$FF -f lavfi -i testsrc=size=32x32:rate=5:duration=0.4 -f lavfi -i $ASRC=32000:duration=0.4 \
-  -c:v ffvhuff -pix_fmt yuv420p -c:a ac3 -b:a 32k -ac 1 $BE -map_metadata -1 missing_decoder.mkv
+$FF -f lavfi -i testsrc=size=32x32:rate=5:duration=0.4 -f lavfi -i $ASRC=22050:duration=0.4 \
+  -c:v ffvhuff -pix_fmt yuv420p -c:a libvorbis -q:a 0 -ac 1 $BE -map_metadata -1 missing_decoder.mkv
 
 # ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
