@@ -45,13 +45,14 @@ void WriteAudio(const TMatroskaTrackEntry& t, TLogWriter& W) {
   if (t.BitDepth != 0) W.WriteListField("Bit Depth", std::to_string(t.BitDepth));
 }
 
-void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFriendlyNames& names) {
+void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnalysisContext& Context) {
+  const TFriendlyNames& names = Context.FriendlyNames;
   W.WriteField("Track " + std::to_string(N), TrackTypeToStr(t.TrackType));
   W.BeginList();
   W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
   if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
-  WriteCodecCandidates(t, W);
+  WriteCodecCandidates(t, W, Context);
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {
     // The name lookup reads the code as a C string: it stops at a zero byte.
@@ -65,7 +66,7 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFrien
   W.EndList();
 }
 
-void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyNames& names) {
+void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisContext& Context) {
   const TMatroskaSegmentInfo& info = reader.SegmentInfo;
   W.WriteField("File complete", info.Complete ? "yes" : "no (maybe)");
   W.WriteField("Duration", MillisecondsToStr(ambrel::RoundLow32(info.Duration)));
@@ -75,7 +76,7 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyN
   if (info.DateUTC > 0) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
-  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, names);
+  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, Context);
   for (const auto& file : reader.Attachments) {
     W.WriteField("Attached file", Verbatim(file->FileName) + " (" + FormatFileSize(file->FileDataSize) + ")");
   }
@@ -112,7 +113,7 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
 }
 
 bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
-                       const TFriendlyNames& FriendlyNames) {
+                       const TAnalysisContext& Context) {
   Writer.ResetWriter();
   ParsingLog.ResetWriter();
   const std::string title = "Matroska file info : " + Verbatim(ambrel::ValidUtf8(FileName));
@@ -137,7 +138,7 @@ bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWrit
     ParsingLog.WriteLine(error.what());
     return false;
   }
-  WriteSegment(reader, Writer, FriendlyNames);
+  WriteSegment(reader, Writer, Context);
   return true;
 }
 

@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/AnalysisContext.h"
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {
-
-class TFriendlyNames;
 
 // "%d bytes" below 1 KB, else the size in KB, MB or GB with two decimals.
 std::string FormatFileSize(int64_t Size);
@@ -24,6 +23,6 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
 // Starts Writer and ParsingLog afresh and writes the report of FileName into them.
 // Returns true when the parser reached the first Cluster (the full report was written).
 bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
-                       const TFriendlyNames& FriendlyNames);
+                       const TAnalysisContext& Context);
 
 }  // namespace ambrel

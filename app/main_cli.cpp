@@ -1,14 +1,11 @@
 // ambrel-cli: the headless entry point. Analyses one Matroska file and prints its text
 // report, its HTML page or its parsing log; answers codec database questions.
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/CodecDbCommands.h"
-#include "app/FriendlyNames.h"
-#include "app/MatroskaReport.h"
-#include "app/ReportAssembly.h"
+#include "app/MediaAnalysis.h"
 #include "platform/Executable.h"
 
 using namespace ambrel;
@@ -16,12 +13,17 @@ using namespace ambrel;
 namespace {
 
 const char kUsage[] =
-    "Usage: ambrel-cli [--html | --log | --save DIR] FILE\n"
+    "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log] [--save DIR] FILE\n"
+    "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
     "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n"
     "\n"
-    "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report.\n"
+    "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report: the file's\n"
+    "structure, the RenderFile check and the detailed rendering.\n"
+    "  --media-world WORLD  answer media-framework questions from a scripted world (JSON)\n"
+    "  --no-render   leave out the two rendering sections (the framework is not started)\n"
+    "  --filters     list the installed filters and audio renderers instead\n"
     "  --html        print the HTML report page instead\n"
     "  --log         print the Matroska parsing log instead\n"
     "  --save DIR    also write Report.html and Report.txt into DIR\n"
@@ -36,31 +38,6 @@ const char kVersion[] = "ambrel-cli 0.1.0\n";
 int UsageError(const std::string& message) {
   std::cerr << "ambrel-cli: " << message << "\n" << kUsage;
   return 2;
-}
-
-void Print(const std::string& bytes) { std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); }
-
-enum class Output { Text, Html, Log };
-
-int Analyse(const std::string& file, Output output, const std::string* saveDir) {
-  const std::string exeDir = ambrel::platform::ExecutableDirectory();
-  TFriendlyNames names;
-  names.Load(exeDir);
-  TReportWriters writers;
-  const bool parsed = WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, names);
-  if (saveDir) writers.SaveReports(*saveDir, false);
-  switch (output) {
-    case Output::Text: Print(writers.FReportText.GetStream().Bytes()); break;
-    case Output::Log: Print(writers.FParsingLog.GetStream().Bytes()); break;
-    case Output::Html: {
-      THTMLWriter page;
-      writers.BuildHtmlPage(false, page);
-      Print(page.GetStream().Bytes());
-      break;
-    }
-  }
-  std::cout.flush();
-  return parsed ? 0 : 1;
 }
 
 }  // namespace
@@ -89,16 +66,7 @@ int main(int argc, char** argv) {
     return first == "--dump-xml" ? RunDumpXml(args[1], std::cout, std::cerr)
                                  : RunCheckCodecDB(args[1], std::cout, std::cerr);
   }
-  if (first == "--html" || first == "--log") {
-    if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
-    return Analyse(args[1], first == "--html" ? Output::Html : Output::Log, nullptr);
-  }
-  if (first == "--save") {
-    if (args.size() != 3) return UsageError("--save needs DIR and FILE");
-    return Analyse(args[2], Output::Text, &args[1]);
-  }
-  if (first.size() > 1 && first[0] == '-' && first != "--") return UsageError("unknown option " + first);
-  const size_t index = first == "--" ? 1 : 0;
-  if (args.size() != index + 1) return UsageError("exactly one FILE is analysed");
-  return Analyse(args[index], Output::Text, nullptr);
+  const int status = RunAnalysisCommand(args, ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
+  if (status == 2) std::cerr << kUsage;
+  return status;
 }

@@ -9,6 +9,7 @@
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
+#include "codecdb/XmlCodecDB.h"
 
 using namespace ambrel;
 
@@ -24,8 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, file);
   std::fclose(file);
 
+  static TXmlCodecDB* db = [] {
+    auto* d = new TXmlCodecDB;
+    LoadCodecDB(*d, "/nonexistent/", nullptr);
+    return d;
+  }();
   TReportWriters writers;
-  WriteMatroskaInfo(path, writers.FReportWriter, writers.FParsingLog, names);
+  WriteMatroskaInfo(path, writers.FReportWriter, writers.FParsingLog, TAnalysisContext{names, *db});
   THTMLWriter page;
   writers.BuildHtmlPage(false, page);
   TTxtWriter text;

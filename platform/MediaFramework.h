@@ -402,6 +402,10 @@ class IMediaFramework {
   virtual uint32_t GetCurrentProcessId() = 0;
   // The address shown for a graph in the running-object-table name (its pointer value).
   virtual uint64_t GraphAddress(IGraphBuilder* graph) { return reinterpret_cast<uintptr_t>(graph); }
+  // How many UTF-16 units of a filter's graph name QueryFilterInfo gives back (names
+  // longer than that are cut). Callers that put markup into a graph name keep the name
+  // short enough for the markup to survive.
+  virtual int64_t FilterNameChars() { return 127; }
 
   // The default (unnamed) value of HKEY_LOCAL_MACHINE\keyPath, read access, as stored.
   // ERROR_SUCCESS and the text (possibly empty), or ERROR_FILE_NOT_FOUND when the key or

@@ -535,6 +535,7 @@ class WorldFramework : public TBasicMediaFramework {
 
   uint32_t GetCurrentProcessId() override { return FState->model.pid; }
   uint64_t GraphAddress(IGraphBuilder*) override { return FState->model.graphAddress; }
+  int64_t FilterNameChars() override { return FState->model.nameChars; }
 
   int32_t RegQueryDefaultValue(const std::u16string& keyPath, std::u16string& value) override {
     value.clear();

@@ -7,8 +7,6 @@
 
 namespace ambrel {
 
-namespace verbatim = ambrel::verbatim;
-
 namespace {
 const std::string kCrLf = "\r\n";
 
