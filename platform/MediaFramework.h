@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace ambrel::media {
 
@@ -406,6 +407,12 @@ class IMediaFramework {
   // longer than that are cut). Callers that put markup into a graph name keep the name
   // short enough for the markup to survive.
   virtual int64_t FilterNameChars() { return 127; }
+
+  // What the latest IGraphBuilder::RenderFile of this framework found beyond its result,
+  // as (label, text) pairs for the report: the renderers the streams reached (saying when
+  // a stand-in took the place of a missing device) and the decoders found missing, named
+  // as the framework names them. None by default.
+  virtual std::vector<std::pair<std::string, std::string>> RenderFileNotes() { return {}; }
 
   // The default (unnamed) value of HKEY_LOCAL_MACHINE\keyPath, read access, as stored.
   // ERROR_SUCCESS and the text (possibly empty), or ERROR_FILE_NOT_FOUND when the key or

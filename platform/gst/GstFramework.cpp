@@ -79,6 +79,14 @@ class Framework : public TBasicMediaFramework {
     return ERROR_SUCCESS;
   }
 
+  std::vector<std::pair<std::string, std::string>> RenderFileNotes() override {
+    const RenderOutcome outcome = LastRenderOutcome();
+    std::vector<std::pair<std::string, std::string>> notes;
+    for (const std::string& renderer : outcome.renderers) notes.emplace_back("Renderer used", renderer);
+    for (const std::string& missing : outcome.missing) notes.emplace_back("Missing decoder", missing);
+    return notes;
+  }
+
   bool GetFileVersion(const std::u16string& path, uint32_t& versionMS, uint32_t& versionLS) override {
     versionMS = versionLS = 0;
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);

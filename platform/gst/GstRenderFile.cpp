@@ -23,6 +23,17 @@ std::string StructureName(GstCaps* caps) {
   return caps && gst_caps_get_size(caps) ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
 }
 
+// How the report names a renderer: its long name, and why a stand-in took a device's place.
+std::string RendererNote(RenderRole role, const Renderer& renderer) {
+  std::string note = Narrow(renderer.record->longName);
+  if (renderer.standIn) {
+    note += role == RenderRole::kAudio   ? " (no usable sound device: the decoded audio is discarded)"
+            : role == RenderRole::kVideo ? " (no usable display: the decoded video is discarded)"
+                                         : " (decoded subtitles, which players draw onto the video)";
+  }
+  return note;
+}
+
 // Links a decoded pad to a converter and the renderer for its kind; true when linked.
 bool LinkToRenderer(RenderState& state, GstPad* pad) {
   CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
@@ -57,7 +68,7 @@ bool LinkToRenderer(RenderState& state, GstPad* pad) {
   for (GstElement* e : chain) gst_element_sync_state_with_parent(e);
   if (linked) {
     std::lock_guard lock(state.mutex);
-    const std::string name = Narrow(renderer.record->longName);
+    const std::string name = RendererNote(role, renderer);
     auto& used = state.outcome.renderers;
     if (std::find(used.begin(), used.end(), name) == used.end()) used.push_back(name);
   }
