@@ -9,19 +9,19 @@ namespace {
 
 constexpr const char* kWrapperKey = "ambrel-filter";
 
-// A demuxer's output pad is named with the codec it carries, as the framework's
+// An output that carries a coded stream is named with the codec, as the framework's
 // discoverer names it ("video_0 (H.264 (High Profile))"); other pads by their name.
-std::u16string PadName(GstPad* pad) {
+std::u16string PadName(GstPad* pad, const CapsRef& offered) {
   std::string name = GST_PAD_NAME(pad);
-  if (GST_PAD_DIRECTION(pad) == GST_PAD_SRC) {
-    CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
-    RenderRole role;
-    if (caps && gst_caps_is_fixed(caps.get()) &&
-        !RoleOfStructureName(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)), role)) {
-      if (gchar* description = gst_pb_utils_get_codec_description(caps.get())) {
-        name += std::string(" (") + description + ")";
-        g_free(description);
-      }
+  CapsRef caps = GST_PAD_DIRECTION(pad) != GST_PAD_SRC ? CapsRef()
+                 : offered                             ? offered
+                                                       : CapsRef::Adopt(gst_pad_get_current_caps(pad));
+  RenderRole role;
+  if (caps && gst_caps_is_fixed(caps.get()) &&
+      !RoleOfStructureName(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)), role)) {
+    if (gchar* description = gst_pb_utils_get_codec_description(caps.get())) {
+      name += std::string(" (") + description + ")";
+      g_free(description);
     }
   }
   return Utf8ToWide(name);
@@ -79,7 +79,7 @@ HRESULT GstPin::QueryDirection(PIN_DIRECTION& dir) {
 HRESULT GstPin::QueryPinInfo(PIN_INFO& info) {
   info.pFilter = ComPtr<IBaseFilter>(filter_.Get());
   info.dir = IsOutput() ? PINDIR_OUTPUT : PINDIR_INPUT;
-  info.achName = CutName(PadName(pad_.get()));
+  info.achName = CutName(PadName(pad_.get(), filter_->OfferedCaps(pad_.get())));
   return S_OK;
 }
 

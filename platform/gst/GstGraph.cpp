@@ -96,12 +96,23 @@ void UnlinkAll(GstElement* element) {
 GstGraph::GstGraph() : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))) {}
 
 GstGraph::~GstGraph() {
-  gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+  // Stopping the demuxer threads is bounded; a teardown still running past the limit keeps
+  // the references it needs.
+  std::vector<GstRef<GstElement>> elements;
   for (ComPtr<GstFilter>& filter : filters_) {
-    UnlinkAll(filter->Element());
-    gst_bin_remove(GST_BIN(pipeline_.get()), filter->Element());
+    elements.push_back(GstRef<GstElement>::Share(filter->Element()));
     filter->SetGraph(nullptr);
   }
+  RunBounded(
+      [pipeline = pipeline_, elements] {
+        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+        for (const GstRef<GstElement>& element : elements) {
+          UnlinkAll(element.get());
+          gst_bin_remove(GST_BIN(pipeline.get()), element.get());
+        }
+        return true;
+      },
+      kPrerollTimeout);
 }
 
 HRESULT GstGraph::Join(GstFilter* filter, const std::u16string& name) {
@@ -131,13 +142,17 @@ HRESULT GstGraph::AddFilter(IBaseFilter* filter, const std::u16string& name) {
 HRESULT GstGraph::RemoveFilter(IBaseFilter* filter) {
   auto* f = dynamic_cast<GstFilter*>(filter);
   if (!f || f->Graph() != this) return VFW_E_NOT_FOUND;
-  ComPtr<GstFilter> keep(f);
-  UnlinkAll(f->Element());
-  gst_element_set_state(f->Element(), GST_STATE_NULL);
-  gst_bin_remove(GST_BIN(pipeline_.get()), f->Element());
   f->SetGraph(nullptr);
   std::erase_if(filters_, [f](const ComPtr<GstFilter>& x) { return x.Get() == f; });
-  return S_OK;
+  const bool stopped = RunBounded(
+      [pipeline = pipeline_, element = GstRef<GstElement>::Share(f->Element())] {
+        UnlinkAll(element.get());
+        gst_element_set_state(element.get(), GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(pipeline.get()), element.get());
+        return true;
+      },
+      kPrerollTimeout);
+  return stopped ? S_OK : VFW_E_TIMEOUT;
 }
 
 HRESULT GstGraph::EnumFilters(ComPtr<IEnumFilters>& filters) {
