@@ -5,6 +5,7 @@
 
 #include "platform/UnicodeCase.h"
 #include "report/LogWriter.h"
+#include "report/TextUtil.h"
 
 namespace ambrel {
 
@@ -99,7 +100,7 @@ bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText) {
   if (FAILED(Fw.CreateBindCtx(0, ctx))) return false;
   TComInit com(Fw);
   ComPtr<IMoniker> moniker;
-  const std::u16string name = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\" + Utf8ToWide(ClsidText);
+  const std::u16string name = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\" + ToWide(ClsidText);
   if (FAILED(Fw.MkParseDisplayName(ctx.Get(), name, moniker)) || !moniker) return false;
   ComPtr<IBaseFilter> filter;
   return SUCCEEDED(moniker->BindToObject(nullptr, filter));
@@ -110,7 +111,7 @@ HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName) {
   ComPtr<IGraphBuilder> graph;
   const HRESULT hr = CoCreateInstanceAs(Fw, CLSID_FilterGraph, IID_IGraphBuilder, graph);
   if (FAILED(hr)) return hr;
-  return graph->RenderFile(Utf8ToWide(FileName), nullptr);
+  return graph->RenderFile(ToWide(FileName), nullptr);
 }
 
 std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {
@@ -130,6 +131,8 @@ std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {
   std::snprintf(code, sizeof code, "%08X", static_cast<uint32_t>(HR));
   return WideToUtf8(text) + " (0x" + code + ")";
 }
+
+std::u16string ToWide(const std::string& Text) { return Utf8ToWide(ValidUtf8(Text)); }
 
 std::string ColorFilterName(const std::string& Text) { return Wrap(kFilterColor, Text); }
 std::string ColorInputPinName(const std::string& Text) { return Wrap("<font color=\"#CC00AA\">", Text); }

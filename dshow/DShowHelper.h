@@ -69,6 +69,10 @@ HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName);
 // "OK" for 0, else the framework's text (trimmed) + " (0x%08X)".
 std::string GetErrorText(IMediaFramework& Fw, HRESULT HR);
 
+// Report text (UTF-8, possibly ill-formed when it is a file path) as the framework's wide
+// text; ill-formed sequences become U+FFFD as the reports show them.
+std::u16string ToWide(const std::string& Text);
+
 // Colour markup around report text.
 std::string ColorFilterName(const std::string& Text);
 std::string ColorInputPinName(const std::string& Text);
