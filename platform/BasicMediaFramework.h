@@ -6,12 +6,35 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/MediaFramework.h"
 
 namespace ambrel::media {
 
 class TBindCtx : public RefCounted<IBindCtx> {};
+
+// An enumerator over a fixed list of items: Next hands them out one by one, then S_FALSE
+// with an empty item.
+template <class Interface, class Item>
+class TListEnum : public RefCounted<Interface> {
+ public:
+  explicit TListEnum(std::vector<Item> items) : FItems(std::move(items)) {}
+  HRESULT Next(Item& item) override {
+    item = Item();
+    if (FPos >= FItems.size()) return S_FALSE;
+    item = FItems[FPos++];
+    return S_OK;
+  }
+  HRESULT Reset() override {
+    FPos = 0;
+    return S_OK;
+  }
+
+ private:
+  std::vector<Item> FItems;
+  size_t FPos = 0;
+};
 
 // A moniker that only holds an item text (CreateItemMoniker).
 class TItemMoniker : public RefCounted<IMoniker> {

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BasicMediaFramework.h"
 #include "platform/MediaFramework.h"
 
 namespace ambrel::media::gst {
@@ -280,27 +281,7 @@ ComPtr<IMoniker> MakeFactoryMoniker(const FactoryRecord& record);
 ComPtr<ICreateDevEnum> MakeDeviceEnumerator();
 ComPtr<IFilterMapper2> MakeMapper();
 
-// An enumerator over a fixed list of reference-counted items.
 template <class Interface, class Item>
-class ListEnum : public RefCounted<Interface> {
- public:
-  explicit ListEnum(std::vector<Item> items) : items_(std::move(items)) {}
-  HRESULT Next(Item& item) override {
-    if (pos_ >= items_.size()) {
-      item = Item();
-      return S_FALSE;
-    }
-    item = items_[pos_++];
-    return S_OK;
-  }
-  HRESULT Reset() override {
-    pos_ = 0;
-    return S_OK;
-  }
-
- private:
-  std::vector<Item> items_;
-  size_t pos_ = 0;
-};
+using ListEnum = TListEnum<Interface, Item>;
 
 }  // namespace ambrel::media::gst
