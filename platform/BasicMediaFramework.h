@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/MediaFramework.h"
@@ -14,16 +15,22 @@ namespace ambrel::media {
 
 class TBindCtx : public RefCounted<IBindCtx> {};
 
-// An enumerator over a fixed list of items: Next hands them out one by one, then S_FALSE
-// with an empty item.
-template <class Interface, class Item>
+// An enumerator over a fixed list: Next hands the items out one by one, then S_FALSE with
+// an empty item. Items are stored as given, or stored as something else and made when
+// handed out (media types, which the caller owns).
+template <class Interface, class Item, class Stored = Item>
 class TListEnum : public RefCounted<Interface> {
  public:
-  explicit TListEnum(std::vector<Item> items) : FItems(std::move(items)) {}
+  using TMake = Item (*)(const Stored&);
+  explicit TListEnum(std::vector<Stored> items, TMake make = nullptr) : FItems(std::move(items)), FMake(make) {}
   HRESULT Next(Item& item) override {
     item = Item();
     if (FPos >= FItems.size()) return S_FALSE;
-    item = FItems[FPos++];
+    if constexpr (std::is_same_v<Item, Stored>) {
+      item = FItems[FPos++];
+    } else {
+      item = FMake(FItems[FPos++]);
+    }
     return S_OK;
   }
   HRESULT Reset() override {
@@ -32,7 +39,8 @@ class TListEnum : public RefCounted<Interface> {
   }
 
  private:
-  std::vector<Item> FItems;
+  std::vector<Stored> FItems;
+  TMake FMake;
   size_t FPos = 0;
 };
 

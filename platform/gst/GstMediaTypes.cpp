@@ -49,27 +49,6 @@ class CapsHolder : public RefCounted<IUnknown> {
   CapsRef caps_;
 };
 
-class MediaTypeEnum : public RefCounted<IEnumMediaTypes> {
- public:
-  explicit MediaTypeEnum(std::vector<CapsRef> types) : types_(std::move(types)) {}
-  HRESULT Next(std::unique_ptr<AM_MEDIA_TYPE>& item) override {
-    if (pos_ >= types_.size()) {
-      item.reset();
-      return S_FALSE;
-    }
-    item = MakeMediaType(types_[pos_++]);
-    return S_OK;
-  }
-  HRESULT Reset() override {
-    pos_ = 0;
-    return S_OK;
-  }
-
- private:
-  std::vector<CapsRef> types_;
-  size_t pos_ = 0;
-};
-
 }  // namespace
 
 std::vector<CapsRef> SplitCaps(GstCaps* caps) {
@@ -111,7 +90,7 @@ std::string MediaClassOfMajor(const GUID& major) {
 }
 
 ComPtr<IEnumMediaTypes> MakeMediaTypeEnum(std::vector<CapsRef> types) {
-  return MakeCom<MediaTypeEnum>(std::move(types));
+  return MakeCom<TListEnum<IEnumMediaTypes, std::unique_ptr<AM_MEDIA_TYPE>, CapsRef>>(std::move(types), MakeMediaType);
 }
 
 }  // namespace ambrel::media::gst
