@@ -104,6 +104,8 @@ bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
 
 // How long one framework call may wait for the framework's streaming threads.
 inline constexpr std::chrono::milliseconds kPrerollTimeout{10000};
+// All the waits for demuxers of one graph together.
+inline constexpr std::chrono::milliseconds kGraphPrerollAllowance{30000};
 inline constexpr std::chrono::milliseconds kDeviceProbeTimeout{3000};
 inline constexpr std::chrono::milliseconds kRenderTimeout{20000};
 
@@ -259,6 +261,7 @@ class GstGraph : public RefCounted<IGraphBuilder> {
 
   GstRef<GstElement> pipeline_;
   std::vector<ComPtr<GstFilter>> filters_;
+  std::chrono::steady_clock::duration prerollLeft_ = kGraphPrerollAllowance;
 };
 
 // What the framework's automatic graph makes of a file.

@@ -3,8 +3,10 @@
 // output pads appear.
 #include <gst/base/gsttypefindhelper.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 #include "platform/gst/GstBackend.h"
@@ -18,7 +20,7 @@ GstPin* AsPin(IPin* pin) { return dynamic_cast<GstPin*>(pin); }
 // Reads the file for the type finders.
 GstFlowReturn ReadRange(GstObject* owner, GstObject*, guint64 offset, guint length, GstBuffer** buffer) {
   auto* file = static_cast<std::FILE*>(g_object_get_data(G_OBJECT(owner), "file"));
-  if (!file || std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return GST_FLOW_ERROR;
+  if (!file || fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return GST_FLOW_ERROR;
   GstBuffer* out = gst_buffer_new_allocate(nullptr, length, nullptr);
   GstMapInfo map;
   gst_buffer_map(out, &map, GST_MAP_WRITE);
@@ -33,21 +35,21 @@ GstFlowReturn ReadRange(GstObject* owner, GstObject*, guint64 offset, guint leng
   return GST_FLOW_OK;
 }
 
-// The type the framework's type finders see in the file; empty when none.
-CapsRef DetectType(const std::string& path) {
+// The type the framework's type finders see in the file: S_OK and the caps, or why not.
+HRESULT DetectType(const std::string& path, CapsRef& caps) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return {};
+  if (!file) return E_ACCESSDENIED;
   std::error_code ec;
   const auto size = std::filesystem::file_size(path, ec);
   GstRef<GstObject> owner = GstRef<GstObject>::Adopt(GST_OBJECT(gst_object_ref_sink(gst_bin_new(nullptr))));
   g_object_set_data(G_OBJECT(owner.get()), "file", file);
   const std::string extension = std::filesystem::path(path).extension().string();
   GstTypeFindProbability probability;
-  CapsRef caps = CapsRef::Adopt(gst_type_find_helper_get_range(
-      owner.get(), nullptr, ReadRange, ec ? 0 : size, extension.empty() ? nullptr : extension.c_str() + 1,
-      &probability));
+  caps = CapsRef::Adopt(gst_type_find_helper_get_range(owner.get(), nullptr, ReadRange, ec ? 0 : size,
+                                                       extension.empty() ? nullptr : extension.c_str() + 1,
+                                                       &probability));
   std::fclose(file);
-  return caps;
+  return caps ? S_OK : VFW_E_UNKNOWN_FILE_TYPE;
 }
 
 bool HasSometimesSource(GstElement* element) {
@@ -208,12 +210,15 @@ HRESULT GstGraph::ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYPE* 
 }
 
 HRESULT GstGraph::Preroll(GstElement* element) {
-  struct Flag {
-    std::atomic<bool> set{false};
-  };
-  Flag noMorePads;
-  const gulong handler = g_signal_connect_swapped(
-      element, "no-more-pads", G_CALLBACK(+[](Flag* flag) { flag->set = true; }), &noMorePads);
+  // The flag outlives this call when the demuxer announces its outputs while the wait is
+  // being abandoned.
+  auto* noMorePads = new std::shared_ptr<std::atomic<bool>>(std::make_shared<std::atomic<bool>>(false));
+  const std::shared_ptr<std::atomic<bool>> done = *noMorePads;
+  const gulong handler = g_signal_connect_data(
+      element, "no-more-pads",
+      G_CALLBACK(+[](GstElement*, std::shared_ptr<std::atomic<bool>>* flag) { **flag = true; }), noMorePads,
+      [](gpointer flag, GClosure*) { delete static_cast<std::shared_ptr<std::atomic<bool>>*>(flag); },
+      GConnectFlags(0));
   GstRef<GstBus> bus = GstRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
   gst_bus_set_flushing(bus.get(), TRUE);
   gst_bus_set_flushing(bus.get(), FALSE);
@@ -222,15 +227,20 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   else
     gst_element_sync_state_with_parent(element);
 
-  const auto deadline = std::chrono::steady_clock::now() + kPrerollTimeout;
+  // Every wait of a graph draws on one allowance, so that a run trying many demuxers
+  // still ends in bounded time.
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + std::min<std::chrono::steady_clock::duration>(kPrerollTimeout, prerollLeft_);
   bool failed = false;
-  while (!noMorePads.set && !failed && std::chrono::steady_clock::now() < deadline) {
+  while (!*done && !failed && std::chrono::steady_clock::now() < deadline) {
     GstMessage* message = gst_bus_timed_pop(bus.get(), 20 * GST_MSECOND);
     if (!message) continue;
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) failed = true;
     gst_message_unref(message);
   }
   g_signal_handler_disconnect(element, handler);
+  const auto spent = std::chrono::steady_clock::now() - start;
+  prerollLeft_ = spent >= prerollLeft_ ? std::chrono::steady_clock::duration::zero() : prerollLeft_ - spent;
   // A demuxer stops with an error once it finds its outputs unlinked; what it exposed
   // before that is what counts.
   if (element->numsrcpads) return S_OK;
@@ -243,8 +253,8 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
   const std::string path = Narrow(fileName);
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return HRESULT_FILE_NOT_FOUND;
-  CapsRef type = DetectType(path);
-  if (!type) return VFW_E_UNKNOWN_FILE_TYPE;
+  CapsRef type;
+  if (const HRESULT found = DetectType(path, type); FAILED(found)) return found;
 
   // The source: the file read as the type finders saw it, the detected type on its output.
   GstElement* bin = gst_bin_new(nullptr);

@@ -194,6 +194,18 @@ TEST_F(GstGraphTest, RemovingAFilterFreesThePinsItWasConnectedTo) {
   EXPECT_EQ(count, 2);
 }
 
+TEST_F(GstGraphTest, ADemuxerTriedAfterAnotherWasRemovedStillGetsItsOutputs) {
+  REQUIRE_FACTORIES("matroskademux");
+  ComPtr<IBaseFilter> source = Source("sample.webm");
+  const ComPtr<IPin> out = Pins(source.Get(), PINDIR_OUTPUT)[0];
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    ComPtr<IBaseFilter> demuxer = Add("matroskademux");
+    ASSERT_EQ(graph->ConnectDirect(out.Get(), Pins(demuxer.Get(), PINDIR_INPUT)[0].Get(), nullptr), S_OK);
+    EXPECT_EQ(Pins(demuxer.Get(), PINDIR_OUTPUT).size(), 2u) << "attempt " << attempt;
+    EXPECT_EQ(graph->RemoveFilter(demuxer.Get()), S_OK);
+  }
+}
+
 TEST_F(GstGraphTest, ADemuxerThatCannotReadTheFileDoesNotConnect) {
   REQUIRE_FACTORIES("matroskademux");
   ComPtr<IBaseFilter> source = Source("truncated_tracks.mkv");
