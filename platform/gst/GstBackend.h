@@ -163,6 +163,8 @@ struct Renderer {
 // The renderers of a role, best first: the device sinks that open on this machine, or,
 // when none does, a stand-in sink that accepts the decoded stream and discards it.
 const std::vector<Renderer>& RenderersFor(RenderRole role);
+// The sink without a device that accepts a role's decoded streams.
+const FactoryRecord* StandInFor(RenderRole role);
 // The role of decoded caps (raw audio, raw video, text or subpictures); false otherwise.
 bool RoleOfStructureName(std::string_view name, RenderRole& role);
 

@@ -1,6 +1,6 @@
 // The framework's own automatic graph for a file: the decoding bin opens the file, every
-// stream it decodes goes to this machine's renderer for its kind, and the graph is paused
-// (prerolled) so that every decoder and sink has taken data. The answer counts the streams
+// stream it decodes goes to a sink for its kind, and the graph is paused (prerolled) so
+// that every decoder and sink has taken data. The answer counts the streams
 // that reached a sink against the streams the file holds.
 #include <gst/pbutils/pbutils.h>
 
@@ -34,38 +34,27 @@ std::string RendererNote(RenderRole role, const Renderer& renderer) {
   return note;
 }
 
-// Links a decoded pad to a converter and the renderer for its kind; true when linked.
+// Links a decoded pad to a sink; true when linked. The sink is the role's stand-in even
+// where the machine has a device renderer: pausing a display or sound sink would open a
+// window or a sound stream, and the device renderer was already seen to open its device.
+// The note names the renderer the stream reaches on this machine.
 bool LinkToRenderer(RenderState& state, GstPad* pad) {
   CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
   if (!caps) caps = CapsRef::Adopt(gst_pad_query_caps(pad, nullptr));
   RenderRole role;
   if (!RoleOfStructureName(StructureName(caps.get()), role)) return false;
   const std::vector<Renderer>& renderers = RenderersFor(role);
-  if (renderers.empty()) return false;
+  const FactoryRecord* sink = StandInFor(role);
+  if (renderers.empty() || !sink) return false;
   const Renderer& renderer = renderers.front();
-  std::vector<GstElement*> chain;
-  if (role == RenderRole::kAudio && !renderer.standIn) {
-    chain.push_back(gst_element_factory_make("audioconvert", nullptr));
-    chain.push_back(gst_element_factory_make("audioresample", nullptr));
-  } else if (role == RenderRole::kVideo && !renderer.standIn) {
-    chain.push_back(gst_element_factory_make("videoconvert", nullptr));
-  }
-  chain.push_back(gst_element_factory_create(renderer.record->factory.get(), nullptr));
-  for (GstElement* e : chain) {
-    if (!e) {
-      for (GstElement* x : chain)
-        if (x) gst_object_unref(gst_object_ref_sink(x));
-      return false;
-    }
-  }
-  // Sinks in this graph must not wait for a clock: the graph is only prerolled.
-  g_object_set(chain.back(), "sync", FALSE, nullptr);
-  for (GstElement* e : chain) gst_bin_add(GST_BIN(state.pipeline), e);
-  bool linked = true;
-  for (size_t i = 0; i + 1 < chain.size(); ++i) linked = linked && gst_element_link(chain[i], chain[i + 1]);
-  GstRef<GstPad> sinkPad = GstRef<GstPad>::Adopt(gst_element_get_static_pad(chain.front(), "sink"));
-  linked = linked && sinkPad && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad.get()));
-  for (GstElement* e : chain) gst_element_sync_state_with_parent(e);
+  GstElement* element = gst_element_factory_create(sink->factory.get(), nullptr);
+  if (!element) return false;
+  // The graph is only prerolled: its sinks need not wait for a clock.
+  g_object_set(element, "sync", FALSE, nullptr);
+  gst_bin_add(GST_BIN(state.pipeline), element);
+  GstRef<GstPad> sinkPad = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "sink"));
+  const bool linked = sinkPad && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad.get()));
+  gst_element_sync_state_with_parent(element);
   if (linked) {
     std::lock_guard lock(state.mutex);
     const std::string name = RendererNote(role, renderer);

@@ -73,15 +73,19 @@ std::vector<Renderer> Choose(RenderRole role) {
     }
   }
   if (out.empty()) {
-    const char* standIn = role == RenderRole::kAudio ? "fakeaudiosink" : role == RenderRole::kVideo ? "fakevideosink" : "fakesink";
-    const FactoryRecord* r = catalogue.ByName(standIn);
-    if (!r) r = catalogue.ByName("fakesink");
-    if (r) out.push_back({r, kStandInMerit, true});
+    if (const FactoryRecord* r = StandInFor(role)) out.push_back({r, kStandInMerit, true});
   }
   return out;
 }
 
 }  // namespace
+
+const FactoryRecord* StandInFor(RenderRole role) {
+  const Catalogue& catalogue = Catalogue::Get();
+  const char* name = role == RenderRole::kAudio ? "fakeaudiosink" : role == RenderRole::kVideo ? "fakevideosink" : "fakesink";
+  const FactoryRecord* r = catalogue.ByName(name);
+  return r ? r : catalogue.ByName("fakesink");
+}
 
 const std::vector<Renderer>& RenderersFor(RenderRole role) {
   // Each role is probed the first time it is asked for, once per process.
