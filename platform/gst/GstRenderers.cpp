@@ -63,7 +63,9 @@ std::vector<Renderer> Choose(RenderRole role) {
     std::vector<const FactoryRecord*> sinks;
     for (const FactoryRecord& r : catalogue.Records()) {
       const bool sink = role == RenderRole::kAudio ? r.audioSink : r.videoSink;
-      if (sink && gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(r.factory.get())) >= GST_RANK_MARGINAL)
+      // Only sinks of ordinary renderer rank: the mapper offers no others, and some
+      // marginal ones bring down the process when their device is absent.
+      if (sink && gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(r.factory.get())) >= GST_RANK_SECONDARY)
         sinks.push_back(&r);
     }
     std::stable_sort(sinks.begin(), sinks.end(),

@@ -1,5 +1,6 @@
 // Whole analyses over GStreamer on the real sample files: the framework's own render
 // result, the renderers and missing decoders it names, and the engine's narrative.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -75,6 +76,24 @@ TEST(GstRendering, AFileWithACodecNoPluginDecodesRendersInPart) {
   EXPECT_EQ(Step(*(video + 1)), "Filters matching mediatype : ");
   EXPECT_EQ(Count(steps, "Completed path : "), 1);
   EXPECT_EQ(Step(steps.back()), "MyRenderFile finished : " + partial);
+}
+
+TEST(GstRendering, ADisplayThatCannotBeOpenedLeavesTheStandInSink) {
+  REQUIRE_FACTORIES("matroskademux", "vorbisdec", "fakevideosink");
+  // Display sinks are tried on a display that does not answer; none may take the
+  // process down, and decoded video still reaches a sink.
+  const char* old = std::getenv("DISPLAY");
+  const std::string saved = old ? old : "";
+  setenv("DISPLAY", ":97", 1);
+  const CliRun run = Cli("sample.mkv");
+  if (old)
+    setenv("DISPLAY", saved.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+  EXPECT_EQ(run.status, 0);
+  const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
+  EXPECT_TRUE(Has(check, "Renderer used : Fake Video Sink (no usable display: the decoded video is discarded)"))
+      << run.out;
 }
 
 TEST(GstRendering, AFileNoTypeFinderRecognisesIsNotRendered) {
