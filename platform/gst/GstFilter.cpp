@@ -9,16 +9,14 @@ namespace {
 
 constexpr const char* kWrapperKey = "ambrel-filter";
 
-// An output that carries a coded stream is named with the codec, as the framework's
-// discoverer names it ("video_0 (H.264 (High Profile))"); other pads by their name.
+// An output whose format is settled is named with it, as the framework's discoverer names
+// it ("video_0 (H.264 (High Profile))"); other pads by their name.
 std::u16string PadName(GstPad* pad, const CapsRef& offered) {
   std::string name = GST_PAD_NAME(pad);
   CapsRef caps = GST_PAD_DIRECTION(pad) != GST_PAD_SRC ? CapsRef()
                  : offered                             ? offered
                                                        : CapsRef::Adopt(gst_pad_get_current_caps(pad));
-  RenderRole role;
-  if (caps && gst_caps_is_fixed(caps.get()) &&
-      !RoleOfStructureName(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)), role)) {
+  if (caps && gst_caps_is_fixed(caps.get())) {
     if (gchar* description = gst_pb_utils_get_codec_description(caps.get())) {
       name += std::string(" (") + description + ")";
       g_free(description);

@@ -129,8 +129,9 @@ TEST_F(GstGraphTest, DemuxerOutputsAppearOnceItsInputIsConnected) {
   demuxer = Demuxed("sample.mkv");
   std::vector<std::string> names;
   for (const ComPtr<IPin>& pin : Pins(demuxer.Get(), PINDIR_OUTPUT)) names.push_back(PinName(pin.Get()));
-  // Outputs carrying coded streams are named with their codec; decoded text is not.
-  EXPECT_EQ(names, (std::vector<std::string>{"video_0 (MPEG-4 Video (Simple Profile))", "audio_0 (Vorbis)", "subtitle_0"}));
+  // Outputs are named with the format they carry, as the framework's discoverer names it.
+  EXPECT_EQ(names, (std::vector<std::string>{"video_0 (MPEG-4 Video (Simple Profile))", "audio_0 (Vorbis)",
+                                             "subtitle_0 (Timed Text)"}));
 
   const ComPtr<IPin> input = Pins(demuxer.Get(), PINDIR_INPUT)[0];
   ComPtr<IPin> peer;
