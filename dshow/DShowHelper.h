@@ -73,6 +73,9 @@ std::string GetErrorText(IMediaFramework& Fw, HRESULT HR);
 // text; ill-formed sequences become U+FFFD as the reports show them.
 std::u16string ToWide(const std::string& Text);
 
+// Wide text from the framework as report text that is shown, never interpreted.
+std::string VerbatimWide(const std::u16string& Text);
+
 // Colour markup around report text.
 std::string ColorFilterName(const std::string& Text);
 std::string ColorInputPinName(const std::string& Text);

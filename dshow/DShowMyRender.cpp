@@ -149,7 +149,7 @@ bool TDShowMyRender::RenderOutputPin(IPin* Pin, const std::string& Path, int Lev
     if (FAILED(moniker->BindToStorage(nullptr, bag)) || !bag) continue;
     std::u16string name;
     bag->Read(u"FriendlyName", name);
-    names += ", " + Verbatim(WideToUtf8(name));
+    names += ", " + VerbatimWide(name);
   }
   Log("Filters matching mediatype : " + (names.size() >= 2 ? names.substr(2) : std::string()));
   monikers->Reset();
@@ -184,7 +184,7 @@ bool TDShowMyRender::TryCandidate(IPin* Pin, IMoniker* Moniker, const std::strin
     text.clear();
     bag->Read(u"FriendlyName", text);
     const std::u16string cut = CutFriendlyName(text);
-    name = ColorFilterName(Verbatim(WideToUtf8(cut)));
+    name = ColorFilterName(VerbatimWide(cut));
     graphName = u"<font color=\"#0067AB\">" + cut + u"</font>";
   }
   if (clsid != GUID_NULL && IsClassUpstream(Pin, clsid)) return false;

@@ -25,9 +25,9 @@ void WriteFilterList(TLogWriter& W, IMediaFramework& Fw, const char* Title, cons
   EnumFiltersByCategory(Fw, Category, list);
   SortFilterInfoList(list);
   for (const auto& info : list) {
-    W.WriteField("Filter name", Verbatim(WideToUtf8(info->FriendlyName)));
+    W.WriteField("Filter name", VerbatimWide(info->FriendlyName));
     W.BeginList();
-    std::string file = Verbatim(WideToUtf8(info->FileName));
+    std::string file = VerbatimWide(info->FileName);
     if (!info->Version.empty()) file += " (" + info->Version + ")";
     W.WriteListField("Filename", file);
     W.EndList();

@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -153,7 +154,10 @@ class ComPtr {
   }
   ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
   ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  // Only conversions a pointer allows implicitly (to a base interface): a downcast
+  // would go unchecked.
   template <class U>
+    requires std::is_convertible_v<U*, T*>
   ComPtr(const ComPtr<U>& o) : ComPtr(static_cast<T*>(o.Get())) {}
   ~ComPtr() { Reset(); }
   ComPtr& operator=(ComPtr o) noexcept {

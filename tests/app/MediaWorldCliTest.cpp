@@ -63,3 +63,21 @@ TEST(MediaWorldCli, ARefusedWorldIsAUsageError) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whole reports over the committed worlds, compared with outputs checked by hand
+// (tests/data/worlds/expected, made by tests/data/worlds/update_expected.sh).
+class WorldReport : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WorldReport, MatchesTheCheckedExpectations) {
+  const std::string world = "worlds/" + GetParam() + ".json";
+  const fs::path expected = fs::path(kData) / "worlds" / "expected";
+  EXPECT_EQ(Cli("--media-world " + world).out, ReadFile(expected / (GetParam() + ".txt")));
+  EXPECT_EQ(Cli("--media-world " + world + " --html").out, ReadFile(expected / (GetParam() + ".html")));
+  EXPECT_EQ(Cli("--media-world " + world + " --filters").out, ReadFile(expected / (GetParam() + ".filters.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Worlds, WorldReport, ::testing::Values("desktop", "backtrack", "limits", "earlyfail"));
+
+}  // namespace
