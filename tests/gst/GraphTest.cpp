@@ -1,5 +1,6 @@
 // The GStreamer backend's graph: sources from type finding, pads as pins, direct
 // connections with their refusals, demuxer outputs after a bounded preroll, removal.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -41,14 +42,14 @@ std::vector<GUID> TypePairs(IPin* pin) {
   return pairs;
 }
 
-// The friendly names the mapper proposes for a pin at the usual minimum merit.
-std::vector<std::u16string> Proposals(IPin* pin) {
+// The friendly names the mapper proposes for a pin, by default at the usual minimum merit.
+std::vector<std::u16string> Proposals(IPin* pin, uint32_t minMerit = 0x600000) {
   ComPtr<IFilterMapper2> mapper;
   CoCreateInstanceAs(Gst(), CLSID_FilterMapper2, IID_IFilterMapper2, mapper);
   const std::vector<GUID> pairs = TypePairs(pin);
   ComPtr<IEnumMoniker> found;
   std::vector<std::u16string> names;
-  if (FAILED(mapper->EnumMatchingFilters(found, 0, false, 0x600000, true, static_cast<uint32_t>(pairs.size() / 2),
+  if (FAILED(mapper->EnumMatchingFilters(found, 0, false, minMerit, true, static_cast<uint32_t>(pairs.size() / 2),
                                          pairs.data(), nullptr, nullptr, false, false, 0, nullptr, nullptr, nullptr)))
     return names;
   ComPtr<IMoniker> moniker;
@@ -215,6 +216,20 @@ TEST_F(GstGraphTest, ADemuxerThatCannotReadTheFileDoesNotConnect) {
   EXPECT_TRUE(FAILED(graph->ConnectDirect(out.Get(), Pins(demuxer.Get(), PINDIR_INPUT)[0].Get(), nullptr)));
   ComPtr<IPin> peer;
   EXPECT_EQ(out->ConnectedTo(peer), VFW_E_NOT_CONNECTED);
+}
+
+TEST_F(GstGraphTest, MarginalRankReadsAsMerit0x400000) {
+  REQUIRE_FACTORIES("matroskademux", "avdec_ac3");
+  ComPtr<IBaseFilter> demuxer = Demuxed("audio.mka");
+  const ComPtr<IPin> ac3 = Pins(demuxer.Get(), PINDIR_OUTPUT)[1];
+  const std::u16string decoder = u"libav ATSC A/52A (AC-3) decoder";
+  const auto has = [&](uint32_t merit) {
+    const std::vector<std::u16string> names = Proposals(ac3.Get(), merit);
+    return std::find(names.begin(), names.end(), decoder) != names.end();
+  };
+  EXPECT_TRUE(has(0x400000));
+  EXPECT_FALSE(has(0x400001));
+  EXPECT_FALSE(has(0x600000));
 }
 
 TEST_F(GstGraphTest, MapperProposesByRankAndAParserPassesItsFormatOn) {
