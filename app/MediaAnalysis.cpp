@@ -3,10 +3,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/FriendlyNames.h"
-#include "app/MatroskaReport.h"
+#include "app/AnalysisCommand.h"
 #include "app/ReportAssembly.h"
-#include "codecdb/XmlCodecDB.h"
 #include "dshow/DShowSections.h"
 #include "platform/MediaWorld.h"
 
@@ -14,13 +12,11 @@ namespace ambrel {
 
 namespace {
 
-enum class TOutput { Text, Html, Log };
-
 struct TOptions {
   std::optional<std::string> World;
   std::optional<std::string> SaveDir;
   std::optional<std::string> File;
-  TOutput Output = TOutput::Text;
+  TAnalysisOutput Output = TAnalysisOutput::Text;
   bool Filters = false;
   bool NoRender = false;
 };
@@ -32,7 +28,7 @@ struct TUsageError {
 TOptions ParseOptions(const std::vector<std::string>& Args) {
   TOptions o;
   bool outputChosen = false;
-  const auto chooseOutput = [&](TOutput output, const std::string& name) {
+  const auto chooseOutput = [&](TAnalysisOutput output, const std::string& name) {
     if (outputChosen) throw TUsageError{name + " cannot be combined with another output option"};
     outputChosen = true;
     o.Output = output;
@@ -52,9 +48,9 @@ TOptions ParseOptions(const std::vector<std::string>& Args) {
     } else if (a == "--media-world") {
       o.World = value();
     } else if (a == "--html") {
-      chooseOutput(TOutput::Html, a);
+      chooseOutput(TAnalysisOutput::Html, a);
     } else if (a == "--log") {
-      chooseOutput(TOutput::Log, a);
+      chooseOutput(TAnalysisOutput::Log, a);
     } else if (a == "--save") {
       o.SaveDir = value();
     } else if (a == "--filters") {
@@ -65,13 +61,13 @@ TOptions ParseOptions(const std::vector<std::string>& Args) {
       throw TUsageError{"unknown option " + a};
     }
   }
-  if (o.Filters && (o.File || o.SaveDir || o.Output == TOutput::Log || o.NoRender)) {
+  if (o.Filters && (o.File || o.SaveDir || o.Output == TAnalysisOutput::Log || o.NoRender)) {
     throw TUsageError{"--filters takes only --media-world and --html"};
   }
   return o;
 }
 
-void Print(std::ostream& out, const std::string& bytes) {
+void Print(std::ostream& out, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
 }
@@ -85,36 +81,12 @@ void PrintPage(std::ostream& out, TReportWriters& writers, bool sysInfo) {
 int RunFilters(media::IMediaFramework& fw, const TOptions& o, std::ostream& out) {
   TReportWriters writers;
   WriteDirectShowFiltersSection(writers.FSysInfoWriter, fw);
-  if (o.Output == TOutput::Html) {
+  if (o.Output == TAnalysisOutput::Html) {
     PrintPage(out, writers, true);
   } else {
     Print(out, writers.FSysInfoText.GetStream().Bytes());
   }
   return 0;
-}
-
-int RunFile(const std::string& file, media::IMediaFramework* fw, const TOptions& o, const std::string& exeDir,
-            std::ostream& out, std::ostream& err) {
-  TFriendlyNames names;
-  names.Load(exeDir);
-  TXmlCodecDB db;
-  std::string dbError;
-  LoadCodecDB(db, exeDir, &dbError);
-  if (!dbError.empty()) err << "ambrel-cli: " << dbError << "\n";
-  TAnalysisContext context{names, db, fw};
-  TReportWriters writers;
-  const bool parsed = WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context);
-  if (fw && !o.NoRender) {
-    WriteRenderFileCheckSection(file, writers.FReportWriter, *fw);
-    WriteDetailedRenderingSection(file, writers.FReportWriter, *fw);
-  }
-  if (o.SaveDir) writers.SaveReports(*o.SaveDir, false);
-  switch (o.Output) {
-    case TOutput::Text: Print(out, writers.FReportText.GetStream().Bytes()); break;
-    case TOutput::Log: Print(out, writers.FParsingLog.GetStream().Bytes()); break;
-    case TOutput::Html: PrintPage(out, writers, false); break;
-  }
-  return parsed ? 0 : 1;
 }
 
 }  // namespace
@@ -147,7 +119,7 @@ int RunAnalysisCommand(const std::vector<std::string>& Args, const std::string& 
     err << "ambrel-cli: no file given\n";
     return 2;
   }
-  return RunFile(*file, fw.get(), o, ExeDir, out, err);
+  return RunAnalysis(*file, o.Output, o.SaveDir ? &*o.SaveDir : nullptr, ExeDir, out, err, fw.get(), !o.NoRender);
 }
 
 }  // namespace ambrel

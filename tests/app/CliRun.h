@@ -4,19 +4,17 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-namespace ambrel::testing {
+#include "TempDir.h"
 
-namespace fs = std::filesystem;
+namespace ambrel::testing {
 
 inline const std::string kData = AMBREL_TEST_DATA_DIR;
 
 struct CliRun {
   std::string out;
+  std::string err;
   int status = -1;
 };
 
@@ -27,11 +25,12 @@ inline std::string Quote(const std::string& s) {
 }
 
 // Runs ambrel-cli from the data folder, so that reports name files relative to it.
-// Standard error is dropped, or (with errors) read after standard output.
-inline CliRun Cli(const std::string& args, bool errors = false) {
+inline CliRun Cli(const std::string& args) {
   CliRun run;
+  const TTempDir temp("ambrel_cli");
+  const std::string errFile = temp / "stderr";
   const std::string command =
-      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + (errors ? " 2>&1" : " 2>/dev/null");
+      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
@@ -39,14 +38,8 @@ inline CliRun Cli(const std::string& args, bool errors = false) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
   return run;
-}
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 }  // namespace ambrel::testing
