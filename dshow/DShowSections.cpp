@@ -50,6 +50,7 @@ void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMe
     W.EndList();
   }
   W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, TryRenderFile(Fw, FileName)));
+  for (const auto& [label, text] : Fw.RenderFileNotes()) W.WriteField(label, Verbatim(text));
   W.WriteSeparator();
 }
 

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace ambrel::media {
 
@@ -411,6 +412,12 @@ class IMediaFramework {
   // short enough for the markup to survive.
   virtual int64_t FilterNameChars() { return 127; }
 
+  // What the latest IGraphBuilder::RenderFile of this framework found beyond its result,
+  // as (label, text) pairs for the report: the renderers the streams reached (saying when
+  // a stand-in took the place of a missing device) and the decoders found missing, named
+  // as the framework names them. None by default.
+  virtual std::vector<std::pair<std::string, std::string>> RenderFileNotes() { return {}; }
+
   // The default (unnamed) value of HKEY_LOCAL_MACHINE\keyPath, read access, as stored.
   // ERROR_SUCCESS and the text (possibly empty), or ERROR_FILE_NOT_FOUND when the key or
   // its default value does not exist. The keys asked are
@@ -451,7 +458,7 @@ HRESULT CoCreateInstanceAs(IMediaFramework& fw, const CLSID& clsid, const IID& i
 std::unique_ptr<IMediaFramework> CreateNoMediaFramework();
 
 #ifdef AMBREL_HAVE_GSTREAMER
-// The GStreamer backend (platform/GStreamer*.cpp), built only when CMake finds GStreamer.
+// The GStreamer backend (platform/gst/), built only when CMake finds GStreamer.
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework();
 #endif
 

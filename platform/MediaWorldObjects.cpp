@@ -66,24 +66,7 @@ struct State {
 using StatePtr = std::shared_ptr<State>;
 
 template <class Interface, class Item>
-class VectorEnum : public RefCounted<Interface> {
- public:
-  explicit VectorEnum(std::vector<Item> items) : FItems(std::move(items)) {}
-  HRESULT Next(Item& item) override {
-    item = Item();
-    if (FPos >= FItems.size()) return S_FALSE;
-    item = FItems[FPos++];
-    return S_OK;
-  }
-  HRESULT Reset() override {
-    FPos = 0;
-    return S_OK;
-  }
-
- private:
-  std::vector<Item> FItems;
-  size_t FPos = 0;
-};
+using VectorEnum = TListEnum<Interface, Item>;
 
 class TypeEnum : public RefCounted<IEnumMediaTypes> {
  public:
