@@ -9,7 +9,9 @@
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
+#include "app/SystemInfoReport.h"
 #include "platform/Executable.h"
+#include "sysinfo/SystemInfoSection.h"
 
 using namespace ambrel;
 
@@ -20,6 +22,7 @@ const char kUsage[] =
     "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n"
+    "       ambrel-cli --system-info [--html]\n"
     "\n"
     "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report.\n"
     "  --html        print the HTML report page instead\n"
@@ -28,6 +31,7 @@ const char kUsage[] =
     "  --codec       list the codec database's proposals for a CodecID (and FOURCC)\n"
     "  --check-codecdb  check a codec database file\n"
     "  --dump-xml    parse an XML file and write it back\n"
+    "  --system-info print this machine's system information (--html: as a page)\n"
     "  --help        show this text\n"
     "  --version     show the program's version\n";
 
@@ -88,6 +92,10 @@ int main(int argc, char** argv) {
     if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
     return first == "--dump-xml" ? RunDumpXml(args[1], std::cout, std::cerr)
                                  : RunCheckCodecDB(args[1], std::cout, std::cerr);
+  }
+  if (first == "--system-info") {
+    if (args.size() > 2 || (args.size() == 2 && args[1] != "--html")) return UsageError("--system-info takes only --html");
+    return RunSystemInfo(args.size() == 2, LocalMachineProvider(), std::cout);
   }
   if (first == "--html" || first == "--log") {
     if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
