@@ -1,0 +1,50 @@
+// ambrel: the window. The first command-line argument, if any, is analysed at start.
+// "ambrel --screenshot PNG [FILE]" starts the same way, waits until the window is idle,
+// saves a picture of it to PNG and quits.
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/frmMain.h"
+
+using namespace ambrel;
+
+namespace {
+
+int Screenshot(QApplication& App, const QString& Png, const QStringList& Arguments) {
+  TMainForm form(DefaultMainFormOptions(Arguments));
+  form.show();
+  int status = 0;
+  QTimer poll;
+  poll.setInterval(50);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (form.IsBusy()) return;
+    poll.stop();
+    if (!form.grab().save(Png, "PNG")) {
+      std::fprintf(stderr, "ambrel: cannot write %s\n", Png.toLocal8Bit().constData());
+      status = 1;
+    }
+    App.quit();
+  });
+  poll.start();
+  App.exec();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Ambrel");
+  QStringList arguments = QApplication::arguments().mid(1);
+  if (!arguments.isEmpty() && arguments.first() == "--screenshot") {
+    if (arguments.size() < 2 || arguments.size() > 3) {
+      std::fprintf(stderr, "Usage: ambrel [FILE]\n       ambrel --screenshot PNG [FILE]\n");
+      return 2;
+    }
+    return Screenshot(app, arguments[1], arguments.mid(2));
+  }
+  TMainForm form(DefaultMainFormOptions(arguments));
+  form.show();
+  return QApplication::exec();
+}
