@@ -8,6 +8,8 @@ packages=(
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-plugins-base-apps
   # the window, the command-line parser and the JSON writer
   qt6-base-dev libcli11-dev nlohmann-json3-dev
+  # renders the logo at build time
+  librsvg2-bin
   # a decimal-comma locale for the locale-independence tests
   locales
 )
