@@ -36,7 +36,7 @@ void TReportBrowser::LoadHTMLFromBytes(const std::string& Page) {
 }
 
 QVariant TReportBrowser::loadResource(int Type, const QUrl& Name) {
-  if (Name.toString() == "about:blank") return QString("");
+  if (Name.toString() == "about:blank") return QString("<html><body></body></html>");
   if (Name.scheme() == "res") {
     const QString path = Name.path();
     if (path.endsWith("/RT_HTML/AMBREL_LOGO_HTML")) {
