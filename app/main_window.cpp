@@ -2,10 +2,13 @@
 // "ambrel --screenshot PNG [FILE]" starts the same way, waits until the window is idle,
 // saves a picture of it to PNG and quits.
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/frmMain.h"
+#include "resources/Resources.h"
 
 using namespace ambrel;
 
@@ -36,6 +39,10 @@ int Screenshot(QApplication& App, const QString& Png, const QStringList& Argumen
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ambrel");
+  QPixmap logo;
+  const std::string_view logoBytes = ambrel::resources::Logo();
+  logo.loadFromData(reinterpret_cast<const uchar*>(logoBytes.data()), static_cast<uint>(logoBytes.size()), "PNG");
+  QApplication::setWindowIcon(QIcon(logo));
   QStringList arguments = QApplication::arguments().mid(1);
   if (!arguments.isEmpty() && arguments.first() == "--screenshot") {
     if (arguments.size() < 2 || arguments.size() > 3) {
