@@ -9,9 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "platform/HResult.h"
 
 namespace ambrel::platform {
+
+// Result codes of the provider: negative means failure.
+using HRESULT = int32_t;
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+inline constexpr bool Succeeded(HRESULT Result) { return Result >= 0; }
+inline constexpr bool Failed(HRESULT Result) { return Result < 0; }
 
 // A property value. Only text values can be read as text.
 struct TDxDiagVariant {

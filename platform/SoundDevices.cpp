@@ -19,7 +19,9 @@ void AddSoundDevices(const TMachineFiles& Files, TDxDiagNode& Devices) {
   static const std::regex cardLine(R"(\s*(\d+)\s+\[[^\]]*\]:\s*(\S+)\s+-\s+(.*))");
   for (const std::string& line : SplitLines(Files.Read("proc/asound/cards").value_or(""))) {
     std::smatch match;
-    if (!std::regex_match(line, match, cardLine)) continue;
+    // The kernel's lines are short; a longer one is not a card line (and would make the
+    // regular expression search deep).
+    if (line.size() > 512 || !std::regex_match(line, match, cardLine)) continue;
     const std::string index = match[1].str();
     const auto module = modules.find(index);
     const std::string driver = module != modules.end() ? module->second : match[2].str();

@@ -6,14 +6,14 @@ TDxDiagHelper::TDxDiagHelper(TDxDiagProviderFactory Factory) : FFactory(std::mov
 
 TDxDiagHelper::~TDxDiagHelper() { CloseProvider(); }
 
-HRESULT TDxDiagHelper::OpenProvider() {
+platform::HRESULT TDxDiagHelper::OpenProvider() {
   CloseProvider();
   FProvider = FFactory ? FFactory() : nullptr;
-  HRESULT result = FProvider ? FProvider->Initialize() : E_FAIL;
-  if (Succeeded(result)) result = FProvider->GetRootContainer(FRoot);
-  if (Failed(result) || !FRoot) {
+  platform::HRESULT result = FProvider ? FProvider->Initialize() : platform::E_FAIL;
+  if (platform::Succeeded(result)) result = FProvider->GetRootContainer(FRoot);
+  if (platform::Failed(result) || !FRoot) {
     CloseProvider();
-    return Failed(result) ? result : E_FAIL;
+    return platform::Failed(result) ? result : platform::E_FAIL;
   }
   return result;
 }
@@ -32,21 +32,21 @@ void TDxDiagHelper::ResetEnum() {
   FParent = nullptr;
 }
 
-HRESULT TDxDiagHelper::NextChild(const std::string& Path) {
-  if (!FRoot) return E_FAIL;
-  HRESULT result = E_FAIL;
+platform::HRESULT TDxDiagHelper::NextChild(const std::string& Path) {
+  if (!FRoot) return platform::E_FAIL;
+  platform::HRESULT result = platform::E_FAIL;
   if (!FParent) {
     result = FRoot->GetChildContainer(Path, FParent);
-    if (Succeeded(result) && FParent) {
+    if (platform::Succeeded(result) && FParent) {
       result = FParent->GetNumberOfChildContainers(FChildCount);
       // A container without children is itself the one item to read.
-      if (Succeeded(result) && FChildCount == 0) FCurrent = FParent;
+      if (platform::Succeeded(result) && FChildCount == 0) FCurrent = FParent;
     }
   }
   if (FChildCount > 0 && FChildIndex < FChildCount) {
     std::string name;
     result = FParent->EnumChildContainerNames(FChildIndex, name);
-    if (Succeeded(result)) {
+    if (platform::Succeeded(result)) {
       result = FParent->GetChildContainer(name, FCurrent);
       ++FChildIndex;
     }
@@ -54,15 +54,15 @@ HRESULT TDxDiagHelper::NextChild(const std::string& Path) {
   return result;
 }
 
-HRESULT TDxDiagHelper::GetPropText(const std::string& Name, std::string& Text) {
+platform::HRESULT TDxDiagHelper::GetPropText(const std::string& Name, std::string& Text) {
   Text.clear();
-  if (!FCurrent) return E_FAIL;
+  if (!FCurrent) return platform::E_FAIL;
   platform::TDxDiagVariant value;
-  const HRESULT result = FCurrent->GetProp(Name, value);
-  if (Failed(result)) return result;
-  if (value.Kind != platform::TDxDiagVariant::TKind::Text) return E_INVALIDARG;
+  const platform::HRESULT result = FCurrent->GetProp(Name, value);
+  if (platform::Failed(result)) return result;
+  if (value.Kind != platform::TDxDiagVariant::TKind::Text) return platform::E_INVALIDARG;
   Text = value.Text;
-  return S_OK;
+  return platform::S_OK;
 }
 
 }  // namespace ambrel

@@ -23,16 +23,16 @@ class TDxDiagHelper {
 
   // Creates and initialises the provider and takes its root container; on failure the
   // helper is closed again and the failing result returned.
-  HRESULT OpenProvider();
+  platform::HRESULT OpenProvider();
   void CloseProvider();
   // Starts a new enumeration.
   void ResetEnum();
   // Steps to the next container of Path: its children in index order, or the container
   // itself when it has none. Fails when there is no further container.
-  HRESULT NextChild(const std::string& Path);
+  platform::HRESULT NextChild(const std::string& Path);
   // The current container's property as text; empty with a failure when it is missing
   // or not text.
-  HRESULT GetPropText(const std::string& Name, std::string& Text);
+  platform::HRESULT GetPropText(const std::string& Name, std::string& Text);
 
  private:
   TDxDiagProviderFactory FFactory;

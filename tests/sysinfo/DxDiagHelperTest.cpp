@@ -17,10 +17,10 @@ class TreeProvider : public platform::IDxDiagProvider {
     for (const char* name : {"first", "second", "third"}) devices.AddChild(name).SetText("szName", name);
     root_.AddChild("Typed").SetNumber("dwCount", 7);
   }
-  HRESULT Initialize() override { return S_OK; }
-  HRESULT GetRootContainer(const platform::IDxDiagContainer*& Root) override {
+  platform::HRESULT Initialize() override { return platform::S_OK; }
+  platform::HRESULT GetRootContainer(const platform::IDxDiagContainer*& Root) override {
     Root = &root_;
-    return S_OK;
+    return platform::S_OK;
   }
 
  private:
@@ -30,7 +30,7 @@ class TreeProvider : public platform::IDxDiagProvider {
 std::vector<std::string> Walk(TDxDiagHelper& helper, const std::string& path) {
   std::vector<std::string> names;
   helper.ResetEnum();
-  while (Succeeded(helper.NextChild(path))) {
+  while (platform::Succeeded(helper.NextChild(path))) {
     std::string name;
     helper.GetPropText("szName", name);
     names.push_back(name);
@@ -40,11 +40,11 @@ std::vector<std::string> Walk(TDxDiagHelper& helper, const std::string& path) {
 
 TEST(DxDiagHelper, VisitsChildrenInOrderOrTheChildlessContainerItself) {
   TDxDiagHelper helper([] { return std::make_unique<TreeProvider>(); });
-  EXPECT_EQ(helper.NextChild("Single"), E_FAIL) << "not open yet";
-  ASSERT_EQ(helper.OpenProvider(), S_OK);
+  EXPECT_EQ(helper.NextChild("Single"), platform::E_FAIL) << "not open yet";
+  ASSERT_EQ(helper.OpenProvider(), platform::S_OK);
   EXPECT_EQ(Walk(helper, "Outer.Devices"), (std::vector<std::string>{"first", "second", "third"}));
   // A finished walk stays finished until it is reset.
-  EXPECT_TRUE(Failed(helper.NextChild("Outer.Devices")));
+  EXPECT_TRUE(platform::Failed(helper.NextChild("Outer.Devices")));
   EXPECT_EQ(Walk(helper, "Single"), (std::vector<std::string>{"single"}));
   EXPECT_TRUE(Walk(helper, "Missing").empty());
   EXPECT_TRUE(Walk(helper, "Outer.Missing").empty());
@@ -53,18 +53,18 @@ TEST(DxDiagHelper, VisitsChildrenInOrderOrTheChildlessContainerItself) {
 
 TEST(DxDiagHelper, ReadsOnlyTextPropertiesAsText) {
   TDxDiagHelper helper([] { return std::make_unique<TreeProvider>(); });
-  ASSERT_EQ(helper.OpenProvider(), S_OK);
+  ASSERT_EQ(helper.OpenProvider(), platform::S_OK);
   std::string text = "stale";
-  EXPECT_TRUE(Failed(helper.GetPropText("szName", text))) << "no current container";
+  EXPECT_TRUE(platform::Failed(helper.GetPropText("szName", text))) << "no current container";
   EXPECT_EQ(text, "");
   helper.ResetEnum();
-  ASSERT_EQ(helper.NextChild("Typed"), S_OK);
+  ASSERT_EQ(helper.NextChild("Typed"), platform::S_OK);
   text = "stale";
-  EXPECT_EQ(helper.GetPropText("dwCount", text), E_INVALIDARG);
+  EXPECT_EQ(helper.GetPropText("dwCount", text), platform::E_INVALIDARG);
   EXPECT_EQ(text, "");
-  EXPECT_TRUE(Failed(helper.GetPropText("szMissing", text)));
+  EXPECT_TRUE(platform::Failed(helper.GetPropText("szMissing", text)));
   helper.CloseProvider();
-  EXPECT_EQ(helper.NextChild("Typed"), E_FAIL);
+  EXPECT_EQ(helper.NextChild("Typed"), platform::E_FAIL);
 }
 
 }  // namespace

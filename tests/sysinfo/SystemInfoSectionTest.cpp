@@ -149,8 +149,8 @@ TEST_F(SystemInfoSection, AMachineThatTellsLittleGivesTheTitlesAndWhatItKnows) {
 TEST_F(SystemInfoSection, AProviderThatCannotOpenWritesNothing) {
   class Failing : public platform::IDxDiagProvider {
    public:
-    HRESULT Initialize() override { return E_FAIL; }
-    HRESULT GetRootContainer(const platform::IDxDiagContainer*&) override { return E_FAIL; }
+    platform::HRESULT Initialize() override { return platform::E_FAIL; }
+    platform::HRESULT GetRootContainer(const platform::IDxDiagContainer*&) override { return platform::E_FAIL; }
   };
   TTxtWriter text;
   WriteSystemInfoSection(text, [] { return std::make_unique<Failing>(); });

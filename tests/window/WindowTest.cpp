@@ -37,15 +37,15 @@ struct ScriptedMachine {
 class ScriptedProvider : public platform::IDxDiagProvider {
  public:
   explicit ScriptedProvider(ScriptedMachine& machine) : machine_(machine) {}
-  HRESULT Initialize() override {
+  platform::HRESULT Initialize() override {
     ++machine_.Gathered;
     std::this_thread::sleep_for(std::chrono::milliseconds(machine_.DelayMs));
     root_.AddChild("DxDiag_SystemInfo").SetText("szOSExLongEnglish", machine_.Os);
-    return S_OK;
+    return platform::S_OK;
   }
-  HRESULT GetRootContainer(const platform::IDxDiagContainer*& root) override {
+  platform::HRESULT GetRootContainer(const platform::IDxDiagContainer*& root) override {
     root = &root_;
-    return S_OK;
+    return platform::S_OK;
   }
 
  private:
