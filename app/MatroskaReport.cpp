@@ -72,7 +72,7 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyN
   W.WriteField("Title", Verbatim(info.Title));
   W.WriteField("Writing application", Verbatim(info.WritingApp));
   W.WriteField("Muxing application", Verbatim(info.MuxingApp));
-  if (info.DateUTC > 0) W.WriteField("Date", DateUTCToStr(info.DateUTC));
+  if (info.HasDateUTC) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
   for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, names);

@@ -37,15 +37,15 @@ struct TElementRule {
   std::string Rec::* StringField = nullptr;
   double Rec::* FloatField = nullptr;
   std::vector<uint8_t> Rec::* BinaryField = nullptr;
-  bool Rec::* PresentField = nullptr;  // set when a block was read
+  bool Rec::* PresentField = nullptr;  // set when the element's value was read
   TChildReader Child = nullptr;
   TCustomReader Custom = nullptr;
   int TMatroskaReader::* Depth = nullptr;  // nesting counter bounding this container
 };
 
 template <class Rec, class Int>
-TElementRule<Rec> UintRule(uint32_t ID, const char* Name, Int Rec::* Field) {
-  return {.ID = ID, .Kind = TElementKind::Uint, .Name = Name, .IntField = Field};
+TElementRule<Rec> UintRule(uint32_t ID, const char* Name, Int Rec::* Field, bool Rec::* Present = nullptr) {
+  return {.ID = ID, .Kind = TElementKind::Uint, .Name = Name, .IntField = Field, .PresentField = Present};
 }
 
 template <class Rec>
@@ -96,6 +96,7 @@ void ReadRuleValue(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) 
             Record.*Field = static_cast<T>(v);  // keeps the low bits of the field's width
           },
           Rule.IntField);
+      if (Rule.PresentField) Record.*Rule.PresentField = true;
       break;
     }
     case TElementKind::String:

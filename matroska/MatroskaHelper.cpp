@@ -1,7 +1,8 @@
 // The top-level parse: header checks, the Segment's children up to the first Cluster,
-// the segment information, the seek head and the seek phase.
+// the segment information, the seek heads and the seek phase.
 #include "matroska/MatroskaHelper.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,9 @@ constexpr uint32_t kIdAttachments = 0x1941A469;
 constexpr uint32_t kIdChapters = 0x1043A770;
 constexpr uint32_t kIdTags = 0x1254C367;
 constexpr uint32_t kIdCluster = 0x1F43B675;
+
+// Seek heads that the seek phase follows from the ones already known, at most.
+constexpr int kMaxChainedSeekHeads = 4;
 
 }  // namespace
 
@@ -44,10 +48,15 @@ int64_t TMatroskaReader::FindSeekPosition(uint32_t ID) const {
 bool TMatroskaReader::SeekToElement(uint32_t ID) {
   const int64_t p = FindSeekPosition(ID);
   if (p == -1) return false;
+  return SeekToSegmentPosition(p);
+}
+
+bool TMatroskaReader::SeekToSegmentPosition(int64_t SeekPosition) {
+  // A position that lands before the start of the file cannot be sought: reading on from
+  // wherever the file stands would take another element for the listed one.
   const auto target = static_cast<int64_t>(static_cast<uint64_t>(SegmentInfo.SegmentDataPosition) +
-                                           static_cast<uint64_t>(p));
-  EbmlReader->FileReader.Seek(target, 0);
-  return true;
+                                           static_cast<uint64_t>(SeekPosition));
+  return EbmlReader->FileReader.Seek(target, 0) >= 0;
 }
 
 std::span<const TElementRule<TMatroskaReader>> TMatroskaReader::SegmentRules() {
@@ -94,6 +103,8 @@ bool TMatroskaReader::Parse() {
   const auto rules = SegmentRules();
   TEbmlElement H(&reader);
   bool clusterFound = false;
+  bool infoFound = false;
+  std::vector<int64_t> seekHeadPositions;  // segment-relative positions of the seek heads read
   while (reader.InElement() && H.ReadHeader() > 0) {
     if (H.ID == kIdCluster) {
       SegmentInfo.ClusterPosition = H.Position;
@@ -103,33 +114,14 @@ bool TMatroskaReader::Parse() {
     const TElementRule<TMatroskaReader>* rule = FindRule(rules, H.ID);
     if (!rule) {
       H.Skip();
-    } else if (!EnterChild(H, *rule, *this)) {
-      break;
+      continue;
     }
+    if (H.ID == kIdInfo) infoFound = true;
+    if (H.ID == kIdSeekHead) seekHeadPositions.push_back(H.Position - SegmentInfo.SegmentDataPosition);
+    if (!EnterChild(H, *rule, *this)) break;
   }
 
-  if (clusterFound) {
-    // Fetch through the seek head what the head of the file did not hold. An error here
-    // ends only this phase; its message goes into the log at the depth it was thrown.
-    try {
-      // In this order; each list is looked at when its turn comes.
-      for (const uint32_t id : {kIdChapters, kIdAttachments, kIdTags}) {
-        const bool missing = id == kIdChapters      ? Editions.empty()
-                             : id == kIdAttachments ? Attachments.empty()
-                                                    : Tags.empty();
-        if (!missing) continue;
-        if (SeekToElement(id) && H.ReadHeader() > 0 && H.ID == id) {
-          const TElementRule<TMatroskaReader>* rule = FindRule(rules, id);
-          reader.LogLine(rule->Name);
-          reader.EnterElement(H);
-          (this->*rule->Child)(*this);
-          reader.LeaveElement();
-        }
-      }
-    } catch (const EMatroskaError& e) {
-      reader.LogLine(e.what());
-    }
-  }
+  if (clusterFound) ReadSeekPhase(H, infoFound, std::move(seekHeadPositions));
 
   FillAllChapterEndTimes();
   if (SegmentInfo.Duration > 0)
@@ -137,6 +129,58 @@ bool TMatroskaReader::Parse() {
   file.Seek(SegmentInfo.ClusterPosition, 0);
   reader.LeaveUntil(kIdSegment);
   return clusterFound;
+}
+
+bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {
+  switch (ID) {
+    case kIdInfo: return !InfoFound;
+    case kIdTracks: return Tracks.empty();
+    case kIdChapters: return Editions.empty();
+    case kIdAttachments: return Attachments.empty();
+    case kIdTags: return Tags.empty();
+    default: return false;
+  }
+}
+
+// Fetches through the seek heads what the head of the file did not hold: first the seek
+// heads that the known ones list (an editor writes one behind the clusters when the first
+// has no room), then the segment information, the tracks, the chapters, the attachments
+// and the tags, each only when none was read yet. An error here ends only this phase; its
+// message goes into the log at the depth it was thrown.
+void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector<int64_t> SeekHeadPositions) {
+  TEbmlReader& reader = *EbmlReader;
+  const auto rules = SegmentRules();
+  // Reads the element at the file position when its header carries the expected ID.
+  const auto fetch = [&](uint32_t id) {
+    if (H.ReadHeader() == 0 || H.ID != id) return false;
+    const TElementRule<TMatroskaReader>* rule = FindRule(rules, id);
+    reader.LogLine(rule->Name);
+    reader.EnterElement(H);
+    (this->*rule->Child)(*this);  // the result is not looked at: what was read stays
+    reader.LeaveElement();
+    return true;
+  };
+  try {
+    // Entries appended by a seek head read here are visited too. A seek head is read once
+    // per position, so heads that list themselves or each other end the chain.
+    int chained = 0;
+    for (size_t i = 0; i < SeekEntries.size() && chained < kMaxChainedSeekHeads; ++i) {
+      if (SeekEntries[i]->SeekID != kIdSeekHead) continue;
+      const int64_t position = SeekEntries[i]->SeekPosition;
+      if (std::find(SeekHeadPositions.begin(), SeekHeadPositions.end(), position) != SeekHeadPositions.end())
+        continue;
+      if (SeekToSegmentPosition(position) && fetch(kIdSeekHead)) {
+        SeekHeadPositions.push_back(position);
+        ++chained;
+      }
+    }
+    // In this order; each list is looked at when its turn comes.
+    for (const uint32_t id : {kIdInfo, kIdTracks, kIdChapters, kIdAttachments, kIdTags}) {
+      if (StillMissing(id, InfoFound) && SeekToElement(id)) fetch(id);
+    }
+  } catch (const EMatroskaError& e) {
+    reader.LogLine(e.what());
+  }
 }
 
 // Missing chapter end times are filled once, when everything has been read: the last
@@ -154,7 +198,7 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
       StringRule(0x7BA9, "Title", &I::Title),
       StringRule(0x4D80, "MuxingApp", &I::MuxingApp),
       StringRule(0x5741, "WritingApp", &I::WritingApp),
-      UintRule(0x4461, "DateUTC", &I::DateUTC),
+      UintRule(0x4461, "DateUTC", &I::DateUTC, &I::HasDateUTC),
       StringRule(0x7384, "SegmentFilename", &I::SegmentFilename),
       StringRule(0x3C83AB, "PrevFilename", &I::PrevFilename),
       StringRule(0x3E83BB, "NextFilename", &I::NextFilename),

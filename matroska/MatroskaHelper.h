@@ -1,7 +1,7 @@
 // The Matroska parser's entry point: TMatroskaReader checks the EBML header, finds the
-// Segment, reads its metadata elements up to the first Cluster (fetching Chapters,
-// Attachments and Tags placed after it through the seek head) into records, and writes
-// every value it reads into the parsing log.
+// Segment, reads its metadata elements up to the first Cluster (fetching the segment
+// information, Tracks, Chapters, Attachments and Tags placed after it through the seek
+// heads) into records, and writes every value it reads into the parsing log.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,9 @@ class TMatroskaReader {
   int64_t FindSeekPosition(uint32_t ID) const;
   // Seeks the file to the element that the seek head lists for ID; false when none.
   bool SeekToElement(uint32_t ID);
+  // Seeks the file to a position counted from the Segment's data; false when it lies
+  // before the start of the file.
+  bool SeekToSegmentPosition(int64_t SeekPosition);
 
   std::unique_ptr<TEbmlReader> EbmlReader;
   TLogWriter& ParseLog;
@@ -71,6 +74,12 @@ class TMatroskaReader {
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
+  // The seek phase, run once the first Cluster was reached. InfoFound: an Info element
+  // stood before it; SeekHeadPositions: the segment-relative positions of the seek heads
+  // read before it.
+  void ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector<int64_t> SeekHeadPositions);
+  // No element of this kind (Info, Tracks, Chapters, Attachments, Tags) was read yet.
+  bool StillMissing(uint32_t ID, bool InfoFound) const;
 
   // Segment level.
   static std::span<const TElementRule<TMatroskaReader>> SegmentRules();

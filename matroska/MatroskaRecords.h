@@ -32,6 +32,7 @@ struct TMatroskaSegmentInfo {
   std::string MuxingApp;
   std::string WritingApp;
   int64_t DateUTC = 0;              // nanoseconds since 2001-01-01 00:00:00 UTC; 0 when absent
+  bool HasDateUTC = false;          // a DateUTC element was read (0 and negatives are dates too)
   int64_t ClusterPosition = 0;      // first Cluster's first ID byte; 0 when none was reached
   bool Complete = false;            // the file holds the Segment as far as its header says
   std::string SegmentFilename;

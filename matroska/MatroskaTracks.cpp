@@ -80,10 +80,9 @@ bool TMatroskaReader::ReadVideo(TMatroskaTrackEntry& Track) {
       UintRule(0x54BA, "DisplayHeight", &T::DisplayHeight),
   };
   const bool complete = ReadContainer(Track, rules);
-  if (Track.DisplayWidth == 0 && Track.DisplayHeight == 0) {
-    Track.DisplayWidth = Track.PixelWidth;
-    Track.DisplayHeight = Track.PixelHeight;
-  }
+  // A display size that is not stored is the pixel size, each dimension on its own.
+  if (Track.DisplayWidth == 0) Track.DisplayWidth = Track.PixelWidth;
+  if (Track.DisplayHeight == 0) Track.DisplayHeight = Track.PixelHeight;
   return complete;
 }
 

@@ -71,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, SampleFile,
                                            "ffmpeg_pipe.mkv", "unknown_size.mkv", "sample.webm",
                                            "vfw_acm_ffmpeg.mkv", "vfw_acm.mkv", "mkvmerge_default.mkv",
                                            "truncated_cluster.mkv", "truncated_tracks.mkv",
-                                           "hostile_text.mkv"),
+                                           "hostile_text.mkv", "tracks_moved.mkv", "info_moved.mkv",
+                                           "second_seekhead.mkv", "display_width.mkv", "date_1999.mka"),
                          [](const auto& info) {
                            std::string n = info.param;
                            for (char& c : n) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';

@@ -338,11 +338,74 @@ $MKVMERGE -o hostile_text.mkv --no-date --engage no_simpleblocks \
   --language 0:eng --track-name 0:'Tom & "Jerry" <i>' --sub-charset 0:UTF-8 hostile.srt
 
 # ---------------------------------------------------------------------------
+# 11. Files edited in place with mkvpropedit, and a date before 2001
+# ---------------------------------------------------------------------------
+# Text of N numbered parts, to make a name or a title grow past the room around it.
+long_text() {
+  i=1
+  while [ $i -le "$2" ]; do
+    printf '%s %03d. ' "$1" $i
+    i=$((i + 1))
+  done
+}
+
+$MKVMERGE -o edit_base.mkv --no-date --engage no_simpleblocks --disable-track-statistics-tags \
+  --language 0:eng mpeg4.mkv --language 0:ger vorbis.ogg
+$MKVMERGE -o edit_video.mkv --no-date --engage no_simpleblocks --disable-track-statistics-tags \
+  --language 0:eng mpeg4.mkv
+
+# Tracks grown past the Void after it and the one after the SeekHead: mkvpropedit writes
+# them behind the Cues and Tags and points the SeekHead there.
+cp edit_base.mkv tracks_moved.mkv
+mkvpropedit --quiet tracks_moved.mkv --edit track:2 --set name="$(long_text 'Long audio track name, part' 50)"
+
+# The same for the segment information, grown by a long title.
+cp edit_base.mkv info_moved.mkv
+mkvpropedit --quiet info_moved.mkv --edit info --set title="$(long_text 'Long title, part' 200)"
+
+# An attachment that fills the Void after the SeekHead leaves the SeekHead no room to grow:
+# mkvpropedit writes a second one behind the clusters, lists it in the first, and puts
+# only the entries it adds later (Chapters) in the first. Cues and Tags stand behind the
+# clusters and are listed in the second SeekHead only.
+head -n 64 notes.txt > notes_short.txt
+cp edit_video.mkv second_seekhead.mkv
+mkvpropedit --quiet second_seekhead.mkv --attachment-name notes_short.txt --attachment-mime-type text/plain \
+  --add-attachment notes_short.txt
+cat > second_seekhead.chapters.xml <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE Chapters SYSTEM "matroskachapters.dtd">
+<Chapters>
+  <EditionEntry>
+    <EditionUID>9501</EditionUID>
+    <ChapterAtom>
+      <ChapterUID>9601</ChapterUID>
+      <ChapterTimeStart>00:00:00.000000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>Added later</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+  </EditionEntry>
+</Chapters>
+EOF
+mkvpropedit --quiet second_seekhead.mkv --chapters second_seekhead.chapters.xml
+
+# A display width without a display height (64x48 pixels shown 96 wide).
+cp edit_video.mkv display_width.mkv
+mkvpropedit --quiet display_width.mkv --edit track:v1 --set display-width=96 --delete display-height
+
+# ffmpeg stores a creation time before 2001 as a negative DateUTC (with a fraction of a second).
+$FF -f lavfi -i $ASRC=8000:duration=0.2 -ac 1 -c:a pcm_s16le $BE -map_metadata -1 \
+  -metadata creation_time=1999-12-31T23:59:58.250000Z -metadata title="Made on the last day of 1999" \
+  date_1999.mka
+
+# ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
 # ---------------------------------------------------------------------------
 for f in sample.mkv audio.mka subs.mks late_meta.mkv ffmpeg_pipe.mkv unknown_size.mkv sample.webm \
          vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv \
-         hostile_text.mkv; do
+         hostile_text.mkv tracks_moved.mkv info_moved.mkv second_seekhead.mkv display_width.mkv \
+         date_1999.mka; do
   cp "$f" "$OUT/$f"
   (cd "$OUT" && mkvinfo -v -v "$f" > "$f.mkvinfo.txt" 2>&1 || true)
 done

@@ -70,6 +70,31 @@ TEST(SampleFiles, MetadataAfterTheClusters) {
   EXPECT_LT(log.find("\r\nAttachments :"), log.find("\r\nTags :"));
 }
 
+// Files edited in place: what an editor moved behind the clusters or listed only in a
+// second seek head is still found, and dates and display sizes read as the muxer meant.
+TEST(SampleFiles, EditedInPlace) {
+  TSample tracks("tracks_moved.mkv");
+  EXPECT_TRUE(tracks.Result);
+  ASSERT_EQ(tracks.Reader.Tracks.size(), 2u);
+  EXPECT_EQ(tracks.Reader.Tracks[1]->Name.size(), 1649u);
+  TSample info("info_moved.mkv");
+  EXPECT_EQ(info.Reader.SegmentInfo.Duration, 1033);
+  EXPECT_EQ(info.Reader.SegmentInfo.Title.size(), 4399u);
+  EXPECT_EQ(info.Reader.SegmentInfo.WritingApp.rfind("mkvmerge", 0), 0u);
+  TSample second("second_seekhead.mkv");
+  EXPECT_EQ(second.Reader.Tags.size(), 1u);  // listed in the second seek head only
+  EXPECT_EQ(second.Reader.Attachments.size(), 1u);
+  EXPECT_EQ(second.Reader.Editions.size(), 1u);
+  const std::string log = second.Log.GetText();
+  EXPECT_NE(log.find("Skipping element with ID EC at position 4389\r\nMetaSeek Info :\r\n"), std::string::npos);
+  TSample display("display_width.mkv");
+  EXPECT_EQ(display.Reader.Tracks.at(0)->DisplayWidth, 96u);
+  EXPECT_EQ(display.Reader.Tracks.at(0)->DisplayHeight, 48u);
+  TSample date("date_1999.mka");
+  EXPECT_TRUE(date.Reader.SegmentInfo.HasDateUTC);
+  EXPECT_EQ(date.Reader.SegmentInfo.DateUTC, -31622401750000000);
+}
+
 // Wrapped codecs, other read versions and document types, and files cut short.
 TEST(SampleFiles, KeyFacts) {
   TSample vfw("vfw_acm.mkv");

@@ -160,3 +160,139 @@ TEST(Segment, SeekPhaseReaderCutShortLeavesItsContainerOpen) {
   EXPECT_EQ(p.Reader.Tags.size(), 1u);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
 }
+
+namespace {
+
+// A seek entry whose position takes 8 bytes whatever its value, so that a seek head's
+// size does not depend on where the elements it lists lie.
+std::string FixedSeek(uint32_t id, uint64_t position) {
+  return Master(kSeek, {Uint(kSeekID, id), Uint(kSeekPosition, position, 8)});
+}
+
+// A file whose Segment holds the parts that Build returns. Build gets the segment-relative
+// position of every part; the second pass sees the positions of the first.
+template <class F>
+std::string LaidOut(F build) {
+  std::vector<uint64_t> pos(16, 0);
+  std::vector<std::string> parts;
+  for (int pass = 0; pass < 2; ++pass) {
+    parts = build(pos);
+    uint64_t at = 0;
+    for (size_t i = 0; i < parts.size(); ++i) {
+      pos[i] = at;
+      at += parts[i].size();
+    }
+  }
+  std::string children;
+  for (const std::string& part : parts) children += part;
+  return Header() + Segment(children);
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+const std::string kSeekHeadTitle = "\r\nMetaSeek Info :\r\n";
+
+}  // namespace
+
+TEST(SeekPhase, InfoAndTracksBehindTheClustersAreFetched) {
+  const std::string chapters =
+      Master(kChapters, {Master(kEditionEntry, {Master(kChapterAtom, {Uint(kChapterTimeStart, 0)})})});
+  TParse p(LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{
+        Master(kSeekHead, {FixedSeek(kTracks, pos[4]), FixedSeek(kInfo, pos[3])}), chapters, Cluster(),
+        Master(kInfo, {Uint(kTimecodeScale, 100000), Float8(kDuration, 20000), Uint(kDateUTC, 0)}),
+        Master(kTracks, {AudioTrack(1)})};
+  }));
+  ASSERT_TRUE(p.Result) << p.Error;
+  // Info before Tracks, whatever the order of the entries; both after the head's Chapters.
+  const std::string log = p.Log();
+  EXPECT_NE(log.find(Log({"Segment Info :", "    TimecodeScale : 100000", "    Duration : 20000", "    DateUTC : 0",
+                          "Tracks :", "    TrackEntry :"})),
+            std::string::npos)
+      << log;
+  EXPECT_LT(log.find("\r\nChapters :"), log.find("\r\nSegment Info :"));
+  const TMatroskaSegmentInfo& si = p.Reader.SegmentInfo;
+  EXPECT_EQ(si.Duration, 2000);  // converted with the scale read behind the clusters
+  EXPECT_TRUE(si.HasDateUTC);    // a stored zero is a date
+  EXPECT_EQ(p.Reader.Editions.at(0)->ChapterAtoms.at(0)->ChapterTimeEnd, 2000000000);
+  EXPECT_EQ(p.Reader.Tracks.size(), 1u);
+  EXPECT_EQ(p.File.GetPosition(), si.ClusterPosition);
+  EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
+  EXPECT_FALSE(TParse(Header() + Segment(Info(1) + Cluster())).Reader.SegmentInfo.HasDateUTC);
+}
+
+TEST(SeekPhase, SeekHeadsListingThemselvesOrEachOtherAreReadOnce) {
+  // The head's seek head lists itself and one behind the clusters, which lists both again
+  // and then Tracks.
+  TParse p(LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{
+        Master(kSeekHead, {FixedSeek(kSeekHead, pos[0]), FixedSeek(kSeekHead, pos[3])}), Info(1), Cluster(),
+        Master(kSeekHead, {FixedSeek(kSeekHead, pos[0]), FixedSeek(kSeekHead, pos[3]), FixedSeek(kTracks, pos[4])}),
+        Master(kTracks, {AudioTrack(1)})};
+  }));
+  ASSERT_TRUE(p.Result) << p.Error;
+  EXPECT_EQ(Count("\r\n" + p.Log(), kSeekHeadTitle), 2u) << p.Log();
+  EXPECT_EQ(p.Reader.SeekEntries.size(), 5u);
+  EXPECT_EQ(p.Reader.Tracks.size(), 1u);
+}
+
+TEST(SeekPhase, AtMostFourSeekHeadsAreFollowed) {
+  // A chain of five seek heads behind the clusters: the fourth lists Tracks, the fifth
+  // (never read) Tags.
+  TParse p(LaidOut([&](const std::vector<uint64_t>& pos) {
+    std::vector<std::string> parts{Master(kSeekHead, {FixedSeek(kSeekHead, pos[3])}), Info(1), Cluster()};
+    for (int i = 3; i < 6; ++i) parts.push_back(Master(kSeekHead, {FixedSeek(kSeekHead, pos[i + 1])}));
+    parts.push_back(Master(kSeekHead, {FixedSeek(kSeekHead, pos[7]), FixedSeek(kTracks, pos[8])}));
+    parts.push_back(Master(kSeekHead, {FixedSeek(kTags, pos[9])}));
+    parts.push_back(Master(kTracks, {AudioTrack(1)}));
+    parts.push_back(Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "A")})})}));
+    return parts;
+  }));
+  ASSERT_TRUE(p.Result) << p.Error;
+  EXPECT_EQ(Count("\r\n" + p.Log(), kSeekHeadTitle), 5u);
+  EXPECT_EQ(p.Reader.Tracks.size(), 1u);
+  EXPECT_EQ(p.Reader.FindSeekPosition(kTags), -1);
+  EXPECT_TRUE(p.Reader.Tags.empty());
+}
+
+TEST(SeekPhase, ListedSeekHeadPositionsHoldingSomethingElseAreNotRead) {
+  // The head lists as seek heads: the Cluster, the Tags, an empty seek head, and a position
+  // before the start of the file. After the empty one the file stands at another seek head,
+  // which must not be taken for the one at the impossible position.
+  TParse p(LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{
+        Master(kSeekHead, {FixedSeek(kSeekHead, pos[2]), FixedSeek(kSeekHead, pos[5]), FixedSeek(kSeekHead, pos[3]),
+                           FixedSeek(kSeekHead, ~uint64_t{0} - 1000), FixedSeek(kTags, pos[5])}),
+        Info(1), Cluster(), Master(kSeekHead, {}), Master(kSeekHead, {FixedSeek(kTracks, pos[6])}),
+        Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "A")})})}), Master(kTracks, {AudioTrack(1)})};
+  }));
+  ASSERT_TRUE(p.Result) << p.Error;
+  EXPECT_EQ(Count("\r\n" + p.Log(), kSeekHeadTitle), 2u) << p.Log();
+  EXPECT_TRUE(p.Reader.Tracks.empty());
+  EXPECT_EQ(Count(p.Log(), "\r\nTags :\r\n"), 1u);
+  EXPECT_EQ(p.Reader.Tags.size(), 1u);
+}
+
+TEST(SeekPhase, FetchingThroughAChainedSeekHeadReadsLittle) {
+  // Each fetched element lies far from the others, so no read-ahead serves two of them.
+  const std::string gap = Element(kVoid, std::string(200000, '\0'));
+  const std::string file = LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{Master(kSeekHead, {FixedSeek(kSeekHead, pos[2])}),
+                                    Element(kCluster, std::string(300000, '\0')),
+                                    Master(kSeekHead, {FixedSeek(kInfo, pos[4]), FixedSeek(kTracks, pos[6]),
+                                                       FixedSeek(kTags, pos[8])}),
+                                    gap, Info(1000), gap, Master(kTracks, {AudioTrack(1)}), gap,
+                                    Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "A")})})})};
+  });
+  TParse p(file);
+  ASSERT_TRUE(p.Result) << p.Error;
+  ASSERT_EQ(p.Reader.SegmentInfo.Duration, 1000);
+  ASSERT_EQ(p.Reader.Tracks.size(), 1u);
+  ASSERT_EQ(p.Reader.Tags.size(), 1u);
+  const uint64_t fetched = 4;  // the second seek head, Info, Tracks, Tags
+  EXPECT_LE(p.File.ReadSystemCalls(), 4 * fetched);
+}

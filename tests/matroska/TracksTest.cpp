@@ -29,8 +29,11 @@ TEST(Tracks, DefaultsLowBitsAndSettings) {
   TTracks p({Master(kTrackEntry, {Uint(kTrackType, 0x101), Uint(kTrackUID, 0x123456789ull)}),
              Master(kTrackEntry, {Master(kVideo, {Uint(kPixelWidth, 720), Uint(kPixelHeight, 576)}),
                                   Master(kAudio, {Float8(kSamplingFrequency, 44100)})}),
-             Master(kTrackEntry, {Master(kVideo, {Uint(kPixelWidth, 720), Uint(kDisplayWidth, 1024)}),
-                                  Master(kAudio, {})})});
+             Master(kTrackEntry, {Master(kVideo, {Uint(kPixelWidth, 720), Uint(kPixelHeight, 576),
+                                                  Uint(kDisplayWidth, 1024)}),
+                                  Master(kAudio, {})}),
+             Master(kTrackEntry, {Master(kVideo, {Uint(kDisplayHeight, 400), Uint(kPixelWidth, 720),
+                                                  Uint(kPixelHeight, 576)})})});
   const TMatroskaTrackEntry& t = p.Track(0);
   EXPECT_EQ(t.FlagEnabled + t.FlagDefault + t.FlagLacing + t.CodecDecodeAll, 4u);
   EXPECT_EQ(t.TrackTimecodeScale, 1.0);
@@ -47,10 +50,13 @@ TEST(Tracks, DefaultsLowBitsAndSettings) {
   EXPECT_EQ(both.SamplingFrequency, 44100);
   EXPECT_EQ(both.OutputSamplingFrequency, 44100);
   EXPECT_EQ(both.Channels, 1u);
-  // One display dimension given: both stay as read. An empty Audio element: 8000 Hz.
+  // One display dimension given: the other one is the pixel size, whatever the order of
+  // the elements. An empty Audio element: 8000 Hz.
   EXPECT_EQ(p.Track(2).DisplayWidth, 1024u);
-  EXPECT_EQ(p.Track(2).DisplayHeight, 0u);
+  EXPECT_EQ(p.Track(2).DisplayHeight, 576u);
   EXPECT_EQ(p.Track(2).OutputSamplingFrequency, 8000);
+  EXPECT_EQ(p.Track(3).DisplayWidth, 720u);
+  EXPECT_EQ(p.Track(3).DisplayHeight, 400u);
 }
 
 TEST(Tracks, WrappedCodecKeys) {
