@@ -9,14 +9,17 @@ namespace ambrel {
 void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
   TReportWriters& writers = form.Writers();
-  WriteMatroskaInfo(form.FileName(), writers.FReportWriter, writers.FParsingLog, form.FriendlyNames());
-  HandOff([&] { form.UpdateReport(); });
-  HandOff([&] { form.LogParsingDone(); });
-  RunRenderFileCheckSection(form.FileName(), writers.FReportWriter);
-  HandOff([&] { form.LogRenderFileCheckDone(); });
-  RunDetailedRenderingSection(form.FileName(), writers.FReportWriter);
-  HandOff([&] { form.UpdateReport(); });
-  HandOff([&] { form.LogDetailedRenderingDone(); });
+  const std::string& file = form.FileName();
+  RunSteps({
+      OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, form.FriendlyNames()); }),
+      OnMain([&] { form.UpdateReport(); }),
+      OnMain([&] { form.LogParsingDone(); }),
+      OnWorker([&] { RunRenderFileCheckSection(file, writers.FReportWriter); }),
+      OnMain([&] { form.LogRenderFileCheckDone(); }),
+      OnWorker([&] { RunDetailedRenderingSection(file, writers.FReportWriter); }),
+      OnMain([&] { form.UpdateReport(); }),
+      OnMain([&] { form.LogDetailedRenderingDone(); }),
+  });
 }
 
 }  // namespace ambrel

@@ -9,11 +9,13 @@ namespace ambrel {
 void TSystemInfoThread::Execute() {
   TMainForm& form = Form();
   TMultiWriter& writer = form.Writers().FSysInfoWriter;
-  WriteSystemInfoSection(writer, form.SystemInfoProvider());
-  HandOff([&] { form.LogSystemInfoDone(); });
-  RunDirectShowFiltersSection(writer);
-  HandOff([&] { form.LogDirectShowInfoDone(); });
-  HandOff([&] { form.UpdateReport(); });
+  RunSteps({
+      OnWorker([&] { WriteSystemInfoSection(writer, form.SystemInfoProvider()); }),
+      OnMain([&] { form.LogSystemInfoDone(); }),
+      OnWorker([&] { RunDirectShowFiltersSection(writer); }),
+      OnMain([&] { form.LogDirectShowInfoDone(); }),
+      OnMain([&] { form.UpdateReport(); }),
+  });
 }
 
 }  // namespace ambrel

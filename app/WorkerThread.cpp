@@ -19,6 +19,17 @@ void TWorkerThread::run() {
   HandOff([&] { FForm.UnlockControls(); });
 }
 
+void TWorkerThread::RunSteps(std::initializer_list<TStep> Steps) {
+  for (const TStep& step : Steps) {
+    if (FForm.StopRequested()) return;
+    if (step.OnMainThread) {
+      HandOff(step.Run);
+    } else {
+      step.Run();
+    }
+  }
+}
+
 void TWorkerThread::HandOff(const std::function<void()>& Step) { FForm.HandOff(Step); }
 
 }  // namespace ambrel

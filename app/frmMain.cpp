@@ -189,12 +189,14 @@ void TMainForm::AnalyzeFile(const QString& FileName) {
 void TMainForm::StartWorker(std::unique_ptr<QThread> Worker) {
   // The previous worker has handed back the controls and is about to end.
   if (FWorker) FWorker->wait();
+  FStopRequested = false;
   FWorker = std::move(Worker);
   FWorker->start();
 }
 
 void TMainForm::WaitForWorker() {
   if (!FWorker) return;
+  FStopRequested = true;
   // The worker hands its last steps to this thread, so keep serving them while waiting.
   QEventLoop loop;
   connect(FWorker.get(), &QThread::finished, &loop, &QEventLoop::quit);

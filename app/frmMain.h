@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,6 +50,9 @@ class TMainForm : public QWidget {
   void WMDropFiles(const QList<QUrl>& Urls);
   void UpdateReport();
   bool IsBusy() const { return FBusy; }
+  // Set when the window closes while a worker runs: the worker skips its remaining steps.
+  bool StopRequested() const { return FStopRequested; }
+  const std::atomic<bool>& StopFlag() const { return FStopRequested; }
   // Runs Step on the main thread; a worker waits there until it has finished.
   void HandOff(const std::function<void()>& Step);
 
@@ -109,6 +113,7 @@ class TMainForm : public QWidget {
   bool FSystemInfoDone = false;
   bool FBusy = false;
   bool FClosing = false;
+  std::atomic<bool> FStopRequested{false};
   std::unique_ptr<QThread> FWorker;
 };
 
