@@ -14,6 +14,13 @@ using namespace ambrel;
 
 namespace {
 
+const char kUsage[] =
+    "Usage: ambrel [FILE]\n"
+    "       ambrel --screenshot PNG [FILE]\n"
+    "\n"
+    "Opens the Ambrel window and analyses the Matroska FILE (.mkv, .mka, .mks) when given.\n"
+    "  --screenshot PNG  analyse FILE, save a picture of the window to PNG and quit\n";
+
 int Screenshot(QApplication& App, const QString& Png, const QStringList& Arguments) {
   TMainForm form(DefaultMainFormOptions(Arguments));
   form.show();
@@ -44,9 +51,13 @@ int main(int argc, char** argv) {
   logo.loadFromData(reinterpret_cast<const uchar*>(logoBytes.data()), static_cast<uint>(logoBytes.size()), "PNG");
   QApplication::setWindowIcon(QIcon(logo));
   QStringList arguments = QApplication::arguments().mid(1);
+  if (!arguments.isEmpty() && (arguments.first() == "--help" || arguments.first() == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (!arguments.isEmpty() && arguments.first() == "--screenshot") {
     if (arguments.size() < 2 || arguments.size() > 3) {
-      std::fprintf(stderr, "Usage: ambrel [FILE]\n       ambrel --screenshot PNG [FILE]\n");
+      std::fputs(kUsage, stderr);
       return 2;
     }
     return Screenshot(app, arguments[1], arguments.mid(2));
