@@ -2,6 +2,7 @@
 
 namespace ambrel {
 
-void WriteCodecCandidates(const TMatroskaTrackEntry& /*Track*/, TLogWriter& /*W*/) {}
+void WriteCodecCandidates(const TMatroskaTrackEntry& /*Track*/, TLogWriter& /*W*/,
+                          const TAnalysisContext& /*Context*/) {}
 
 }  // namespace ambrel

@@ -1,38 +1,12 @@
 #include "app/FriendlyNames.h"
 
 #include <cstdio>
-#include <memory>
 
-#include "platform/ByteSource.h"
+#include "platform/DataFile.h"
 #include "report/TextUtil.h"
 #include "resources/Resources.h"
 
 namespace ambrel {
-
-namespace {
-
-// A table larger than this is not a friendly-names file; the embedded one is used.
-constexpr int64_t kMaxFileSize = 64 * 1024 * 1024;
-
-// The whole file, or false when it is missing, not a regular file, too large or unreadable.
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  const std::unique_ptr<ambrel::TByteSource> source = ambrel::OpenFileSource(path);
-  if (!source) return false;
-  const int64_t size = source->Size();
-  if (size < 0 || size > kMaxFileSize) return false;
-  bytes.assign(static_cast<std::size_t>(size), '\0');
-  int64_t done = 0;
-  while (done < size) {
-    const int64_t got = source->ReadAt(done, bytes.data() + done, size - done);
-    if (got < 0) return false;
-    if (got == 0) break;  // shrank while being read: keep what was there
-    done += got;
-  }
-  bytes.resize(static_cast<std::size_t>(done));
-  return true;
-}
-
-}  // namespace
 
 void TFriendlyNames::LoadFromBytes(std::string_view bytes) {
   FLines.clear();
@@ -47,30 +21,50 @@ void TFriendlyNames::LoadFromBytes(std::string_view bytes) {
     if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
     start = end + 1;
   }
+  BuildIndex();
 }
 
-void TFriendlyNames::Load(const std::string& exeDir) {
-  std::string path = exeDir;
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += "CodecsFriendlyNames.ini";
-  std::string bytes;
-  if (ReadWholeFile(path, bytes)) {
-    LoadFromBytes(bytes);
-  } else {
-    LoadFromBytes(ambrel::resources::CodecsFriendlyNames());
+// Keys point into FLines, which stays as it is until the next load rebuilds the index.
+void TFriendlyNames::BuildIndex() {
+  FIndex.clear();
+  FIndex.reserve(FLines.size());
+  for (std::size_t i = 0; i < FLines.size(); ++i) {
+    const std::size_t eq = FLines[i].find('=');
+    if (eq == std::string::npos) continue;
+    FIndex.try_emplace(std::string_view(FLines[i]).substr(0, eq), i);  // the first row wins
   }
+}
+
+std::size_t TFriendlyNames::TKeyHash::operator()(std::string_view key) const {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
+  for (char c : key) {
+    h ^= static_cast<unsigned char>(AsciiUpperChar(c));
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+bool TFriendlyNames::TKeyEqual::operator()(std::string_view a, std::string_view b) const {
+  return SameTextAscii(a, b);
+}
+
+void TFriendlyNames::Load(const std::string& exeDir, std::string* errorMessage) {
+  std::string bytes;
+  const platform::TReadResult file = platform::ReadDataFile(exeDir, "CodecsFriendlyNames.ini", bytes);
+  if (file.Ok()) {
+    LoadFromBytes(bytes);
+    return;
+  }
+  if (file.Status != platform::TReadStatus::Missing && errorMessage) *errorMessage = file.Message;
+  LoadFromBytes(ambrel::resources::CodecsFriendlyNames());
 }
 
 bool TFriendlyNames::FindName(std::string_view key, std::string& name) const {
-  for (const std::string& line : FLines) {
-    const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    if (ambrel::SameTextAscii(std::string_view(line).substr(0, eq), key)) {
-      name = line.substr(eq + 1);
-      return true;
-    }
-  }
-  return false;
+  const auto found = FIndex.find(key);
+  if (found == FIndex.end()) return false;
+  const std::string& line = FLines[found->second];
+  name = line.substr(line.find('=') + 1);
+  return true;
 }
 
 std::string TFriendlyNames::LookupFriendlyName(const std::string& key) const {

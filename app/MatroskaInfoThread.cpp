@@ -1,5 +1,7 @@
 #include "app/MatroskaInfoThread.h"
 
+#include "app/AnalysisContext.h"
+
 #include "app/MatroskaReport.h"
 #include "app/MediaSections.h"
 #include "app/frmMain.h"
@@ -10,8 +12,12 @@ void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
   TReportWriters& writers = form.Writers();
   const std::string& file = form.FileName();
+  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB()};
+  // Closing the window stops the parse at its next element.
+  TParseControl control;
+  control.Cancel = &form.StopFlag();
   RunSteps({
-      OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, form.FriendlyNames()); }),
+      OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
       OnMain([&] { form.UpdateReport(); }),
       OnMain([&] { form.LogParsingDone(); }),
       OnWorker([&] { RunRenderFileCheckSection(file, writers.FReportWriter); }),

@@ -5,7 +5,6 @@
 #include "app/CodecCandidates.h"
 #include "app/FriendlyNames.h"
 #include "app/NumberFormat.h"
-#include "matroska/FileReader.h"
 #include "matroska/FloatFormat.h"
 #include "matroska/MatroskaHelper.h"
 #include "matroska/ValueFormat.h"
@@ -45,17 +44,22 @@ void WriteAudio(const TMatroskaTrackEntry& t, TLogWriter& W) {
   if (t.BitDepth != 0) W.WriteListField("Bit Depth", std::to_string(t.BitDepth));
 }
 
-void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFriendlyNames& names) {
+void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnalysisContext& context) {
+  const TFriendlyNames& names = context.FriendlyNames;
   W.WriteField("Track " + std::to_string(N), TrackTypeToStr(t.TrackType));
   W.BeginList();
   W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
   if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
-  WriteCodecCandidates(t, W);
+  WriteCodecCandidates(t, W, context);
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {
     // The name lookup reads the code as a C string: it stops at a zero byte.
-    W.WriteListField("Language", LanguageCodeToName(t.Language.c_str()) + " (" + Verbatim(t.Language) + ")");
+    std::string language = LanguageCodeToName(t.Language.c_str());
+    language += " (";
+    language += Verbatim(t.Language);
+    language += ')';
+    W.WriteListField("Language", language);
   }
   if (t.TrackType == 1) {
     WriteVideo(t, W);
@@ -65,7 +69,7 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TFrien
   W.EndList();
 }
 
-void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyNames& names) {
+void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisContext& context) {
   const TMatroskaSegmentInfo& info = reader.SegmentInfo;
   W.WriteField("File complete", info.Complete ? "yes" : "no (maybe)");
   W.WriteField("Duration", MillisecondsToStr(ambrel::RoundLow32(info.Duration)));
@@ -75,7 +79,7 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TFriendlyN
   if (info.HasDateUTC) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
-  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, names);
+  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, context);
   for (const auto& file : reader.Attachments) {
     W.WriteField("Attached file", Verbatim(file->FileName) + " (" + FormatFileSize(file->FileDataSize) + ")");
   }
@@ -111,34 +115,35 @@ void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Ato
   }
 }
 
+void WriteMatroskaReport(const TMatroskaParse& Parse, TLogWriter& Writer, const TAnalysisContext& Context) {
+  Writer.WriteField("File size", FormatFileSize(Parse.FileSize));
+  if (!Parse.Error.empty()) {
+    Writer.WriteLine(Verbatim(Parse.Error));
+    return;
+  }
+  if (!Parse.ClusterFound && !Parse.Cancelled) return;
+  WriteSegment(*Parse.Reader, Writer, Context);
+  if (Parse.Cancelled) Writer.WriteLine(kAnalysisCancelled);
+}
+
 bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
-                       const TFriendlyNames& FriendlyNames) {
+                       const TAnalysisContext& Context, const TParseControl* Control) {
   Writer.ResetWriter();
   ParsingLog.ResetWriter();
   const std::string title = "Matroska file info : " + Verbatim(ambrel::ValidUtf8(FileName));
   Writer.WriteTitle(title);
   ParsingLog.WriteLine(title);
 
-  std::unique_ptr<TFileReader> file;
-  try {
-    file = std::make_unique<TFileReader>(FileName);
-  } catch (const std::exception& error) {
-    Writer.WriteLine(error.what());
-    ParsingLog.WriteLine(error.what());
+  std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
+  if (!source) {
+    const std::string message = Verbatim("Can't open file " + ambrel::ValidUtf8(FileName));
+    Writer.WriteLine(message);
+    ParsingLog.WriteLine(message);
     return false;
   }
-  Writer.WriteField("File size", FormatFileSize(file->GetSize()));
-
-  TMatroskaReader reader(*file, ParsingLog);
-  try {
-    if (!reader.Parse()) return false;
-  } catch (const std::exception& error) {
-    Writer.WriteLine(error.what());
-    ParsingLog.WriteLine(error.what());
-    return false;
-  }
-  WriteSegment(reader, Writer, FriendlyNames);
-  return true;
+  const TMatroskaParse parse = ParseMatroska(std::move(source), ParsingLog, Control);
+  WriteMatroskaReport(parse, Writer, Context);
+  return parse.ClusterFound && !parse.Cancelled && parse.Error.empty();
 }
 
 }  // namespace ambrel

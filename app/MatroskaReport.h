@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/AnalysisContext.h"
+#include "matroska/MatroskaParse.h"
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {
-
-class TFriendlyNames;
 
 // "%d bytes" below 1 KB, else the size in KB, MB or GB with two decimals.
 std::string FormatFileSize(int64_t Size);
@@ -21,9 +21,17 @@ std::string YesNo(bool Flag);
 // One list per atom around its item and its nested atoms.
 void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W);
 
-// Starts Writer and ParsingLog afresh and writes the report of FileName into them.
-// Returns true when the parser reached the first Cluster (the full report was written).
+// Starts Writer and ParsingLog afresh and writes the report of FileName into them: the
+// file is parsed (ParseMatroska writes the log), then its records are written
+// (WriteMatroskaReport). Control (optional) follows and may stop the parse. Returns true
+// when the parser reached the first Cluster and was not stopped (the full report was
+// written).
 bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
-                       const TFriendlyNames& FriendlyNames);
+                       const TAnalysisContext& Context, const TParseControl* Control = nullptr);
+
+// Writes the file report of a parse: its size, then the parser's error, or the segment
+// information, tracks, attachments and chapters when the first Cluster was reached or
+// the parse was stopped early (followed then by the cancellation line).
+void WriteMatroskaReport(const TMatroskaParse& Parse, TLogWriter& Writer, const TAnalysisContext& Context);
 
 }  // namespace ambrel

@@ -1,5 +1,7 @@
 #include "app/ReportAssembly.h"
 
+#include "platform/DataFile.h"
+
 namespace ambrel {
 
 TReportWriters::TReportWriters() {
@@ -29,14 +31,17 @@ void TReportWriters::BuildTextReport(bool AddSystemInfo, TTxtWriter& Text) {
   if (AddSystemInfo) Text.AppendWriter(FSysInfoText);
 }
 
-void TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
-  const std::string dir = Dir.empty() || Dir.back() == '/' ? Dir : Dir + "/";
+std::vector<std::string> TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
+  std::vector<std::string> failed;
+  const std::string html = platform::JoinPath(Dir, "Report.html");
+  const std::string txt = platform::JoinPath(Dir, "Report.txt");
   THTMLWriter page;
   BuildHtmlPage(AddSystemInfo, page);
-  page.SaveToFile(dir + "Report.html");
+  if (!page.SaveToFile(html)) failed.push_back(html);
   TTxtWriter text;
   BuildTextReport(AddSystemInfo, text);
-  text.SaveToFile(dir + "Report.txt");
+  if (!text.SaveToFile(txt)) failed.push_back(txt);
+  return failed;
 }
 
 }  // namespace ambrel

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "report/LogWriter.h"
 
@@ -31,8 +32,8 @@ class TReportWriters {
   // The byte-order mark, the file report and, when AddSystemInfo, the system information.
   void BuildTextReport(bool AddSystemInfo, TTxtWriter& Text);
   // Rewrites Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when
-  // missing); failures to save are ignored.
-  void SaveReports(const std::string& Dir, bool AddSystemInfo);
+  // missing). Returns the paths that could not be written (the window ignores them).
+  std::vector<std::string> SaveReports(const std::string& Dir, bool AddSystemInfo);
 };
 
 }  // namespace ambrel

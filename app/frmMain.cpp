@@ -162,10 +162,14 @@ void TMainForm::FormCreate() {
   // Report numbers always use a point, whatever the user's locale says.
   std::setlocale(LC_NUMERIC, "C");
   setWindowTitle(windowTitle() + " " + AMBREL_FILE_VERSION);
-  FFriendlyNames.Load(FOptions.ExeDir);
-  std::string codecDbError;
-  LoadCodecDB(FCodecDB, FOptions.ExeDir, &codecDbError);
-  if (!codecDbError.empty()) AddStatusLine(QString::fromStdString("CodecsDB.xml : " + codecDbError));
+  // A data file beside the executable that cannot be used is said in the status box;
+  // the embedded table takes its place.
+  std::string loadError;
+  FFriendlyNames.Load(FOptions.ExeDir, &loadError);
+  if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
+  loadError.clear();
+  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError);
+  if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
   if (FOptions.Arguments.isEmpty()) {
     WebBrowser1->setSource(TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath()));
   } else {

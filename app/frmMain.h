@@ -59,7 +59,7 @@ class TMainForm : public QWidget {
   // What the workers read and write.
   TReportWriters& Writers() { return FWriters; }
   const TFriendlyNames& FriendlyNames() const { return FFriendlyNames; }
-  TXmlCodecDB& CodecDB() { return FCodecDB; }
+  const TXmlCodecDB& CodecDB() const { return FCodecDB; }
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
 

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/AnalysisCommand.h"
 #include "app/CodecDbCommands.h"
-#include "app/FriendlyNames.h"
-#include "app/MatroskaReport.h"
-#include "app/ReportAssembly.h"
 #include "app/SystemInfoReport.h"
 #include "platform/Executable.h"
 #include "sysinfo/SystemInfoSection.h"
@@ -42,29 +40,8 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
-void Print(const std::string& bytes) { std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size())); }
-
-enum class Output { Text, Html, Log };
-
-int Analyse(const std::string& file, Output output, const std::string* saveDir) {
-  const std::string exeDir = ambrel::platform::ExecutableDirectory();
-  TFriendlyNames names;
-  names.Load(exeDir);
-  TReportWriters writers;
-  const bool parsed = WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, names);
-  if (saveDir) writers.SaveReports(*saveDir, false);
-  switch (output) {
-    case Output::Text: Print(writers.FReportText.GetStream().Bytes()); break;
-    case Output::Log: Print(writers.FParsingLog.GetStream().Bytes()); break;
-    case Output::Html: {
-      THTMLWriter page;
-      writers.BuildHtmlPage(false, page);
-      Print(page.GetStream().Bytes());
-      break;
-    }
-  }
-  std::cout.flush();
-  return parsed ? 0 : 1;
+int Analyse(const std::string& file, TAnalysisOutput output, const std::string* saveDir) {
+  return RunAnalysis(file, output, saveDir, ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
 }
 
 }  // namespace
@@ -99,14 +76,14 @@ int main(int argc, char** argv) {
   }
   if (first == "--html" || first == "--log") {
     if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
-    return Analyse(args[1], first == "--html" ? Output::Html : Output::Log, nullptr);
+    return Analyse(args[1], first == "--html" ? TAnalysisOutput::Html : TAnalysisOutput::Log, nullptr);
   }
   if (first == "--save") {
     if (args.size() != 3) return UsageError("--save needs DIR and FILE");
-    return Analyse(args[2], Output::Text, &args[1]);
+    return Analyse(args[2], TAnalysisOutput::Text, &args[1]);
   }
   if (first.size() > 1 && first[0] == '-' && first != "--") return UsageError("unknown option " + first);
   const size_t index = first == "--" ? 1 : 0;
   if (args.size() != index + 1) return UsageError("exactly one FILE is analysed");
-  return Analyse(args[index], Output::Text, nullptr);
+  return Analyse(args[index], TAnalysisOutput::Text, nullptr);
 }

@@ -7,11 +7,11 @@ namespace {
 const std::string kVfwCodecID = "V_MS/VFW/FOURCC";
 
 // Whether the child list named listName of filter holds a child whose value is key.
-bool FilterListHolds(TSimpleXmlElem* filter, const std::string& listName, const std::string& key) {
+bool FilterListHolds(const TSimpleXmlElem* filter, const std::string& listName, const std::string& key) {
   if (!filter) return false;
-  TSimpleXmlElem* list = filter->Items().FindItem(listName);
+  const TSimpleXmlElem* list = filter->Items().FindItem(listName);
   if (!list) return false;
-  TSimpleXmlElems& entries = list->Items();
+  const TSimpleXmlElems& entries = list->Items();
   for (int i = 0; i < entries.Count(); ++i) {
     if (entries.Item(i)->Value == key) return true;
   }
@@ -22,16 +22,14 @@ bool FilterListHolds(TSimpleXmlElem* filter, const std::string& listName, const 
 
 TXmlCodecDB::TXmlCodecDB() : FXml(std::make_unique<TSimpleXml>()) {}
 
-bool TXmlCodecDB::RootIsCodecDB() { return FXml->Root().Name() == "codecdb"; }
+bool TXmlCodecDB::RootIsCodecDB() const { return FXml->Root().Name() == "codecdb"; }
 
 bool TXmlCodecDB::LoadFromFile(const std::string& FileName) {
-  FCurrentCodec = nullptr;
   FXml->LoadFromFile(FileName);
   return RootIsCodecDB();
 }
 
 bool TXmlCodecDB::LoadFromStream(TXmlReadStream& Stream) {
-  FCurrentCodec = nullptr;
   FXml->LoadFromStream(Stream);
   return RootIsCodecDB();
 }
@@ -41,49 +39,53 @@ bool TXmlCodecDB::LoadFromString(std::string_view Data) {
   return LoadFromStream(stream);
 }
 
-void TXmlCodecDB::FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match) {
-  FCurrentCodec = nullptr;
+void TXmlCodecDB::FindFirstFilter(const std::string& CodecID, const std::string& Fourcc,
+                                  TCodecFilterMatch& Match) const {
   Match.Found = false;
-  FCodecID = CodecID;
-  FFourcc = Fourcc;
+  Match.CodecID = CodecID;
+  Match.Fourcc = Fourcc;
+  Match.Codecs = nullptr;
+  Match.NextCodec = 0;
   if (!RootIsCodecDB()) return;
-  TSimpleXmlElem* codecs = FXml->Root().Items().FindItem("codecs");
-  if (!codecs || codecs->Items().Count() == 0) return;
-  FCurrentCodec = codecs->Items().Item(0);
+  const TSimpleXmlElem* codecs = FXml->Root().Items().FindItem("codecs");
+  if (!codecs) return;
+  Match.Codecs = &codecs->Items();
   FindNextFilter(Match);
 }
 
-void TXmlCodecDB::FindNextFilter(TCodecFilterMatch& Match) {
+void TXmlCodecDB::FindNextFilter(TCodecFilterMatch& Match) const {
   Match.Found = false;
-  const bool byFourcc = FCodecID == kVfwCodecID;
-  while (!Match.Found && FCurrentCodec) {
-    if (TSimpleXmlElem* filters = FCurrentCodec->Items().FindItem("filters")) {
-      TSimpleXmlElems& list = filters->Items();
+  if (!Match.Codecs) return;
+  const bool byFourcc = Match.CodecID == kVfwCodecID;
+  // The cursor moves on also after a hit, so that the next call resumes with the
+  // following entry.
+  while (!Match.Found && Match.NextCodec < Match.Codecs->Count()) {
+    TSimpleXmlElem* codec = Match.Codecs->Item(Match.NextCodec++);
+    if (const TSimpleXmlElem* filters = codec->Items().FindItem("filters")) {
+      const TSimpleXmlElems& list = filters->Items();
       for (int i = 0; i < list.Count() && !Match.Found; ++i) {
         TSimpleXmlElem* filter = list.Item(i);
-        if (byFourcc ? FilterHasFourcc(filter, FFourcc) : FilterHasMatroskaId(filter, FCodecID)) {
+        if (byFourcc ? FilterHasFourcc(filter, Match.Fourcc) : FilterHasMatroskaId(filter, Match.CodecID)) {
           Match.Found = true;
-          Match.Codec = FCurrentCodec;
+          Match.Codec = codec;
           Match.Filter = filter;
         }
       }
     }
-    // Also after a hit, so that the next call resumes with the following entry.
-    FCurrentCodec = NextSibling(FCurrentCodec);
   }
 }
 
-std::string GetChildValue(TSimpleXmlElem* Element, const std::string& Name) {
+std::string GetChildValue(const TSimpleXmlElem* Element, const std::string& Name) {
   if (!Element) return "";
-  TSimpleXmlElem* child = Element->Items().FindItem(Name);
+  const TSimpleXmlElem* child = Element->Items().FindItem(Name);
   return child ? child->Value : "";
 }
 
-bool FilterHasFourcc(TSimpleXmlElem* Filter, const std::string& Fourcc) {
+bool FilterHasFourcc(const TSimpleXmlElem* Filter, const std::string& Fourcc) {
   return FilterListHolds(Filter, "fourccs", Fourcc);
 }
 
-bool FilterHasMatroskaId(TSimpleXmlElem* Filter, const std::string& CodecID) {
+bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecID) {
   return FilterListHolds(Filter, "matroskaids", CodecID);
 }
 

@@ -10,12 +10,19 @@
 
 namespace ambrel {
 
-// One hit of a query. The references point into the database's document; when Found
-// is false they keep what they held before.
+// One hit of a query, and where the query goes on from. The references point into the
+// database's document; when Found is false they keep what they held before. The query's
+// state lives here, not in the database, so threads can query one database at once.
 struct TCodecFilterMatch {
   bool Found = false;
   TSimpleXmlElem* Codec = nullptr;   // a child of "codecs"
   TSimpleXmlElem* Filter = nullptr;  // a child of that codec's "filters"
+
+  // The query's cursor: what is sought and the next codec entry to look at.
+  std::string CodecID;
+  std::string Fourcc;
+  const TSimpleXmlElems* Codecs = nullptr;
+  int NextCodec = 0;
 };
 
 class TXmlCodecDB {
@@ -31,35 +38,34 @@ class TXmlCodecDB {
   bool LoadFromString(std::string_view Data);
 
   // Starts a new query and fills Match with its first hit. Each codec entry yields
-  // at most one hit: its first matching filter.
-  void FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match);
-  void FindNextFilter(TCodecFilterMatch& Match);
+  // at most one hit: its first matching filter. Queries never change the database.
+  void FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match) const;
+  void FindNextFilter(TCodecFilterMatch& Match) const;
 
   TSimpleXml& Document() { return *FXml; }
+  const TSimpleXml& Document() const { return *FXml; }
 
  private:
-  bool RootIsCodecDB();
+  bool RootIsCodecDB() const;
 
   std::unique_ptr<TSimpleXml> FXml;
-  std::string FCodecID;
-  std::string FFourcc;
-  TSimpleXmlElem* FCurrentCodec = nullptr;
 };
 
 // The Value of Element's child of that name (case-insensitive, last of equal names);
 // empty when Element is null or has no such child.
-std::string GetChildValue(TSimpleXmlElem* Element, const std::string& Name);
+std::string GetChildValue(const TSimpleXmlElem* Element, const std::string& Name);
 // Whether the filter's "fourccs" list holds a child whose value is exactly Fourcc.
-bool FilterHasFourcc(TSimpleXmlElem* Filter, const std::string& Fourcc);
+bool FilterHasFourcc(const TSimpleXmlElem* Filter, const std::string& Fourcc);
 // Whether the filter's "matroskaids" list holds a child whose value is exactly CodecID.
-bool FilterHasMatroskaId(TSimpleXmlElem* Filter, const std::string& CodecID);
+bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecID);
 // The node after Element in its parent's child list, or null.
 TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 
 // Loads the database the program uses: "CodecsDB.xml" in ExeDir when that file
-// exists, else the embedded one. A file that fails to load leaves its message in
-// *ErrorMessage (when given) and the embedded database is used instead. Returns the
-// result of the load that took effect.
+// exists, else the embedded one (also when ExeDir is empty: the folder is unknown). A
+// file that fails to load (not a regular file, too large, unreadable, not XML) leaves
+// its message in *ErrorMessage (when given) and the embedded database is used instead.
+// Returns the result of the load that took effect.
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
 
 }  // namespace ambrel

@@ -1,25 +1,18 @@
 #include "matroska/EbmlReader.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
 #include "matroska/FloatFormat.h"
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
+#include "report/TextUtil.h"
 
 namespace ambrel {
 
 namespace {
-
-// Removes every leading and trailing byte whose code is 32 or below.
-std::string TrimBytes(const std::string& Text) {
-  size_t b = 0, e = Text.size();
-  while (b < e && static_cast<unsigned char>(Text[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(Text[e - 1]) <= 32) --e;
-  return Text.substr(b, e - b);
-}
 
 // 64-bit addition that wraps like the file API's signed arithmetic.
 int64_t WrapAdd(int64_t A, int64_t B) {
@@ -80,10 +73,14 @@ uint32_t TEbmlElement::ReadHeader() {
 }
 
 void TEbmlElement::Skip() {
-  char line[96];
-  std::snprintf(line, sizeof line, "Skipping element with ID %" PRIX32 " at position %" PRId64, ID,
-                Position);
-  Reader->LogLine(line);
+  char line[96] = "Skipping element with ID ";
+  char* end = line + std::strlen(line);
+  end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
+  for (char* c = end - 1; c >= line && *c != ' '; --c) *c = AsciiUpperChar(*c);
+  const std::string_view at = " at position ";
+  end = std::copy(at.begin(), at.end(), end);
+  end = std::to_chars(end, line + sizeof line, Position).ptr;
+  Reader->LogLine(std::string_view(line, static_cast<size_t>(end - line)));
   Reader->FileReader.Seek(DataSize, 1);
 }
 
@@ -136,10 +133,9 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
 void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueString", Name);
-  Value.assign(static_cast<size_t>(DataSize), '\0');
-  const int32_t n = Reader->FileReader.Read(Value.data(), static_cast<int32_t>(DataSize));
-  if (n != DataSize) ReadError("ReadValueString", Name);
-  Value = TrimBytes(Value);
+  if (!ReadData(Value)) ReadError("ReadValueString", Name);
+  const std::string_view trimmed = TrimBlank(Value);
+  if (trimmed.size() != Value.size()) Value = std::string(trimmed);
   Reader->LogValue(Name, Value);
 }
 
@@ -171,9 +167,28 @@ double TEbmlElement::ReadValueFloat(std::string_view Name) {
 void TEbmlElement::ReadValueBinary(std::vector<uint8_t>& Data, std::string_view Name) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueBinary", Name, ".");
-  Data.assign(static_cast<size_t>(DataSize), 0);
-  const int32_t n = DataSize == 0 ? 0 : Reader->FileReader.Read(Data.data(), static_cast<int32_t>(DataSize));
-  if (n != DataSize) ReadError("ReadValueBinary", Name, ".");
+  if (!ReadData(Data)) ReadError("ReadValueBinary", Name, ".");
+}
+
+// Reads the element's DataSize bytes into Out; false when the source ends first. The
+// buffer grows only as bytes arrive, so a size field that claims far more than a source
+// of unknown size holds costs no more memory than what was actually read.
+template <class Buffer>
+bool TEbmlElement::ReadData(Buffer& Out) {
+  constexpr int64_t kChunk = 1 << 20;
+  Out.clear();
+  if (Reader->FileReader.GetSize() >= 0) Out.reserve(static_cast<size_t>(DataSize));
+  while (static_cast<int64_t>(Out.size()) < DataSize) {
+    const size_t done = Out.size();
+    const auto want = static_cast<int32_t>(std::min(kChunk, DataSize - static_cast<int64_t>(done)));
+    Out.resize(done + static_cast<size_t>(want));
+    const int32_t n = Reader->FileReader.Read(Out.data() + done, want);
+    if (n != want) {
+      Out.resize(done + static_cast<size_t>(std::max(n, 0)));
+      return false;
+    }
+  }
+  return true;
 }
 
 // ---- TEbmlReader ------------------------------------------------------------
@@ -201,15 +216,23 @@ bool TEbmlReader::InElement() const {
   return FileReader.GetPosition() < WrapAdd(inner.Position, inner.TotalSize);
 }
 
-std::string TEbmlReader::Indent() const {
+// Starts FLine with the indentation of the current level: four spaces per open element
+// below the outermost.
+void TEbmlReader::Indent() {
   const int32_t n = Level() - 1;
-  return n > 0 ? std::string(static_cast<size_t>(n) * 4, ' ') : std::string();
+  FLine.assign(n > 0 ? static_cast<size_t>(n) * 4 : 0, ' ');
 }
 
-void TEbmlReader::LogLine(std::string_view Text) { ParseLog.WriteLine(Indent() + std::string(Text)); }
+void TEbmlReader::LogLine(std::string_view Text) {
+  Indent();
+  FLine.append(Text);
+  ParseLog.WriteLine(FLine);
+}
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
-  ParseLog.WriteField(Indent() + std::string(Name), Verbatim(Value));
+  Indent();
+  FLine.append(Name);
+  ParseLog.WriteField(FLine, Verbatim(Value));
 }
 
 }  // namespace ambrel

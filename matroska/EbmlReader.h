@@ -53,6 +53,8 @@ class TEbmlElement {
 
  private:
   int32_t ReadByte(int64_t& Accumulator);
+  template <class Buffer>
+  bool ReadData(Buffer& Out);
   [[noreturn]] void ReadError(std::string_view Operation, std::string_view Name,
                               std::string_view Suffix = "") const;
   bool ExceedsFile() const;
@@ -84,9 +86,10 @@ class TEbmlReader {
   void ReaderHeader();
 
  private:
-  std::string Indent() const;
+  void Indent();
 
   std::vector<TEbmlElement> FStack;  // outermost first
+  std::string FLine;                 // the log line being built
 };
 
 }  // namespace ambrel

@@ -35,6 +35,7 @@ struct TElementRule {
   const char* Name = "";  // log name of a value, title of a container
   TIntField IntField{};
   std::string Rec::* StringField = nullptr;
+  TOptionalText Rec::* TextField = nullptr;  // instead of StringField
   double Rec::* FloatField = nullptr;
   std::vector<uint8_t> Rec::* BinaryField = nullptr;
   bool Rec::* PresentField = nullptr;  // set when the element's value was read
@@ -51,6 +52,11 @@ TElementRule<Rec> UintRule(uint32_t ID, const char* Name, Int Rec::* Field, bool
 template <class Rec>
 TElementRule<Rec> StringRule(uint32_t ID, const char* Name, std::string Rec::* Field) {
   return {.ID = ID, .Kind = TElementKind::String, .Name = Name, .StringField = Field};
+}
+
+template <class Rec>
+TElementRule<Rec> StringRule(uint32_t ID, const char* Name, TOptionalText Rec::* Field) {
+  return {.ID = ID, .Kind = TElementKind::String, .Name = Name, .TextField = Field};
 }
 
 template <class Rec>
@@ -100,7 +106,13 @@ void ReadRuleValue(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) 
       break;
     }
     case TElementKind::String:
-      E.ReadValueString(Rule.Name, Record.*Rule.StringField);
+      if (Rule.StringField) {
+        E.ReadValueString(Rule.Name, Record.*Rule.StringField);
+      } else {
+        std::string text;
+        E.ReadValueString(Rule.Name, text);
+        Record.*Rule.TextField = std::move(text);
+      }
       break;
     case TElementKind::Float:
       Record.*Rule.FloatField = E.ReadValueFloat(Rule.Name);
@@ -155,6 +167,7 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
   TEbmlReader& reader = *EbmlReader;
   TEbmlElement E(&reader);
   while (reader.InElement() && E.ReadHeader() > 0) {
+    CheckControl();
     const TElementRule<Rec>* rule = FindRule(Rules, E.ID);
     if (!rule) {
       E.Skip();

@@ -13,7 +13,7 @@ namespace ambrel {
 TFileReader::TFileReader(const std::string& FileName)
     : FSource(ambrel::OpenFileSource(FileName)) {
   if (!FSource)
-    throw EMatroskaError("Can't open file " + Verbatim(ambrel::ValidUtf8(FileName)));
+    throw EMatroskaError("Can't open file " + ambrel::ValidUtf8(FileName));
 }
 
 TFileReader::TFileReader(std::unique_ptr<ambrel::TByteSource> Source)

@@ -1,7 +1,8 @@
 #include "matroska/FloatFormat.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -14,11 +15,14 @@ constexpr int kPrecision = 15;  // significant digits of the general format
 // "5000...": enough for every tie a double can hold at the precisions used here.
 constexpr int kTieDigits = 80;
 
-std::string Printf(const char* format, int precision, double value) {
-  const int n = std::snprintf(nullptr, 0, format, precision, value);
-  std::string out(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format, precision, value);
-  out.resize(static_cast<size_t>(n));
+// The decimal digits of Value with Precision digits after the point, in scientific or
+// fixed notation like printf's %e and %f, but independent of the process locale: the
+// point is always '.'.
+std::string Digits(double Value, std::chars_format Format, int Precision) {
+  // Room for the sign, 309 integer digits, the point, the decimals and an exponent.
+  std::string out(static_cast<size_t>(std::max(Precision, 0)) + 330, '\0');
+  const std::to_chars_result r = std::to_chars(out.data(), out.data() + out.size(), Value, Format, Precision);
+  out.resize(r.ec == std::errc() ? static_cast<size_t>(r.ptr - out.data()) : 0);
   return out;
 }
 
@@ -51,7 +55,7 @@ bool AddOneUnit(std::string& digits) {
 // Mantissa digits (no point) and decimal exponent of Value rounded to kPrecision
 // significant digits, ties away from zero.
 void RoundSignificant(double Value, std::string& digits, int& exponent) {
-  const std::string wide = Printf("%.*e", kPrecision - 1 + kTieDigits, std::fabs(Value));
+  const std::string wide = Digits(std::fabs(Value), std::chars_format::scientific, kPrecision - 1 + kTieDigits);
   const size_t e = wide.find('e');
   std::string all = wide.substr(0, 1) + wide.substr(2, e - 2);
   exponent = std::atoi(wide.c_str() + e + 1);
@@ -63,7 +67,7 @@ void RoundSignificant(double Value, std::string& digits, int& exponent) {
     }
     return;
   }
-  const std::string exact = Printf("%.*e", kPrecision - 1, std::fabs(Value));
+  const std::string exact = Digits(std::fabs(Value), std::chars_format::scientific, kPrecision - 1);
   const size_t ee = exact.find('e');
   digits = exact.substr(0, 1) + exact.substr(2, ee - 2);
   exponent = std::atoi(exact.c_str() + ee + 1);
@@ -96,9 +100,9 @@ std::string FloatToStrGeneral(double Value) {
 std::string FloatToStrFixed(double Value, int Decimals) {
   if (std::isnan(Value)) return "NAN";
   if (std::isinf(Value)) return Value < 0 ? "-INF" : "INF";
-  std::string wide = Printf("%.*f", Decimals + kTieDigits, Value);
+  std::string wide = Digits(Value, std::chars_format::fixed, Decimals + kTieDigits);
   const size_t point = wide.find('.');
-  if (!IsTieTail(wide, point + 1 + static_cast<size_t>(Decimals))) return Printf("%.*f", Decimals, Value);
+  if (!IsTieTail(wide, point + 1 + static_cast<size_t>(Decimals))) return Digits(Value, std::chars_format::fixed, Decimals);
   wide.resize(Decimals > 0 ? point + 1 + static_cast<size_t>(Decimals) : point);
   AddOneUnit(wide);
   return wide;

@@ -66,8 +66,7 @@ void TMatroskaReader::ReadChapterTrackNumber(TEbmlElement& E, TMatroskaChapterAt
     E.Skip();
     return;
   }
-  Atom.ChapterTrackNumbers[Atom.ChapterTrackCount] =
-      static_cast<int64_t>(E.ReadValueUINT("ChapterTrackNumber"));
+  Atom.ChapterTrackNumbers.push_back(static_cast<int64_t>(E.ReadValueUINT("ChapterTrackNumber")));
   ++Atom.ChapterTrackCount;
 }
 

@@ -11,4 +11,11 @@ class EMatroskaError : public std::runtime_error {
   explicit EMatroskaError(const std::string& Message) : std::runtime_error(Message) {}
 };
 
+// Raised inside the parser when the caller asked it to stop; the parser catches it and
+// keeps what was read so far. Not an EMatroskaError, so no error handler takes it for one.
+class EParseCancelled : public std::runtime_error {
+ public:
+  EParseCancelled() : std::runtime_error("Analysis cancelled.") {}
+};
+
 }  // namespace ambrel

@@ -72,6 +72,25 @@ std::span<const TElementRule<TMatroskaReader>> TMatroskaReader::SegmentRules() {
 }
 
 bool TMatroskaReader::Parse() {
+  try {
+    return ParseBody();
+  } catch (const EParseCancelled&) {
+    FCancelled = true;
+    FinishRecords();
+    return false;
+  }
+}
+
+void TMatroskaReader::CheckControlSlow() {
+  const int64_t position = EbmlReader->FileReader.GetPosition();
+  if (FControl->OnProgress && position >= FNextProgress) {
+    FNextProgress = position + TParseControl::kProgressStep;
+    FControl->OnProgress(position, EbmlReader->FileReader.GetSize());
+  }
+  if (FControl->Cancel && FControl->Cancel->load(std::memory_order_relaxed)) throw EParseCancelled();
+}
+
+bool TMatroskaReader::ParseBody() {
   TEbmlReader& reader = *EbmlReader;
   TFileReader& file = reader.FileReader;
 
@@ -111,6 +130,7 @@ bool TMatroskaReader::Parse() {
       clusterFound = true;
       break;
     }
+    CheckControl();
     const TElementRule<TMatroskaReader>* rule = FindRule(rules, H.ID);
     if (!rule) {
       H.Skip();
@@ -123,12 +143,18 @@ bool TMatroskaReader::Parse() {
 
   if (clusterFound) ReadSeekPhase(H, infoFound, std::move(seekHeadPositions));
 
+  FinishRecords();
+  return clusterFound;
+}
+
+// Completes what was read: chapter end times, the Duration in milliseconds; leaves the
+// file at the first Cluster and the Segment as the innermost open element.
+void TMatroskaReader::FinishRecords() {
   FillAllChapterEndTimes();
   if (SegmentInfo.Duration > 0)
     SegmentInfo.Duration = SegmentInfo.Duration * static_cast<double>(SegmentInfo.TimecodeScale) / 1000000;
-  file.Seek(SegmentInfo.ClusterPosition, 0);
-  reader.LeaveUntil(kIdSegment);
-  return clusterFound;
+  EbmlReader->FileReader.Seek(SegmentInfo.ClusterPosition, 0);
+  EbmlReader->LeaveUntil(kIdSegment);
 }
 
 bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {

@@ -4,7 +4,9 @@
 // heads) into records, and writes every value it reads into the parsing log.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -29,6 +31,17 @@ constexpr int kMaxNestingDepth = 64;
 
 using TChapterAtomList = std::vector<std::unique_ptr<TMatroskaChapterAtom>>;
 
+// How a caller follows and stops a parse running on its thread. Both members are optional.
+struct TParseControl {
+  // Called with the file position and the file's size (-1 when unknown) each time the
+  // parse has moved on by kProgressStep bytes or more.
+  std::function<void(int64_t Position, int64_t Size)> OnProgress;
+  // Set (from any thread) to stop the parse at the next element; what was read stays.
+  const std::atomic<bool>* Cancel = nullptr;
+
+  static constexpr int64_t kProgressStep = 64 * 1024;
+};
+
 class TMatroskaReader {
  public:
   TMatroskaReader(TFileReader& FileReader, TLogWriter& ParseLog);
@@ -38,8 +51,12 @@ class TMatroskaReader {
 
   // Runs the whole parse, once. True when the first Cluster was reached. Errors of the
   // element readers leave as EMatroskaError, except in the seek phase, where they are
-  // logged.
+  // logged. A parse stopped through Control ends early with Cancelled set and the records
+  // read so far finished as at a normal end.
   bool Parse();
+  // Follows and may stop the parse; null (the default) for none. Not owned.
+  void SetControl(const TParseControl* Control) { FControl = Control; }
+  bool Cancelled() const { return FCancelled; }
 
   // Empties the five lists.
   void Clear();
@@ -74,6 +91,13 @@ class TMatroskaReader {
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
+  bool ParseBody();
+  void FinishRecords();
+  // Reports progress and raises EParseCancelled when a stop was asked for.
+  void CheckControl() {
+    if (FControl) CheckControlSlow();
+  }
+  void CheckControlSlow();
   // The seek phase, run once the first Cluster was reached. InfoFound: an Info element
   // stood before it; SeekHeadPositions: the segment-relative positions of the seek heads
   // read before it.
@@ -118,6 +142,9 @@ class TMatroskaReader {
 
   int FChapterDepth = 0;    // chapter atoms open while reading
   int FSimpleTagDepth = 0;  // simple tags open while reading
+  const TParseControl* FControl = nullptr;
+  int64_t FNextProgress = 0;
+  bool FCancelled = false;
 };
 
 // Track is a "V_MS/VFW/FOURCC" video track (exact, case-sensitive CodecID).

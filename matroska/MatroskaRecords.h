@@ -6,9 +6,50 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ambrel {
+
+// Text of a record field that most files leave out. An empty one costs one pointer, so
+// files dense in small records keep a small memory footprint; it reads like the
+// std::string it holds.
+class TOptionalText {
+ public:
+  TOptionalText() = default;
+  TOptionalText(const TOptionalText& Other) { *this = Other.str(); }
+  TOptionalText(TOptionalText&&) noexcept = default;
+  TOptionalText& operator=(const TOptionalText& Other) { return *this = Other.str(); }
+  TOptionalText& operator=(TOptionalText&&) noexcept = default;
+  TOptionalText& operator=(std::string Text) {
+    if (Text.empty()) {
+      FText.reset();
+    } else if (FText) {
+      *FText = std::move(Text);
+    } else {
+      FText = std::make_unique<std::string>(std::move(Text));
+    }
+    return *this;
+  }
+  TOptionalText& assign(const char* Bytes, size_t Count) { return *this = std::string(Bytes, Count); }
+
+  const std::string& str() const { return FText ? *FText : Empty(); }
+  operator const std::string&() const { return str(); }
+  operator std::string_view() const { return str(); }
+  bool empty() const { return !FText; }
+  size_t size() const { return FText ? FText->size() : 0; }
+  const char* c_str() const { return str().c_str(); }
+
+  friend bool operator==(const TOptionalText& A, std::string_view B) { return std::string_view(A.str()) == B; }
+
+ private:
+  static const std::string& Empty() {
+    static const std::string empty;
+    return empty;
+  }
+
+  std::unique_ptr<std::string> FText;  // null when empty
+};
 
 // Values of the EBML header element. Integer fields keep the low 32 bits of the value read.
 struct TEbmlHeader {
@@ -45,7 +86,8 @@ struct TMatroskaSeekEntry {
   int64_t SeekPosition = 0;  // relative to SegmentDataPosition
 };
 
-// One TrackEntry. 32-bit integers keep the low 32 bits of the value read.
+// One TrackEntry. 32-bit integers keep the low 32 bits of the value read. Fields are
+// ordered to leave no padding: files can hold hundreds of thousands of entries.
 struct TMatroskaTrackEntry {
   uint32_t TrackNumber = 0;
   uint32_t TrackUID = 0;
@@ -56,25 +98,25 @@ struct TMatroskaTrackEntry {
   uint32_t MaxCache = 0;
   uint32_t DefaultDuration = 0;  // nanoseconds per frame as stored
   double TrackTimecodeScale = 1.0;
-  std::string Name;
+  TOptionalText Name;
   std::string Language = "eng";
   std::string CodecID;
   // Set only for "V_MS/VFW/FOURCC" video tracks whose CodecPrivate holds at least 20 bytes
   // (the biCompression field of the BITMAPINFOHEADER, in file order); empty otherwise.
-  std::string Fourcc;
+  TOptionalText Fourcc;
   // Set only for "A_MS/ACM" audio tracks whose CodecPrivate holds at least 2 bytes
   // (wFormatTag of the WAVEFORMATEX); HasFormatTag says whether it was derived.
   uint32_t FormatTag = 0;
   bool HasFormatTag = false;
+  bool HasCodecPrivate = false;  // a CodecPrivate element was read
+  uint8_t TrackType = 0;  // 1 video, 2 audio, 3 complex, 0x10 logo, 0x11 subtitles, 0x20 control
   std::vector<uint8_t> CodecPrivate;  // the CodecPrivate element's bytes
-  bool HasCodecPrivate = false;       // a CodecPrivate element was read
-  std::string CodecName;
-  std::string CodecSettings;
-  std::string CodecInfoURL;
-  std::string CodecDownloadURL;
+  TOptionalText CodecName;
+  TOptionalText CodecSettings;
+  TOptionalText CodecInfoURL;
+  TOptionalText CodecDownloadURL;
   uint32_t CodecDecodeAll = 1;
   uint32_t TrackOverlay = 0;
-  uint8_t TrackType = 0;  // 1 video, 2 audio, 3 complex, 0x10 logo, 0x11 subtitles, 0x20 control
 
   // Video settings (0 unless a Video element was read).
   uint32_t PixelWidth = 0;
@@ -98,6 +140,33 @@ struct TMatroskaAttachedFile {
   uint32_t FileUID = 0;
 };
 
+// The track numbers of a chapter atom: most atoms have none, and then it costs one pointer.
+class TTrackNumberList {
+ public:
+  TTrackNumberList() = default;
+  TTrackNumberList(const TTrackNumberList& Other)
+      : FNumbers(Other.FNumbers ? std::make_unique<std::vector<int64_t>>(*Other.FNumbers) : nullptr) {}
+  TTrackNumberList(TTrackNumberList&&) noexcept = default;
+  TTrackNumberList& operator=(const TTrackNumberList& Other) {
+    FNumbers = Other.FNumbers ? std::make_unique<std::vector<int64_t>>(*Other.FNumbers) : nullptr;
+    return *this;
+  }
+  TTrackNumberList& operator=(TTrackNumberList&&) noexcept = default;
+
+  void push_back(int64_t Number) {
+    if (!FNumbers) FNumbers = std::make_unique<std::vector<int64_t>>();
+    FNumbers->push_back(Number);
+  }
+  size_t size() const { return FNumbers ? FNumbers->size() : 0; }
+  bool empty() const { return size() == 0; }
+  int64_t operator[](size_t Index) const { return (*FNumbers)[Index]; }
+  const int64_t* begin() const { return FNumbers ? FNumbers->data() : nullptr; }
+  const int64_t* end() const { return FNumbers ? FNumbers->data() + FNumbers->size() : nullptr; }
+
+ private:
+  std::unique_ptr<std::vector<int64_t>> FNumbers;  // null when empty
+};
+
 struct TMatroskaChapterDisplay {
   std::string ChapString;
   std::string ChapLanguage;
@@ -113,8 +182,8 @@ struct TMatroskaChapterAtom {
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
   int64_t ChapterPhysicalEquiv = 0;
-  int64_t ChapterTrackNumbers[kMaxTrackNumbers] = {};
-  uint32_t ChapterTrackCount = 0;  // used entries of ChapterTrackNumbers
+  TTrackNumberList ChapterTrackNumbers;  // at most kMaxTrackNumbers
+  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
   std::vector<std::unique_ptr<TMatroskaChapterDisplay>> Displays;  // empty: none
   std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // nested atoms; empty: none
 };

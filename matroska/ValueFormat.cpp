@@ -1,6 +1,8 @@
 #include "matroska/ValueFormat.h"
 
+#include <charconv>
 #include <cstdio>
+#include <unordered_map>
 
 #include "matroska/LanguageTable.h"
 
@@ -72,22 +74,45 @@ std::string DateUTCToStr(int64_t DateUTC) {
 }
 
 std::string MillisecondsToStr(uint32_t Ms) {
+  // hh:mm:ss.zzz, the hours with as many digits as they need (at least two). Written by
+  // hand: this runs twice per chapter, and files can hold hundreds of thousands.
   const uint32_t Seconds = Ms / 1000;
-  char Text[32];
-  std::snprintf(Text, sizeof Text, "%2.2u:%2.2u:%2.2u.%3.3u", Seconds / 3600, Seconds % 3600 / 60, Seconds % 60,
-                Ms % 1000);
-  return Text;
+  char Text[24];
+  char* End = Text;
+  const uint32_t Hours = Seconds / 3600;
+  if (Hours < 10) *End++ = '0';
+  End = std::to_chars(End, Text + sizeof Text, Hours).ptr;
+  const auto Put = [&End](uint32_t Value, int Digits) {
+    for (int i = Digits - 1; i >= 0; --i) {
+      End[i] = static_cast<char>('0' + Value % 10);
+      Value /= 10;
+    }
+    End += Digits;
+  };
+  *End++ = ':';
+  Put(Seconds % 3600 / 60, 2);
+  *End++ = ':';
+  Put(Seconds % 60, 2);
+  *End++ = '.';
+  Put(Ms % 1000, 3);
+  return std::string(Text, End);
 }
 
 std::string LanguageCodeToName(const char* Code) {
   if (Code == nullptr) return "";
   std::size_t Length = 0;
   while (Length < 3 && Code[Length] != '\0') ++Length;
-  const std::string_view Key(Code, Length);
-  for (const TLanguageRow& Row : LanguageTable()) {
-    if (Row.Code == Key || (!Row.Code2.empty() && Row.Code2 == Key)) return std::string(Row.Name);
-  }
-  return "";
+  // Every code (bibliographic or terminologic) with the name of the first row that has it.
+  static const std::unordered_map<std::string_view, std::string_view> Index = [] {
+    std::unordered_map<std::string_view, std::string_view> Names;
+    for (const TLanguageRow& Row : LanguageTable()) {
+      Names.try_emplace(Row.Code, Row.Name);
+      if (!Row.Code2.empty()) Names.try_emplace(Row.Code2, Row.Name);
+    }
+    return Names;
+  }();
+  const auto Found = Index.find(std::string_view(Code, Length));
+  return Found == Index.end() ? std::string() : std::string(Found->second);
 }
 
 }  // namespace ambrel

@@ -9,10 +9,10 @@ namespace ambrel::platform {
 std::string ExecutableDirectory() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "./";
+  if (n <= 0) return "";
   std::string path(buffer, static_cast<size_t>(n));
   const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 }  // namespace ambrel::platform

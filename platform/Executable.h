@@ -5,7 +5,8 @@
 
 namespace ambrel::platform {
 
-// The directory of the running executable, with a trailing '/'; "./" when unknown.
+// The directory of the running executable, with a trailing '/'; empty when unknown (then
+// no data file is looked for: the working folder is not the program's).
 std::string ExecutableDirectory();
 
 }  // namespace ambrel::platform

@@ -1,24 +1,75 @@
 #include "report/LogWriter.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <fstream>
 
+#include "report/TextUtil.h"
 #include "report/Verbatim.h"
 
 namespace ambrel {
 
 namespace {
-const std::string kCrLf = "\r\n";
+constexpr std::string_view kCrLf = "\r\n";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 
-// Renders a raw text for HTML: literal text escaped, markup as given.
-std::string RenderHtml(const std::string& Text) {
-  if (verbatim::IsPlain(Text)) return Text;
-  std::string out;
-  for (const auto& s : verbatim::Split(Text)) out += s.literal ? HtmlEscape(s.text) : s.text;
-  return out;
+// Appends bytes to out with &, <, > and " escaped for HTML.
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+}
+
+// Renders a raw text for HTML into out: literal text escaped, markup as given.
+void RenderHtmlInto(std::string_view Text, std::string& out) {
+  out.clear();
+  verbatim::ForEachSegment(Text, [&](bool literal, std::string_view piece) {
+    if (literal) {
+      AppendHtmlEscaped(out, piece);
+    } else {
+      out.append(piece);
+    }
+  });
+}
+
+// Joins Parts into out (cleared first).
+void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
+  out.clear();
+  for (std::string_view p : Parts) out.append(p);
+}
+
+// Most texts with wrappings have nothing to trim: the first and the last byte of their
+// content are not blank.
+bool WrappedNeedsTrim(std::string_view text) {
+  // Program text at both ends: those bytes are the content's first and last.
+  if (!text.empty() && text.front() != verbatim::kBegin && text.back() != verbatim::kEnd)
+    return IsBlank(text.front()) || IsBlank(text.back());
+  bool any = false;
+  char firstByte = 0, lastByte = 0;
+  verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
+    if (!any) firstByte = piece.front();
+    any = true;
+    lastByte = piece.back();
+  });
+  return !any || IsBlank(firstByte) || IsBlank(lastByte);
+}
+
+// Value trimmed: a view of Value itself when that needs no copy, else of storage.
+std::string_view TrimmedView(const std::string& Value, std::string& storage) {
+  if (verbatim::IsPlain(Value)) return TrimBlank(Value);
+  if (!WrappedNeedsTrim(Value)) return Value;
+  storage = Trim(Value);
+  return storage;
 }
 
 // Removes closing tags and the opening tags they match from a sequence of units. Units
@@ -46,19 +97,31 @@ Units StripTagUnits(Units s) {
   return s;
 }
 
+// Appends the bytes of every piece of a raw text, markup and literal alike.
+void AppendSegments(std::string_view Text, std::string& out) {
+  verbatim::ForEachSegment(Text, [&](bool, std::string_view piece) { out.append(piece); });
+}
+
 // Strips tags from the markup of a raw text while keeping literal text byte for byte.
 std::string RenderText(const std::string& Text) {
   if (verbatim::IsPlain(Text)) {
     return Text.find("</") == std::string::npos ? Text : StripTagUnits(Text);
   }
-  const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
+  // Markup pieces next to each other (an empty wrapping between them) are joined by the
+  // full path below, where a tag may span them.
   bool hasClosingTag = false;
-  for (const auto& s : segments) hasClosingTag |= !s.literal && s.text.find("</") != std::string::npos;
+  bool previousMarkup = false;
+  verbatim::ForEachSegment(Text, [&](bool literal, std::string_view piece) {
+    hasClosingTag |= !literal && (previousMarkup || piece.find("</") != std::string_view::npos);
+    previousMarkup = !literal;
+  });
   std::string out;
   if (!hasClosingTag) {
-    for (const auto& s : segments) out += s.text;
+    out.reserve(Text.size());
+    AppendSegments(Text, out);
     return out;
   }
+  const std::vector<verbatim::Segment> segments = verbatim::Split(Text);
   constexpr char32_t kLiteralUnit = 0x100;
   std::u32string units;
   for (size_t i = 0; i < segments.size(); ++i) {
@@ -81,10 +144,25 @@ std::string RenderText(const std::string& Text) {
 
 // ---- TByteStream ----------------------------------------------------------
 
+TByteStream::~TByteStream() { std::free(data_); }
+
+void TByteStream::Reserve(size_t capacity) {
+  if (capacity <= capacity_) return;
+  const size_t grown = std::max({capacity, capacity_ + capacity_ / 2, size_t{4096}});
+  void* data = std::realloc(data_, grown);
+  if (!data) throw std::bad_alloc();
+  data_ = static_cast<char*>(data);
+  capacity_ = grown;
+}
+
 void TByteStream::Write(std::string_view bytes) {
-  data_.resize(pos_);
-  data_.append(bytes);
-  pos_ = data_.size();
+  size_ = pos_;
+  if (!bytes.empty()) {
+    Reserve(size_ + bytes.size());
+    std::memcpy(data_ + size_, bytes.data(), bytes.size());
+    size_ += bytes.size();
+  }
+  pos_ = size_;
 }
 
 int64_t TByteStream::Seek(int64_t offset, int origin) {
@@ -98,8 +176,8 @@ int64_t TByteStream::Seek(int64_t offset, int origin) {
 }
 
 std::string TByteStream::Read(size_t count) {
-  const size_t n = std::min(count, data_.size() - pos_);
-  std::string out = data_.substr(pos_, n);
+  const size_t n = std::min(count, size_ - pos_);
+  std::string out(Bytes().substr(pos_, n));
   pos_ += n;
   return out;
 }
@@ -107,11 +185,13 @@ std::string TByteStream::Read(size_t count) {
 // ---- TLogWriter -----------------------------------------------------------
 
 // Both copy a whole buffer, which leaves its position at its end, as reading it would.
-void TLogWriter::SaveToFile(const std::string& FileName) {
+bool TLogWriter::SaveToFile(const std::string& FileName) {
   FStream.Seek(0, 2);
   std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
-  if (!file) return;
+  if (!file) return false;
   file.write(FStream.Bytes().data(), static_cast<std::streamsize>(FStream.Size()));
+  file.close();
+  return !file.fail();
 }
 
 void TLogWriter::AppendWriter(TLogWriter& Other) {
@@ -128,55 +208,94 @@ void TLogWriter::ResetWriter() { FStream.Seek(0); }
 
 // ---- THTMLWriter ----------------------------------------------------------
 
-void THTMLWriter::WriteRaw(const std::string& Text) { FStream.Write(MakeLinks(RenderHtml(Text)) + kCrLf); }
+// Every operation is one raw line made of Parts: rendered, linked, ended with CR LF. The
+// line is built in buffers the writer keeps, so writing a line allocates nothing once
+// they have grown.
+void THTMLWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
+  Concat(FRaw, Parts);
+  const std::string* line = &FRaw;
+  if (!verbatim::IsPlain(FRaw)) {
+    RenderHtmlInto(FRaw, FRendered);
+    line = &FRendered;
+  }
+  if (line->find("http://") != std::string::npos) {
+    std::string linked = MakeLinks(*line);
+    linked += kCrLf;
+    FStream.Write(linked);
+    return;
+  }
+  FStream.Write(*line);
+  FStream.Write(kCrLf);
+}
 
-void THTMLWriter::WriteTitle(const std::string& Title) { WriteRaw("<h2>" + Title + "</h2>"); }
+void THTMLWriter::WriteRaw(const std::string& Text) { WriteParts({Text}); }
 
-void THTMLWriter::WriteSeparator() { WriteRaw("<br />"); }
+void THTMLWriter::WriteTitle(const std::string& Title) { WriteParts({"<h2>", Title, "</h2>"}); }
 
-void THTMLWriter::WriteLine(const std::string& Text) { WriteRaw(Text + "<br />"); }
+void THTMLWriter::WriteSeparator() { WriteParts({"<br />"}); }
+
+void THTMLWriter::WriteLine(const std::string& Text) { WriteParts({Text, "<br />"}); }
 
 void THTMLWriter::WriteField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteLine("<b>" + Name + "</b> : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({"<b>", Name, "</b> : ", v, "<br />"});
 }
 
-void THTMLWriter::BeginList() { WriteRaw("<ul>"); }
+void THTMLWriter::BeginList() { WriteParts({"<ul>"}); }
 
-void THTMLWriter::WriteListItem(const std::string& Text) { WriteRaw("<li>" + Text + "</li>"); }
+void THTMLWriter::WriteListItem(const std::string& Text) { WriteParts({"<li>", Text, "</li>"}); }
 
 void THTMLWriter::WriteListField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteListItem("<b>" + Name + "</b> : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({"<li><b>", Name, "</b> : ", v, "</li>"});
 }
 
-void THTMLWriter::EndList() { WriteRaw("</ul>"); }
+void THTMLWriter::EndList() { WriteParts({"</ul>"}); }
 
 // ---- TTxtWriter -----------------------------------------------------------
 
-void TTxtWriter::WriteRaw(const std::string& Text) { FStream.Write(RenderText(Text)); }
+// Every operation writes the text made of Parts with its tags stripped; text without
+// any tag or wrapping goes to the buffer as it is.
+void TTxtWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
+  Concat(FRaw, Parts);
+  if (FRaw.find("</") != std::string::npos) {
+    FStream.Write(RenderText(FRaw));
+  } else if (verbatim::IsPlain(FRaw)) {
+    FStream.Write(FRaw);
+  } else {
+    // Unwrapped, the text holds no closing tag, so there is nothing to strip.
+    FRendered.clear();
+    AppendSegments(FRaw, FRendered);
+    FStream.Write(FRendered.find("</") == std::string::npos ? FRendered : RenderText(FRaw));
+  }
+}
+
+void TTxtWriter::WriteRaw(const std::string& Text) { WriteParts({Text}); }
 
 void TTxtWriter::WriteTitle(const std::string& Title) { WriteLine(Title); }
 
-void TTxtWriter::WriteSeparator() { WriteLine(""); }
+void TTxtWriter::WriteSeparator() { WriteParts({kCrLf}); }
 
-void TTxtWriter::WriteLine(const std::string& Text) { WriteRaw(Text + kCrLf); }
+void TTxtWriter::WriteLine(const std::string& Text) { WriteParts({Text, kCrLf}); }
 
 void TTxtWriter::WriteField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteLine(Name + " : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({Name, " : ", v, kCrLf});
 }
 
 void TTxtWriter::BeginList() { ++FListLevel; }
 
-void TTxtWriter::WriteListItem(const std::string& Text) {
-  const int32_t indent = FListLevel > 0 ? 2 * FListLevel : 0;
-  WriteLine(std::string(static_cast<size_t>(indent), ' ') + " - " + Text);
+std::string_view TTxtWriter::ListIndent() {
+  const size_t indent = FListLevel > 0 ? 2 * static_cast<size_t>(FListLevel) : 0;
+  if (FIndent.size() < indent) FIndent.assign(indent, ' ');
+  return std::string_view(FIndent).substr(0, indent);
 }
 
+void TTxtWriter::WriteListItem(const std::string& Text) { WriteParts({ListIndent(), " - ", Text, kCrLf}); }
+
 void TTxtWriter::WriteListField(const std::string& Name, const std::string& Value) {
-  const std::string v = Trim(Value);
-  if (!v.empty()) WriteListItem(Name + " : " + v);
+  const std::string_view v = TrimmedView(Value, FTrimmed);
+  if (!v.empty()) WriteParts({ListIndent(), " - ", Name, " : ", v, kCrLf});
 }
 
 void TTxtWriter::EndList() { --FListLevel; }
@@ -210,8 +329,10 @@ void TMultiWriter::WriteListField(const std::string& Name, const std::string& Va
 void TMultiWriter::EndList() {
   for (TLogWriter* w : FWriters) w->EndList();
 }
-void TMultiWriter::SaveToFile(const std::string& FileName) {
-  for (TLogWriter* w : FWriters) w->SaveToFile(FileName);
+bool TMultiWriter::SaveToFile(const std::string& FileName) {
+  bool saved = true;
+  for (TLogWriter* w : FWriters) saved = w->SaveToFile(FileName) && saved;
+  return saved;
 }
 void TMultiWriter::AppendWriter(TLogWriter& Other) {
   for (TLogWriter* w : FWriters) w->AppendWriter(Other);
@@ -223,12 +344,8 @@ void TMultiWriter::ResetWriter() {
 // ---- Text helpers ---------------------------------------------------------
 
 std::string Trim(std::string_view text) {
-  if (verbatim::IsPlain(text)) {
-    size_t b = 0, e = text.size();
-    while (b < e && IsBlank(text[b])) ++b;
-    while (e > b && IsBlank(text[e - 1])) --e;
-    return std::string(text.substr(b, e - b));
-  }
+  if (verbatim::IsPlain(text)) return std::string(TrimBlank(text));
+  if (!WrappedNeedsTrim(text)) return std::string(text);
   std::vector<verbatim::Segment> segments = verbatim::Split(text);
   while (!segments.empty()) {
     std::string& front = segments.front().text;
@@ -264,15 +381,7 @@ std::string StripTags(const std::string& Text) { return StripTagUnits(Text); }
 std::string HtmlEscape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
+  AppendHtmlEscaped(out, text);
   return out;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,20 +11,32 @@
 namespace ambrel {
 
 // In-memory byte buffer with a position. A write puts its bytes at the position and
-// cuts the buffer off right after them; seeking only moves the position.
+// cuts the buffer off right after them; seeking only moves the position. The buffer
+// grows in place where the allocator can (large blocks are remapped, not copied), so
+// a report tens of megabytes long never needs twice its size while it grows.
 class TByteStream {
  public:
+  TByteStream() = default;
+  ~TByteStream();
+  TByteStream(const TByteStream&) = delete;
+  TByteStream& operator=(const TByteStream&) = delete;
+
   void Write(std::string_view bytes);
   // Moves the position, clamped to 0 .. Size(); returns the new position.
   int64_t Seek(int64_t offset, int origin = 0);
   // Copies up to count bytes from the position onward and advances it.
   std::string Read(size_t count);
   int64_t Position() const { return static_cast<int64_t>(pos_); }
-  int64_t Size() const { return static_cast<int64_t>(data_.size()); }
-  const std::string& Bytes() const { return data_; }
+  int64_t Size() const { return static_cast<int64_t>(size_); }
+  // All bytes; valid until the next write.
+  std::string_view Bytes() const { return {data_, size_}; }
 
  private:
-  std::string data_;
+  void Reserve(size_t capacity);
+
+  char* data_ = nullptr;  // malloc'd, so that it can grow with realloc
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   size_t pos_ = 0;
 };
 
@@ -43,15 +56,16 @@ class TLogWriter {
   virtual void WriteListItem(const std::string& Text) = 0;
   virtual void WriteListField(const std::string& Name, const std::string& Value) = 0;
   virtual void EndList() = 0;
-  // Writes the whole buffer to FileName; failures are silently ignored.
-  virtual void SaveToFile(const std::string& FileName);
+  // Writes the whole buffer to FileName. Returns false when the file could not be
+  // written completely; callers that have nowhere to report it may ignore that.
+  virtual bool SaveToFile(const std::string& FileName);
   // Appends all of Other's bytes at this writer's position.
   virtual void AppendWriter(TLogWriter& Other);
   // Rewinds the buffer: the next write starts it afresh.
   virtual void ResetWriter();
 
   // All bytes of the buffer, whatever the position.
-  std::string GetText() const { return FStream.Bytes(); }
+  std::string GetText() const { return std::string(FStream.Bytes()); }
   TByteStream& GetStream() { return FStream; }
 
  protected:
@@ -69,6 +83,11 @@ class THTMLWriter : public TLogWriter {
   void WriteListItem(const std::string& Text) override;
   void WriteListField(const std::string& Name, const std::string& Value) override;
   void EndList() override;
+
+ private:
+  void WriteParts(std::initializer_list<std::string_view> Parts);
+
+  std::string FRaw, FRendered, FTrimmed;  // line buffers, reused
 };
 
 class TTxtWriter : public TLogWriter {
@@ -86,7 +105,11 @@ class TTxtWriter : public TLogWriter {
   int32_t ListLevel() const { return FListLevel; }
 
  private:
+  void WriteParts(std::initializer_list<std::string_view> Parts);
+  std::string_view ListIndent();
+
   int32_t FListLevel = 0;
+  std::string FRaw, FRendered, FTrimmed, FIndent;  // line buffers, reused
 };
 
 // Forwards every operation to its targets, in the order they were added. Owns neither
@@ -104,7 +127,7 @@ class TMultiWriter : public TLogWriter {
   void WriteListItem(const std::string& Text) override;
   void WriteListField(const std::string& Name, const std::string& Value) override;
   void EndList() override;
-  void SaveToFile(const std::string& FileName) override;
+  bool SaveToFile(const std::string& FileName) override;
   void AppendWriter(TLogWriter& Other) override;
   void ResetWriter() override;
 

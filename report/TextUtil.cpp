@@ -68,19 +68,24 @@ bool IsValidUtf8(std::string_view bytes) {
   return valid;
 }
 
+std::string_view TrimBlank(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  size_t b = 0, e = text.size();
+  while (b < e && blank(text[b])) ++b;
+  while (e > b && blank(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  for (char& c : out) c = AsciiUpperChar(c);
   return out;
 }
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
   for (size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
+    if (AsciiUpperChar(a[i]) != AsciiUpperChar(b[i])) return false;
   }
   return true;
 }

@@ -13,6 +13,18 @@ std::string ValidUtf8(std::string_view bytes);
 // True when bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
+constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Upper-cases one ASCII letter; any other byte is returned as it is.
+constexpr char AsciiUpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+// Lower-cases one ASCII letter; any other byte is returned as it is.
+constexpr char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Text without its leading and trailing bytes of code 32 or below (spaces, line breaks,
+// other control bytes).
+std::string_view TrimBlank(std::string_view text);
+
 // Upper-cases ASCII letters only.
 std::string AsciiUpper(std::string_view text);
 

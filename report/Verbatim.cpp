@@ -1,5 +1,7 @@
 #include "report/Verbatim.h"
 
+#include <charconv>
+
 #include "report/LogWriter.h"
 
 namespace ambrel::verbatim {
@@ -16,8 +18,8 @@ void Append(std::vector<Segment>& out, bool literal, std::string_view text) {
   }
 }
 
-// When a well-formed wrapping starts at `begin` (a kBegin byte), sets its payload and
-// the position after its kEnd and returns true.
+}  // namespace
+
 bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payload, size_t& next) {
   size_t i = begin + 1;
   size_t length = 0;
@@ -33,27 +35,12 @@ bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payloa
   next = start + length + 1;
   return true;
 }
-}  // namespace
 
 bool IsPlain(std::string_view text) { return text.find(kBegin) == std::string_view::npos; }
 
 std::vector<Segment> Split(std::string_view text) {
   std::vector<Segment> out;
-  size_t markupStart = 0;
-  size_t i = text.find(kBegin);
-  while (i != std::string_view::npos) {
-    std::string_view payload;
-    size_t next = 0;
-    if (ParseWrapping(text, i, payload, next)) {
-      Append(out, false, text.substr(markupStart, i - markupStart));
-      Append(out, true, payload);
-      markupStart = next;
-      i = text.find(kBegin, next);
-    } else {
-      i = text.find(kBegin, i + 1);
-    }
-  }
-  Append(out, false, text.substr(markupStart));
+  ForEachSegment(text, [&](bool literal, std::string_view piece) { Append(out, literal, piece); });
   return out;
 }
 
@@ -70,10 +57,12 @@ namespace ambrel {
 std::string Verbatim(std::string_view text) {
   using namespace ambrel::verbatim;
   if (text.empty()) return {};
+  char digits[24];
+  char* digitsEnd = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
   std::string out;
-  out.reserve(text.size() + 24);
+  out.reserve(text.size() + static_cast<size_t>(digitsEnd - digits) + 3);  // exact: short texts stay inline
   out += kBegin;
-  out += std::to_string(text.size());
+  out.append(digits, static_cast<size_t>(digitsEnd - digits));
   out += ':';
   out.append(text);
   out += kEnd;

@@ -20,6 +20,12 @@ struct Segment {
   std::string text;  // the bytes
 };
 
+// Calls Visit(literal, bytes) for each non-empty piece of a writer argument, in order:
+// program markup (literal false) and the payloads of wrappings (literal true). Adjacent
+// pieces may be of the same kind.
+template <class F>
+void ForEachSegment(std::string_view text, F Visit);
+
 // Splits a writer argument into program markup and literal text; adjacent segments of
 // the same kind are merged.
 std::vector<Segment> Split(std::string_view text);
@@ -27,5 +33,28 @@ std::vector<Segment> Split(std::string_view text);
 std::string Join(const std::vector<Segment>& segments);
 // True when the text holds no wrapping at all (the common case: a quick scan).
 bool IsPlain(std::string_view text);
+
+// When a well-formed wrapping starts at `begin` (a kBegin byte), sets its payload and
+// the position after its kEnd and returns true.
+bool ParseWrapping(std::string_view text, size_t begin, std::string_view& payload, size_t& next);
+
+template <class F>
+void ForEachSegment(std::string_view text, F Visit) {
+  size_t markupStart = 0;
+  size_t i = text.find(kBegin);
+  while (i != std::string_view::npos) {
+    std::string_view payload;
+    size_t next = 0;
+    if (ParseWrapping(text, i, payload, next)) {
+      if (i > markupStart) Visit(false, text.substr(markupStart, i - markupStart));
+      if (!payload.empty()) Visit(true, payload);
+      markupStart = next;
+      i = text.find(kBegin, next);
+    } else {
+      i = text.find(kBegin, i + 1);
+    }
+  }
+  if (markupStart < text.size()) Visit(false, text.substr(markupStart));
+}
 
 }  // namespace ambrel::verbatim

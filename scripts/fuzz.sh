@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBREL_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAMBREL_FUZZ=ON -DAMBREL_WERROR=ON \
   -DAMBREL_TESTS=OFF -DAMBREL_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 for target in build-fuzz/fuzz/fuzz_*; do

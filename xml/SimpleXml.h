@@ -44,26 +44,27 @@ class TSimpleXmlInvalid : public std::runtime_error {
 std::string XmlErrorMessage(const std::exception& Error);
 
 // Keyed lookup shared by the child and attribute lists: keys compare ignoring ASCII
-// case, and among equal keys the one at the highest position wins. The index is
-// rebuilt lazily on the first lookup after a change.
+// case, and among equal keys the one at the highest position wins. The index is kept
+// up to date as entries are added, so a lookup only reads it: a loaded document can be
+// searched from several threads at once.
 class TXmlNameIndex {
  public:
-  void Invalidate() { FValid = false; }
-  // Position of the last key equal to name ignoring case, or -1.
+  void Clear() { FPositions.clear(); }
+  // Records Key at Position, which is after every position recorded so far.
+  void Add(std::string_view Key, int Position) { FPositions.insert_or_assign(ambrel::AsciiUpper(Key), Position); }
   template <typename KeyAt>
-  int Find(std::string_view name, size_t count, KeyAt keyAt) {
-    if (!FValid) {
-      FPositions.clear();
-      for (size_t i = 0; i < count; ++i) FPositions[ambrel::AsciiUpper(keyAt(i))] = static_cast<int>(i);
-      FValid = true;
-    }
-    auto found = FPositions.find(ambrel::AsciiUpper(name));
+  void Rebuild(size_t Count, KeyAt keyAt) {
+    FPositions.clear();
+    for (size_t i = 0; i < Count; ++i) Add(keyAt(i), static_cast<int>(i));
+  }
+  // Position of the last key equal to Name ignoring case, or -1.
+  int Find(std::string_view Name) const {
+    const auto found = FPositions.find(ambrel::AsciiUpper(Name));
     return found == FPositions.end() ? -1 : found->second;
   }
 
  private:
   std::unordered_map<std::string, int> FPositions;
-  bool FValid = false;
 };
 
 // One attribute.
@@ -84,8 +85,8 @@ class TSimpleXmlProps {
   int Count() const { return static_cast<int>(FItems.size()); }
   // Null when Index is Count or more.
   TSimpleXmlProp* Item(int Index) const;
-  TSimpleXmlProp* FindProperty(const std::string& Name);
-  std::string PropertyValue(const std::string& Name, const std::string& Default);
+  TSimpleXmlProp* FindProperty(const std::string& Name) const;
+  std::string PropertyValue(const std::string& Name, const std::string& Default) const;
   void Clear();
 
   // Reads attributes up to the '/', '>' or '?' that ends them (left unread).
@@ -106,7 +107,7 @@ class TSimpleXmlElems {
   int Count() const { return static_cast<int>(FEntries.size()); }
   // Null when Index is Count or more.
   TSimpleXmlElem* Item(int Index) const;
-  TSimpleXmlElem* FindItem(const std::string& Name);
+  TSimpleXmlElem* FindItem(const std::string& Name) const;
   int IndexOf(const TSimpleXmlElem* Node) const;
   void Clear();
   TSimpleXmlElem* Add(std::unique_ptr<TSimpleXmlElem> Node);
@@ -126,16 +127,15 @@ class TSimpleXmlElems {
   TSimpleXmlElem* FOwner;
   std::vector<TEntry> FEntries;
   TXmlNameIndex FIndex;
-  mutable size_t FLastIndexOf = 0;
 };
 
 enum class TSimpleXmlKind { Classic, Text, Comment, CData, Header, DocType, Sheet };
 
 // A node of the tree. Every kind has a child list and an attribute list, both created
-// empty on first access.
+// empty with the node, so that reading a node never changes it.
 class TSimpleXmlElem {
  public:
-  explicit TSimpleXmlElem(TSimpleXmlElem* Parent = nullptr) : FParent(Parent) {}
+  explicit TSimpleXmlElem(TSimpleXmlElem* Parent = nullptr);
   virtual ~TSimpleXmlElem();
   TSimpleXmlElem(const TSimpleXmlElem&) = delete;
   TSimpleXmlElem& operator=(const TSimpleXmlElem&) = delete;
@@ -148,11 +148,13 @@ class TSimpleXmlElem {
   void SetName(const std::string& NewName);
   TSimpleXmlElem* Parent() const { return FParent; }
 
-  TSimpleXmlElems& Items();
-  TSimpleXmlProps& Properties();
-  bool HasItems() const { return FItems && FItems->Count() > 0; }
-  bool HasProperties() const { return FProperties && FProperties->Count() > 0; }
-  // The lists when they were ever created, else null; reading them creates nothing.
+  TSimpleXmlElems& Items() { return *FItems; }
+  const TSimpleXmlElems& Items() const { return *FItems; }
+  TSimpleXmlProps& Properties() { return *FProperties; }
+  const TSimpleXmlProps& Properties() const { return *FProperties; }
+  bool HasItems() const { return FItems->Count() > 0; }
+  bool HasProperties() const { return FProperties->Count() > 0; }
+  // The lists (never null).
   const TSimpleXmlElems* ExistingItems() const { return FItems.get(); }
   const TSimpleXmlProps* ExistingProperties() const { return FProperties.get(); }
 
@@ -268,6 +270,7 @@ class TSimpleXml {
   TSimpleXml& operator=(const TSimpleXml&) = delete;
 
   TSimpleXmlElemClassic& Root() { return FRoot; }
+  const TSimpleXmlElemClassic& Root() const { return FRoot; }
   TSimpleXmlElemsProlog& Prolog() { return FProlog; }
 
   const std::string& FileName() const { return FFileName; }

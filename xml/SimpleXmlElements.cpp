@@ -8,7 +8,7 @@ namespace ambrel {
 namespace {
 
 bool IsAsciiLetterOrDigit(unsigned char b) {
-  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9');
+  return IsAsciiLetter(static_cast<char>(b)) || IsAsciiDigit(static_cast<char>(b));
 }
 
 bool IsAttributeNameByte(unsigned char b) { return IsAsciiLetterOrDigit(b) || b == '-' || b == '_'; }

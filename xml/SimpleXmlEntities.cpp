@@ -5,11 +5,7 @@ namespace ambrel {
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsCollapsible(char c) { return c == ' ' || c == '\r' || c == '\n'; }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Decodes the well-formed reference that starts with the '&' at text[at]: appends its
 // result to out and returns the length of the reference, or returns 0 when the
@@ -30,7 +26,7 @@ size_t DecodeReference(const std::string& text, size_t at, std::string& out) {
     return end + 1 - at;
   }
   std::string name;
-  while (end < text.size() && IsAsciiLetter(text[end])) name += LowerAscii(text[end++]);
+  while (end < text.size() && IsAsciiLetter(text[end])) name += AsciiLowerChar(text[end++]);
   if (name.empty() || end >= text.size() || text[end] != ';') return 0;
   if (name == "lt") {
     out += '<';

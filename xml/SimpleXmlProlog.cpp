@@ -37,14 +37,6 @@ std::unique_ptr<TSimpleXmlElem> MakePrologNode(TPrologToken kind) {
   }
 }
 
-std::string TrimBlanksAndControls(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
-
 }  // namespace
 
 void TSimpleXmlElemsProlog::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
@@ -102,7 +94,7 @@ void TSimpleXmlElemDocType::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* D
   unsigned char b;
   while (in.Next(b)) {
     if (b == terminator && terminator == '>') {
-      Value = TrimBlanksAndControls(body);
+      Value = std::string(TrimBlank(body));
       if (Document) Document->NotifyValueParsed("", body);
       return;
     }

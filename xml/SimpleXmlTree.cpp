@@ -18,7 +18,7 @@ TSimpleXmlProp* TSimpleXmlProps::Add(const std::string& Name, const std::string&
   prop->Value = Value;
   prop->Parent = this;
   FItems.push_back(std::move(prop));
-  FIndex.Invalidate();
+  FIndex.Add(FItems.back()->Name, static_cast<int>(FItems.size()) - 1);
   return FItems.back().get();
 }
 
@@ -27,19 +27,19 @@ TSimpleXmlProp* TSimpleXmlProps::Item(int Index) const {
   return FItems[static_cast<size_t>(Index)].get();
 }
 
-TSimpleXmlProp* TSimpleXmlProps::FindProperty(const std::string& Name) {
-  const int at = FIndex.Find(Name, FItems.size(), [this](size_t i) -> const std::string& { return FItems[i]->Name; });
+TSimpleXmlProp* TSimpleXmlProps::FindProperty(const std::string& Name) const {
+  const int at = FIndex.Find(Name);
   return at < 0 ? nullptr : FItems[static_cast<size_t>(at)].get();
 }
 
-std::string TSimpleXmlProps::PropertyValue(const std::string& Name, const std::string& Default) {
+std::string TSimpleXmlProps::PropertyValue(const std::string& Name, const std::string& Default) const {
   const TSimpleXmlProp* prop = FindProperty(Name);
   return prop ? prop->Value : Default;
 }
 
 void TSimpleXmlProps::Clear() {
   FItems.clear();
-  FIndex.Invalidate();
+  FIndex.Clear();
 }
 
 // ---- child lists
@@ -49,19 +49,14 @@ TSimpleXmlElem* TSimpleXmlElems::Item(int Index) const {
   return FEntries[static_cast<size_t>(Index)].Node.get();
 }
 
-TSimpleXmlElem* TSimpleXmlElems::FindItem(const std::string& Name) {
-  const int at = FIndex.Find(Name, FEntries.size(), [this](size_t i) -> const std::string& { return FEntries[i].Key; });
+TSimpleXmlElem* TSimpleXmlElems::FindItem(const std::string& Name) const {
+  const int at = FIndex.Find(Name);
   return at < 0 ? nullptr : FEntries[static_cast<size_t>(at)].Node.get();
 }
 
 int TSimpleXmlElems::IndexOf(const TSimpleXmlElem* Node) const {
-  // A list holds each node once, so trying the neighbours of the last answer first
-  // gives the same result and keeps walks from sibling to sibling linear.
-  for (size_t i = FLastIndexOf; i < FEntries.size() && i < FLastIndexOf + 2; ++i) {
-    if (FEntries[i].Node.get() == Node) return static_cast<int>(FLastIndexOf = i);
-  }
   for (size_t i = 0; i < FEntries.size(); ++i) {
-    if (FEntries[i].Node.get() == Node) return static_cast<int>(FLastIndexOf = i);
+    if (FEntries[i].Node.get() == Node) return static_cast<int>(i);
   }
   return -1;
 }
@@ -73,13 +68,13 @@ void TSimpleXmlElems::Clear() {
     entry.Node.reset();
   }
   FEntries.clear();
-  FIndex.Invalidate();
+  FIndex.Clear();
 }
 
 TSimpleXmlElem* TSimpleXmlElems::Add(std::unique_ptr<TSimpleXmlElem> Node) {
   std::string key = Node->Name();
   FEntries.push_back({std::move(key), std::move(Node)});
-  FIndex.Invalidate();
+  FIndex.Add(FEntries.back().Key, static_cast<int>(FEntries.size()) - 1);
   return FEntries.back().Node.get();
 }
 
@@ -87,10 +82,15 @@ void TSimpleXmlElems::Rekey(const TSimpleXmlElem* Node, const std::string& Key) 
   const int at = IndexOf(Node);
   if (at < 0) return;
   FEntries[static_cast<size_t>(at)].Key = Key;
-  FIndex.Invalidate();
+  FIndex.Rebuild(FEntries.size(), [this](size_t i) -> const std::string& { return FEntries[i].Key; });
 }
 
 // ---- nodes
+
+TSimpleXmlElem::TSimpleXmlElem(TSimpleXmlElem* Parent)
+    : FParent(Parent),
+      FItems(std::make_unique<TSimpleXmlElems>(this)),
+      FProperties(std::make_unique<TSimpleXmlProps>()) {}
 
 TSimpleXmlElem::~TSimpleXmlElem() = default;
 
@@ -100,19 +100,9 @@ void TSimpleXmlElem::SetName(const std::string& NewName) {
   FName = NewName;
 }
 
-TSimpleXmlElems& TSimpleXmlElem::Items() {
-  if (!FItems) FItems = std::make_unique<TSimpleXmlElems>(this);
-  return *FItems;
-}
-
-TSimpleXmlProps& TSimpleXmlElem::Properties() {
-  if (!FProperties) FProperties = std::make_unique<TSimpleXmlProps>();
-  return *FProperties;
-}
-
 void TSimpleXmlElem::Clear() {
-  if (FItems) FItems->Clear();
-  if (FProperties) FProperties->Clear();
+  FItems->Clear();
+  FProperties->Clear();
 }
 
 std::string TSimpleXmlElem::SaveToString() const {

@@ -1,11 +1,6 @@
 #include "xml/XmlStream.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include "platform/DataFile.h"
 
 namespace ambrel {
 
@@ -17,21 +12,10 @@ std::string TXmlReadStream::ReadBuffer(size_t count) {
 }
 
 std::string ReadWholeFile(const std::string& fileName) {
-  errno = 0;
-  std::error_code ignored;
-  if (std::filesystem::is_directory(fileName, ignored)) {
-    throw TXmlStreamError("Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
-  }
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) {
-    const int code = errno;
-    throw TXmlStreamError("Cannot open file \"" + fileName + "\". " +
-                          std::strerror(code != 0 ? code : ENOENT));
-  }
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  if (file.bad()) throw TXmlStreamError("Stream read error");
-  return std::move(bytes).str();
+  std::string bytes;
+  const platform::TReadResult result = platform::ReadWholeFile(fileName, kMaxXmlFileSize, bytes);
+  if (!result.Ok()) throw TXmlStreamError(result.Message);
+  return bytes;
 }
 
 }  // namespace ambrel

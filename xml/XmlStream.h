@@ -1,6 +1,8 @@
 // The byte source the XML loaders read from: an in-memory buffer with a position.
 #pragma once
 
+#include <cstdint>
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -38,7 +40,10 @@ class TXmlReadStream {
   size_t FPosition = 0;
 };
 
-// Reads a whole file into memory; fails with "Cannot open file "<name>". <reason>".
+// Documents larger than this are refused before they are read.
+inline constexpr int64_t kMaxXmlFileSize = 256 * 1024 * 1024;
+
+// Reads a whole regular file into memory; fails with "Cannot open file "<name>". <reason>".
 std::string ReadWholeFile(const std::string& fileName);
 
 }  // namespace ambrel

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "TempDir.h"
 #include "report/TextUtil.h"
 
 using namespace ambrel;
@@ -23,6 +24,7 @@ const std::string kData = AMBREL_TEST_DATA_DIR;
 
 struct CliRun {
   std::string out;
+  std::string err;
   int status = -1;
 };
 
@@ -35,7 +37,10 @@ std::string Quote(const std::string& s) {
 // Runs ambrel-cli from the data folder, so that reports name files relative to it.
 CliRun Cli(const std::string& args) {
   CliRun run;
-  const std::string command = "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>/dev/null";
+  const TTempDir temp("ambrel_cli");
+  const std::string errFile = temp / "stderr";
+  const std::string command =
+      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
@@ -43,14 +48,8 @@ CliRun Cli(const std::string& args) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
   return run;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 class SampleFile : public ::testing::TestWithParam<std::string> {};
@@ -80,14 +79,27 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, SampleFile,
                          });
 
 TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
-  const fs::path dir = fs::temp_directory_path() / "ambrel_save_test";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const TTempDir temp("ambrel_save");
+  const fs::path& dir = temp.Path();
   const CliRun saved = Cli("--save " + Quote(dir.string()) + " sample.mkv");
   EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(saved.err, "");
   EXPECT_EQ(ReadFile(dir / "Report.html"), Cli("--html sample.mkv").out);
   EXPECT_EQ(ReadFile(dir / "Report.txt"), "\xEF\xBB\xBF" + saved.out);
-  fs::remove_all(dir);
+}
+
+// A report that could not be saved is a failure, said on standard error; the report
+// itself is still printed.
+TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
+  const TTempDir temp("ambrel_save");
+  const std::string missing = temp / "no-such-folder";
+  const CliRun run = Cli("--save " + Quote(missing) + " sample.mkv");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, Cli("sample.mkv").out);
+  EXPECT_EQ(run.err, "ambrel-cli: cannot write " + missing + "/Report.html\n" + "ambrel-cli: cannot write " + missing +
+                         "/Report.txt\n");
+  const std::string file = temp.Write("plain-file", "x");  // a file where a folder should be
+  EXPECT_EQ(Cli("--save " + Quote(file) + " sample.mkv").status, 1);
 }
 
 TEST(CommandLine, ExitStatusTellsWhatHappened) {
@@ -102,6 +114,9 @@ TEST(CommandLine, ExitStatusTellsWhatHappened) {
   const CliRun folder = Cli(".");
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.out, "Matroska file info : .\r\nCan't open file .\r\n");
+  // The name inside the message is file text: escaped in the page, kept in the text.
+  EXPECT_NE(Cli("--html 'a<b>&.mkv'").out.find("Can't open file a&lt;b&gt;&amp;.mkv<br />"), std::string::npos);
+  EXPECT_NE(Cli("'a</b>.mkv'").out.find("Can't open file a</b>.mkv\r\n"), std::string::npos);
 }
 
 TEST(CommandLine, SystemInfoPrintsThisMachinesBlocksAlone) {
@@ -119,9 +134,8 @@ TEST(CommandLine, SystemInfoPrintsThisMachinesBlocksAlone) {
 }
 
 TEST(CommandLine, PathsThatAreNotUtf8StillGiveWellFormedReports) {
-  const fs::path dir = fs::temp_directory_path() / "ambrel_path_test";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const TTempDir temp("ambrel_path");
+  const fs::path& dir = temp.Path();
   const fs::path odd = dir / "bad\xFF\xC3<name>.mkv";
   fs::copy_file(fs::path(kData) / "sample.mkv", odd);
   for (const char* mode : {"", "--html ", "--log "}) {
@@ -131,7 +145,6 @@ TEST(CommandLine, PathsThatAreNotUtf8StillGiveWellFormedReports) {
     EXPECT_NE(run.out.find("bad\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos) << mode;
   }
   EXPECT_NE(Cli("--html " + Quote(odd.string())).out.find("&lt;name&gt;.mkv</h2>"), std::string::npos);
-  fs::remove_all(dir);
 }
 
 TEST(CommandLine, FileTextNeverBecomesActiveMarkup) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
 #include "app/FriendlyNames.h"
 #include "resources/Resources.h"
 
@@ -93,13 +94,8 @@ TEST(FriendlyNames, EmbeddedFileHasItsSectionsAndLineEnds) {
 
 class FriendlyNamesFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/friendly_names_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string dir;
+  TTempDir temp{"ambrel_friendly_names"};
+  std::string dir = temp.Path().string();
 };
 
 TEST_F(FriendlyNamesFile, FileBesideTheProgramReplacesTheEmbeddedTable) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "TempDir.h"
 #include "codecdb/XmlCodecDB.h"
 #include "resources/Resources.h"
 
@@ -25,24 +26,8 @@ inline std::vector<std::pair<std::string, std::string>> Hits(TXmlCodecDB& db, co
 }
 
 // A fresh directory under the system's temporary directory, removed at the end.
-class TScratchDir {
+class TScratchDir : public TTempDir {
  public:
-  explicit TScratchDir(const std::string& name)
-      : FPath(std::filesystem::temp_directory_path() / ("ambrel_codecdb_" + name)) {
-    std::filesystem::remove_all(FPath);
-    std::filesystem::create_directories(FPath);
-  }
-  ~TScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(FPath, ignored);
-  }
-  std::string Path() const { return FPath.string(); }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    const auto file = FPath / name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
-  }
-
- private:
-  std::filesystem::path FPath;
+  explicit TScratchDir(const std::string& name) : TTempDir("ambrel_codecdb_" + name) {}
+  std::string Path() const { return TTempDir::Path().string(); }
 };

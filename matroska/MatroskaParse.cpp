@@ -1,0 +1,31 @@
+#include "matroska/MatroskaParse.h"
+
+#include <exception>
+
+#include "report/LogWriter.h"
+
+namespace ambrel {
+
+TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& ParsingLog,
+                             const TParseControl* Control) {
+  TMatroskaParse parse;
+  parse.File = std::make_unique<TFileReader>(std::move(Source));
+  parse.FileSize = parse.File->GetSize();
+  parse.Reader = std::make_unique<TMatroskaReader>(*parse.File, ParsingLog);
+  parse.Reader->SetControl(Control);
+  try {
+    parse.ClusterFound = parse.Reader->Parse();
+  } catch (const std::exception& error) {
+    parse.Error = error.what();
+  }
+  parse.Reader->SetControl(nullptr);
+  parse.Cancelled = parse.Reader->Cancelled();
+  if (!parse.Error.empty()) {
+    ParsingLog.WriteLine(Verbatim(parse.Error));
+  } else if (parse.Cancelled) {
+    ParsingLog.WriteLine(kAnalysisCancelled);
+  }
+  return parse;
+}
+
+}  // namespace ambrel

@@ -1,0 +1,36 @@
+// One parse of a Matroska source, kept apart from any report: the records, the parser's
+// outcome and its message. The report sections (HTML and text, JSON) render the same
+// result.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "matroska/FileReader.h"
+#include "matroska/MatroskaHelper.h"
+#include "platform/ByteSource.h"
+
+namespace ambrel {
+
+class TLogWriter;
+
+// The line that ends the parsing log and the report of a parse stopped by its caller.
+inline constexpr char kAnalysisCancelled[] = "Analysis cancelled.";
+
+struct TMatroskaParse {
+  std::unique_ptr<TFileReader> File;        // the source, still open
+  std::unique_ptr<TMatroskaReader> Reader;  // the records (its parsing log is no longer written)
+  int64_t FileSize = -1;                    // -1 when the source does not know it
+  bool ClusterFound = false;                // the parse reached the first Cluster
+  bool Cancelled = false;                   // stopped early on the caller's request
+  std::string Error;                        // the parser's message (plain text); empty when none
+};
+
+// Parses Source, writing every value read into ParsingLog, and on failure or cancellation
+// a last log line with the message. Control (optional) follows and may stop the parse.
+// ParsingLog must outlive the call only.
+TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& ParsingLog,
+                             const TParseControl* Control = nullptr);
+
+}  // namespace ambrel

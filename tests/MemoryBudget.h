@@ -1,0 +1,48 @@
+// Runs a piece of work in a child process whose address space is capped with setrlimit,
+// so a test can tell that an input is handled within a memory budget (not a timing).
+// Sanitizer builds reserve terabytes of address space up front, so there the budget
+// cannot be enforced and the tests that need it skip.
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define AMBREL_NO_MEMORY_BUDGET 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define AMBREL_NO_MEMORY_BUDGET 1
+#endif
+#endif
+
+inline constexpr bool kMemoryBudgetAvailable =
+#ifdef AMBREL_NO_MEMORY_BUDGET
+    false;
+#else
+    true;
+#endif
+
+// True when Work returned true in a child limited to Bytes of address space (and did not
+// crash or run out of memory).
+inline bool RunsWithinMemory(uint64_t Bytes, const std::function<bool()>& Work) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    const rlimit limit{Bytes, Bytes};
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    bool ok = false;
+    try {
+      ok = Work();
+    } catch (...) {
+      _exit(2);
+    }
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
