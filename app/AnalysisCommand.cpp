@@ -4,6 +4,7 @@
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
+#include "dshow/DShowSections.h"
 
 namespace ambrel {
 
@@ -16,7 +17,8 @@ void Print(std::ostream& out, std::string_view bytes) {
 }  // namespace
 
 int RunAnalysis(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                const std::string& ExeDir, std::ostream& out, std::ostream& err) {
+                const std::string& ExeDir, std::ostream& out, std::ostream& err,
+                media::IMediaFramework* Framework, bool Render) {
   std::string loadError;
   TFriendlyNames names;
   names.Load(ExeDir, &loadError);
@@ -27,8 +29,12 @@ int RunAnalysis(const std::string& FileName, TAnalysisOutput Output, const std::
   if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
 
   TReportWriters writers;
-  const TAnalysisContext context{names, codecDB};
+  const TAnalysisContext context{names, codecDB, Framework};
   const bool parsed = WriteMatroskaInfo(FileName, writers.FReportWriter, writers.FParsingLog, context);
+  if (Framework && Render) {
+    WriteRenderFileCheckSection(FileName, writers.FReportWriter, *Framework);
+    WriteDetailedRenderingSection(FileName, writers.FReportWriter, *Framework);
+  }
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {

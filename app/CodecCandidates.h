@@ -8,9 +8,9 @@
 
 namespace ambrel {
 
-// Writes one nested group per proposed codec package. Whether a filter is installed is
-// answered by the media framework's filter catalogue, which this build does not have
-// yet, so no group is written for now.
+// Writes one nested group per proposed codec package: the package's name, then whether
+// the proposed filter is installed (asked of Context's media framework), the install
+// comments and the package's web address.
 void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context);
 
 }  // namespace ambrel

@@ -1,10 +1,9 @@
 #include "app/MatroskaInfoThread.h"
 
 #include "app/AnalysisContext.h"
-
 #include "app/MatroskaReport.h"
-#include "app/MediaSections.h"
 #include "app/frmMain.h"
+#include "dshow/DShowSections.h"
 
 namespace ambrel {
 
@@ -12,7 +11,9 @@ void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
   TReportWriters& writers = form.Writers();
   const std::string& file = form.FileName();
-  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB()};
+  // The framework lives on this thread for this run only.
+  const std::unique_ptr<media::IMediaFramework> framework = form.CreateMediaFramework();
+  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
   // Closing the window stops the parse at its next element.
   TParseControl control;
   control.Cancel = &form.StopFlag();
@@ -20,9 +21,9 @@ void TMatroskaInfoThread::Execute() {
       OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
       OnMain([&] { form.UpdateReport(); }),
       OnMain([&] { form.LogParsingDone(); }),
-      OnWorker([&] { RunRenderFileCheckSection(file, writers.FReportWriter); }),
+      OnWorker([&] { WriteRenderFileCheckSection(file, writers.FReportWriter, *framework); }),
       OnMain([&] { form.LogRenderFileCheckDone(); }),
-      OnWorker([&] { RunDetailedRenderingSection(file, writers.FReportWriter); }),
+      OnWorker([&] { WriteDetailedRenderingSection(file, writers.FReportWriter, *framework); }),
       OnMain([&] { form.UpdateReport(); }),
       OnMain([&] { form.LogDetailedRenderingDone(); }),
   });

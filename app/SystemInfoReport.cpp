@@ -1,15 +1,16 @@
 #include "app/SystemInfoReport.h"
 
-#include "app/MediaSections.h"
 #include "app/ReportAssembly.h"
+#include "dshow/DShowSections.h"
 #include "sysinfo/SystemInfoSection.h"
 
 namespace ambrel {
 
-int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, std::ostream& Out) {
+int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, media::IMediaFramework& Framework,
+                  std::ostream& Out) {
   TReportWriters writers;
   WriteSystemInfoSection(writers.FSysInfoWriter, Provider);
-  RunDirectShowFiltersSection(writers.FSysInfoWriter);
+  WriteDirectShowFiltersSection(writers.FSysInfoWriter, Framework);
   std::string bytes = writers.FSysInfoText.GetText();
   if (Html) {
     THTMLWriter page;

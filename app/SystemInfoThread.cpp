@@ -1,7 +1,7 @@
 #include "app/SystemInfoThread.h"
 
-#include "app/MediaSections.h"
 #include "app/frmMain.h"
+#include "dshow/DShowSections.h"
 #include "sysinfo/SystemInfoSection.h"
 
 namespace ambrel {
@@ -12,7 +12,7 @@ void TSystemInfoThread::Execute() {
   RunSteps({
       OnWorker([&] { WriteSystemInfoSection(writer, form.SystemInfoProvider()); }),
       OnMain([&] { form.LogSystemInfoDone(); }),
-      OnWorker([&] { RunDirectShowFiltersSection(writer); }),
+      OnWorker([&] { WriteDirectShowFiltersSection(writer, *form.CreateMediaFramework()); }),
       OnMain([&] { form.LogDirectShowInfoDone(); }),
       OnMain([&] { form.UpdateReport(); }),
   });

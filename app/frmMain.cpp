@@ -74,7 +74,12 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 }  // namespace
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
-  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider()};
+  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(), media::CreateDefaultMediaFramework};
+}
+
+std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {
+  auto framework = FOptions.MediaFramework ? FOptions.MediaFramework() : nullptr;
+  return framework ? std::move(framework) : media::CreateNoMediaFramework();
 }
 
 TMainForm::TMainForm(TMainFormOptions Options) : FOptions(std::move(Options)) {

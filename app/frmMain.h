@@ -23,6 +23,7 @@
 #include "app/ReportAssembly.h"
 #include "app/ReportBrowser.h"
 #include "codecdb/XmlCodecDB.h"
+#include "platform/MediaFramework.h"
 #include "sysinfo/DxDiagHelper.h"
 
 namespace ambrel {
@@ -33,6 +34,9 @@ struct TMainFormOptions {
   std::string ExeDir;
   // The machine whose system information is gathered.
   TDxDiagProviderFactory SystemInfoProvider;
+  // The media framework the rendering checks and filter lists ask; each worker run makes
+  // its own on its thread.
+  std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
 };
 
 // The options of the running program.
@@ -62,6 +66,7 @@ class TMainForm : public QWidget {
   const TXmlCodecDB& CodecDB() const { return FCodecDB; }
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
+  std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
 
   // The status steps, run on the main thread.
   void AddStatusLine(const QString& Line);

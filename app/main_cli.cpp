@@ -1,12 +1,11 @@
 // ambrel-cli: the headless entry point. Analyses one Matroska file and prints its text
 // report, its HTML page or its parsing log; answers codec database questions.
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/AnalysisCommand.h"
 #include "app/CodecDbCommands.h"
+#include "app/MediaAnalysis.h"
 #include "app/SystemInfoReport.h"
 #include "platform/Executable.h"
 #include "sysinfo/SystemInfoSection.h"
@@ -16,13 +15,18 @@ using namespace ambrel;
 namespace {
 
 const char kUsage[] =
-    "Usage: ambrel-cli [--html | --log | --save DIR] FILE\n"
+    "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log] [--save DIR] FILE\n"
+    "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
     "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n"
     "       ambrel-cli --system-info [--html]\n"
     "\n"
-    "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report.\n"
+    "Analyses a Matroska file (.mkv, .mka, .mks) and prints its text report: the file's\n"
+    "structure, the RenderFile check and the detailed rendering.\n"
+    "  --media-world WORLD  answer media-framework questions from a scripted world (JSON)\n"
+    "  --no-render   leave out the two rendering sections (the framework is not started)\n"
+    "  --filters     list the installed filters and audio renderers instead\n"
     "  --html        print the HTML report page instead\n"
     "  --log         print the Matroska parsing log instead\n"
     "  --save DIR    also write Report.html and Report.txt into DIR\n"
@@ -38,10 +42,6 @@ const char kVersion[] = "ambrel-cli 0.1.0\n";
 int UsageError(const std::string& message) {
   std::cerr << "ambrel-cli: " << message << "\n" << kUsage;
   return 2;
-}
-
-int Analyse(const std::string& file, TAnalysisOutput output, const std::string* saveDir) {
-  return RunAnalysis(file, output, saveDir, ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
 }
 
 }  // namespace
@@ -72,18 +72,9 @@ int main(int argc, char** argv) {
   }
   if (first == "--system-info") {
     if (args.size() > 2 || (args.size() == 2 && args[1] != "--html")) return UsageError("--system-info takes only --html");
-    return RunSystemInfo(args.size() == 2, LocalMachineProvider(), std::cout);
+    return RunSystemInfo(args.size() == 2, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), std::cout);
   }
-  if (first == "--html" || first == "--log") {
-    if (args.size() != 2) return UsageError(first + " needs exactly one FILE");
-    return Analyse(args[1], first == "--html" ? TAnalysisOutput::Html : TAnalysisOutput::Log, nullptr);
-  }
-  if (first == "--save") {
-    if (args.size() != 3) return UsageError("--save needs DIR and FILE");
-    return Analyse(args[2], TAnalysisOutput::Text, &args[1]);
-  }
-  if (first.size() > 1 && first[0] == '-' && first != "--") return UsageError("unknown option " + first);
-  const size_t index = first == "--" ? 1 : 0;
-  if (args.size() != index + 1) return UsageError("exactly one FILE is analysed");
-  return Analyse(args[index], TAnalysisOutput::Text, nullptr);
+  const int status = RunAnalysisCommand(args, ambrel::platform::ExecutableDirectory(), std::cout, std::cerr);
+  if (status == 2) std::cerr << kUsage;
+  return status;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Times ambrel-cli end to end on the sample files and, when they are installed, mkvinfo,
-# mediainfo and ffprobe on the same files; prints each figure and its ratio to ambrel-cli.
+# Times ambrel-cli end to end on the sample files: the file structure alone (--no-render)
+# against mkvinfo, mediainfo and ffprobe, and the whole analysis (media framework start,
+# RenderFile check and detailed rendering included) against gst-discoverer-1.0, each when
+# installed; prints each figure and its ratio to ambrel-cli.
 # Usage: bench/compare_tools.sh [RUNS] (default 20 runs per file and tool)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,13 +25,24 @@ command -v mkvinfo >/dev/null && tools[mkvinfo]="mkvinfo"
 command -v mediainfo >/dev/null && tools[mediainfo]="mediainfo"
 command -v ffprobe >/dev/null && tools[ffprobe]="ffprobe -v quiet -show_format -show_streams -show_chapters"
 
-printf '%-28s %-11s %10s %8s\n' file tool "ms/run" ratio
+printf '%-28s %-18s %10s %8s\n' file tool "ms/run" ratio
 for f in "${files[@]}"; do
-  base=$(mean_ms $cli "$f")
-  printf '%-28s %-11s %10s %8s\n' "$(basename "$f")" ambrel-cli "$base" 1.00
+  base=$(mean_ms $cli --no-render "$f")
+  printf '%-28s %-18s %10s %8s\n' "$(basename "$f")" "ambrel-cli" "$base" 1.00
   for t in mkvinfo mediainfo ffprobe; do
     [ -n "${tools[$t]:-}" ] || continue
     ms=$(mean_ms ${tools[$t]} "$f")
-    printf '%-28s %-11s %10s %8s\n' "$(basename "$f")" "$t" "$ms" "$(awk -v a="$ms" -v b="$base" 'BEGIN { printf "%.2f", a / b }')"
+    printf '%-28s %-18s %10s %8s\n' "$(basename "$f")" "$t" "$ms" "$(awk -v a="$ms" -v b="$base" 'BEGIN { printf "%.2f", a / b }')"
   done
+done
+
+echo
+printf '%-28s %-18s %10s %8s\n' file "whole analysis" "ms/run" ratio
+for f in "${files[@]}"; do
+  base=$(mean_ms $cli "$f")
+  printf '%-28s %-18s %10s %8s\n' "$(basename "$f")" "ambrel-cli" "$base" 1.00
+  if command -v gst-discoverer-1.0 >/dev/null; then
+    ms=$(mean_ms gst-discoverer-1.0 "$f")
+    printf '%-28s %-18s %10s %8s\n' "$(basename "$f")" "gst-discoverer-1.0" "$ms" "$(awk -v a="$ms" -v b="$base" 'BEGIN { printf "%.2f", a / b }')"
+  fi
 done

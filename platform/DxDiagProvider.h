@@ -9,16 +9,18 @@
 #include <utility>
 #include <vector>
 
+#include "platform/MediaFramework.h"
+
 
 namespace ambrel::platform {
 
-// Result codes of the provider: negative means failure.
-using HRESULT = int32_t;
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-inline constexpr bool Succeeded(HRESULT Result) { return Result >= 0; }
-inline constexpr bool Failed(HRESULT Result) { return Result < 0; }
+// The provider answers with the platform's result codes: negative means failure.
+using media::E_FAIL;
+using media::E_INVALIDARG;
+using media::FAILED;
+using media::HRESULT;
+using media::S_OK;
+using media::SUCCEEDED;
 
 // A property value. Only text values can be read as text.
 struct TDxDiagVariant {

@@ -10,10 +10,10 @@ platform::HRESULT TDxDiagHelper::OpenProvider() {
   CloseProvider();
   FProvider = FFactory ? FFactory() : nullptr;
   platform::HRESULT result = FProvider ? FProvider->Initialize() : platform::E_FAIL;
-  if (platform::Succeeded(result)) result = FProvider->GetRootContainer(FRoot);
-  if (platform::Failed(result) || !FRoot) {
+  if (platform::SUCCEEDED(result)) result = FProvider->GetRootContainer(FRoot);
+  if (platform::FAILED(result) || !FRoot) {
     CloseProvider();
-    return platform::Failed(result) ? result : platform::E_FAIL;
+    return platform::FAILED(result) ? result : platform::E_FAIL;
   }
   return result;
 }
@@ -37,16 +37,16 @@ platform::HRESULT TDxDiagHelper::NextChild(const std::string& Path) {
   platform::HRESULT result = platform::E_FAIL;
   if (!FParent) {
     result = FRoot->GetChildContainer(Path, FParent);
-    if (platform::Succeeded(result) && FParent) {
+    if (platform::SUCCEEDED(result) && FParent) {
       result = FParent->GetNumberOfChildContainers(FChildCount);
       // A container without children is itself the one item to read.
-      if (platform::Succeeded(result) && FChildCount == 0) FCurrent = FParent;
+      if (platform::SUCCEEDED(result) && FChildCount == 0) FCurrent = FParent;
     }
   }
   if (FChildCount > 0 && FChildIndex < FChildCount) {
     std::string name;
     result = FParent->EnumChildContainerNames(FChildIndex, name);
-    if (platform::Succeeded(result)) {
+    if (platform::SUCCEEDED(result)) {
       result = FParent->GetChildContainer(name, FCurrent);
       ++FChildIndex;
     }
@@ -59,7 +59,7 @@ platform::HRESULT TDxDiagHelper::GetPropText(const std::string& Name, std::strin
   if (!FCurrent) return platform::E_FAIL;
   platform::TDxDiagVariant value;
   const platform::HRESULT result = FCurrent->GetProp(Name, value);
-  if (platform::Failed(result)) return result;
+  if (platform::FAILED(result)) return result;
   if (value.Kind != platform::TDxDiagVariant::TKind::Text) return platform::E_INVALIDARG;
   Text = value.Text;
   return platform::S_OK;

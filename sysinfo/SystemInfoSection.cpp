@@ -81,11 +81,11 @@ void RunStep(const TStep& Step, TDxDiagHelper& Helper, TLogWriter& W) {
 
 void WriteSystemInfoSection(TLogWriter& W, const TDxDiagProviderFactory& Factory) {
   TDxDiagHelper helper(Factory);
-  if (platform::Failed(helper.OpenProvider())) return;
+  if (platform::FAILED(helper.OpenProvider())) return;
   for (const TBlock& block : Blocks()) {
     W.WriteTitle(block.Title);
     helper.ResetEnum();
-    while (platform::Succeeded(helper.NextChild(block.Path))) {
+    while (platform::SUCCEEDED(helper.NextChild(block.Path))) {
       for (const TStep& step : block.Steps) RunStep(step, helper, W);
     }
     if (block.SeparatorAtEnd) W.WriteSeparator();

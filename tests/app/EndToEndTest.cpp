@@ -13,54 +13,25 @@
 
 #include "TempDir.h"
 #include "report/TextUtil.h"
+#include "tests/app/CliRun.h"
 
 using namespace ambrel;
+using namespace ambrel::testing;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kData = AMBREL_TEST_DATA_DIR;
-
-struct CliRun {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs ambrel-cli from the data folder, so that reports name files relative to it.
-CliRun Cli(const std::string& args) {
-  CliRun run;
-  const TTempDir temp("ambrel_cli");
-  const std::string errFile = temp / "stderr";
-  const std::string command =
-      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadFile(errFile);
-  return run;
-}
 
 class SampleFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SampleFile, OutputsMatchTheCheckedExpectations) {
   const std::string name = GetParam();
   const fs::path expected = fs::path(kData) / "expected";
-  const CliRun text = Cli(Quote(name));
+  // The file section alone: the rendering sections depend on the machine's framework.
+  const CliRun text = Cli("--no-render " + Quote(name));
   EXPECT_EQ(text.out, ReadFile(expected / (name + ".txt")));
-  EXPECT_EQ(Cli("--html " + Quote(name)).out, ReadFile(expected / (name + ".html")));
-  EXPECT_EQ(Cli("--log " + Quote(name)).out, ReadFile(expected / (name + ".log")));
+  EXPECT_EQ(Cli("--no-render --html " + Quote(name)).out, ReadFile(expected / (name + ".html")));
+  EXPECT_EQ(Cli("--no-render --log " + Quote(name)).out, ReadFile(expected / (name + ".log")));
   const bool truncatedInTracks = name == "truncated_tracks.mkv";
   EXPECT_EQ(text.status, truncatedInTracks ? 1 : 0);
 }
@@ -81,10 +52,10 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, SampleFile,
 TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
   const TTempDir temp("ambrel_save");
   const fs::path& dir = temp.Path();
-  const CliRun saved = Cli("--save " + Quote(dir.string()) + " sample.mkv");
+  const CliRun saved = Cli("--no-render --save " + Quote(dir.string()) + " sample.mkv");
   EXPECT_EQ(saved.status, 0);
   EXPECT_EQ(saved.err, "");
-  EXPECT_EQ(ReadFile(dir / "Report.html"), Cli("--html sample.mkv").out);
+  EXPECT_EQ(ReadFile(dir / "Report.html"), Cli("--no-render --html sample.mkv").out);
   EXPECT_EQ(ReadFile(dir / "Report.txt"), "\xEF\xBB\xBF" + saved.out);
 }
 
@@ -93,13 +64,13 @@ TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
 TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
   const TTempDir temp("ambrel_save");
   const std::string missing = temp / "no-such-folder";
-  const CliRun run = Cli("--save " + Quote(missing) + " sample.mkv");
+  const CliRun run = Cli("--no-render --save " + Quote(missing) + " sample.mkv");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, Cli("sample.mkv").out);
+  EXPECT_EQ(run.out, Cli("--no-render sample.mkv").out);
   EXPECT_EQ(run.err, "ambrel-cli: cannot write " + missing + "/Report.html\n" + "ambrel-cli: cannot write " + missing +
                          "/Report.txt\n");
   const std::string file = temp.Write("plain-file", "x");  // a file where a folder should be
-  EXPECT_EQ(Cli("--save " + Quote(file) + " sample.mkv").status, 1);
+  EXPECT_EQ(Cli("--no-render --save " + Quote(file) + " sample.mkv").status, 1);
 }
 
 TEST(CommandLine, ExitStatusTellsWhatHappened) {
@@ -111,7 +82,7 @@ TEST(CommandLine, ExitStatusTellsWhatHappened) {
   const CliRun missing = Cli("--log no-such-file.mkv");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.out, "Matroska file info : no-such-file.mkv\r\nCan't open file no-such-file.mkv\r\n");
-  const CliRun folder = Cli(".");
+  const CliRun folder = Cli("--no-render .");
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.out, "Matroska file info : .\r\nCan't open file .\r\n");
   // The name inside the message is file text: escaped in the page, kept in the text.

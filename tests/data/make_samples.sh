@@ -400,12 +400,20 @@ $FF -f lavfi -i $ASRC=8000:duration=0.2 -ac 1 -c:a pcm_s16le $BE -map_metadata -
   date_1999.mka
 
 # ---------------------------------------------------------------------------
+# 12. missing_decoder.mkv: FFV Huffyuv video (V_MS/VFW/FOURCC "FFVH"), for which the usual
+#     media framework plugins have no decoder, beside Vorbis audio, which they decode at
+#     their highest rank
+# ---------------------------------------------------------------------------
+$FF -f lavfi -i testsrc=size=32x32:rate=5:duration=0.4 -f lavfi -i $ASRC=22050:duration=0.4 \
+  -c:v ffvhuff -pix_fmt yuv420p -c:a libvorbis -q:a 0 -ac 1 $BE -map_metadata -1 missing_decoder.mkv
+
+# ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
 # ---------------------------------------------------------------------------
 for f in sample.mkv audio.mka subs.mks late_meta.mkv ffmpeg_pipe.mkv unknown_size.mkv sample.webm \
          vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv \
          hostile_text.mkv tracks_moved.mkv info_moved.mkv second_seekhead.mkv display_width.mkv \
-         date_1999.mka; do
+         date_1999.mka missing_decoder.mkv; do
   cp "$f" "$OUT/$f"
   (cd "$OUT" && mkvinfo -v -v "$f" > "$f.mkvinfo.txt" 2>&1 || true)
 done

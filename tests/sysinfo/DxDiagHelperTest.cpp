@@ -30,7 +30,7 @@ class TreeProvider : public platform::IDxDiagProvider {
 std::vector<std::string> Walk(TDxDiagHelper& helper, const std::string& path) {
   std::vector<std::string> names;
   helper.ResetEnum();
-  while (platform::Succeeded(helper.NextChild(path))) {
+  while (platform::SUCCEEDED(helper.NextChild(path))) {
     std::string name;
     helper.GetPropText("szName", name);
     names.push_back(name);
@@ -44,7 +44,7 @@ TEST(DxDiagHelper, VisitsChildrenInOrderOrTheChildlessContainerItself) {
   ASSERT_EQ(helper.OpenProvider(), platform::S_OK);
   EXPECT_EQ(Walk(helper, "Outer.Devices"), (std::vector<std::string>{"first", "second", "third"}));
   // A finished walk stays finished until it is reset.
-  EXPECT_TRUE(platform::Failed(helper.NextChild("Outer.Devices")));
+  EXPECT_TRUE(platform::FAILED(helper.NextChild("Outer.Devices")));
   EXPECT_EQ(Walk(helper, "Single"), (std::vector<std::string>{"single"}));
   EXPECT_TRUE(Walk(helper, "Missing").empty());
   EXPECT_TRUE(Walk(helper, "Outer.Missing").empty());
@@ -55,14 +55,14 @@ TEST(DxDiagHelper, ReadsOnlyTextPropertiesAsText) {
   TDxDiagHelper helper([] { return std::make_unique<TreeProvider>(); });
   ASSERT_EQ(helper.OpenProvider(), platform::S_OK);
   std::string text = "stale";
-  EXPECT_TRUE(platform::Failed(helper.GetPropText("szName", text))) << "no current container";
+  EXPECT_TRUE(platform::FAILED(helper.GetPropText("szName", text))) << "no current container";
   EXPECT_EQ(text, "");
   helper.ResetEnum();
   ASSERT_EQ(helper.NextChild("Typed"), platform::S_OK);
   text = "stale";
   EXPECT_EQ(helper.GetPropText("dwCount", text), platform::E_INVALIDARG);
   EXPECT_EQ(text, "");
-  EXPECT_TRUE(platform::Failed(helper.GetPropText("szMissing", text)));
+  EXPECT_TRUE(platform::FAILED(helper.GetPropText("szMissing", text)));
   helper.CloseProvider();
   EXPECT_EQ(helper.NextChild("Typed"), platform::E_FAIL);
 }

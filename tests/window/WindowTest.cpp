@@ -78,6 +78,8 @@ class WindowTest : public QObject {
     options.Arguments = arguments;
     options.ExeDir = exeDir_.path().toStdString();
     options.SystemInfoProvider = [this] { return std::make_unique<ScriptedProvider>(machine_); };
+    // No media framework: the rendering sections answer at once and the same everywhere.
+    options.MediaFramework = media::CreateNoMediaFramework;
     auto form = std::make_unique<TMainForm>(std::move(options));
     form->show();
     return form;
@@ -188,7 +190,8 @@ class WindowTest : public QObject {
                                               "Gathering general system information done.",
                                               "Gathering DirectShow information done."}));
     const QByteArray withInfo = "\xEF\xBB\xBFGeneral system info :\r\nWindows version : Test OS 1.0\r\n\r\n"
-                                "Video info :\r\nSound info :\r\n";
+                                "Video info :\r\nSound info :\r\n"
+                                "DirectShow filters :\r\n\r\nAudio renderer :\r\n\r\n";
     QCOMPARE(ReadAll(report), withInfo);
     QVERIFY(form->WebBrowser1->toPlainText().contains("Test OS 1.0"));
 

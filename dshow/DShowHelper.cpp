@@ -1,0 +1,126 @@
+#include "dshow/DShowHelper.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/UnicodeCase.h"
+#include "report/LogWriter.h"
+#include "report/TextUtil.h"
+
+namespace ambrel {
+
+using namespace media;
+
+std::string VerbatimWide(const std::u16string& Text) { return Verbatim(WideToUtf8(Text)); }
+
+void EnumFiltersByCategory(IMediaFramework& Fw, const GUID& Category, TFilterInfoList& List) {
+  List.clear();
+  TComInit com(Fw);
+  ComPtr<ICreateDevEnum> devEnum;
+  if (FAILED(CoCreateInstanceAs(Fw, CLSID_SystemDeviceEnum, IID_ICreateDevEnum, devEnum))) return;
+  ComPtr<IEnumMoniker> monikers;
+  if (FAILED(devEnum->CreateClassEnumerator(Category, monikers, 0)) || !monikers) return;
+  ComPtr<IMoniker> moniker;
+  while (monikers->Next(moniker) == S_OK && moniker) {
+    auto info = std::make_unique<TMyFilterInfo>();
+    ComPtr<IPropertyBag> bag;
+    if (SUCCEEDED(moniker->BindToStorage(nullptr, bag)) && bag) {
+      std::u16string text;
+      if (SUCCEEDED(bag->Read(u"CLSID", text))) CLSIDFromString(text, info->CLSID);
+      if (SUCCEEDED(bag->Read(u"FriendlyName", text))) info->FriendlyName = text;
+    }
+    if (info->CLSID == GUID_NULL) continue;
+    info->FileName = GetFilterFileName(Fw, info->CLSID);
+    info->Version = GetFileVersionString(Fw, info->FileName);
+    List.push_back(std::move(info));
+  }
+}
+
+int CompareFilterInfoByName(const TMyFilterInfo& A, const TMyFilterInfo& B) {
+  const std::u32string a = WideCodePoints(WideLower(A.FriendlyName));
+  const std::u32string b = WideCodePoints(WideLower(B.FriendlyName));
+  return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
+}
+
+void SortFilterInfoList(TFilterInfoList& List) {
+  std::stable_sort(List.begin(), List.end(),
+                   [](const auto& a, const auto& b) { return CompareFilterInfoByName(*a, *b) < 0; });
+}
+
+void FreeFilterInfoList(TFilterInfoList& List) { List.clear(); }
+
+std::u16string GetFilterFileName(IMediaFramework& Fw, const GUID& Clsid) {
+  if (Clsid == GUID_NULL) return {};
+  const std::u16string key = u"Software\\Classes\\CLSID\\" + GuidToWString(Clsid) + u"\\InprocServer32";
+  std::u16string value;
+  return Fw.RegQueryDefaultValue(key, value) == ERROR_SUCCESS ? value : std::u16string();
+}
+
+bool GetFileVersion(IMediaFramework& Fw, const std::u16string& FileName, uint32_t& Major, uint32_t& Minor,
+                    uint32_t& Release, uint32_t& Build) {
+  Major = Minor = Release = Build = 0;
+  uint32_t ms = 0, ls = 0;
+  if (!Fw.GetFileVersion(FileName, ms, ls)) return false;
+  Major = ms >> 16;
+  Minor = ms & 0xFFFF;
+  Release = ls >> 16;
+  Build = ls & 0xFFFF;
+  return true;
+}
+
+std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& FileName) {
+  uint32_t v[4];
+  if (!GetFileVersion(Fw, FileName, v[0], v[1], v[2], v[3])) return {};
+  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." + std::to_string(v[3]);
+}
+
+std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText) {
+  GUID clsid;
+  CLSIDFromString(ClsidText, clsid);
+  const std::u16string path = GetFilterFileName(Fw, clsid);
+  if (path.empty() || !Fw.FileExists(path)) return "no";
+  std::string result = "yes, in " + VerbatimWide(path);
+  const std::string version = GetFileVersionString(Fw, path);
+  if (!version.empty()) result += " (" + version + ")";
+  return result;
+}
+
+bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText) {
+  ComPtr<IBindCtx> ctx;
+  if (FAILED(Fw.CreateBindCtx(0, ctx))) return false;
+  TComInit com(Fw);
+  ComPtr<IMoniker> moniker;
+  const std::u16string name = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\" + ToWide(ClsidText);
+  if (FAILED(Fw.MkParseDisplayName(ctx.Get(), name, moniker)) || !moniker) return false;
+  ComPtr<IBaseFilter> filter;
+  return SUCCEEDED(moniker->BindToObject(nullptr, filter));
+}
+
+HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName) {
+  TComInit com(Fw);
+  ComPtr<IGraphBuilder> graph;
+  const HRESULT hr = CoCreateInstanceAs(Fw, CLSID_FilterGraph, IID_IGraphBuilder, graph);
+  if (FAILED(hr)) return hr;
+  return graph->RenderFile(ToWide(FileName), nullptr);
+}
+
+std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {
+  if (HR == 0) return "OK";
+  char16_t buffer[160] = {};
+  std::u16string text;
+  if (Fw.AMGetErrorTextW(HR, buffer, 160) != 0) {
+    buffer[159] = 0;
+    text = buffer;
+    const size_t first = text.find_first_not_of(u"\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
+                                                 u"\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F ");
+    const size_t last = text.find_last_not_of(u"\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
+                                               u"\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F ");
+    text = first == std::u16string::npos ? std::u16string() : text.substr(first, last - first + 1);
+  }
+  char code[16];
+  std::snprintf(code, sizeof code, "%08X", static_cast<uint32_t>(HR));
+  return WideToUtf8(text) + " (0x" + code + ")";
+}
+
+std::u16string ToWide(const std::string& Text) { return Utf8ToWide(ValidUtf8(Text)); }
+}  // namespace ambrel

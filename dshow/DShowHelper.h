@@ -1,0 +1,102 @@
+// Questions about the media framework's registered filters (catalogue lists, installed
+// and creatable state, the framework's own rendering, error texts) and small helpers
+// over filters, pins and media types used by the rendering engine.
+//
+// Texts handed back are UTF-8 report text. Names and paths that come from the framework
+// are wrapped with Verbatim(), so the HTML report escapes them and the text report never
+// strips tags from them; the colour tags put around them are the program's own markup.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/MediaFramework.h"
+
+namespace ambrel {
+
+using media::ComPtr;
+using media::GUID;
+using media::HRESULT;
+using media::IBaseFilter;
+using media::IMediaFramework;
+using media::IPin;
+
+// One registered filter of a category.
+struct TMyFilterInfo {
+  std::u16string FriendlyName;  // empty when it cannot be read
+  GUID CLSID;                   // never GUID_NULL for a listed record
+  std::u16string FileName;      // the registered server path; empty when none
+  std::string Version;          // "a.b.c.d" of FileName; empty when it has none
+};
+using TFilterInfoList = std::vector<std::unique_ptr<TMyFilterInfo>>;
+
+// Scoped per-thread framework initialisation, undone only when it succeeded.
+class TComInit {
+ public:
+  explicit TComInit(IMediaFramework& Fw) : FFw(Fw), FOk(media::SUCCEEDED(Fw.CoInitialize())) {}
+  ~TComInit() {
+    if (FOk) FFw.CoUninitialize();
+  }
+  TComInit(const TComInit&) = delete;
+  TComInit& operator=(const TComInit&) = delete;
+
+ private:
+  IMediaFramework& FFw;
+  bool FOk;
+};
+
+// Fills List with the category's filters that have a class id, in the framework's order.
+// A failure leaves the records gathered before it.
+void EnumFiltersByCategory(IMediaFramework& Fw, const GUID& Category, TFilterInfoList& List);
+// Order of two records by FriendlyName, compared after Unicode lower-casing, code point
+// by code point: negative, 0 or positive.
+int CompareFilterInfoByName(const TMyFilterInfo& A, const TMyFilterInfo& B);
+// Stable sort by CompareFilterInfoByName.
+void SortFilterInfoList(TFilterInfoList& List);
+void FreeFilterInfoList(TFilterInfoList& List);
+
+// The registered in-process server path of a class, or empty.
+std::u16string GetFilterFileName(IMediaFramework& Fw, const GUID& Clsid);
+bool GetFileVersion(IMediaFramework& Fw, const std::u16string& FileName, uint32_t& Major, uint32_t& Minor,
+                    uint32_t& Release, uint32_t& Build);
+// "a.b.c.d", or empty when the file has no version.
+std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& FileName);
+// "no", or "yes, in " + path [+ " (" + version + ")"].
+std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText);
+bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText);
+HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName);
+// "OK" for 0, else the framework's text (trimmed) + " (0x%08X)".
+std::string GetErrorText(IMediaFramework& Fw, HRESULT HR);
+
+// Report text (UTF-8, possibly ill-formed when it is a file path) as the framework's wide
+// text; ill-formed sequences become U+FFFD as the reports show them.
+std::u16string ToWide(const std::string& Text);
+
+// Wide text from the framework as report text that is shown, never interpreted.
+std::string VerbatimWide(const std::u16string& Text);
+
+// Colour markup around report text.
+std::string ColorFilterName(const std::string& Text);
+std::string ColorInputPinName(const std::string& Text);
+std::string ColorOutputPinName(const std::string& Text);
+// The filter colour's opening tag plus "</font>", in UTF-16 units.
+inline constexpr size_t kColorTagsLength = 29;
+
+// A filter name read back from a graph, as report text: the filter colour tags that the
+// engine put around names it chose stay markup, everything else is Verbatim.
+std::string GraphNameText(const std::u16string& Name);
+// The coloured name of a filter in its graph; empty when QueryFilterInfo fails.
+std::string GetFilterDescription(IBaseFilter* Filter);
+// The pin's name coloured by direction; empty when QueryPinInfo fails.
+std::string GetPinDescription(IPin* Pin);
+bool IsInputPin(IPin* Pin);
+bool IsOutputPin(IPin* Pin);
+bool IsPinConnected(IPin* Pin);
+int CountPins(IBaseFilter* Filter, media::PIN_DIRECTION Direction);
+int CountMediaTypes(IPin* Pin);
+void DisposeMediaType(std::unique_ptr<media::AM_MEDIA_TYPE>& MediaType);
+// Whether the pin's own filter or any filter feeding it is of class Clsid.
+bool IsClassUpstream(IPin* Pin, const GUID& Clsid);
+
+}  // namespace ambrel

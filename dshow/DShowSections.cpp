@@ -1,0 +1,72 @@
+#include "dshow/DShowSections.h"
+
+#include "dshow/DShowHelper.h"
+#include "dshow/DShowMyRender.h"
+
+namespace ambrel {
+
+using namespace media;
+
+namespace {
+
+struct TSplitter {
+  const char* Name;
+  const char* Clsid;
+};
+
+const TSplitter kSplitters[] = {
+    {"Tolmer's Matroska Splitter", "{149D2E01-C32E-4939-80F6-C07B81015A7A}"},
+    {"Brenn's Matroska Splitter", "{9AB95E90-1F37-427E-9B3D-257FB0CB25F7}"},
+};
+
+void WriteFilterList(TLogWriter& W, IMediaFramework& Fw, const char* Title, const GUID& Category) {
+  W.WriteTitle(Title);
+  TFilterInfoList list;
+  EnumFiltersByCategory(Fw, Category, list);
+  SortFilterInfoList(list);
+  for (const auto& info : list) {
+    W.WriteField("Filter name", VerbatimWide(info->FriendlyName));
+    W.BeginList();
+    std::string file = VerbatimWide(info->FileName);
+    if (!info->Version.empty()) file += " (" + info->Version + ")";
+    W.WriteListField("Filename", file);
+    W.EndList();
+  }
+  FreeFilterInfoList(list);
+  W.WriteSeparator();
+}
+
+std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
+
+}  // namespace
+
+void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
+  W.WriteTitle("DirectShow RenderFile check : ");
+  for (const TSplitter& s : kSplitters) {
+    W.WriteField("Matroska Splitter", s.Name);
+    W.BeginList();
+    W.WriteListField("Installed", CheckFilterInstalled(Fw, s.Clsid));
+    W.WriteListField("Can be created", YesNoText(CheckFilterCreatable(Fw, s.Clsid)));
+    W.EndList();
+  }
+  W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, TryRenderFile(Fw, FileName)));
+  for (const auto& [label, text] : Fw.RenderFileNotes()) W.WriteField(label, Verbatim(text));
+  W.WriteSeparator();
+}
+
+void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
+  W.WriteTitle("DirectShow detailed rendering : ");
+  {
+    TDShowMyRender render(Fw);
+    render.FOnLog = [&W](const std::string& Line) { W.WriteLine(Line); };
+    render.MyRenderFile(FileName);
+  }
+  W.WriteSeparator();
+}
+
+void WriteDirectShowFiltersSection(TLogWriter& W, IMediaFramework& Fw) {
+  WriteFilterList(W, Fw, "DirectShow filters :", CLSID_LegacyAmFilterCategory);
+  WriteFilterList(W, Fw, "Audio renderer :", CLSID_AudioRendererCategory);
+}
+
+}  // namespace ambrel

@@ -1,0 +1,178 @@
+// The framework's own automatic graph for a file: the decoding bin opens the file, every
+// stream it decodes goes to a sink for its kind, and the graph is paused (prerolled) so
+// that every decoder and sink has taken data. The answer counts the streams
+// that reached a sink against the streams the file holds.
+#include <gst/pbutils/pbutils.h>
+
+#include <filesystem>
+
+#include "platform/gst/GstBackend.h"
+
+namespace ambrel::media::gst {
+
+namespace {
+
+struct RenderState {
+  std::mutex mutex;
+  GstElement* pipeline = nullptr;
+  RenderOutcome outcome;
+  bool noMorePads = false;
+};
+
+std::string StructureName(GstCaps* caps) {
+  return caps && gst_caps_get_size(caps) ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
+}
+
+// How the report names a renderer: its long name, and why a stand-in took a device's place.
+std::string RendererNote(RenderRole role, const Renderer& renderer) {
+  std::string note = Narrow(renderer.record->longName);
+  if (renderer.standIn) {
+    note += role == RenderRole::kAudio   ? " (no usable sound device: the decoded audio is discarded)"
+            : role == RenderRole::kVideo ? " (no usable display: the decoded video is discarded)"
+                                         : " (decoded subtitles, which players draw onto the video)";
+  }
+  return note;
+}
+
+// Links a decoded pad to a sink; true when linked. The sink is the role's stand-in even
+// where the machine has a device renderer: pausing a display or sound sink would open a
+// window or a sound stream, and the device renderer was already seen to open its device.
+// The note names the renderer the stream reaches on this machine.
+bool LinkToRenderer(RenderState& state, GstPad* pad) {
+  CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
+  if (!caps) caps = CapsRef::Adopt(gst_pad_query_caps(pad, nullptr));
+  RenderRole role;
+  if (!RoleOfStructureName(StructureName(caps.get()), role)) return false;
+  const std::vector<Renderer>& renderers = RenderersFor(role);
+  const FactoryRecord* sink = StandInFor(role);
+  if (renderers.empty() || !sink) return false;
+  const Renderer& renderer = renderers.front();
+  GstElement* element = gst_element_factory_create(sink->factory.get(), nullptr);
+  if (!element) return false;
+  // The graph is only prerolled: its sinks need not wait for a clock.
+  g_object_set(element, "sync", FALSE, nullptr);
+  gst_bin_add(GST_BIN(state.pipeline), element);
+  GstRef<GstPad> sinkPad = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "sink"));
+  const bool linked = sinkPad && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad.get()));
+  gst_element_sync_state_with_parent(element);
+  if (linked) {
+    std::lock_guard lock(state.mutex);
+    const std::string name = RendererNote(role, renderer);
+    auto& used = state.outcome.renderers;
+    if (std::find(used.begin(), used.end(), name) == used.end()) used.push_back(name);
+  }
+  return linked;
+}
+
+void OnPadAdded(GstElement*, GstPad* pad, RenderState* state) {
+  const bool linked = LinkToRenderer(*state, pad);
+  std::lock_guard lock(state->mutex);
+  ++state->outcome.streams;
+  if (linked) ++state->outcome.rendered;
+}
+
+void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
+  std::lock_guard lock(state->mutex);
+  ++state->outcome.streams;
+}
+
+void OnNoMorePads(GstElement*, RenderState* state) {
+  std::lock_guard lock(state->mutex);
+  state->noMorePads = true;
+}
+
+HRESULT FromError(GError* error) {
+  if (error->domain == GST_RESOURCE_ERROR &&
+      (error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ))
+    return HRESULT_FILE_NOT_FOUND;
+  if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
+    return VFW_E_UNKNOWN_FILE_TYPE;
+  if ((error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND) ||
+      (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN))
+    return VFW_E_CANNOT_RENDER;
+  return VFW_E_INVALID_FILE_FORMAT;
+}
+
+std::mutex lastMutex;
+RenderOutcome last;
+
+}  // namespace
+
+RenderOutcome RenderFileAutomatically(const std::string& path) {
+  RenderOutcome result;
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  if (path.empty() || ec || !std::filesystem::is_regular_file(absolute, ec)) {
+    result.hr = HRESULT_FILE_NOT_FOUND;
+  } else if (gchar* uri = gst_filename_to_uri(absolute.c_str(), nullptr)) {
+    // The state outlives this call when a streaming thread is stuck past the time limit.
+    auto state = std::make_shared<RenderState>();
+    state->pipeline = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)));
+    GstElement* decode = gst_element_factory_make("uridecodebin", nullptr);
+    g_object_set(decode, "uri", uri, nullptr);
+    g_free(uri);
+    gst_bin_add(GST_BIN(state->pipeline), decode);
+    g_signal_connect(decode, "pad-added", G_CALLBACK(OnPadAdded), state.get());
+    g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
+    g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), state.get());
+
+    GstBus* bus = gst_element_get_bus(state->pipeline);
+    HRESULT failure = S_OK;
+    bool prerolled = false;
+    if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
+    const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
+    while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
+      GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
+      if (!message) continue;
+      if (gst_is_missing_plugin_message(message)) {
+        gchar* description = gst_missing_plugin_message_get_description(message);
+        std::lock_guard lock(state->mutex);
+        state->outcome.missing.push_back(description ? description : "");
+        g_free(description);
+      } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
+        prerolled = true;
+      } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        failure = FromError(error);
+        g_error_free(error);
+      }
+      gst_message_unref(message);
+    }
+    gst_object_unref(bus);
+    {
+      std::lock_guard lock(state->mutex);
+      result = state->outcome;
+    }
+    // A graph that errs does not play, whatever it had built; one that pauses plays the
+    // streams that reached a sink.
+    if (FAILED(failure))
+      result.hr = failure;
+    else if (!prerolled)
+      result.hr = VFW_E_TIMEOUT;
+    else
+      result.hr = result.rendered == 0 ? VFW_E_CANNOT_RENDER
+                  : result.rendered == result.streams ? S_OK
+                                                      : VFW_S_PARTIAL_RENDER;
+    GstElement* pipeline = state->pipeline;
+    RunBounded(
+        [pipeline, state] {
+          gst_element_set_state(pipeline, GST_STATE_NULL);
+          gst_object_unref(pipeline);
+          return true;
+        },
+        kPrerollTimeout);
+  } else {
+    result.hr = HRESULT_FILE_NOT_FOUND;
+  }
+  std::lock_guard lock(lastMutex);
+  last = result;
+  return result;
+}
+
+RenderOutcome LastRenderOutcome() {
+  std::lock_guard lock(lastMutex);
+  return last;
+}
+
+}  // namespace ambrel::media::gst

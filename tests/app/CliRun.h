@@ -1,0 +1,45 @@
+// Runs ambrel-cli on the command line, for the end-to-end tests.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "TempDir.h"
+
+namespace ambrel::testing {
+
+inline const std::string kData = AMBREL_TEST_DATA_DIR;
+
+struct CliRun {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+inline std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs ambrel-cli from the data folder, so that reports name files relative to it.
+inline CliRun Cli(const std::string& args) {
+  CliRun run;
+  const TTempDir temp("ambrel_cli");
+  const std::string errFile = temp / "stderr";
+  const std::string command =
+      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
+  return run;
+}
+
+}  // namespace ambrel::testing
