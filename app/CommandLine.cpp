@@ -9,6 +9,8 @@
 #include "app/BatchRun.h"
 #include "app/CodecDbCommands.h"
 #include "app/ReportAssembly.h"
+#include "app/SystemInfoReport.h"
+#include "sysinfo/SystemInfoSection.h"
 #include "dshow/DShowSections.h"
 #include "platform/MediaWorld.h"
 
@@ -19,8 +21,8 @@ namespace {
 const char kDescription[] =
     "Analyses Matroska files (.mkv, .mka, .mks) and WebM files and prints their text reports\n"
     "(the file's structure, the RenderFile check and the detailed rendering), HTML pages,\n"
-    "parsing logs or JSON documents; lists the installed filters; answers codec database\n"
-    "questions.\n";
+    "parsing logs or JSON documents; lists the installed filters; prints the system\n"
+    "information; answers codec database questions.\n";
 
 const char kVersion[] = "ambrel-cli 0.1.0\n";
 
@@ -28,6 +30,7 @@ const char kUsage[] =
     "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log | --json] [--save DIR]\n"
     "                  [--jobs N] [--recursive] FILE...\n"
     "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
+    "       ambrel-cli --system-info [--html]\n"
     "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n";
@@ -42,6 +45,7 @@ struct TOptions {
   std::optional<std::string> World;
   bool NoRender = false;
   bool Filters = false;
+  bool SystemInfo = false;
   std::optional<std::string> Codec;
   std::string Fourcc;
   std::optional<std::string> CheckCodecDB;
@@ -88,6 +92,9 @@ void Define(CLI::App& app, TOptions& o) {
   CLI::Option* noRender = app.add_flag("--no-render", o.NoRender, "leave out the two rendering sections (no framework started)");
   CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
   for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
+  CLI::Option* systemInfo =
+      app.add_flag("--system-info", o.SystemInfo, "print this machine's system information (--html: as a page)");
+  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
@@ -96,7 +103,8 @@ void Define(CLI::App& app, TOptions& o) {
   CLI::Option* dump = app.add_option("--dump-xml", o.DumpXml, "parse an XML file and write it back")->type_name("FILE");
   // The database and XML modes take nothing else.
   for (CLI::Option* mode : {codec, check, dump}) {
-    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters}) {
+    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters,
+                               systemInfo}) {
       if (other != mode) mode->excludes(other);
     }
   }
@@ -171,6 +179,9 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
+  if (o.SystemInfo) {
+    return RunSystemInfo(o.Html, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
+  }
   std::vector<std::string> files = o.Files;
   if (o.World) {
     // A refused world is a usage error; a world may name the file to analyse.

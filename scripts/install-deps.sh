@@ -8,7 +8,7 @@ packages=(
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-plugins-base-apps
   # the window, the command-line parser and the JSON writer
   qt6-base-dev libcli11-dev nlohmann-json3-dev
-  # the install tree: icon rendering and the desktop entry / AppStream validators
+  # renders the logo at build time and the icons; validates the desktop entry and AppStream metadata
   librsvg2-bin desktop-file-utils appstream
   # a decimal-comma locale for the locale-independence tests
   locales

@@ -15,7 +15,7 @@ _ambrel_cli() {
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --media-world --no-render
-      --filters --codec --fourcc --check-codecdb --dump-xml --help --version' -- "$cur"))
+      --filters --system-info --codec --fourcc --check-codecdb --dump-xml --help --version' -- "$cur"))
     return
   fi
   local IFS=$'\n'

@@ -26,6 +26,7 @@ TEST(CommandLineOptions, UsageErrorsNameWhatIsWrong) {
   usage({"--save", "/tmp", "a.mkv", "b.mkv"}, "--save takes exactly one FILE");
   usage({"--filters", "a.mkv"}, "--filters");
   usage({"--filters", "--json"}, "--filters");
+  usage({"--system-info", "a.mkv"}, "--system-info");
   usage({"--media-world"}, "--media-world");
   usage({"--media-world", "no-such-world.json", "a.mkv"}, "media world refused");
   // After "--" a name that looks like an option is a file.
@@ -38,7 +39,7 @@ TEST(CommandLineOptions, HelpListsEveryOptionOnOneLine) {
   const TCliResult help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--html", "--log", "--json", "--save DIR", "--jobs N", "--recursive", "--codec CODECID",
-                             "--fourcc FOURCC", "--check-codecdb FILE", "--media-world WORLD", "--no-render", "--filters", "--dump-xml FILE", "--version", "-h,--help"}) {
+                             "--fourcc FOURCC", "--check-codecdb FILE", "--media-world WORLD", "--no-render", "--filters", "--system-info", "--dump-xml FILE", "--version", "-h,--help"}) {
     const size_t at = help.out.find(std::string("  ") + option);
     ASSERT_NE(at, std::string::npos) << option;
     const size_t end = help.out.find('\n', at);

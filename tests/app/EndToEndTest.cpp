@@ -90,6 +90,20 @@ TEST(CommandLine, ExitStatusTellsWhatHappened) {
   EXPECT_NE(Cli("'a</b>.mkv'").out.find("Can't open file a</b>.mkv\r\n"), std::string::npos);
 }
 
+TEST(CommandLine, SystemInfoPrintsThisMachinesBlocksAlone) {
+  const CliRun text = Cli("--system-info");
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(text.out.rfind("General system info :\r\n", 0), 0u) << text.out;
+  EXPECT_NE(text.out.find("\r\nVideo info :\r\n"), std::string::npos);
+  EXPECT_NE(text.out.find("\r\nSound info :\r\n"), std::string::npos);
+  const CliRun html = Cli("--system-info --html");
+  EXPECT_EQ(html.status, 0);
+  EXPECT_EQ(html.out.rfind("\xEF\xBB\xBF<html>\r\n", 0), 0u);
+  EXPECT_NE(html.out.find("</head><body>\r\n<h2>General system info :</h2>"), std::string::npos);
+  EXPECT_EQ(Cli("--system-info --log").status, 2);
+  EXPECT_EQ(Cli("--system-info --html sample.mkv").status, 2);
+}
+
 TEST(CommandLine, PathsThatAreNotUtf8StillGiveWellFormedReports) {
   const TTempDir temp("ambrel_path");
   const fs::path& dir = temp.Path();
