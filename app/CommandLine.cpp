@@ -136,11 +136,13 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
                           : TAnalysisOutput::Text;
   options.SaveDir = o.SaveDir ? &*o.SaveDir : nullptr;
   options.Jobs = o.Jobs;
-  options.Render = !o.NoRender;
-  if (o.World) {
+  // The parsing log alone uses neither the framework nor the rendering sections.
+  const bool logOnly = o.Log && !o.SaveDir;
+  options.Render = !o.NoRender && !logOnly;
+  if (o.World && !logOnly) {
     const std::string world = *o.World;
     options.MakeFramework = [world] { return media::LoadMediaWorldFile(world).Framework; };
-  } else if (!o.NoRender) {
+  } else if (options.Render) {
     // Starting the platform's framework can take a while; --no-render skips it.
     options.MakeFramework = [] { return media::CreateDefaultMediaFramework(); };
   }
