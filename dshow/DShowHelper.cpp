@@ -106,7 +106,9 @@ HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName) {
 
 std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {
   if (HR == 0) return "OK";
-  char16_t buffer[160] = {};
+  // The framework writes up to 159 characters and a NUL; a character may take two UTF-16
+  // units, so the buffer has room for twice as many units. The text shown is its first 159 units.
+  char16_t buffer[2 * 160] = {};
   std::u16string text;
   if (Fw.AMGetErrorTextW(HR, buffer, 160) != 0) {
     buffer[159] = 0;

@@ -32,6 +32,17 @@ TEST(Catalogue, ErrorTextsCarryTheirCode) {
   EXPECT_EQ(GetErrorText(*longText, media::E_FAIL), std::string(159, 'x') + " (0x80004005)");
 }
 
+TEST(Catalogue, ErrorTextsOfTwoUnitCharactersStayInsideTheBuffer) {
+  // The framework writes up to 159 characters; characters of two UTF-16 units take up to
+  // 318 units, and the text shown keeps the first 159 units, its cut half becoming U+FFFD.
+  std::string escapes;
+  for (int i = 0; i < 200; ++i) escapes += "\\uD83C\\uDFB5";
+  auto fw = World(R"({"error_texts": {"E_FAIL": ")" + escapes + R"("}})");
+  std::string notes;
+  for (int i = 0; i < 79; ++i) notes += "\xF0\x9F\x8E\xB5";
+  EXPECT_EQ(GetErrorText(*fw, media::E_FAIL), notes + "\xEF\xBF\xBD (0x80004005)");
+}
+
 // The text without its Verbatim() wrappings.
 std::string Plain(const std::string& text) {
   std::string out;
