@@ -13,9 +13,28 @@ namespace media {
 class IMediaFramework;
 }
 
+// A table an analysis may consult: either one already loaded, or a function that gives
+// the table, loading it on its first call (once, whichever thread calls first). A run
+// whose sections never ask for a table never loads it.
+template <class T>
+class TTableRef {
+ public:
+  using TGet = const T& (*)();
+
+  TTableRef(const T& Table) : FTable(&Table) {}  // NOLINT: a loaded table converts
+  explicit TTableRef(TGet Get) : FGet(Get) {}
+
+  const T& Get() const { return FTable ? *FTable : FGet(); }
+  operator const T&() const { return Get(); }  // NOLINT: a section binds it to a reference
+
+ private:
+  const T* FTable = nullptr;
+  TGet FGet = nullptr;
+};
+
 struct TAnalysisContext {
-  const TFriendlyNames& FriendlyNames;
-  const TXmlCodecDB& CodecDB;
+  TTableRef<TFriendlyNames> FriendlyNames;
+  TTableRef<TXmlCodecDB> CodecDB;
   // Answers whether a proposed filter is installed; none: every filter reads "no".
   media::IMediaFramework* Framework = nullptr;
 };

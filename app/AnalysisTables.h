@@ -1,7 +1,10 @@
-// The tables a file analysis consults, loaded once from beside the executable (or the
-// embedded copies) and shared, read-only, by every analysis of a run.
+// The tables a file analysis consults, shared, read-only, by every analysis of a run:
+// the data files beside the executable when they are there (read at once, so that a
+// file that cannot be used is said before any output), else the embedded tables, which
+// are only loaded when a section first asks for them.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -13,17 +16,17 @@ namespace ambrel {
 
 class TAnalysisTables {
  public:
-  // Loads both tables; a data file that is there but cannot be used is said on err (one
-  // line each) and the embedded table is used instead.
+  // Reads the data files; one that is there but cannot be used is said on err (one line
+  // each) and the embedded table is used instead.
   TAnalysisTables(const std::string& ExeDir, std::ostream& err);
   TAnalysisTables(const TAnalysisTables&) = delete;
   TAnalysisTables& operator=(const TAnalysisTables&) = delete;
 
-  TAnalysisContext Context() const { return {FNames, FCodecDB}; }
+  TAnalysisContext Context() const;
 
  private:
-  TFriendlyNames FNames;
-  TXmlCodecDB FCodecDB;
+  std::unique_ptr<TFriendlyNames> FNames;  // null: the embedded table
+  std::unique_ptr<TXmlCodecDB> FCodecDB;   // null: the embedded database
 };
 
 }  // namespace ambrel

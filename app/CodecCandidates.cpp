@@ -7,15 +7,16 @@ namespace ambrel {
 
 std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context) {
   std::vector<TCodecCandidate> candidates;
+  const TXmlCodecDB& db = Context.CodecDB;
   TCodecFilterMatch match;
-  Context.CodecDB.FindFirstFilter(Track.CodecID, Track.Fourcc, match);
+  db.FindFirstFilter(Track.CodecID, Track.Fourcc, match);
   while (match.Found) {
     // A filter element without a guid attribute names no class, so it reads "no".
     const std::string guid = match.Filter ? match.Filter->Properties().PropertyValue("guid", "") : std::string();
     candidates.push_back({GetChildValue(match.Codec, "name"),
                           Context.Framework ? CheckFilterInstalled(*Context.Framework, guid) : "no",
                           GetChildValue(match.Codec, "installcomments"), GetChildValue(match.Codec, "url")});
-    Context.CodecDB.FindNextFilter(match);
+    db.FindNextFilter(match);
   }
   return candidates;
 }

@@ -1,6 +1,7 @@
 #include "app/CodecDbCommands.h"
 
 #include <exception>
+#include <memory>
 
 #include "codecdb/XmlCodecDB.h"
 
@@ -8,17 +9,19 @@ namespace ambrel {
 
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
                   std::ostream& out, std::ostream& err) {
-  TXmlCodecDB db;
+  std::unique_ptr<TXmlCodecDB> file;
+  const TXmlCodecDB* db = nullptr;
   std::string loadError;
   try {
-    LoadCodecDB(db, ExeDir, &loadError);
+    file = LoadCodecDBFile(ExeDir, &loadError);
+    db = file ? file.get() : &EmbeddedCodecDB();
   } catch (const std::exception& error) {
     err << XmlErrorMessage(error) << "\n";
     return 1;
   }
   if (!loadError.empty()) err << loadError << "\n";
   TCodecFilterMatch match;
-  for (db.FindFirstFilter(CodecID, Fourcc, match); match.Found; db.FindNextFilter(match)) {
+  for (db->FindFirstFilter(CodecID, Fourcc, match); match.Found; db->FindNextFilter(match)) {
     out << GetChildValue(match.Codec, "name") << '\t' << match.Filter->Properties().PropertyValue("guid", "")
         << "\n";
   }

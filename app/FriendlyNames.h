@@ -1,31 +1,18 @@
 // The codec friendly-names table: lines of the form key=name; the first line with a key
-// answers for it. The table is indexed once when loaded.
+// answers for it. The table keeps its text in one piece and indexes it once when loaded:
+// no string per line, no node per key.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace ambrel {
 
 class TFriendlyNames {
  public:
-  TFriendlyNames() = default;
-  // The index points into the lines: a copy indexes its own lines, a move keeps them
-  // where they are.
-  TFriendlyNames(const TFriendlyNames& Other) : FLines(Other.FLines) { BuildIndex(); }
-  TFriendlyNames& operator=(const TFriendlyNames& Other) {
-    if (this != &Other) {
-      FLines = Other.FLines;
-      BuildIndex();
-    }
-    return *this;
-  }
-  TFriendlyNames(TFriendlyNames&&) noexcept = default;
-  TFriendlyNames& operator=(TFriendlyNames&&) noexcept = default;
-
   // Replaces the table with the lines of bytes, split at CR LF, LF or CR. A final line
   // end does not start another line.
   void LoadFromBytes(std::string_view bytes);
@@ -34,6 +21,13 @@ class TFriendlyNames {
   // unknown). A file that is there but cannot be used leaves its message in
   // *errorMessage (when given).
   void Load(const std::string& exeDir, std::string* errorMessage = nullptr);
+  // The table in the data file beside the executable, when there is one that can be
+  // read; false (and the table untouched) otherwise, with the message of a file that is
+  // there but cannot be used in *errorMessage (when given).
+  bool LoadDataFile(const std::string& exeDir, std::string* errorMessage = nullptr);
+  // The embedded table, indexed on the first call (by whichever thread comes first) and
+  // kept for the rest of the process.
+  static const TFriendlyNames& Embedded();
 
   // Finds the first line whose text before its first '=' equals key ignoring ASCII case;
   // name is the text after that '='. Lines without '=' never match.
@@ -46,20 +40,26 @@ class TFriendlyNames {
   // LookupFriendlyName of the tag as four upper-case hex digits.
   std::string LookupFormatTagName(uint16_t tag) const;
 
-  const std::vector<std::string>& Lines() const { return FLines; }
+  // The lines, as split when loaded.
+  std::vector<std::string> Lines() const;
 
  private:
-  struct TKeyHash {
-    std::size_t operator()(std::string_view key) const;
+  struct TLine {
+    std::size_t Start = 0;
+    std::size_t Length = 0;
+    std::size_t KeyLength = std::string_view::npos;  // up to the first '='; npos: no '='
   };
-  struct TKeyEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  void BuildIndex();
+  void Index(std::string&& text);
+  std::string_view LineText(const TLine& line) const { return std::string_view(FText).substr(line.Start, line.Length); }
+  // The slot of key in FSlots: the one holding its first line, or the empty one where
+  // it would go.
+  std::size_t SlotOf(std::string_view key, std::size_t hash) const;
 
-  std::vector<std::string> FLines;
-  // Each key (the text before a line's first '=', ignoring ASCII case) with its first line.
-  std::unordered_map<std::string_view, std::size_t, TKeyHash, TKeyEqual> FIndex;
+  std::string FText;
+  std::vector<TLine> FLines;
+  // Open addressing over the keyed lines, a power of two in size: 1 + the line's position
+  // in FLines, 0 for an empty slot.
+  std::vector<std::uint32_t> FSlots;
 };
 
 }  // namespace ambrel

@@ -7,12 +7,18 @@
 
 namespace ambrel {
 
-bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
+namespace {
+
+// Loads "CodecsDB.xml" from ExeDir into DB. False when there is no such file or it
+// failed to load (its message then in *ErrorMessage); RootIsCodecDB tells what the root
+// of a loaded file is.
+bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage, bool& RootIsCodecDB) {
   std::string bytes;
   const platform::TReadResult file = platform::ReadDataFile(ExeDir, "CodecsDB.xml", bytes);
   if (file.Ok()) {
     try {
-      return DB.LoadFromString(bytes);
+      RootIsCodecDB = DB.LoadFromString(bytes);
+      return true;
     } catch (const std::exception& error) {
       // A broken override must not leave the program without a database.
       if (ErrorMessage) *ErrorMessage = XmlErrorMessage(error);
@@ -20,7 +26,33 @@ bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorM
   } else if (file.Status != platform::TReadStatus::Missing && ErrorMessage) {
     *ErrorMessage = file.Message;
   }
+  return false;
+}
+
+}  // namespace
+
+bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
+  bool rootIsCodecDB = false;
+  if (LoadDataFile(DB, ExeDir, ErrorMessage, rootIsCodecDB)) return rootIsCodecDB;
   return DB.LoadFromString(ambrel::resources::CodecsDB());
+}
+
+std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage) {
+  auto db = std::make_unique<TXmlCodecDB>();
+  bool rootIsCodecDB = false;
+  if (LoadDataFile(*db, ExeDir, ErrorMessage, rootIsCodecDB)) return db;
+  return nullptr;
+}
+
+const TXmlCodecDB& EmbeddedCodecDB() {
+  // Never freed: the database lives as long as the process, and tearing its tree down
+  // at exit would cost as much as a good part of a short run.
+  static const TXmlCodecDB* const db = [] {
+    auto* embedded = new TXmlCodecDB;
+    embedded->LoadFromString(ambrel::resources::CodecsDB());
+    return embedded;
+  }();
+  return *db;
 }
 
 }  // namespace ambrel

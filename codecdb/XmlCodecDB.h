@@ -67,5 +67,11 @@ TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 // its message in *ErrorMessage (when given) and the embedded database is used instead.
 // Returns the result of the load that took effect.
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
+// Only the data file: the database in "CodecsDB.xml" in ExeDir, or null when there is
+// no such file or it fails to load (its message then in *ErrorMessage, when given).
+std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage);
+// The embedded database, parsed on the first call (by whichever thread comes first) and
+// kept for the rest of the process.
+const TXmlCodecDB& EmbeddedCodecDB();
 
 }  // namespace ambrel

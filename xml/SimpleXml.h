@@ -44,26 +44,47 @@ class TSimpleXmlInvalid : public std::runtime_error {
 std::string XmlErrorMessage(const std::exception& Error);
 
 // Keyed lookup shared by the child and attribute lists: keys compare ignoring ASCII
-// case, and among equal keys the one at the highest position wins. The index is kept
-// up to date as entries are added, so a lookup only reads it: a loaded document can be
-// searched from several threads at once.
+// case, and among equal keys the one at the highest position wins. A short list is
+// searched from its end; a list that grows past kLinearLimit entries gets a hash index,
+// kept up to date as entries are added. Either way a lookup only reads: a loaded
+// document can be searched from several threads at once.
 class TXmlNameIndex {
  public:
+  static constexpr size_t kLinearLimit = 8;
+
   void Clear() { FPositions.clear(); }
-  // Records Key at Position, which is after every position recorded so far.
-  void Add(std::string_view Key, int Position) { FPositions.insert_or_assign(ambrel::AsciiUpper(Key), Position); }
+  // Records the key of the entry just added at position Count - 1; KeyAt(i) is the key
+  // of the entry at position i.
+  template <typename KeyAt>
+  void Added(size_t Count, KeyAt keyAt) {
+    if (Count <= kLinearLimit) return;
+    if (Count == kLinearLimit + 1) {
+      for (size_t i = 0; i + 1 < Count; ++i) Put(keyAt(i), static_cast<int>(i));
+    }
+    Put(keyAt(Count - 1), static_cast<int>(Count - 1));
+  }
   template <typename KeyAt>
   void Rebuild(size_t Count, KeyAt keyAt) {
     FPositions.clear();
-    for (size_t i = 0; i < Count; ++i) Add(keyAt(i), static_cast<int>(i));
+    if (Count <= kLinearLimit) return;
+    for (size_t i = 0; i < Count; ++i) Put(keyAt(i), static_cast<int>(i));
   }
-  // Position of the last key equal to Name ignoring case, or -1.
-  int Find(std::string_view Name) const {
+  // Position of the last key equal to Name ignoring case among Count keys, or -1.
+  template <typename KeyAt>
+  int Find(std::string_view Name, size_t Count, KeyAt keyAt) const {
+    if (Count <= kLinearLimit) {
+      for (size_t i = Count; i-- > 0;) {
+        if (ambrel::SameTextAscii(keyAt(i), Name)) return static_cast<int>(i);
+      }
+      return -1;
+    }
     const auto found = FPositions.find(ambrel::AsciiUpper(Name));
     return found == FPositions.end() ? -1 : found->second;
   }
 
  private:
+  void Put(std::string_view Key, int Position) { FPositions.insert_or_assign(ambrel::AsciiUpper(Key), Position); }
+
   std::unordered_map<std::string, int> FPositions;
 };
 
@@ -94,7 +115,12 @@ class TSimpleXmlProps {
   void SaveToStream(std::ostream& Stream) const;
 
  private:
-  std::vector<std::unique_ptr<TSimpleXmlProp>> FItems;
+  // Each attribute with its name as added, which lookups go by.
+  struct TEntry {
+    std::string Key;
+    std::unique_ptr<TSimpleXmlProp> Prop;
+  };
+  std::vector<TEntry> FItems;
   TXmlNameIndex FIndex;
 };
 
@@ -148,15 +174,15 @@ class TSimpleXmlElem {
   void SetName(const std::string& NewName);
   TSimpleXmlElem* Parent() const { return FParent; }
 
-  TSimpleXmlElems& Items() { return *FItems; }
-  const TSimpleXmlElems& Items() const { return *FItems; }
-  TSimpleXmlProps& Properties() { return *FProperties; }
-  const TSimpleXmlProps& Properties() const { return *FProperties; }
-  bool HasItems() const { return FItems->Count() > 0; }
-  bool HasProperties() const { return FProperties->Count() > 0; }
+  TSimpleXmlElems& Items() { return FItems; }
+  const TSimpleXmlElems& Items() const { return FItems; }
+  TSimpleXmlProps& Properties() { return FProperties; }
+  const TSimpleXmlProps& Properties() const { return FProperties; }
+  bool HasItems() const { return FItems.Count() > 0; }
+  bool HasProperties() const { return FProperties.Count() > 0; }
   // The lists (never null).
-  const TSimpleXmlElems* ExistingItems() const { return FItems.get(); }
-  const TSimpleXmlProps* ExistingProperties() const { return FProperties.get(); }
+  const TSimpleXmlElems* ExistingItems() const { return &FItems; }
+  const TSimpleXmlProps* ExistingProperties() const { return &FProperties; }
 
   std::string Value;
   std::string Prefix;
@@ -174,8 +200,8 @@ class TSimpleXmlElem {
  private:
   std::string FName;
   TSimpleXmlElem* FParent;
-  std::unique_ptr<TSimpleXmlElems> FItems;
-  std::unique_ptr<TSimpleXmlProps> FProperties;
+  TSimpleXmlElems FItems;
+  TSimpleXmlProps FProperties;
 };
 
 // An ordinary element with tag, attributes and children.

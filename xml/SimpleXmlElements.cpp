@@ -141,9 +141,9 @@ std::string TSimpleXmlElems::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* 
         token += static_cast<char>(b);
         if (b == ' ' || b == ':' || b == '>' || b == '/') {
           node = std::make_unique<TSimpleXmlElemClassic>(FOwner);
-        } else if (token == "<![CDATA[") {
+        } else if (token.size() == 9 && token == "<![CDATA[") {
           node = std::make_unique<TSimpleXmlElemCData>(FOwner);
-        } else if (token == "<!--") {
+        } else if (token.size() == 4 && token == "<!--") {
           node = std::make_unique<TSimpleXmlElemComment>(FOwner);
         }
         break;

@@ -40,9 +40,23 @@ size_t DecodeReference(const std::string& text, size_t at, std::string& out) {
   return end + 1 - at;
 }
 
+// Whether decoding can change Text: it holds a reference, or (when collapsing) two
+// collapsible bytes in a row. Most text does not, and is then left as it is.
+bool NeedsDecoding(const std::string& Text, bool CollapseBlanks) {
+  bool lastCollapsible = false;
+  for (char c : Text) {
+    if (c == '&') return true;
+    const bool collapsible = IsCollapsible(c);
+    if (CollapseBlanks && collapsible && lastCollapsible) return true;
+    lastCollapsible = collapsible;
+  }
+  return false;
+}
+
 }  // namespace
 
 void DecodeEntities(std::string& Text, bool CollapseBlanks) {
+  if (!NeedsDecoding(Text, CollapseBlanks)) return;
   std::string out;
   out.reserve(Text.size());
   for (size_t i = 0; i < Text.size();) {

@@ -17,19 +17,19 @@ TSimpleXmlProp* TSimpleXmlProps::Add(const std::string& Name, const std::string&
   prop->Name = Name;
   prop->Value = Value;
   prop->Parent = this;
-  FItems.push_back(std::move(prop));
-  FIndex.Add(FItems.back()->Name, static_cast<int>(FItems.size()) - 1);
-  return FItems.back().get();
+  FItems.push_back({Name, std::move(prop)});
+  FIndex.Added(FItems.size(), [this](size_t i) -> const std::string& { return FItems[i].Key; });
+  return FItems.back().Prop.get();
 }
 
 TSimpleXmlProp* TSimpleXmlProps::Item(int Index) const {
   if (Index < 0 || Index >= Count()) return nullptr;
-  return FItems[static_cast<size_t>(Index)].get();
+  return FItems[static_cast<size_t>(Index)].Prop.get();
 }
 
 TSimpleXmlProp* TSimpleXmlProps::FindProperty(const std::string& Name) const {
-  const int at = FIndex.Find(Name);
-  return at < 0 ? nullptr : FItems[static_cast<size_t>(at)].get();
+  const int at = FIndex.Find(Name, FItems.size(), [this](size_t i) -> const std::string& { return FItems[i].Key; });
+  return at < 0 ? nullptr : FItems[static_cast<size_t>(at)].Prop.get();
 }
 
 std::string TSimpleXmlProps::PropertyValue(const std::string& Name, const std::string& Default) const {
@@ -50,7 +50,7 @@ TSimpleXmlElem* TSimpleXmlElems::Item(int Index) const {
 }
 
 TSimpleXmlElem* TSimpleXmlElems::FindItem(const std::string& Name) const {
-  const int at = FIndex.Find(Name);
+  const int at = FIndex.Find(Name, FEntries.size(), [this](size_t i) -> const std::string& { return FEntries[i].Key; });
   return at < 0 ? nullptr : FEntries[static_cast<size_t>(at)].Node.get();
 }
 
@@ -74,7 +74,7 @@ void TSimpleXmlElems::Clear() {
 TSimpleXmlElem* TSimpleXmlElems::Add(std::unique_ptr<TSimpleXmlElem> Node) {
   std::string key = Node->Name();
   FEntries.push_back({std::move(key), std::move(Node)});
-  FIndex.Add(FEntries.back().Key, static_cast<int>(FEntries.size()) - 1);
+  FIndex.Added(FEntries.size(), [this](size_t i) -> const std::string& { return FEntries[i].Key; });
   return FEntries.back().Node.get();
 }
 
@@ -88,9 +88,7 @@ void TSimpleXmlElems::Rekey(const TSimpleXmlElem* Node, const std::string& Key) 
 // ---- nodes
 
 TSimpleXmlElem::TSimpleXmlElem(TSimpleXmlElem* Parent)
-    : FParent(Parent),
-      FItems(std::make_unique<TSimpleXmlElems>(this)),
-      FProperties(std::make_unique<TSimpleXmlProps>()) {}
+    : FParent(Parent), FItems(this) {}
 
 TSimpleXmlElem::~TSimpleXmlElem() = default;
 
@@ -101,8 +99,8 @@ void TSimpleXmlElem::SetName(const std::string& NewName) {
 }
 
 void TSimpleXmlElem::Clear() {
-  FItems->Clear();
-  FProperties->Clear();
+  FItems.Clear();
+  FProperties.Clear();
 }
 
 std::string TSimpleXmlElem::SaveToString() const {
@@ -112,7 +110,7 @@ std::string TSimpleXmlElem::SaveToString() const {
 }
 
 void TSimpleXmlElem::WriteAttributes(std::ostream& Stream) const {
-  if (FProperties) FProperties->SaveToStream(Stream);
+  FProperties.SaveToStream(Stream);
 }
 
 TSimpleXmlElem* TSimpleXmlElemsProlog::Item(int Index) const {

@@ -19,7 +19,7 @@ void TSimpleXmlProp::SaveToStream(std::ostream& Stream) const {
 }
 
 void TSimpleXmlProps::SaveToStream(std::ostream& Stream) const {
-  for (const auto& prop : FItems) prop->SaveToStream(Stream);
+  for (const TEntry& entry : FItems) entry.Prop->SaveToStream(Stream);
 }
 
 void TSimpleXmlElems::SaveToStream(std::ostream& Stream, const std::string& Indent, TSimpleXml* Document) const {
