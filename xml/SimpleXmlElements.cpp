@@ -95,16 +95,15 @@ void TSimpleXmlProps::LoadFromStream(TXmlReadStream& Stream) {
 
 void TSimpleXmlElemText::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
   TXmlCursor in(Stream, Document);
+  const std::string_view span = in.TakeWhile([](unsigned char b) { return b != '<'; });
   std::string text;
-  unsigned char b;
-  while (in.Next(b)) {
-    if (b == '<') {
-      Stream.SetPosition(in.Last());
-      break;
-    }
-    if (b == ' ' && !text.empty() && text.back() == ' ') continue;
-    text += static_cast<char>(b);
+  text.reserve(span.size());
+  for (char c : span) {
+    if (c == ' ' && !text.empty() && text.back() == ' ') continue;
+    text += c;
   }
+  unsigned char b;
+  if (in.Next(b)) Stream.SetPosition(in.Last());  // the '<' that ends the text stays unread
   DecodeEntities(text, true);
   Value = std::move(text);
   if (Document) Document->NotifyValueParsed("", Value);
@@ -122,7 +121,10 @@ std::string TSimpleXmlElems::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* 
     std::unique_ptr<TSimpleXmlElem> node;
     switch (state) {
       case TState::Between:
-        if (IsXmlBlank(b)) break;
+        if (IsXmlBlank(b)) {
+          in.TakeWhile(IsXmlBlank);
+          break;
+        }
         if (b == '<') {
           token.assign(1, '<');
           tokenStart = in.Last();
@@ -208,7 +210,7 @@ void TSimpleXmlElemClassic::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* D
           }
           TSimpleXmlElems& items = Items();
           if (items.Count() == 1 && items.Item(0)->Kind() == TSimpleXmlKind::Text) {
-            value = items.Item(0)->Value;
+            value = std::move(items.Item(0)->Value);
             items.Clear();
           }
           state = TState::Done;

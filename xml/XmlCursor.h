@@ -26,6 +26,25 @@ class TXmlCursor {
     FStream.SetPosition(FStream.Position() + 1);
     return true;
   }
+  // Takes the bytes from the position while Keep(byte) holds, as that many calls of Next
+  // would (the load-progress event included), and returns them.
+  template <typename Keep>
+  std::string_view TakeWhile(Keep keep) {
+    const std::string_view data = FStream.Data();
+    const size_t start = FStream.Position();
+    if (start >= data.size()) return {};
+    size_t end = start;
+    while (end < data.size() && keep(static_cast<unsigned char>(data[end]))) ++end;
+    if (FDocument) {
+      for (size_t at = start; at < end; at = FChunkEnd < end ? FChunkEnd : end) {
+        if (at < FChunkEnd) continue;
+        FStream.SetPosition(at);
+        NextChunk();
+      }
+    }
+    FStream.SetPosition(end);
+    return data.substr(start, end - start);
+  }
   // Position of the byte last taken.
   size_t Last() const { return FStream.Position() - 1; }
   // The loader goes on after a nested construct, from the stream's position.

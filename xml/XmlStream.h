@@ -29,6 +29,7 @@ class TXmlReadStream {
   // The byte at the position, which must not be at the end.
   unsigned char Peek() const { return static_cast<unsigned char>(FData[FPosition]); }
   unsigned char Byte(size_t at) const { return static_cast<unsigned char>(FData[at]); }
+  std::string_view Data() const { return FData; }
   // Reads exactly count bytes from the position or fails with "Stream read error".
   std::string ReadBuffer(size_t count);
 
