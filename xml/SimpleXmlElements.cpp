@@ -36,6 +36,37 @@ class TNestingGuard {
   TXmlReadStream& FStream;
 };
 
+// The lone text a text node takes from Span: runs of spaces shrink to one before the
+// references are decoded.
+std::string TextNodeValue(std::string_view span) {
+  std::string text;
+  text.reserve(span.size());
+  for (char c : span) {
+    if (c == ' ' && !text.empty() && text.back() == ' ') continue;
+    text += c;
+  }
+  DecodeEntities(text, true);
+  return text;
+}
+
+// Reads the content of the commonest elements, "text</name>" or "</name>" (blanks
+// before either), at once: Value is what the lone text child would have given the
+// element, ClosingName the closing tag's name. False, with nothing read, for any other
+// content (children, or data that ends first), which the child list then reads.
+bool LoadLeafContent(TXmlReadStream& stream, std::string& value, std::string& closingName) {
+  const std::string_view data = stream.Data();
+  size_t at = stream.Position();
+  while (at < data.size() && IsXmlBlank(static_cast<unsigned char>(data[at]))) ++at;
+  const size_t lt = data.find('<', at);
+  if (lt == std::string_view::npos || lt + 1 >= data.size() || data[lt + 1] != '/') return false;
+  const size_t gt = data.find('>', lt + 2);
+  if (gt == std::string_view::npos) return false;
+  value = lt > at ? TextNodeValue(data.substr(at, lt - at)) : std::string();
+  closingName.assign(data.substr(lt + 2, gt - lt - 2));
+  stream.SetPosition(gt + 1);
+  return true;
+}
+
 }  // namespace
 
 void TSimpleXmlProps::LoadFromStream(TXmlReadStream& Stream) {
@@ -96,16 +127,9 @@ void TSimpleXmlProps::LoadFromStream(TXmlReadStream& Stream) {
 void TSimpleXmlElemText::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document) {
   TXmlCursor in(Stream, Document);
   const std::string_view span = in.TakeWhile([](unsigned char b) { return b != '<'; });
-  std::string text;
-  text.reserve(span.size());
-  for (char c : span) {
-    if (c == ' ' && !text.empty() && text.back() == ' ') continue;
-    text += c;
-  }
   unsigned char b;
   if (in.Next(b)) Stream.SetPosition(in.Last());  // the '<' that ends the text stays unread
-  DecodeEntities(text, true);
-  Value = std::move(text);
+  Value = TextNodeValue(span);
   if (Document) Document->NotifyValueParsed("", Value);
 }
 
@@ -201,7 +225,10 @@ void TSimpleXmlElemClassic::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* D
           std::string closingName;
           {
             TNestingGuard guard(Stream);
-            closingName = Items().LoadFromStream(Stream, Document);
+            // Loads that report their progress read every byte through the cursor.
+            if (Document || !LoadLeafContent(Stream, value, closingName)) {
+              closingName = Items().LoadFromStream(Stream, Document);
+            }
           }
           in.Resume();
           if (closingName != qualifiedName) {
