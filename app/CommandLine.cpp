@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <optional>
 
 #include "app/AnalysisTables.h"
@@ -110,6 +112,52 @@ void Define(CLI::App& app, TOptions& o) {
   }
 }
 
+// Reads the commonest command line, report flags and file names only, without setting
+// up the full parser, whose set-up is a noticeable part of a short run. False for
+// anything else (another option, "--", a name that starts with '-', a flag given twice,
+// flags that exclude each other): the full parser reads those and words their errors.
+bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
+  struct TFlag {
+    std::string_view Name;
+    bool TOptions::*Field;
+  };
+  static constexpr TFlag kFlags[] = {
+      {"--no-render", &TOptions::NoRender}, {"--html", &TOptions::Html}, {"--log", &TOptions::Log}, {"--json", &TOptions::Json}};
+  TOptions read;
+  for (const std::string& arg : Args) {
+    if (arg.empty()) return false;
+    if (arg[0] != '-') {
+      read.Files.push_back(arg);
+      continue;
+    }
+    const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return f.Name == arg; });
+    if (flag == std::end(kFlags) || read.*(flag->Field)) return false;
+    read.*(flag->Field) = true;
+  }
+  if (int{read.Html} + int{read.Log} + int{read.Json} > 1) return false;
+  o = std::move(read);
+  return true;
+}
+
+// Reads any command line with the full parser. Returns the exit status when the run ends
+// here (help, a usage error), else nothing.
+std::optional<int> ReadCommandLine(const std::vector<std::string>& Args, TOptions& o, std::ostream& Out,
+                                   const std::function<int(const std::string&)>& usageError) {
+  CLI::App app(kDescription, "ambrel-cli");
+  Define(app, o);
+  try {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(Args.rbegin(), Args.rend());
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    Out << app.help();
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return usageError(e.what());
+  }
+  return std::nullopt;
+}
+
 void Print(std::ostream& out, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
@@ -155,24 +203,15 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams) {
-  CLI::App app(kDescription, "ambrel-cli");
   TOptions o;
-  Define(app, o);
-  const auto usageError = [&](const std::string& message) {
+  const std::function<int(const std::string&)> usageError = [&](const std::string& message) {
     Streams.Err << "ambrel-cli: " << message << "\n" << kUsage
                 << "Run 'ambrel-cli --help' for the options.\n";
     return 2;
   };
   if (Args.empty()) return usageError("no file given");
-  try {
-    // CLI11 takes the arguments last first.
-    std::vector<std::string> reversed(Args.rbegin(), Args.rend());
-    app.parse(reversed);
-  } catch (const CLI::CallForHelp&) {
-    Streams.Out << app.help();
-    return 0;
-  } catch (const CLI::ParseError& e) {
-    return usageError(e.what());
+  if (!ReadReportArguments(Args, o)) {
+    if (const std::optional<int> status = ReadCommandLine(Args, o, Streams.Out, usageError)) return *status;
   }
   if (o.Version) {
     Streams.Out << kVersion;
