@@ -1,10 +1,12 @@
 // ambrel-cli's options: usage errors that name what is wrong, and the help text.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "CliInProcess.h"
+#include "TempDir.h"
 
 TEST(CommandLineOptions, UsageErrorsNameWhatIsWrong) {
   const auto usage = [](std::vector<std::string> args, const std::string& says) {
@@ -47,4 +49,46 @@ TEST(CommandLineOptions, HelpListsEveryOptionOnOneLine) {
     EXPECT_GT(end - at, std::string(option).size() + 10) << option;
   }
   EXPECT_EQ(RunCli({"--version"}).out, "ambrel-cli 0.1.0\n");
+}
+
+// The report flags and file names alone are read without the full parser; every such
+// command line must do what the full parser makes of it ("--jobs 1" sends the same line
+// through the full parser without changing what it does).
+TEST(CommandLineOptions, ReportFlagsReadEitherWayDoTheSame) {
+  const std::string sample = std::string(AMBREL_TEST_DATA_DIR) + "/sample.mkv";
+  const std::string audio = std::string(AMBREL_TEST_DATA_DIR) + "/audio.mka";
+  const std::vector<std::vector<std::string>> lines = {
+      {"--no-render", sample},         {sample, "--no-render"},          {"--no-render", "--html", sample},
+      {"--log", sample, "--no-render"}, {"--no-render", "--json", sample, audio}, {"--no-render", "missing.mkv"},
+      {"--no-render"},                 {"--html", "--log", sample},      {"--no-render", "--no-render", sample}};
+  for (const std::vector<std::string>& line : lines) {
+    std::vector<std::string> full = line;
+    full.insert(full.begin(), {"--jobs", "1"});
+    const TCliResult quick = RunCli(line);
+    const TCliResult parsed = RunCli(full);
+    std::string shown;
+    for (const std::string& arg : line) shown += arg + " ";
+    EXPECT_EQ(quick.status, parsed.status) << shown;
+    EXPECT_EQ(quick.out, parsed.out) << shown;
+    EXPECT_EQ(quick.err, parsed.err) << shown;
+  }
+  EXPECT_NE(RunCli({"--no-render", sample}).out.find("Vorbis (A_VORBIS)"), std::string::npos);
+}
+
+TEST(CommandLineOptions, DataFilesBesideTheProgramShapeTheReport) {
+  TTempDir dir("ambrel_cli_tables");
+  dir.Write("CodecsFriendlyNames.ini", "A_VORBIS=Local Vorbis\r\n");
+  dir.Write("CodecsDB.xml",
+            "<codecdb><codecs><codec><name>LocalDecoder</name><filters><filter guid=\"{L}\"><matroskaids>"
+            "<id>A_VORBIS</id></matroskaids></filter></filters></codec></codecs></codecdb>");
+  std::istringstream in;
+  std::ostringstream out, err;
+  const std::string sample = std::string(AMBREL_TEST_DATA_DIR) + "/sample.mkv";
+  EXPECT_EQ(ambrel::RunCommandLine({"--no-render", sample}, dir.Path().string(), {in, out, err, false}), 0);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_NE(out.str().find("Codec : Local Vorbis (A_VORBIS)"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("Possible filter : LocalDecoder"), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find("CoreVorbis"), std::string::npos);
+  // Without them the embedded tables answer again.
+  EXPECT_NE(RunCli({"--no-render", sample}).out.find("Possible filter : CoreVorbis"), std::string::npos);
 }

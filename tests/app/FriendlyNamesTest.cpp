@@ -3,10 +3,12 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "app/FriendlyNames.h"
@@ -90,6 +92,48 @@ TEST(FriendlyNames, EmbeddedFileHasItsSectionsAndLineEnds) {
   EXPECT_EQ(sections, (std::vector<std::string>{"[Video]", "[Audio]", "[MatroskaVideo]", "[MatroskaAudio]",
                                                 "[MatroskaSubtitles]"}));
   EXPECT_EQ(rows, 639u);
+}
+
+// Many rows with keys that differ in case, repeat, share prefixes or are empty: every
+// lookup answers as reading the lines in order would.
+TEST(FriendlyNames, IndexAnswersAsAScanInOrder) {
+  std::string bytes;
+  std::vector<std::string> keys;
+  unsigned seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+  for (int i = 0; i < 3000; ++i) {
+    std::string key;
+    const unsigned length = next() % 6;
+    for (unsigned c = 0; c < length; ++c) key += "aAbB_"[next() % 5];
+    keys.push_back(key);
+    bytes += key + "=" + std::to_string(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+    if (i % 97 == 0) bytes += "no key here\n";
+  }
+  TFriendlyNames names;
+  names.LoadFromBytes(bytes);
+  const std::vector<std::string> lines = names.Lines();
+  for (std::string key : keys) {
+    for (char& c : key) c = static_cast<char>(std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c));
+    std::string expected;
+    bool found = false;
+    for (const std::string& line : lines) {
+      const size_t eq = line.find('=');
+      if (eq == std::string::npos || eq != key.size()) continue;
+      bool same = true;
+      for (size_t c = 0; c < eq; ++c) same = same && std::toupper(line[c]) == std::toupper(key[c]);
+      if (same) {
+        expected = line.substr(eq + 1);
+        found = true;
+        break;
+      }
+    }
+    std::string name;
+    ASSERT_EQ(names.FindName(key, name), found) << key;
+    EXPECT_EQ(name, expected) << key;
+  }
+  std::string name;
+  EXPECT_FALSE(names.FindName("no key here", name));
+  EXPECT_FALSE(TFriendlyNames().FindName("", name));  // an empty table
 }
 
 class FriendlyNamesFile : public ::testing::Test {
