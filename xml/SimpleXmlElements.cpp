@@ -13,6 +13,9 @@ bool IsAsciiLetterOrDigit(unsigned char b) {
 
 bool IsAttributeNameByte(unsigned char b) { return IsAsciiLetterOrDigit(b) || b == '-' || b == '_'; }
 
+// The bytes that end a run of name bytes in a tag.
+bool IsTagNameEnd(unsigned char b) { return IsXmlBlank(b) || b == ':' || b == '/' || b == '>'; }
+
 [[noreturn]] void ThrowPropertiesError(unsigned char b) {
   throw TSimpleXmlInvalid("Invalid XML Element: Unexpected character in properties declaration (" + ByteText(b) +
                           " found).");
@@ -40,10 +43,14 @@ class TNestingGuard {
 // references are decoded.
 std::string TextNodeValue(std::string_view span) {
   std::string text;
-  text.reserve(span.size());
-  for (char c : span) {
-    if (c == ' ' && !text.empty() && text.back() == ' ') continue;
-    text += c;
+  if (span.find("  ") == std::string_view::npos) {
+    text.assign(span);
+  } else {
+    text.reserve(span.size());
+    for (char c : span) {
+      if (c == ' ' && !text.empty() && text.back() == ' ') continue;
+      text += c;
+    }
   }
   DecodeEntities(text, true);
   return text;
@@ -108,7 +115,8 @@ void TSimpleXmlProps::LoadFromStream(TXmlReadStream& Stream) {
               ByteText(b) + " found.");
         }
         quote = b;
-        value.clear();
+        // The value's bytes up to the closing quote, which the next turn takes.
+        value.assign(in.TakeWhile([quote](unsigned char c) { return c != quote; }));
         state = TState::Value;
         break;
       case TState::Value:
@@ -242,8 +250,12 @@ void TSimpleXmlElemClassic::LoadFromStream(TXmlReadStream& Stream, TSimpleXml* D
           }
           state = TState::Done;
         } else {
+          // This name byte and the ones that follow it.
+          const std::string_view rest = in.TakeWhile([](unsigned char c) { return !IsTagNameEnd(c); });
           name += static_cast<char>(b);
+          name += rest;
           qualifiedName += static_cast<char>(b);
+          qualifiedName += rest;
           nameByteSeen = true;
         }
         break;

@@ -73,6 +73,7 @@ void TSimpleXmlElems::Clear() {
 
 TSimpleXmlElem* TSimpleXmlElems::Add(std::unique_ptr<TSimpleXmlElem> Node) {
   std::string key = Node->Name();
+  if (FEntries.empty()) FEntries.reserve(4);  // an element with children mostly has a few
   FEntries.push_back({std::move(key), std::move(Node)});
   FIndex.Added(FEntries.size(), [this](size_t i) -> const std::string& { return FEntries[i].Key; });
   return FEntries.back().Node.get();
