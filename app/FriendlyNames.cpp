@@ -39,18 +39,24 @@ std::size_t LineEnd(std::string_view text, std::size_t start, std::size_t& next)
 
 }  // namespace
 
-void TFriendlyNames::LoadFromBytes(std::string_view bytes) { Index(std::string(bytes)); }
+void TFriendlyNames::LoadFromBytes(std::string_view bytes) {
+  FOwnText.assign(bytes);
+  Index();
+}
 
-void TFriendlyNames::Index(std::string&& text) {
-  FText = std::move(text);
+void TFriendlyNames::Index(std::string_view outerText) {
+  FOuterText = outerText;
+  if (outerText.data()) FOwnText.clear();
+  const std::string_view text = Text();
   FLines.clear();
+  FLines.reserve(text.size() / 24);  // about the embedded table's mean line length
   std::size_t keyed = 0;
-  for (std::size_t start = 0, next = 0; start < FText.size(); start = next) {
+  for (std::size_t start = 0, next = 0; start < text.size(); start = next) {
     TLine line;
     line.Start = start;
-    line.Length = LineEnd(FText, start, next);
-    if (const void* eq = std::memchr(FText.data() + start, '=', line.Length)) {
-      line.KeyLength = static_cast<std::size_t>(static_cast<const char*>(eq) - (FText.data() + start));
+    line.Length = LineEnd(text, start, next);
+    if (const void* eq = std::memchr(text.data() + start, '=', line.Length)) {
+      line.KeyLength = static_cast<std::size_t>(static_cast<const char*>(eq) - (text.data() + start));
       ++keyed;
     }
     FLines.push_back(line);
@@ -80,7 +86,8 @@ bool TFriendlyNames::LoadDataFile(const std::string& exeDir, std::string* errorM
   std::string bytes;
   const platform::TReadResult file = platform::ReadDataFile(exeDir, "CodecsFriendlyNames.ini", bytes);
   if (file.Ok()) {
-    Index(std::move(bytes));
+    FOwnText = std::move(bytes);
+    Index();
     return true;
   }
   if (file.Status != platform::TReadStatus::Missing && errorMessage) *errorMessage = file.Message;
@@ -95,7 +102,7 @@ const TFriendlyNames& TFriendlyNames::Embedded() {
   // Never freed: the table lives as long as the process, and leaving it costs nothing.
   static const TFriendlyNames* const names = [] {
     auto* table = new TFriendlyNames;
-    table->LoadFromBytes(ambrel::resources::CodecsFriendlyNames());
+    table->Index(ambrel::resources::CodecsFriendlyNames());  // read where it is embedded
     return table;
   }();
   return *names;

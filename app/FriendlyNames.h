@@ -49,13 +49,17 @@ class TFriendlyNames {
     std::size_t Length = 0;
     std::size_t KeyLength = std::string_view::npos;  // up to the first '='; npos: no '='
   };
-  void Index(std::string&& text);
-  std::string_view LineText(const TLine& line) const { return std::string_view(FText).substr(line.Start, line.Length); }
+  // Indexes the lines of FOwnText, or of outerText when given (bytes that live as long
+  // as the process, which the table then reads where they are).
+  void Index(std::string_view outerText = {});
+  std::string_view Text() const { return FOuterText.data() ? FOuterText : std::string_view(FOwnText); }
+  std::string_view LineText(const TLine& line) const { return Text().substr(line.Start, line.Length); }
   // The slot of key in FSlots: the one holding its first line, or the empty one where
   // it would go.
   std::size_t SlotOf(std::string_view key, std::size_t hash) const;
 
-  std::string FText;
+  std::string FOwnText;
+  std::string_view FOuterText;
   std::vector<TLine> FLines;
   // Open addressing over the keyed lines, a power of two in size: 1 + the line's position
   // in FLines, 0 for an empty slot.
