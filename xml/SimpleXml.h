@@ -52,7 +52,7 @@ class TXmlNameIndex {
  public:
   static constexpr size_t kLinearLimit = 8;
 
-  void Clear() { FPositions.clear(); }
+  void Clear() { FPositions.reset(); }
   // Records the key of the entry just added at position Count - 1; KeyAt(i) is the key
   // of the entry at position i.
   template <typename KeyAt>
@@ -65,7 +65,7 @@ class TXmlNameIndex {
   }
   template <typename KeyAt>
   void Rebuild(size_t Count, KeyAt keyAt) {
-    FPositions.clear();
+    FPositions.reset();
     if (Count <= kLinearLimit) return;
     for (size_t i = 0; i < Count; ++i) Put(keyAt(i), static_cast<int>(i));
   }
@@ -78,14 +78,18 @@ class TXmlNameIndex {
       }
       return -1;
     }
-    const auto found = FPositions.find(ambrel::AsciiUpper(Name));
-    return found == FPositions.end() ? -1 : found->second;
+    const auto found = FPositions->find(ambrel::AsciiUpper(Name));
+    return found == FPositions->end() ? -1 : found->second;
   }
 
  private:
-  void Put(std::string_view Key, int Position) { FPositions.insert_or_assign(ambrel::AsciiUpper(Key), Position); }
+  void Put(std::string_view Key, int Position) {
+    if (!FPositions) FPositions = std::make_unique<std::unordered_map<std::string, int>>();
+    FPositions->insert_or_assign(ambrel::AsciiUpper(Key), Position);
+  }
 
-  std::unordered_map<std::string, int> FPositions;
+  // Made when the list grows past kLinearLimit: most lists never need it.
+  std::unique_ptr<std::unordered_map<std::string, int>> FPositions;
 };
 
 // One attribute.
