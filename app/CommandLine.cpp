@@ -112,9 +112,9 @@ void Define(CLI::App& app, TOptions& o) {
   }
 }
 
-// Reads the commonest command line, report flags and file names only, without setting
-// up the full parser, whose set-up is a noticeable part of a short run. False for
-// anything else (another option, "--", a name that starts with '-', a flag given twice,
+// Reads the commonest command lines, report flags and file names only (and --version),
+// without setting up the full parser, whose set-up is a noticeable part of a short run.
+// False for anything else (another option, "--", a name that starts with '-', a flag given twice,
 // flags that exclude each other): the full parser reads those and words their errors.
 bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
   struct TFlag {
@@ -122,7 +122,8 @@ bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
     bool TOptions::*Field;
   };
   static constexpr TFlag kFlags[] = {
-      {"--no-render", &TOptions::NoRender}, {"--html", &TOptions::Html}, {"--log", &TOptions::Log}, {"--json", &TOptions::Json}};
+      {"--no-render", &TOptions::NoRender}, {"--html", &TOptions::Html}, {"--log", &TOptions::Log},
+      {"--json", &TOptions::Json},          {"--version", &TOptions::Version}};
   TOptions read;
   for (const std::string& arg : Args) {
     if (arg.empty()) return false;

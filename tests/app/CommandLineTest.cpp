@@ -60,7 +60,8 @@ TEST(CommandLineOptions, ReportFlagsReadEitherWayDoTheSame) {
   const std::vector<std::vector<std::string>> lines = {
       {"--no-render", sample},         {sample, "--no-render"},          {"--no-render", "--html", sample},
       {"--log", sample, "--no-render"}, {"--no-render", "--json", sample, audio}, {"--no-render", "missing.mkv"},
-      {"--no-render"},                 {"--html", "--log", sample},      {"--no-render", "--no-render", sample}};
+      {"--no-render"},                 {"--html", "--log", sample},      {"--no-render", "--no-render", sample},
+      {"--version"},                   {"--version", "--html", sample}};
   for (const std::vector<std::string>& line : lines) {
     std::vector<std::string> full = line;
     full.insert(full.begin(), {"--jobs", "1"});
