@@ -114,8 +114,9 @@ void Define(CLI::App& app, TOptions& o) {
 
 // Reads the commonest command lines, report flags and file names only (and --version),
 // without setting up the full parser, whose set-up is a noticeable part of a short run.
-// False for anything else (another option, "--", a name that starts with '-', a flag given twice,
-// flags that exclude each other): the full parser reads those and words their errors.
+// False for anything else (another option, "--", a name that starts with '-', a flag
+// given twice, flags that exclude each other): the full parser reads those and words
+// their errors.
 bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
   struct TFlag {
     std::string_view Name;
