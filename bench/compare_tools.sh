@@ -8,8 +8,8 @@
 #     included) against gst-discoverer-1.0 when installed (target: faster).
 # Each comparison is marked PASS or FAIL and the last line counts the misses, so a
 # regression shows in one run; the exit status is 1 when a target is missed. The runs of
-# the programs compared are interleaved, so that a change of the machine's load touches
-# them alike.
+# ambrel-cli and head are interleaved, so that a change of the machine's load touches both
+# alike.
 # Usage: bench/compare_tools.sh [RUNS] (default 21 runs per file and program)
 #        AMBREL_CLI=path/to/ambrel-cli bench/compare_tools.sh (default build/ambrel-cli)
 set -euo pipefail
@@ -29,7 +29,7 @@ command -v mediainfo >/dev/null && tools[mediainfo]="mediainfo"
 command -v ffprobe >/dev/null && tools[ffprobe]="ffprobe -v quiet -show_format -show_streams -show_chapters"
 
 # Runs each command line of "$@" (one string each, plus the file as last argument) $runs
-# times, interleaved, after one warm-up run each; sets medians[i] to the median wall time
+# times, interleaved in rotating order, after one warm-up run each; sets medians[i] to the median wall time
 # of command i in milliseconds. Timed with the shell's clock: no process is started
 # besides the one measured.
 declare -a medians
@@ -37,10 +37,12 @@ time_interleaved() {
   local file=$1
   shift
   local -a commands=("$@") samples=()
-  local i r start
-  for ((i = 0; i < ${#commands[@]}; i++)); do ${commands[i]} "$file" >/dev/null 2>&1 || true; done
+  local i k r start n=${#commands[@]}
+  for ((i = 0; i < n; i++)); do ${commands[i]} "$file" >/dev/null 2>&1 || true; done
   for ((r = 0; r < runs; r++)); do
-    for ((i = 0; i < ${#commands[@]}; i++)); do
+    # Each round starts with the next command, so that none always follows the same one.
+    for ((k = 0; k < n; k++)); do
+      i=$(((r + k) % n))
       start=$EPOCHREALTIME
       ${commands[i]} "$file" >/dev/null 2>&1 || true
       samples[i]+="$start $EPOCHREALTIME "
@@ -76,17 +78,16 @@ echo
 echo "The file report (ambrel-cli --no-render FILE)"
 printf '%-24s %-20s %10s %10s %s\n' file "compared with" "its ms" "ambrel ms" ratio
 for f in "${files[@]}"; do
-  names=(ambrel-cli "head -c 65536")
-  commands=("$cli --no-render" "head -c 65536")
+  base=$(basename "$f")
+  time_interleaved "$f" "$cli --no-render" "head -c 65536"
+  ours=${medians[0]}
+  report "$base" "head -c 65536" "${medians[1]}" "$ours" atmost 1.3
+  # Each tool on its own: a run right after a much heavier program starts with cold caches.
   for t in mkvinfo mediainfo ffprobe; do
     [ -n "${tools[$t]:-}" ] || continue
-    names+=("$t")
-    commands+=("${tools[$t]}")
+    time_interleaved "$f" "${tools[$t]}"
+    report "$base" "$t" "${medians[0]}" "$ours" faster 10
   done
-  time_interleaved "$f" "${commands[@]}"
-  base=$(basename "$f")
-  report "$base" "${names[1]}" "${medians[1]}" "${medians[0]}" atmost 1.3
-  for ((i = 2; i < ${#commands[@]}; i++)); do report "$base" "${names[i]}" "${medians[i]}" "${medians[0]}" faster 10; done
 done
 
 if command -v gst-discoverer-1.0 >/dev/null; then
@@ -94,8 +95,10 @@ if command -v gst-discoverer-1.0 >/dev/null; then
   echo "The whole analysis (ambrel-cli FILE)"
   printf '%-24s %-20s %10s %10s %s\n' file "compared with" "its ms" "ambrel ms" ratio
   for f in "${files[@]}"; do
-    time_interleaved "$f" "$cli" gst-discoverer-1.0
-    report "$(basename "$f")" gst-discoverer-1.0 "${medians[1]}" "${medians[0]}" faster 1
+    time_interleaved "$f" "$cli"
+    ours=${medians[0]}
+    time_interleaved "$f" gst-discoverer-1.0
+    report "$(basename "$f")" gst-discoverer-1.0 "${medians[0]}" "$ours" faster 1
   done
 fi
 
