@@ -73,6 +73,10 @@ uint32_t TEbmlElement::ReadHeader() {
 }
 
 void TEbmlElement::Skip() {
+  if (!Reader->Logging()) {
+    Reader->FileReader.Seek(DataSize, 1);
+    return;
+  }
   char line[96] = "Skipping element with ID ";
   char* end = line + std::strlen(line);
   end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
@@ -126,7 +130,7 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
     for (int32_t i = 0; i < want; ++i) value = (value << 8) | chunk[i];
     count -= want;
   }
-  Reader->LogValue(Name, std::to_string(static_cast<int64_t>(value)));
+  if (Reader->Logging()) Reader->LogValue(Name, std::to_string(static_cast<int64_t>(value)));
   return value;
 }
 
@@ -136,7 +140,7 @@ void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (!ReadData(Value)) ReadError("ReadValueString", Name);
   const std::string_view trimmed = TrimBlank(Value);
   if (trimmed.size() != Value.size()) Value = std::string(trimmed);
-  Reader->LogValue(Name, Value);
+  if (Reader->Logging()) Reader->LogValue(Name, Value);
 }
 
 double TEbmlElement::ReadValueFloat(std::string_view Name) {
@@ -160,7 +164,7 @@ double TEbmlElement::ReadValueFloat(std::string_view Name) {
   } else {
     std::memcpy(&value, &bits, sizeof value);
   }
-  Reader->LogValue(Name, FloatToStrGeneral(value));
+  if (Reader->Logging()) Reader->LogValue(Name, FloatToStrGeneral(value));
   return value;
 }
 
@@ -194,7 +198,7 @@ bool TEbmlElement::ReadData(Buffer& Out) {
 // ---- TEbmlReader ------------------------------------------------------------
 
 TEbmlReader::TEbmlReader(TFileReader& FileReader, TLogWriter& ParseLog)
-    : FileReader(FileReader), ParseLog(ParseLog) {}
+    : FileReader(FileReader), ParseLog(ParseLog), FLogging(ParseLog.KeepsText()) {}
 
 void TEbmlReader::EnterElement(const TEbmlElement& Element) {
   TEbmlElement copy(this);
@@ -224,12 +228,14 @@ void TEbmlReader::Indent() {
 }
 
 void TEbmlReader::LogLine(std::string_view Text) {
+  if (!FLogging) return;
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
+  if (!FLogging) return;
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));

@@ -78,6 +78,9 @@ class TEbmlReader {
   // True while the file position lies inside the innermost open element.
   bool InElement() const;
 
+  // False when the log drops what it is given (decided when the reader is made): the
+  // lines are then not built at all.
+  bool Logging() const { return FLogging; }
   void LogLine(std::string_view Text);
   // Writes Name : Value; Value comes from the file and is passed through Verbatim.
   void LogValue(std::string_view Name, std::string_view Value);
@@ -90,6 +93,7 @@ class TEbmlReader {
 
   std::vector<TEbmlElement> FStack;  // outermost first
   std::string FLine;                 // the log line being built
+  bool FLogging = true;
 };
 
 }  // namespace ambrel

@@ -340,6 +340,9 @@ void TMultiWriter::AppendWriter(TLogWriter& Other) {
 void TMultiWriter::ResetWriter() {
   for (TLogWriter* w : FWriters) w->ResetWriter();
 }
+bool TMultiWriter::KeepsText() const {
+  return std::any_of(FWriters.begin(), FWriters.end(), [](const TLogWriter* w) { return w->KeepsText(); });
+}
 
 // ---- Text helpers ---------------------------------------------------------
 
