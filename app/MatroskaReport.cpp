@@ -75,14 +75,14 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisC
   if (info.HasDateUTC) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
-  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, context);
+  for (const auto& track : reader.Tracks) WriteTrack(track, ++n, W, context);
   for (const auto& file : reader.Attachments) {
-    W.WriteField("Attached file", Verbatim(file->FileName) + " (" + FormatFileSize(file->FileDataSize) + ")");
+    W.WriteField("Attached file", Verbatim(file.FileName) + " (" + FormatFileSize(file.FileDataSize) + ")");
   }
   int e = 0;
   for (const auto& edition : reader.Editions) {
     W.WriteField("Edition entry", std::to_string(++e));
-    WriteChapters(edition->ChapterAtoms, W);
+    WriteChapters(edition.ChapterAtoms, W);
   }
   W.WriteSeparator();
 }
@@ -103,14 +103,14 @@ std::string ChapterTime(int64_t Nanoseconds) {
   return MillisecondsToStr(static_cast<uint32_t>(static_cast<uint64_t>(Nanoseconds / 1000000)));
 }
 
-void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W) {
+void WriteChapters(const std::vector<TMatroskaChapterAtom>& Atoms, TLogWriter& W) {
   for (const auto& atom : Atoms) {
     W.BeginList();
-    std::string text = ChapterTime(atom->ChapterTimeStart) + " - " + ChapterTime(atom->ChapterTimeEnd);
-    if (!atom->Displays.empty()) text += " " + Verbatim(atom->Displays.front()->ChapString);
-    if (atom->ChapterFlagHidden != 0) text += " (hidden)";
+    std::string text = ChapterTime(atom.ChapterTimeStart) + " - " + ChapterTime(atom.ChapterTimeEnd);
+    if (!atom.Displays.empty()) text += " " + Verbatim(atom.Displays.front().ChapString);
+    if (atom.ChapterFlagHidden != 0) text += " (hidden)";
     W.WriteListItem(text);
-    WriteChapters(atom->ChapterAtoms, W);
+    WriteChapters(atom.ChapterAtoms, W);
     W.EndList();
   }
 }

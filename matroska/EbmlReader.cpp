@@ -25,9 +25,9 @@ int64_t WrapAdd(int64_t A, int64_t B) {
 
 // Reads one byte into the low byte of Accumulator; -1 when the read returns no byte.
 int32_t TEbmlElement::ReadByte(int64_t& Accumulator) {
-  uint8_t b = 0;
-  if (Reader->FileReader.Read(&b, 1) != 1) return -1;
-  Accumulator = static_cast<int64_t>(static_cast<uint64_t>(Accumulator) | b);
+  const int32_t b = Reader->FileReader.ReadByte();
+  if (b < 0) return -1;
+  Accumulator = static_cast<int64_t>(static_cast<uint64_t>(Accumulator) | static_cast<uint32_t>(b));
   return b;
 }
 
@@ -37,9 +37,9 @@ uint32_t TEbmlElement::ReadID() {
   uint64_t mask = 0x80;
   uint32_t k = 0;
   while (k < 4) {
-    uint8_t b = 0;
-    if (Reader->FileReader.Read(&b, 1) != 1) return 0;
-    ID |= b;
+    const int32_t b = Reader->FileReader.ReadByte();
+    if (b < 0) return 0;
+    ID |= static_cast<uint32_t>(b);
     if ((ID & mask) == mask) break;  // the length-marker bit was found
     mask <<= 7;
     ID <<= 8;

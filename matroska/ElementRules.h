@@ -185,11 +185,19 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
 }
 
 template <class Rec>
-bool TMatroskaReader::ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
+bool TMatroskaReader::ReadRecord(std::vector<Rec>& List,
                                  std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
-  auto record = std::make_unique<Rec>();
-  const bool complete = ReadContainer(*record, Rules);
-  if (complete) List.push_back(std::move(record));
+  // The record is read in place at the end of the list and taken off again when it was
+  // cut short. Children go into lists of their own, so the list does not move meanwhile.
+  List.emplace_back();
+  bool complete = false;
+  try {
+    complete = ReadContainer(List.back(), Rules);
+  } catch (...) {
+    List.pop_back();
+    throw;
+  }
+  if (!complete) List.pop_back();
   return complete;
 }
 

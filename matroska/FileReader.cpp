@@ -43,7 +43,7 @@ bool TFileReader::Fill(int64_t Offset) {
   return FBufferLength > 0;
 }
 
-int32_t TFileReader::Read(void* Buffer, int32_t Count) {
+int32_t TFileReader::ReadSlow(void* Buffer, int32_t Count) {
   if (Count <= 0) return 0;
   auto* out = static_cast<uint8_t*>(Buffer);
   int64_t done = 0;

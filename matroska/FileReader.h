@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,27 @@ class TFileReader {
 
   // Reads up to Count bytes at the position; returns the number read (fewer only at the
   // end of the file), 0 when the read fails.
-  int32_t Read(void* Buffer, int32_t Count);
+  int32_t Read(void* Buffer, int32_t Count) {
+    // Bytes already in the read-ahead buffer are copied here, without a call.
+    const int64_t offset = FPosition - FBufferStart;
+    if (Count > 0 && offset >= 0 && offset + Count <= FBufferLength) {
+      std::memcpy(Buffer, FBuffer.data() + offset, static_cast<size_t>(Count));
+      FPosition += Count;
+      return Count;
+    }
+    return ReadSlow(Buffer, Count);
+  }
+  // Reads one byte at the position; -1 (position unchanged) at the end of the file or
+  // when the read fails.
+  int32_t ReadByte() {
+    const int64_t offset = FPosition - FBufferStart;
+    if (offset >= 0 && offset < FBufferLength) {
+      ++FPosition;
+      return FBuffer[static_cast<size_t>(offset)];
+    }
+    uint8_t b = 0;
+    return ReadSlow(&b, 1) == 1 ? b : -1;
+  }
   // Origin 0: from the start, 1: from the position, 2: from the end. Returns the new
   // position, -1 (position unchanged) when it would be negative.
   int64_t Seek(int64_t Offset, int Origin);
@@ -38,6 +59,7 @@ class TFileReader {
 
  private:
   bool Fill(int64_t Offset);
+  int32_t ReadSlow(void* Buffer, int32_t Count);
 
   std::unique_ptr<ambrel::TByteSource> FSource;
   int64_t FPosition = 0;

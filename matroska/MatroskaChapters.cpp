@@ -87,9 +87,9 @@ void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd) {
     auto [list, defaultEnd] = pending.back();
     pending.pop_back();
     for (size_t i = 0; i < list->size(); ++i) {
-      TMatroskaChapterAtom& atom = *(*list)[i];
+      TMatroskaChapterAtom& atom = (*list)[i];
       if (atom.ChapterTimeEnd == 0)
-        atom.ChapterTimeEnd = i + 1 < list->size() ? (*list)[i + 1]->ChapterTimeStart : defaultEnd;
+        atom.ChapterTimeEnd = i + 1 < list->size() ? (*list)[i + 1].ChapterTimeStart : defaultEnd;
       if (!atom.ChapterAtoms.empty()) pending.emplace_back(&atom.ChapterAtoms, atom.ChapterTimeEnd);
     }
   }

@@ -29,7 +29,7 @@ struct TElementRule;
 // nested deeper than this, are skipped like unknown elements.
 constexpr int kMaxNestingDepth = 64;
 
-using TChapterAtomList = std::vector<std::unique_ptr<TMatroskaChapterAtom>>;
+using TChapterAtomList = std::vector<TMatroskaChapterAtom>;
 
 // How a caller follows and stops a parse running on its thread. Both members are optional.
 struct TParseControl {
@@ -71,11 +71,11 @@ class TMatroskaReader {
   std::unique_ptr<TEbmlReader> EbmlReader;
   TLogWriter& ParseLog;
   TMatroskaSegmentInfo SegmentInfo;
-  std::vector<std::unique_ptr<TMatroskaTrackEntry>> Tracks;
-  std::vector<std::unique_ptr<TMatroskaSeekEntry>> SeekEntries;
-  std::vector<std::unique_ptr<TMatroskaAttachedFile>> Attachments;
-  std::vector<std::unique_ptr<TMatroskaEditionEntry>> Editions;
-  std::vector<std::unique_ptr<TMatroskaTag>> Tags;
+  std::vector<TMatroskaTrackEntry> Tracks;
+  std::vector<TMatroskaSeekEntry> SeekEntries;
+  std::vector<TMatroskaAttachedFile> Attachments;
+  std::vector<TMatroskaEditionEntry> Editions;
+  std::vector<TMatroskaTag> Tags;
 
  private:
   // The container loop, driven by a table of child rules; returns not InElement.
@@ -86,7 +86,7 @@ class TMatroskaReader {
   // Reads one element into a new record and appends it to List when the element was read
   // to its end; a record cut short is dropped.
   template <class Rec>
-  bool ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
+  bool ReadRecord(std::vector<Rec>& List,
                   std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
@@ -138,7 +138,7 @@ class TMatroskaReader {
   bool ReadTagTargets(TMatroskaTag& Tag);
   bool ReadTagSimpleTag(TMatroskaTag& Tag);
   bool ReadNestedSimpleTag(TMatroskaSimpleTag& Parent);
-  bool ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleTag>>& List);
+  bool ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List);
 
   int FChapterDepth = 0;    // chapter atoms open while reading
   int FSimpleTagDepth = 0;  // simple tags open while reading

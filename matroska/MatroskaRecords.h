@@ -184,8 +184,8 @@ struct TMatroskaChapterAtom {
   int64_t ChapterPhysicalEquiv = 0;
   TTrackNumberList ChapterTrackNumbers;  // at most kMaxTrackNumbers
   uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
-  std::vector<std::unique_ptr<TMatroskaChapterDisplay>> Displays;  // empty: none
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // nested atoms; empty: none
+  std::vector<TMatroskaChapterDisplay> Displays;  // empty: none
+  std::vector<TMatroskaChapterAtom> ChapterAtoms;  // nested atoms; empty: none
 };
 
 struct TMatroskaEditionEntry {
@@ -193,7 +193,7 @@ struct TMatroskaEditionEntry {
   uint32_t EditionFlagHidden = 0;
   uint32_t EditionFlagDefault = 0;
   uint32_t EditionManaged = 0;
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // top-level atoms; empty: none
+  std::vector<TMatroskaChapterAtom> ChapterAtoms;  // top-level atoms; empty: none
 };
 
 struct TMatroskaTagTarget {
@@ -210,12 +210,12 @@ struct TMatroskaSimpleTag {
   std::string TagLanguage;
   uint32_t TagDefault = 0;
   std::string TagString;
-  std::vector<std::unique_ptr<TMatroskaSimpleTag>> SimpleTags;  // nested simple tags
+  std::vector<TMatroskaSimpleTag> SimpleTags;  // nested simple tags
 };
 
 struct TMatroskaTag {
   TMatroskaTagTarget Targets;
-  std::vector<std::unique_ptr<TMatroskaSimpleTag>> SimpleTags;
+  std::vector<TMatroskaSimpleTag> SimpleTags;
 };
 
 }  // namespace ambrel

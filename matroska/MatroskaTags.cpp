@@ -41,7 +41,7 @@ bool TMatroskaReader::ReadNestedSimpleTag(TMatroskaSimpleTag& Parent) {
 
 // Reads one SimpleTag and appends it to List when it was read to its end. Nesting is
 // bounded by the depth counter of the simple-tag rules (FSimpleTagDepth).
-bool TMatroskaReader::ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleTag>>& List) {
+bool TMatroskaReader::ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List) {
   using S = TMatroskaSimpleTag;
   static const TElementRule<S> rules[] = {
       StringRule(0x45A3, "TagName", &S::TagName),

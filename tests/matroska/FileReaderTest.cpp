@@ -66,5 +66,5 @@ TEST(ReadAhead, ParseLogIdenticalWithOneByteReads) {
   EXPECT_TRUE(whole.Result);
   EXPECT_EQ(whole.Log(), bytewise.Log());
   EXPECT_EQ(whole.Reader.Tracks.size(), 50u);
-  EXPECT_EQ(bytewise.Reader.Tracks.back()->CodecPrivate.size(), 5000u);
+  EXPECT_EQ(bytewise.Reader.Tracks.back().CodecPrivate.size(), 5000u);
 }

@@ -75,7 +75,7 @@ TEST(Segment, TruncatedTracksKeepCompletedEntries) {
   EXPECT_FALSE(p.Result);
   EXPECT_TRUE(p.Error.empty());
   ASSERT_EQ(p.Reader.Tracks.size(), 1u);
-  EXPECT_EQ(p.Reader.Tracks[0]->TrackNumber, 1u);
+  EXPECT_EQ(p.Reader.Tracks[0].TrackNumber, 1u);
   EXPECT_EQ(p.Reader.SegmentInfo.Duration, 10);  // converted on false too
   EXPECT_EQ(p.File.GetPosition(), 0);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
@@ -106,9 +106,9 @@ TEST(Segment, SeekPhaseFetchesMetadataAfterCluster) {
   EXPECT_LT(a, t);
   EXPECT_EQ(p.Reader.Editions.size(), 1u);
   ASSERT_EQ(p.Reader.Attachments.size(), 1u);
-  EXPECT_EQ(p.Reader.Attachments[0]->FileDataSize, 4);
+  EXPECT_EQ(p.Reader.Attachments[0].FileDataSize, 4);
   ASSERT_EQ(p.Reader.Tags.size(), 1u);
-  EXPECT_EQ(p.Reader.Tags[0]->SimpleTags[0]->TagName, "TITLE");
+  EXPECT_EQ(p.Reader.Tags[0].SimpleTags[0].TagName, "TITLE");
   EXPECT_EQ(p.File.GetPosition(), p.Reader.SegmentInfo.ClusterPosition);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
 }
@@ -218,7 +218,7 @@ TEST(SeekPhase, InfoAndTracksBehindTheClustersAreFetched) {
   const TMatroskaSegmentInfo& si = p.Reader.SegmentInfo;
   EXPECT_EQ(si.Duration, 2000);  // converted with the scale read behind the clusters
   EXPECT_TRUE(si.HasDateUTC);    // a stored zero is a date
-  EXPECT_EQ(p.Reader.Editions.at(0)->ChapterAtoms.at(0)->ChapterTimeEnd, 2000000000);
+  EXPECT_EQ(p.Reader.Editions.at(0).ChapterAtoms.at(0).ChapterTimeEnd, 2000000000);
   EXPECT_EQ(p.Reader.Tracks.size(), 1u);
   EXPECT_EQ(p.File.GetPosition(), si.ClusterPosition);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
