@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "matroska/FloatFormat.h"
 #include "matroska/MatroskaError.h"
@@ -137,9 +138,14 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
 void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueString", Name);
-  if (!ReadData(Value)) ReadError("ReadValueString", Name);
-  const std::string_view trimmed = TrimBlank(Value);
-  if (trimmed.size() != Value.size()) Value = std::string(trimmed);
+  if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(DataSize)) {
+    // Straight from the read-ahead buffer into the record, trimmed on the way.
+    Value.assign(TrimBlank(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<size_t>(DataSize))));
+  } else {
+    if (!ReadData(Value)) ReadError("ReadValueString", Name);
+    const std::string_view trimmed = TrimBlank(Value);
+    if (trimmed.size() != Value.size()) Value = std::string(trimmed);
+  }
   if (Reader->Logging()) Reader->LogValue(Name, Value);
 }
 
@@ -180,6 +186,14 @@ void TEbmlElement::ReadValueBinary(std::vector<uint8_t>& Data, std::string_view 
 template <class Buffer>
 bool TEbmlElement::ReadData(Buffer& Out) {
   constexpr int64_t kChunk = 1 << 20;
+  if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(DataSize)) {
+    if constexpr (std::is_same_v<Buffer, std::string>) {
+      Out.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(DataSize));
+    } else {
+      Out.assign(bytes, bytes + DataSize);
+    }
+    return true;
+  }
   Out.clear();
   if (Reader->FileReader.GetSize() >= 0) Out.reserve(static_cast<size_t>(DataSize));
   while (static_cast<int64_t>(Out.size()) < DataSize) {

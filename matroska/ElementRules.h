@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -32,7 +33,7 @@ struct TElementRule {
 
   uint32_t ID = 0;
   TElementKind Kind = TElementKind::Custom;
-  const char* Name = "";  // log name of a value, title of a container
+  std::string_view Name;  // log name of a value, title of a container
   TIntField IntField{};
   std::string Rec::* StringField = nullptr;
   TOptionalText Rec::* TextField = nullptr;  // instead of StringField

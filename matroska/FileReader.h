@@ -34,6 +34,14 @@ class TFileReader {
     }
     return ReadSlow(Buffer, Count);
   }
+  // The next Count bytes when the read-ahead buffer holds them all, the position moved
+  // past them; null (position unchanged) otherwise. Valid until the next read or seek.
+  const uint8_t* TakeBuffered(int64_t Count) {
+    const int64_t offset = FPosition - FBufferStart;
+    if (Count < 0 || offset < 0 || offset > FBufferLength || Count > FBufferLength - offset) return nullptr;
+    FPosition += Count;
+    return FBuffer.data() + offset;
+  }
   // Reads one byte at the position; -1 (position unchanged) at the end of the file or
   // when the read fails.
   int32_t ReadByte() {

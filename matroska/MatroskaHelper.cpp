@@ -37,6 +37,7 @@ void TMatroskaReader::Clear() {
   Attachments.clear();
   Editions.clear();
   Tags.clear();
+  FTagsRead = 0;
 }
 
 int64_t TMatroskaReader::FindSeekPosition(uint32_t ID) const {
@@ -163,7 +164,7 @@ bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {
     case kIdTracks: return Tracks.empty();
     case kIdChapters: return Editions.empty();
     case kIdAttachments: return Attachments.empty();
-    case kIdTags: return Tags.empty();
+    case kIdTags: return FTagsRead == 0;
     default: return false;
   }
 }

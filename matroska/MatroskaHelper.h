@@ -57,6 +57,9 @@ class TMatroskaReader {
   // Follows and may stop the parse; null (the default) for none. Not owned.
   void SetControl(const TParseControl* Control) { FControl = Control; }
   bool Cancelled() const { return FCancelled; }
+  // When false, Tag elements are read, checked and logged as usual but not kept in Tags
+  // (for reports that do not show them: a file can hold hundreds of thousands).
+  void SetKeepTags(bool Keep) { FKeepTags = Keep; }
 
   // Empties the five lists.
   void Clear();
@@ -140,6 +143,9 @@ class TMatroskaReader {
   bool ReadNestedSimpleTag(TMatroskaSimpleTag& Parent);
   bool ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List);
 
+  std::vector<TMatroskaTag> FDroppedTags;  // the tag being read when tags are not kept
+  size_t FTagsRead = 0;     // tags read to their end, kept or not
+  bool FKeepTags = true;
   int FChapterDepth = 0;    // chapter atoms open while reading
   int FSimpleTagDepth = 0;  // simple tags open while reading
   const TParseControl* FControl = nullptr;

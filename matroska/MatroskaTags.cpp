@@ -17,7 +17,15 @@ bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
       ContainerRule<T>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadTagSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
-  return ReadRecord(Owner.Tags, rules);
+  if (Owner.FKeepTags) {
+    if (!ReadRecord(Owner.Tags, rules)) return false;
+  } else {
+    const bool complete = ReadRecord(Owner.FDroppedTags, rules);
+    Owner.FDroppedTags.clear();
+    if (!complete) return false;
+  }
+  ++Owner.FTagsRead;
+  return true;
 }
 
 bool TMatroskaReader::ReadTagTargets(TMatroskaTag& Tag) {

@@ -73,7 +73,7 @@ std::string DateUTCToStr(int64_t DateUTC) {
   return Text;
 }
 
-std::string MillisecondsToStr(uint32_t Ms) {
+void AppendMilliseconds(std::string& Out, uint32_t Ms) {
   // hh:mm:ss.zzz, the hours with as many digits as they need (at least two). Written by
   // hand: this runs twice per chapter, and files can hold hundreds of thousands.
   const uint32_t Seconds = Ms / 1000;
@@ -95,7 +95,13 @@ std::string MillisecondsToStr(uint32_t Ms) {
   Put(Seconds % 60, 2);
   *End++ = '.';
   Put(Ms % 1000, 3);
-  return std::string(Text, End);
+  Out.append(Text, End);
+}
+
+std::string MillisecondsToStr(uint32_t Ms) {
+  std::string Text;
+  AppendMilliseconds(Text, Ms);
+  return Text;
 }
 
 std::string LanguageCodeToName(const char* Code) {

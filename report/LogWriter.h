@@ -161,6 +161,8 @@ class TMultiWriter : public TLogWriter {
 // is rendered or stripped as usual. The wrapping never reaches a buffer. Verbatim("")
 // is the empty string, so blank checks still see an empty value.
 std::string Verbatim(std::string_view text);
+// Appends Verbatim(text) to out.
+void AppendVerbatim(std::string& out, std::string_view text);
 
 // Removes every leading and trailing byte whose code is 32 or below (looking through
 // Verbatim() wrappings).
