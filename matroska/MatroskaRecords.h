@@ -170,20 +170,21 @@ class TTrackNumberList {
 struct TMatroskaChapterDisplay {
   std::string ChapString;
   std::string ChapLanguage;
-  std::string ChapCountry;
+  TOptionalText ChapCountry;  // rarely set
 };
 
+// Fields are ordered to leave no padding: files can hold hundreds of thousands of atoms.
 struct TMatroskaChapterAtom {
   static constexpr int kMaxTrackNumbers = 32;
 
   uint32_t ChapterUID = 0;
-  int64_t ChapterTimeStart = 0;  // nanoseconds
-  int64_t ChapterTimeEnd = 0;    // nanoseconds; missing ends are filled at the end of the parse
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
+  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
+  int64_t ChapterTimeStart = 0;  // nanoseconds
+  int64_t ChapterTimeEnd = 0;    // nanoseconds; missing ends are filled at the end of the parse
   int64_t ChapterPhysicalEquiv = 0;
   TTrackNumberList ChapterTrackNumbers;  // at most kMaxTrackNumbers
-  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
   std::vector<TMatroskaChapterDisplay> Displays;  // empty: none
   std::vector<TMatroskaChapterAtom> ChapterAtoms;  // nested atoms; empty: none
 };
