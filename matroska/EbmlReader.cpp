@@ -24,21 +24,16 @@ int64_t WrapAdd(int64_t A, int64_t B) {
 
 // ---- TEbmlElement -----------------------------------------------------------
 
-// Reads one byte into the low byte of Accumulator; -1 when the read returns no byte.
-int32_t TEbmlElement::ReadByte(int64_t& Accumulator) {
-  const int32_t b = Reader->FileReader.ReadByte();
-  if (b < 0) return -1;
-  Accumulator = static_cast<int64_t>(static_cast<uint64_t>(Accumulator) | static_cast<uint32_t>(b));
-  return b;
-}
-
-uint32_t TEbmlElement::ReadID() {
-  Position = Reader->FileReader.GetPosition();
+// Both decoders take their bytes from Next(), which returns -1 when there is none. An ID
+// is up to 4 bytes long and a size up to 8; without a length marker in them, the field
+// ends there all the same (the ID then counts 5 bytes, as it always has).
+template <class NextByte>
+uint32_t TEbmlElement::DecodeID(NextByte Next) {
   ID = 0;
   uint64_t mask = 0x80;
   uint32_t k = 0;
   while (k < 4) {
-    const int32_t b = Reader->FileReader.ReadByte();
+    const int32_t b = Next();
     if (b < 0) return 0;
     ID |= static_cast<uint32_t>(b);
     if ((ID & mask) == mask) break;  // the length-marker bit was found
@@ -50,12 +45,15 @@ uint32_t TEbmlElement::ReadID() {
   return IDLength;
 }
 
-uint32_t TEbmlElement::ReadSize() {
+template <class NextByte>
+uint32_t TEbmlElement::DecodeSize(NextByte Next) {
   DataSize = 0;
   uint64_t mask = 0x80;
   uint32_t k = 0;
   while (k < 8) {
-    if (ReadByte(DataSize) < 0) return 0;
+    const int32_t b = Next();
+    if (b < 0) return 0;
+    DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) | static_cast<uint32_t>(b));
     if ((static_cast<uint64_t>(DataSize) & mask) == mask) break;
     mask <<= 7;
     DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) << 8);
@@ -67,7 +65,26 @@ uint32_t TEbmlElement::ReadSize() {
   return SizeLength;
 }
 
+uint32_t TEbmlElement::ReadID() {
+  Position = Reader->FileReader.GetPosition();
+  return DecodeID([this] { return Reader->FileReader.ReadByte(); });
+}
+
+uint32_t TEbmlElement::ReadSize() { return DecodeSize([this] { return Reader->FileReader.ReadByte(); }); }
+
 uint32_t TEbmlElement::ReadHeader() {
+  TFileReader& file = Reader->FileReader;
+  constexpr int64_t kLongestHeader = 12;
+  if (const uint8_t* bytes = file.PeekBuffered(kLongestHeader)) {
+    // The whole header is in the read-ahead buffer: decoded from memory, one move after.
+    Position = file.GetPosition();
+    size_t used = 0;
+    const auto next = [&] { return static_cast<int32_t>(bytes[used++]); };
+    DecodeID(next);
+    DecodeSize(next);
+    file.TakeBuffered(static_cast<int64_t>(used));
+    return IDLength + SizeLength;
+  }
   if (ReadID() == 0) return 0;
   if (ReadSize() == 0) return 0;
   return IDLength + SizeLength;
@@ -123,6 +140,12 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
     // The bytes are known to be there: go straight to the last eight.
     Reader->FileReader.Seek(count - 8, 1);
     count = 8;
+  }
+  if (count > 0 && count <= 8) {
+    if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(count)) {
+      for (int32_t i = 0; i < count; ++i) value = (value << 8) | bytes[i];
+      count = 0;
+    }
   }
   uint8_t chunk[4096];
   while (count > 0) {

@@ -52,7 +52,10 @@ class TEbmlElement {
   int64_t DataPosition() const { return Position + IDLength + SizeLength; }
 
  private:
-  int32_t ReadByte(int64_t& Accumulator);
+  template <class NextByte>
+  uint32_t DecodeID(NextByte Next);
+  template <class NextByte>
+  uint32_t DecodeSize(NextByte Next);
   template <class Buffer>
   bool ReadData(Buffer& Out);
   [[noreturn]] void ReadError(std::string_view Operation, std::string_view Name,

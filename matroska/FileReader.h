@@ -37,9 +37,15 @@ class TFileReader {
   // The next Count bytes when the read-ahead buffer holds them all, the position moved
   // past them; null (position unchanged) otherwise. Valid until the next read or seek.
   const uint8_t* TakeBuffered(int64_t Count) {
+    const uint8_t* bytes = PeekBuffered(Count);
+    if (bytes) FPosition += Count;
+    return bytes;
+  }
+  // The bytes of the read-ahead buffer from the position on, at least Count of them;
+  // null when it holds fewer. The position does not move.
+  const uint8_t* PeekBuffered(int64_t Count) const {
     const int64_t offset = FPosition - FBufferStart;
     if (Count < 0 || offset < 0 || offset > FBufferLength || Count > FBufferLength - offset) return nullptr;
-    FPosition += Count;
     return FBuffer.data() + offset;
   }
   // Reads one byte at the position; -1 (position unchanged) at the end of the file or
@@ -58,7 +64,7 @@ class TFileReader {
   int64_t Seek(int64_t Offset, int Origin);
   int64_t GetPosition() const { return FPosition; }
   // The file's size in bytes, -1 when it cannot be determined.
-  int64_t GetSize();
+  int64_t GetSize() { return FSize; }
 
   // Read calls made to the operating system so far.
   uint64_t ReadSystemCalls() const;
@@ -74,6 +80,7 @@ class TFileReader {
   std::vector<uint8_t> FBuffer;  // holds the bytes from FBufferStart on
   int64_t FBufferStart = 0;
   int64_t FBufferLength = 0;
+  int64_t FSize = -1;  // the source's size, asked once
 };
 
 }  // namespace ambrel
