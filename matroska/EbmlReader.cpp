@@ -251,12 +251,6 @@ void TEbmlReader::LeaveUntil(uint32_t ID) {
   while (!FStack.empty() && FStack.back().ID != ID) FStack.pop_back();
 }
 
-bool TEbmlReader::InElement() const {
-  if (FStack.empty()) return false;
-  const TEbmlElement& inner = FStack.back();
-  return FileReader.GetPosition() < WrapAdd(inner.Position, inner.TotalSize);
-}
-
 // Starts FLine with the indentation of the current level: four spaces per open element
 // below the outermost.
 void TEbmlReader::Indent() {

@@ -79,7 +79,13 @@ class TEbmlReader {
   // Leaves elements until the innermost one has the given ID (or the stack is empty).
   void LeaveUntil(uint32_t ID);
   // True while the file position lies inside the innermost open element.
-  bool InElement() const;
+  bool InElement() const {
+    if (FStack.empty()) return false;
+    const TEbmlElement& inner = FStack.back();
+    // Wraps like the file API's signed 64-bit arithmetic.
+    return FileReader.GetPosition() <
+           static_cast<int64_t>(static_cast<uint64_t>(inner.Position) + static_cast<uint64_t>(inner.TotalSize));
+  }
 
   // False when the log drops what it is given (decided when the reader is made): the
   // lines are then not built at all.
