@@ -9,30 +9,19 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "app/TestTables.h"
 #include "app/AnalysisCommand.h"
-#include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
-#include "codecdb/XmlCodecDB.h"
 #include "matroska/EbmlBuilder.h"
-#include "platform/DataFile.h"
 
 using namespace ambrel;
+using ambrel::testing::TTables;
 using namespace ebml;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TTables {
-  TTables() {
-    Names.Load("");
-    LoadCodecDB(CodecDB, "", nullptr);
-  }
-  TFriendlyNames Names;
-  TXmlCodecDB CodecDB;
-  TAnalysisContext Context{Names, CodecDB};
-};
 
 // Chapters with names that look like markup or carry blanks, nested and hidden atoms,
 // and tags, Count of each.
