@@ -108,7 +108,8 @@ TJson AttachmentJson(const TMatroskaAttachedFile& f) {
 }
 
 // Atoms nest at most as deep as the parser reads them, which bounds this recursion.
-TJson ChaptersJson(const std::vector<TMatroskaChapterAtom>& atoms) {
+template <class List>
+TJson ChaptersJson(const List& atoms) {
   TJson list = TJson::array();
   for (const auto& atom : atoms) {
     TJson j;
@@ -165,7 +166,7 @@ TJson TagJson(const TMatroskaTag& tag) {
 }
 
 template <class Rec, class F>
-TJson ListJson(const std::vector<Rec>& records, F toJson) {
+TJson ListJson(const std::deque<Rec>& records, F toJson) {
   TJson list = TJson::array();
   for (const auto& record : records) list.push_back(toJson(record));
   return list;

@@ -107,7 +107,8 @@ std::string ChapterTime(int64_t Nanoseconds) { return MillisecondsToStr(ChapterM
 namespace {
 
 // Atoms of one depth; Line is the item text, built in place for every atom.
-void WriteAtoms(const std::vector<TMatroskaChapterAtom>& Atoms, TLogWriter& W, std::string& Line, int Depth) {
+template <class List>
+void WriteAtoms(const List& Atoms, TLogWriter& W, std::string& Line, int Depth) {
   for (const TMatroskaChapterAtom& atom : Atoms) {
     W.BeginList();
     Line.clear();
@@ -128,7 +129,7 @@ void WriteAtoms(const std::vector<TMatroskaChapterAtom>& Atoms, TLogWriter& W, s
 
 }  // namespace
 
-void WriteChapters(const std::vector<TMatroskaChapterAtom>& Atoms, TLogWriter& W) {
+void WriteChapters(const TChapterAtomList& Atoms, TLogWriter& W) {
   std::string line;
   WriteAtoms(Atoms, W, line, 1);
 }

@@ -185,20 +185,19 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
   return !reader.InElement();
 }
 
-template <class Rec>
-bool TMatroskaReader::ReadRecord(std::vector<Rec>& List,
-                                 std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
+template <class List>
+bool TMatroskaReader::ReadRecord(List& Records, std::span<const TElementRule<typename List::value_type>> Rules) {
   // The record is read in place at the end of the list and taken off again when it was
-  // cut short. Children go into lists of their own, so the list does not move meanwhile.
-  List.emplace_back();
+  // cut short. Children go into lists of their own, so the record does not move meanwhile.
+  auto& record = Records.emplace_back();
   bool complete = false;
   try {
-    complete = ReadContainer(List.back(), Rules);
+    complete = ReadContainer(record, Rules);
   } catch (...) {
-    List.pop_back();
+    Records.pop_back();
     throw;
   }
-  if (!complete) List.pop_back();
+  if (!complete) Records.pop_back();
   return complete;
 }
 

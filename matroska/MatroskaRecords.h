@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -194,7 +195,7 @@ struct TMatroskaEditionEntry {
   uint32_t EditionFlagHidden = 0;
   uint32_t EditionFlagDefault = 0;
   uint32_t EditionManaged = 0;
-  std::vector<TMatroskaChapterAtom> ChapterAtoms;  // top-level atoms; empty: none
+  std::deque<TMatroskaChapterAtom> ChapterAtoms;  // top-level atoms; empty: none
 };
 
 struct TMatroskaTagTarget {

@@ -72,7 +72,7 @@ TMatroskaChapterAtom Atom(int64_t startMs, int64_t endMs, const char* name, bool
 }
 
 TEST(WriteChapters, EveryAtomOpensItsOwnList) {
-  std::vector<TMatroskaChapterAtom> atoms;
+  TChapterAtomList atoms;
   atoms.push_back(Atom(0, 3723004, "Intro <b>", false));
   atoms[0].ChapterAtoms.push_back(Atom(1000, 2000, nullptr, true));
   auto second = Atom(3723004, 3723005, "", false);
@@ -97,7 +97,7 @@ TEST(WriteChapters, EveryAtomOpensItsOwnList) {
 }
 
 TEST(WriteChapters, NegativeAndHugeTimesWrapToLow32Bits) {
-  std::vector<TMatroskaChapterAtom> atoms(1);
+  TChapterAtomList atoms(1);
   atoms[0].ChapterTimeStart = -1500000;                    // -1 ms after truncation
   atoms[0].ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
   TTxtWriter text;
