@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,21 @@ inline TRun MeasureMedian(const std::vector<std::string>& Command, int Runs, con
   median.Ms = middle(wall);
   median.CpuMs = middle(cpu);
   return median;
+}
+
+// Writes the bytes that Make returns into Path from a child process. A child's peak
+// memory counts the memory of the process it was forked from, so the measuring process
+// keeps itself small by never holding a generated file.
+template <class F>
+void WriteFileInChild(const std::string& Path, F Make) {
+  std::fflush(stdout);
+  const pid_t maker = fork();
+  if (maker == 0) {
+    std::ofstream(Path, std::ios::binary) << Make();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(maker, &status, 0);
 }
 
 // True when Program is an executable file in one of PATH's folders.

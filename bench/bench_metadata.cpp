@@ -9,7 +9,6 @@
 // The peak memory above that of `ambrel-cli --version` (the process's own start-up:
 // libraries mapped, tables) is printed beside it.
 // Usage: bench_metadata [RUNS] [N] (defaults 11 and 20000)
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,7 +16,6 @@
 #include <cstring>
 #include <tuple>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "BenchEbml.h"
@@ -79,16 +77,8 @@ int main(int argc, char** argv) {
   const std::string small = (dir / "metadata_1x.mkv").string();
   const std::string large = (dir / "metadata_4x.mkv").string();
   const std::string report = (dir / "report.txt").string();
-  // The files are made by a child process: a child's peak memory counts the memory of the
-  // process it was forked from, which must stay small for the figures to hold.
-  const pid_t maker = fork();
-  if (maker == 0) {
-    std::ofstream(small, std::ios::binary) << MetadataFile(n);
-    std::ofstream(large, std::ios::binary) << MetadataFile(4 * n);
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(maker, &status, 0);
+  bench::WriteFileInChild(small, [n] { return MetadataFile(n); });
+  bench::WriteFileInChild(large, [n] { return MetadataFile(4 * n); });
 
   std::printf("%-22s %10s %9s %9s %9s %10s\n", "run", "file MB", "wall ms", "cpu ms", "peak MB", "text MB");
   const auto show = [](const char* name, const std::string& file, const bench::TRun& r, double textMb) {
