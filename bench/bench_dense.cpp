@@ -1,9 +1,9 @@
 // Files dense in tiny elements: 1 MB of empty TrackEntry elements and 1 MB of empty
 // ChapterAtom elements. Runs ambrel-cli (the text report, without the rendering
-// sections) and, when installed, mkvinfo on each, and prints the best wall time, the best processor time (user + system: steadier than
-// the wall time on a shared machine), the peak memory, and the ratios mkvinfo /
-// ambrel-cli of the processor time and of the memory (above 1: ambrel-cli is faster or
-// smaller).
+// sections) and, when installed, mkvinfo on each, and prints the best wall time, the
+// best processor time (user + system: steadier than the wall time on a shared machine),
+// the peak memory, and the ratios mkvinfo / ambrel-cli of the processor time and of the
+// memory (above 1: ambrel-cli is faster or smaller).
 // Usage: bench_dense [RUNS] (default 5)
 #include <unistd.h>
 
