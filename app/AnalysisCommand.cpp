@@ -35,10 +35,23 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render);
   TFileAnalysis result;
   TReportWriters writers;
-  const bool parsed = WriteMatroskaInfo(FileName, writers.FReportWriter, writers.FParsingLog, Context);
+  // Without --save only the chosen output is built: the others would be thrown away.
+  // Each writer is written the same calls either way, so its bytes do not change.
+  TNullWriter unused;
+  TLogWriter* report = &writers.FReportWriter;
+  TLogWriter* log = &writers.FParsingLog;
+  if (!SaveDir) {
+    switch (Output) {
+      case TAnalysisOutput::Text: report = &writers.FReportText; log = &unused; break;
+      case TAnalysisOutput::Html: report = &writers.FReportHTML; log = &unused; break;
+      case TAnalysisOutput::Log: report = &unused; break;
+      case TAnalysisOutput::Json: break;
+    }
+  }
+  const bool parsed = WriteMatroskaInfo(FileName, *report, *log, Context);
   if (Render && Context.Framework) {
-    WriteRenderFileCheckSection(FileName, writers.FReportWriter, *Context.Framework);
-    WriteDetailedRenderingSection(FileName, writers.FReportWriter, *Context.Framework);
+    WriteRenderFileCheckSection(FileName, *report, *Context.Framework);
+    WriteDetailedRenderingSection(FileName, *report, *Context.Framework);
   }
   bool saved = true;
   if (SaveDir) {

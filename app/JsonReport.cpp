@@ -108,26 +108,27 @@ TJson AttachmentJson(const TMatroskaAttachedFile& f) {
 }
 
 // Atoms nest at most as deep as the parser reads them, which bounds this recursion.
-TJson ChaptersJson(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& atoms) {
+template <class List>
+TJson ChaptersJson(const List& atoms) {
   TJson list = TJson::array();
   for (const auto& atom : atoms) {
     TJson j;
-    j["uid"] = atom->ChapterUID;
-    j["start_ns"] = atom->ChapterTimeStart;
-    j["end_ns"] = atom->ChapterTimeEnd;
-    j["start"] = ChapterTime(atom->ChapterTimeStart);
-    j["end"] = ChapterTime(atom->ChapterTimeEnd);
-    j["hidden"] = atom->ChapterFlagHidden != 0;
-    j["title"] = atom->Displays.empty() ? TJson() : TJson(Text(atom->Displays.front()->ChapString));
+    j["uid"] = atom.ChapterUID;
+    j["start_ns"] = atom.ChapterTimeStart;
+    j["end_ns"] = atom.ChapterTimeEnd;
+    j["start"] = ChapterTime(atom.ChapterTimeStart);
+    j["end"] = ChapterTime(atom.ChapterTimeEnd);
+    j["hidden"] = atom.ChapterFlagHidden != 0;
+    j["title"] = atom.Displays.empty() ? TJson() : TJson(Text(atom.Displays.front().ChapString));
     TJson displays = TJson::array();
-    for (const auto& d : atom->Displays) {
-      displays.push_back({{"string", Text(d->ChapString)},
-                          {"language", Text(d->ChapLanguage)},
-                          {"country", Text(d->ChapCountry)}});
+    for (const auto& d : atom.Displays) {
+      displays.push_back({{"string", Text(d.ChapString)},
+                          {"language", Text(d.ChapLanguage)},
+                          {"country", Text(d.ChapCountry)}});
     }
     j["displays"] = std::move(displays);
-    j["tracks"] = TJson(std::vector<int64_t>(atom->ChapterTrackNumbers.begin(), atom->ChapterTrackNumbers.end()));
-    j["chapters"] = ChaptersJson(atom->ChapterAtoms);
+    j["tracks"] = TJson(std::vector<int64_t>(atom.ChapterTrackNumbers.begin(), atom.ChapterTrackNumbers.end()));
+    j["chapters"] = ChaptersJson(atom.ChapterAtoms);
     list.push_back(std::move(j));
   }
   return list;
@@ -141,13 +142,13 @@ TJson EditionJson(const TMatroskaEditionEntry& e) {
           {"chapters", ChaptersJson(e.ChapterAtoms)}};
 }
 
-TJson SimpleTagsJson(const std::vector<std::unique_ptr<TMatroskaSimpleTag>>& tags) {
+TJson SimpleTagsJson(const std::vector<TMatroskaSimpleTag>& tags) {
   TJson list = TJson::array();
   for (const auto& s : tags) {
-    list.push_back({{"name", Text(s->TagName)},
-                    {"language", Text(s->TagLanguage)},
-                    {"string", Text(s->TagString)},
-                    {"simple_tags", SimpleTagsJson(s->SimpleTags)}});
+    list.push_back({{"name", Text(s.TagName)},
+                    {"language", Text(s.TagLanguage)},
+                    {"string", Text(s.TagString)},
+                    {"simple_tags", SimpleTagsJson(s.SimpleTags)}});
   }
   return list;
 }
@@ -165,9 +166,9 @@ TJson TagJson(const TMatroskaTag& tag) {
 }
 
 template <class Rec, class F>
-TJson ListJson(const std::vector<std::unique_ptr<Rec>>& records, F toJson) {
+TJson ListJson(const std::deque<Rec>& records, F toJson) {
   TJson list = TJson::array();
-  for (const auto& record : records) list.push_back(toJson(*record));
+  for (const auto& record : records) list.push_back(toJson(record));
   return list;
 }
 

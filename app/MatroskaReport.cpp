@@ -14,6 +14,9 @@ namespace ambrel {
 
 namespace {
 
+// A chapter time's milliseconds, reduced to 32 bits.
+uint32_t ChapterMs(int64_t Nanoseconds) { return static_cast<uint32_t>(static_cast<uint64_t>(Nanoseconds / 1000000)); }
+
 // The codec key comes from the file, so it is shown verbatim.
 std::string FriendlyNameOf(const TFriendlyNames& names, const std::string& key) {
   return names.LookupFriendlyName(key, Verbatim(key));
@@ -75,14 +78,14 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisC
   if (info.HasDateUTC) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
-  for (const auto& track : reader.Tracks) WriteTrack(*track, ++n, W, context);
+  for (const auto& track : reader.Tracks) WriteTrack(track, ++n, W, context);
   for (const auto& file : reader.Attachments) {
-    W.WriteField("Attached file", Verbatim(file->FileName) + " (" + FormatFileSize(file->FileDataSize) + ")");
+    W.WriteField("Attached file", Verbatim(file.FileName) + " (" + FormatFileSize(file.FileDataSize) + ")");
   }
   int e = 0;
   for (const auto& edition : reader.Editions) {
     W.WriteField("Edition entry", std::to_string(++e));
-    WriteChapters(edition->ChapterAtoms, W);
+    WriteChapters(edition.ChapterAtoms, W);
   }
   W.WriteSeparator();
 }
@@ -99,20 +102,36 @@ std::string FormatFileSize(int64_t Size) {
 
 std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }
 
-std::string ChapterTime(int64_t Nanoseconds) {
-  return MillisecondsToStr(static_cast<uint32_t>(static_cast<uint64_t>(Nanoseconds / 1000000)));
-}
+std::string ChapterTime(int64_t Nanoseconds) { return MillisecondsToStr(ChapterMs(Nanoseconds)); }
 
-void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W) {
-  for (const auto& atom : Atoms) {
+namespace {
+
+// Atoms of one depth; Line is the item text, built in place for every atom.
+template <class List>
+void WriteAtoms(const List& Atoms, TLogWriter& W, std::string& Line, int Depth) {
+  for (const TMatroskaChapterAtom& atom : Atoms) {
     W.BeginList();
-    std::string text = ChapterTime(atom->ChapterTimeStart) + " - " + ChapterTime(atom->ChapterTimeEnd);
-    if (!atom->Displays.empty()) text += " " + Verbatim(atom->Displays.front()->ChapString);
-    if (atom->ChapterFlagHidden != 0) text += " (hidden)";
-    W.WriteListItem(text);
-    WriteChapters(atom->ChapterAtoms, W);
+    Line.clear();
+    AppendMilliseconds(Line, ChapterMs(atom.ChapterTimeStart));
+    Line += " - ";
+    AppendMilliseconds(Line, ChapterMs(atom.ChapterTimeEnd));
+    if (!atom.Displays.empty()) {
+      Line += ' ';
+      AppendVerbatim(Line, atom.Displays.front().ChapString);
+    }
+    if (atom.ChapterFlagHidden != 0) Line += " (hidden)";
+    W.WriteListItem(Line);
+    // The parser bounds the nesting, so the recursion stays shallow.
+    if (!atom.ChapterAtoms.empty() && Depth < kMaxNestingDepth) WriteAtoms(atom.ChapterAtoms, W, Line, Depth + 1);
     W.EndList();
   }
+}
+
+}  // namespace
+
+void WriteChapters(const TChapterAtomList& Atoms, TLogWriter& W) {
+  std::string line;
+  WriteAtoms(Atoms, W, line, 1);
 }
 
 void WriteMatroskaReport(const TMatroskaParse& Parse, TLogWriter& Writer, const TAnalysisContext& Context) {
@@ -141,7 +160,8 @@ bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWrit
     ParsingLog.WriteLine(message);
     return false;
   }
-  const TMatroskaParse parse = ParseMatroska(std::move(source), ParsingLog, Control);
+  // The report does not show the tags: they are read but not kept.
+  const TMatroskaParse parse = ParseMatroska(std::move(source), ParsingLog, Control, false);
   WriteMatroskaReport(parse, Writer, Context);
   return parse.ClusterFound && !parse.Cancelled && parse.Error.empty();
 }

@@ -21,7 +21,7 @@ std::string YesNo(bool Flag);
 // A chapter time (nanoseconds) as "hh:mm:ss.mmm", reduced to 32 bits of milliseconds.
 std::string ChapterTime(int64_t Nanoseconds);
 // One list per atom around its item and its nested atoms.
-void WriteChapters(const std::vector<std::unique_ptr<TMatroskaChapterAtom>>& Atoms, TLogWriter& W);
+void WriteChapters(const TChapterAtomList& Atoms, TLogWriter& W);
 
 // Starts Writer and ParsingLog afresh and writes the report of FileName into them: the
 // file is parsed (ParseMatroska writes the log), then its records are written

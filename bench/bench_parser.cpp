@@ -64,8 +64,8 @@ int main() {
   std::printf("file: %zu bytes, %d chapter atoms, %d simple tags\n", bytes.size(), atoms, simpleTags);
   std::printf("parse: %s, %.1f ms, %llu read system calls, log %zu bytes\n", result ? "true" : "false", ms,
               static_cast<unsigned long long>(file.ReadSystemCalls()), log.GetText().size());
-  std::printf("records: %zu atoms, %zu simple tags\n", reader.Editions.empty() ? 0 : reader.Editions[0]->ChapterAtoms.size(),
-              reader.Tags.empty() ? 0 : reader.Tags[0]->SimpleTags.size());
+  std::printf("records: %zu atoms, %zu simple tags\n", reader.Editions.empty() ? 0 : reader.Editions[0].ChapterAtoms.size(),
+              reader.Tags.empty() ? 0 : reader.Tags[0].SimpleTags.size());
   std::filesystem::remove(path);
   return result ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "matroska/FloatFormat.h"
 #include "matroska/MatroskaError.h"
@@ -23,23 +24,18 @@ int64_t WrapAdd(int64_t A, int64_t B) {
 
 // ---- TEbmlElement -----------------------------------------------------------
 
-// Reads one byte into the low byte of Accumulator; -1 when the read returns no byte.
-int32_t TEbmlElement::ReadByte(int64_t& Accumulator) {
-  uint8_t b = 0;
-  if (Reader->FileReader.Read(&b, 1) != 1) return -1;
-  Accumulator = static_cast<int64_t>(static_cast<uint64_t>(Accumulator) | b);
-  return b;
-}
-
-uint32_t TEbmlElement::ReadID() {
-  Position = Reader->FileReader.GetPosition();
+// Both decoders take their bytes from Next(), which returns -1 when there is none. An ID
+// is up to 4 bytes long and a size up to 8; without a length marker in them, the field
+// ends there all the same (the ID then counts 5 bytes, as it always has).
+template <class NextByte>
+uint32_t TEbmlElement::DecodeID(NextByte Next) {
   ID = 0;
   uint64_t mask = 0x80;
   uint32_t k = 0;
   while (k < 4) {
-    uint8_t b = 0;
-    if (Reader->FileReader.Read(&b, 1) != 1) return 0;
-    ID |= b;
+    const int32_t b = Next();
+    if (b < 0) return 0;
+    ID |= static_cast<uint32_t>(b);
     if ((ID & mask) == mask) break;  // the length-marker bit was found
     mask <<= 7;
     ID <<= 8;
@@ -49,12 +45,15 @@ uint32_t TEbmlElement::ReadID() {
   return IDLength;
 }
 
-uint32_t TEbmlElement::ReadSize() {
+template <class NextByte>
+uint32_t TEbmlElement::DecodeSize(NextByte Next) {
   DataSize = 0;
   uint64_t mask = 0x80;
   uint32_t k = 0;
   while (k < 8) {
-    if (ReadByte(DataSize) < 0) return 0;
+    const int32_t b = Next();
+    if (b < 0) return 0;
+    DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) | static_cast<uint32_t>(b));
     if ((static_cast<uint64_t>(DataSize) & mask) == mask) break;
     mask <<= 7;
     DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) << 8);
@@ -66,13 +65,36 @@ uint32_t TEbmlElement::ReadSize() {
   return SizeLength;
 }
 
+uint32_t TEbmlElement::ReadID() {
+  Position = Reader->FileReader.GetPosition();
+  return DecodeID([this] { return Reader->FileReader.ReadByte(); });
+}
+
+uint32_t TEbmlElement::ReadSize() { return DecodeSize([this] { return Reader->FileReader.ReadByte(); }); }
+
 uint32_t TEbmlElement::ReadHeader() {
+  TFileReader& file = Reader->FileReader;
+  constexpr int64_t kLongestHeader = 12;
+  if (const uint8_t* bytes = file.PeekBuffered(kLongestHeader)) {
+    // The whole header is in the read-ahead buffer: decoded from memory, one move after.
+    Position = file.GetPosition();
+    size_t used = 0;
+    const auto next = [&] { return static_cast<int32_t>(bytes[used++]); };
+    DecodeID(next);
+    DecodeSize(next);
+    file.TakeBuffered(static_cast<int64_t>(used));
+    return IDLength + SizeLength;
+  }
   if (ReadID() == 0) return 0;
   if (ReadSize() == 0) return 0;
   return IDLength + SizeLength;
 }
 
 void TEbmlElement::Skip() {
+  if (!Reader->Logging()) {
+    Reader->FileReader.Seek(DataSize, 1);
+    return;
+  }
   char line[96] = "Skipping element with ID ";
   char* end = line + std::strlen(line);
   end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
@@ -119,6 +141,12 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
     Reader->FileReader.Seek(count - 8, 1);
     count = 8;
   }
+  if (count > 0 && count <= 8) {
+    if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(count)) {
+      for (int32_t i = 0; i < count; ++i) value = (value << 8) | bytes[i];
+      count = 0;
+    }
+  }
   uint8_t chunk[4096];
   while (count > 0) {
     const int32_t want = count < static_cast<int32_t>(sizeof chunk) ? count : static_cast<int32_t>(sizeof chunk);
@@ -126,17 +154,22 @@ uint64_t TEbmlElement::ReadValueUINT(std::string_view Name) {
     for (int32_t i = 0; i < want; ++i) value = (value << 8) | chunk[i];
     count -= want;
   }
-  Reader->LogValue(Name, std::to_string(static_cast<int64_t>(value)));
+  if (Reader->Logging()) Reader->LogValue(Name, std::to_string(static_cast<int64_t>(value)));
   return value;
 }
 
 void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
   if (ExceedsFile() || DataSize > std::numeric_limits<int32_t>::max())
     ReadError("ReadValueString", Name);
-  if (!ReadData(Value)) ReadError("ReadValueString", Name);
-  const std::string_view trimmed = TrimBlank(Value);
-  if (trimmed.size() != Value.size()) Value = std::string(trimmed);
-  Reader->LogValue(Name, Value);
+  if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(DataSize)) {
+    // Straight from the read-ahead buffer into the record, trimmed on the way.
+    Value.assign(TrimBlank(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<size_t>(DataSize))));
+  } else {
+    if (!ReadData(Value)) ReadError("ReadValueString", Name);
+    const std::string_view trimmed = TrimBlank(Value);
+    if (trimmed.size() != Value.size()) Value = std::string(trimmed);
+  }
+  if (Reader->Logging()) Reader->LogValue(Name, Value);
 }
 
 double TEbmlElement::ReadValueFloat(std::string_view Name) {
@@ -160,7 +193,7 @@ double TEbmlElement::ReadValueFloat(std::string_view Name) {
   } else {
     std::memcpy(&value, &bits, sizeof value);
   }
-  Reader->LogValue(Name, FloatToStrGeneral(value));
+  if (Reader->Logging()) Reader->LogValue(Name, FloatToStrGeneral(value));
   return value;
 }
 
@@ -176,6 +209,14 @@ void TEbmlElement::ReadValueBinary(std::vector<uint8_t>& Data, std::string_view 
 template <class Buffer>
 bool TEbmlElement::ReadData(Buffer& Out) {
   constexpr int64_t kChunk = 1 << 20;
+  if (const uint8_t* bytes = Reader->FileReader.TakeBuffered(DataSize)) {
+    if constexpr (std::is_same_v<Buffer, std::string>) {
+      Out.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(DataSize));
+    } else {
+      Out.assign(bytes, bytes + DataSize);
+    }
+    return true;
+  }
   Out.clear();
   if (Reader->FileReader.GetSize() >= 0) Out.reserve(static_cast<size_t>(DataSize));
   while (static_cast<int64_t>(Out.size()) < DataSize) {
@@ -194,7 +235,7 @@ bool TEbmlElement::ReadData(Buffer& Out) {
 // ---- TEbmlReader ------------------------------------------------------------
 
 TEbmlReader::TEbmlReader(TFileReader& FileReader, TLogWriter& ParseLog)
-    : FileReader(FileReader), ParseLog(ParseLog) {}
+    : FileReader(FileReader), ParseLog(ParseLog), FLogging(ParseLog.KeepsText()) {}
 
 void TEbmlReader::EnterElement(const TEbmlElement& Element) {
   TEbmlElement copy(this);
@@ -210,12 +251,6 @@ void TEbmlReader::LeaveUntil(uint32_t ID) {
   while (!FStack.empty() && FStack.back().ID != ID) FStack.pop_back();
 }
 
-bool TEbmlReader::InElement() const {
-  if (FStack.empty()) return false;
-  const TEbmlElement& inner = FStack.back();
-  return FileReader.GetPosition() < WrapAdd(inner.Position, inner.TotalSize);
-}
-
 // Starts FLine with the indentation of the current level: four spaces per open element
 // below the outermost.
 void TEbmlReader::Indent() {
@@ -224,12 +259,14 @@ void TEbmlReader::Indent() {
 }
 
 void TEbmlReader::LogLine(std::string_view Text) {
+  if (!FLogging) return;
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
+  if (!FLogging) return;
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));

@@ -52,7 +52,10 @@ class TEbmlElement {
   int64_t DataPosition() const { return Position + IDLength + SizeLength; }
 
  private:
-  int32_t ReadByte(int64_t& Accumulator);
+  template <class NextByte>
+  uint32_t DecodeID(NextByte Next);
+  template <class NextByte>
+  uint32_t DecodeSize(NextByte Next);
   template <class Buffer>
   bool ReadData(Buffer& Out);
   [[noreturn]] void ReadError(std::string_view Operation, std::string_view Name,
@@ -76,8 +79,17 @@ class TEbmlReader {
   // Leaves elements until the innermost one has the given ID (or the stack is empty).
   void LeaveUntil(uint32_t ID);
   // True while the file position lies inside the innermost open element.
-  bool InElement() const;
+  bool InElement() const {
+    if (FStack.empty()) return false;
+    const TEbmlElement& inner = FStack.back();
+    // Wraps like the file API's signed 64-bit arithmetic.
+    return FileReader.GetPosition() <
+           static_cast<int64_t>(static_cast<uint64_t>(inner.Position) + static_cast<uint64_t>(inner.TotalSize));
+  }
 
+  // False when the log drops what it is given (decided when the reader is made): the
+  // lines are then not built at all.
+  bool Logging() const { return FLogging; }
   void LogLine(std::string_view Text);
   // Writes Name : Value; Value comes from the file and is passed through Verbatim.
   void LogValue(std::string_view Name, std::string_view Value);
@@ -90,6 +102,7 @@ class TEbmlReader {
 
   std::vector<TEbmlElement> FStack;  // outermost first
   std::string FLine;                 // the log line being built
+  bool FLogging = true;
 };
 
 }  // namespace ambrel

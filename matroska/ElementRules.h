@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <variant>
 #include <vector>
@@ -32,7 +33,7 @@ struct TElementRule {
 
   uint32_t ID = 0;
   TElementKind Kind = TElementKind::Custom;
-  const char* Name = "";  // log name of a value, title of a container
+  std::string_view Name;  // log name of a value, title of a container
   TIntField IntField{};
   std::string Rec::* StringField = nullptr;
   TOptionalText Rec::* TextField = nullptr;  // instead of StringField
@@ -184,12 +185,19 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
   return !reader.InElement();
 }
 
-template <class Rec>
-bool TMatroskaReader::ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
-                                 std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
-  auto record = std::make_unique<Rec>();
-  const bool complete = ReadContainer(*record, Rules);
-  if (complete) List.push_back(std::move(record));
+template <class List>
+bool TMatroskaReader::ReadRecord(List& Records, std::span<const TElementRule<typename List::value_type>> Rules) {
+  // The record is read in place at the end of the list and taken off again when it was
+  // cut short. Children go into lists of their own, so the record does not move meanwhile.
+  auto& record = Records.emplace_back();
+  bool complete = false;
+  try {
+    complete = ReadContainer(record, Rules);
+  } catch (...) {
+    Records.pop_back();
+    throw;
+  }
+  if (!complete) Records.pop_back();
   return complete;
 }
 

@@ -14,16 +14,17 @@ TFileReader::TFileReader(const std::string& FileName)
     : FSource(ambrel::OpenFileSource(FileName)) {
   if (!FSource)
     throw EMatroskaError("Can't open file " + ambrel::ValidUtf8(FileName));
+  FSize = FSource->Size();
 }
 
 TFileReader::TFileReader(std::unique_ptr<ambrel::TByteSource> Source)
     : FSource(std::move(Source)) {
   if (!FSource) throw EMatroskaError("Can't open file ");
+  FSize = FSource->Size();
 }
 
 TFileReader::~TFileReader() = default;
 
-int64_t TFileReader::GetSize() { return FSource->Size(); }
 
 uint64_t TFileReader::ReadSystemCalls() const { return FSource->ReadCalls(); }
 
@@ -43,7 +44,7 @@ bool TFileReader::Fill(int64_t Offset) {
   return FBufferLength > 0;
 }
 
-int32_t TFileReader::Read(void* Buffer, int32_t Count) {
+int32_t TFileReader::ReadSlow(void* Buffer, int32_t Count) {
   if (Count <= 0) return 0;
   auto* out = static_cast<uint8_t*>(Buffer);
   int64_t done = 0;

@@ -25,17 +25,10 @@ bool TMatroskaReader::ReadEditionEntry(TMatroskaReader& Owner) {
   return ReadRecord(Owner.Editions, rules);
 }
 
-bool TMatroskaReader::ReadEditionAtom(TMatroskaEditionEntry& Edition) {
-  return ReadChapterAtom(Edition.ChapterAtoms);
-}
-
-bool TMatroskaReader::ReadNestedAtom(TMatroskaChapterAtom& Parent) {
-  return ReadChapterAtom(Parent.ChapterAtoms);
-}
-
-// Reads one ChapterAtom and appends it to List when it was read to its end. Nesting is
+// Reads one ChapterAtom and appends it to Atoms when it was read to its end. Nesting is
 // bounded by the depth counter of the atom rules (FChapterDepth).
-bool TMatroskaReader::ReadChapterAtom(TChapterAtomList& List) {
+template <class List>
+bool TMatroskaReader::ReadChapterAtom(List& Atoms) {
   using A = TMatroskaChapterAtom;
   static const TElementRule<A> rules[] = {
       UintRule(0x73C4, "ChapterUID", &A::ChapterUID),
@@ -49,7 +42,15 @@ bool TMatroskaReader::ReadChapterAtom(TChapterAtomList& List) {
       ContainerRule<A>(0xB6, "Chapter Atom :", &TMatroskaReader::ReadNestedAtom,
                        &TMatroskaReader::FChapterDepth),
   };
-  return ReadRecord(List, rules);
+  return ReadRecord(Atoms, rules);
+}
+
+bool TMatroskaReader::ReadEditionAtom(TMatroskaEditionEntry& Edition) {
+  return ReadChapterAtom(Edition.ChapterAtoms);
+}
+
+bool TMatroskaReader::ReadNestedAtom(TMatroskaChapterAtom& Parent) {
+  return ReadChapterAtom(Parent.ChapterAtoms);
 }
 
 bool TMatroskaReader::ReadChapterTrack(TMatroskaChapterAtom& Atom) {
@@ -80,18 +81,32 @@ bool TMatroskaReader::ReadChapterDisplay(TMatroskaChapterAtom& Atom) {
   return ReadRecord(Atom.Displays, rules);
 }
 
+namespace {
+
+using TPendingAtoms = std::vector<std::pair<std::vector<TMatroskaChapterAtom>*, int64_t>>;
+
+// Gives every atom of Atoms whose end time is 0 the next atom's start, or DefaultEnd for
+// the last one; queues the nested atoms with the atom's end as their default.
+template <class List>
+void FillLevel(List& Atoms, int64_t DefaultEnd, TPendingAtoms& Pending) {
+  for (size_t i = 0; i < Atoms.size(); ++i) {
+    TMatroskaChapterAtom& atom = Atoms[i];
+    if (atom.ChapterTimeEnd == 0)
+      atom.ChapterTimeEnd = i + 1 < Atoms.size() ? Atoms[i + 1].ChapterTimeStart : DefaultEnd;
+    if (!atom.ChapterAtoms.empty()) Pending.emplace_back(&atom.ChapterAtoms, atom.ChapterTimeEnd);
+  }
+}
+
+}  // namespace
+
 void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd) {
   // Walks the tree with an explicit stack, so depth costs no native stack.
-  std::vector<std::pair<TChapterAtomList*, int64_t>> pending{{&Atoms, DefaultEnd}};
+  TPendingAtoms pending;
+  FillLevel(Atoms, DefaultEnd, pending);
   while (!pending.empty()) {
     auto [list, defaultEnd] = pending.back();
     pending.pop_back();
-    for (size_t i = 0; i < list->size(); ++i) {
-      TMatroskaChapterAtom& atom = *(*list)[i];
-      if (atom.ChapterTimeEnd == 0)
-        atom.ChapterTimeEnd = i + 1 < list->size() ? (*list)[i + 1]->ChapterTimeStart : defaultEnd;
-      if (!atom.ChapterAtoms.empty()) pending.emplace_back(&atom.ChapterAtoms, atom.ChapterTimeEnd);
-    }
+    FillLevel(*list, defaultEnd, pending);
   }
 }
 

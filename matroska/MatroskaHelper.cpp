@@ -37,11 +37,12 @@ void TMatroskaReader::Clear() {
   Attachments.clear();
   Editions.clear();
   Tags.clear();
+  FTagsRead = 0;
 }
 
 int64_t TMatroskaReader::FindSeekPosition(uint32_t ID) const {
   for (const auto& entry : SeekEntries)
-    if (entry->SeekID == ID) return entry->SeekPosition;
+    if (entry.SeekID == ID) return entry.SeekPosition;
   return -1;
 }
 
@@ -163,7 +164,7 @@ bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {
     case kIdTracks: return Tracks.empty();
     case kIdChapters: return Editions.empty();
     case kIdAttachments: return Attachments.empty();
-    case kIdTags: return Tags.empty();
+    case kIdTags: return FTagsRead == 0;
     default: return false;
   }
 }
@@ -191,8 +192,8 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
     // per position, so heads that list themselves or each other end the chain.
     int chained = 0;
     for (size_t i = 0; i < SeekEntries.size() && chained < kMaxChainedSeekHeads; ++i) {
-      if (SeekEntries[i]->SeekID != kIdSeekHead) continue;
-      const int64_t position = SeekEntries[i]->SeekPosition;
+      if (SeekEntries[i].SeekID != kIdSeekHead) continue;
+      const int64_t position = SeekEntries[i].SeekPosition;
       if (std::find(SeekHeadPositions.begin(), SeekHeadPositions.end(), position) != SeekHeadPositions.end())
         continue;
       if (SeekToSegmentPosition(position) && fetch(kIdSeekHead)) {
@@ -213,7 +214,7 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
 // atoms of an edition end with the segment.
 void TMatroskaReader::FillAllChapterEndTimes() {
   const int64_t segmentEnd = SegmentLengthNs(SegmentInfo.Duration, SegmentInfo.TimecodeScale);
-  for (const auto& edition : Editions) FillChapterEndTimes(edition->ChapterAtoms, segmentEnd);
+  for (auto& edition : Editions) FillChapterEndTimes(edition.ChapterAtoms, segmentEnd);
 }
 
 bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -29,7 +30,9 @@ struct TElementRule;
 // nested deeper than this, are skipped like unknown elements.
 constexpr int kMaxNestingDepth = 64;
 
-using TChapterAtomList = std::vector<std::unique_ptr<TMatroskaChapterAtom>>;
+// The top-level atoms of an edition. The lists of many records (top-level atoms, tracks,
+// tags) grow in blocks that never move; nested lists, short as a rule, are vectors.
+using TChapterAtomList = std::deque<TMatroskaChapterAtom>;
 
 // How a caller follows and stops a parse running on its thread. Both members are optional.
 struct TParseControl {
@@ -57,6 +60,9 @@ class TMatroskaReader {
   // Follows and may stop the parse; null (the default) for none. Not owned.
   void SetControl(const TParseControl* Control) { FControl = Control; }
   bool Cancelled() const { return FCancelled; }
+  // When false, Tag elements are read, checked and logged as usual but not kept in Tags
+  // (for reports that do not show them: a file can hold hundreds of thousands).
+  void SetKeepTags(bool Keep) { FKeepTags = Keep; }
 
   // Empties the five lists.
   void Clear();
@@ -71,11 +77,11 @@ class TMatroskaReader {
   std::unique_ptr<TEbmlReader> EbmlReader;
   TLogWriter& ParseLog;
   TMatroskaSegmentInfo SegmentInfo;
-  std::vector<std::unique_ptr<TMatroskaTrackEntry>> Tracks;
-  std::vector<std::unique_ptr<TMatroskaSeekEntry>> SeekEntries;
-  std::vector<std::unique_ptr<TMatroskaAttachedFile>> Attachments;
-  std::vector<std::unique_ptr<TMatroskaEditionEntry>> Editions;
-  std::vector<std::unique_ptr<TMatroskaTag>> Tags;
+  std::deque<TMatroskaTrackEntry> Tracks;
+  std::deque<TMatroskaSeekEntry> SeekEntries;
+  std::deque<TMatroskaAttachedFile> Attachments;
+  std::deque<TMatroskaEditionEntry> Editions;
+  std::deque<TMatroskaTag> Tags;
 
  private:
   // The container loop, driven by a table of child rules; returns not InElement.
@@ -85,9 +91,8 @@ class TMatroskaReader {
   // (the child then stays on the element stack).
   // Reads one element into a new record and appends it to List when the element was read
   // to its end; a record cut short is dropped.
-  template <class Rec>
-  bool ReadRecord(std::vector<std::unique_ptr<Rec>>& List,
-                  std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
+  template <class List>
+  bool ReadRecord(List& Records, std::span<const TElementRule<typename List::value_type>> Rules);
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
@@ -127,7 +132,8 @@ class TMatroskaReader {
   bool ReadEditionEntry(TMatroskaReader& Owner);
   bool ReadEditionAtom(TMatroskaEditionEntry& Edition);
   bool ReadNestedAtom(TMatroskaChapterAtom& Parent);
-  bool ReadChapterAtom(TChapterAtomList& List);
+  template <class List>
+  bool ReadChapterAtom(List& Atoms);
   bool ReadChapterTrack(TMatroskaChapterAtom& Atom);
   void ReadChapterTrackNumber(TEbmlElement& E, TMatroskaChapterAtom& Atom);
   bool ReadChapterDisplay(TMatroskaChapterAtom& Atom);
@@ -138,8 +144,11 @@ class TMatroskaReader {
   bool ReadTagTargets(TMatroskaTag& Tag);
   bool ReadTagSimpleTag(TMatroskaTag& Tag);
   bool ReadNestedSimpleTag(TMatroskaSimpleTag& Parent);
-  bool ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleTag>>& List);
+  bool ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List);
 
+  std::deque<TMatroskaTag> FDroppedTags;  // the tag being read when tags are not kept
+  size_t FTagsRead = 0;     // tags read to their end, kept or not
+  bool FKeepTags = true;
   int FChapterDepth = 0;    // chapter atoms open while reading
   int FSimpleTagDepth = 0;  // simple tags open while reading
   const TParseControl* FControl = nullptr;

@@ -29,8 +29,9 @@ struct TMatroskaParse {
 
 // Parses Source, writing every value read into ParsingLog, and on failure or cancellation
 // a last log line with the message. Control (optional) follows and may stop the parse.
-// ParsingLog must outlive the call only.
+// ParsingLog must outlive the call only. KeepTags false leaves the Tags list empty (the
+// tags are still read and logged).
 TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& ParsingLog,
-                             const TParseControl* Control = nullptr);
+                             const TParseControl* Control = nullptr, bool KeepTags = true);
 
 }  // namespace ambrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -170,22 +171,23 @@ class TTrackNumberList {
 struct TMatroskaChapterDisplay {
   std::string ChapString;
   std::string ChapLanguage;
-  std::string ChapCountry;
+  TOptionalText ChapCountry;  // rarely set
 };
 
+// Fields are ordered to leave no padding: files can hold hundreds of thousands of atoms.
 struct TMatroskaChapterAtom {
   static constexpr int kMaxTrackNumbers = 32;
 
   uint32_t ChapterUID = 0;
-  int64_t ChapterTimeStart = 0;  // nanoseconds
-  int64_t ChapterTimeEnd = 0;    // nanoseconds; missing ends are filled at the end of the parse
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
+  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
+  int64_t ChapterTimeStart = 0;  // nanoseconds
+  int64_t ChapterTimeEnd = 0;    // nanoseconds; missing ends are filled at the end of the parse
   int64_t ChapterPhysicalEquiv = 0;
   TTrackNumberList ChapterTrackNumbers;  // at most kMaxTrackNumbers
-  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
-  std::vector<std::unique_ptr<TMatroskaChapterDisplay>> Displays;  // empty: none
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // nested atoms; empty: none
+  std::vector<TMatroskaChapterDisplay> Displays;  // empty: none
+  std::vector<TMatroskaChapterAtom> ChapterAtoms;  // nested atoms; empty: none
 };
 
 struct TMatroskaEditionEntry {
@@ -193,7 +195,7 @@ struct TMatroskaEditionEntry {
   uint32_t EditionFlagHidden = 0;
   uint32_t EditionFlagDefault = 0;
   uint32_t EditionManaged = 0;
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> ChapterAtoms;  // top-level atoms; empty: none
+  std::deque<TMatroskaChapterAtom> ChapterAtoms;  // top-level atoms; empty: none
 };
 
 struct TMatroskaTagTarget {
@@ -210,12 +212,12 @@ struct TMatroskaSimpleTag {
   std::string TagLanguage;
   uint32_t TagDefault = 0;
   std::string TagString;
-  std::vector<std::unique_ptr<TMatroskaSimpleTag>> SimpleTags;  // nested simple tags
+  std::vector<TMatroskaSimpleTag> SimpleTags;  // nested simple tags
 };
 
 struct TMatroskaTag {
   TMatroskaTagTarget Targets;
-  std::vector<std::unique_ptr<TMatroskaSimpleTag>> SimpleTags;
+  std::vector<TMatroskaSimpleTag> SimpleTags;
 };
 
 }  // namespace ambrel

@@ -17,7 +17,15 @@ bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
       ContainerRule<T>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadTagSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
-  return ReadRecord(Owner.Tags, rules);
+  if (Owner.FKeepTags) {
+    if (!ReadRecord(Owner.Tags, rules)) return false;
+  } else {
+    const bool complete = ReadRecord(Owner.FDroppedTags, rules);
+    Owner.FDroppedTags.clear();
+    if (!complete) return false;
+  }
+  ++Owner.FTagsRead;
+  return true;
 }
 
 bool TMatroskaReader::ReadTagTargets(TMatroskaTag& Tag) {
@@ -41,7 +49,7 @@ bool TMatroskaReader::ReadNestedSimpleTag(TMatroskaSimpleTag& Parent) {
 
 // Reads one SimpleTag and appends it to List when it was read to its end. Nesting is
 // bounded by the depth counter of the simple-tag rules (FSimpleTagDepth).
-bool TMatroskaReader::ReadSimpleTag(std::vector<std::unique_ptr<TMatroskaSimpleTag>>& List) {
+bool TMatroskaReader::ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List) {
   using S = TMatroskaSimpleTag;
   static const TElementRule<S> rules[] = {
       StringRule(0x45A3, "TagName", &S::TagName),

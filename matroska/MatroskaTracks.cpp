@@ -64,11 +64,10 @@ bool TMatroskaReader::ReadTrackEntry(TMatroskaReader& Owner) {
       ContainerRule<T>(0xE0, "Video :", &TMatroskaReader::ReadVideo),
       ContainerRule<T>(0xE1, "Audio :", &TMatroskaReader::ReadAudio),
   };
-  auto track = std::make_unique<T>();  // the record's defaults are the entry's defaults
-  const bool complete = ReadContainer(*track, rules);
-  DeriveCodecKeys(*track);
-  if (complete) Owner.Tracks.push_back(std::move(track));
-  return complete;
+  // The record's defaults are the entry's defaults.
+  if (!ReadRecord(Owner.Tracks, rules)) return false;
+  DeriveCodecKeys(Owner.Tracks.back());
+  return true;
 }
 
 bool TMatroskaReader::ReadVideo(TMatroskaTrackEntry& Track) {

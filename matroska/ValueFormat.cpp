@@ -73,15 +73,19 @@ std::string DateUTCToStr(int64_t DateUTC) {
   return Text;
 }
 
-std::string MillisecondsToStr(uint32_t Ms) {
+void AppendMilliseconds(std::string& Out, uint32_t Ms) {
   // hh:mm:ss.zzz, the hours with as many digits as they need (at least two). Written by
   // hand: this runs twice per chapter, and files can hold hundreds of thousands.
   const uint32_t Seconds = Ms / 1000;
+  const uint32_t Hours = Seconds / 3600;
   char Text[24];
   char* End = Text;
-  const uint32_t Hours = Seconds / 3600;
-  if (Hours < 10) *End++ = '0';
-  End = std::to_chars(End, Text + sizeof Text, Hours).ptr;
+  if (Hours < 100) {
+    *End++ = static_cast<char>('0' + Hours / 10);
+    *End++ = static_cast<char>('0' + Hours % 10);
+  } else {
+    End = std::to_chars(End, Text + sizeof Text, Hours).ptr;
+  }
   const auto Put = [&End](uint32_t Value, int Digits) {
     for (int i = Digits - 1; i >= 0; --i) {
       End[i] = static_cast<char>('0' + Value % 10);
@@ -95,7 +99,13 @@ std::string MillisecondsToStr(uint32_t Ms) {
   Put(Seconds % 60, 2);
   *End++ = '.';
   Put(Ms % 1000, 3);
-  return std::string(Text, End);
+  Out.append(Text, End);
+}
+
+std::string MillisecondsToStr(uint32_t Ms) {
+  std::string Text;
+  AppendMilliseconds(Text, Ms);
+  return Text;
 }
 
 std::string LanguageCodeToName(const char* Code) {

@@ -256,9 +256,18 @@ void THTMLWriter::EndList() { WriteParts({"</ul>"}); }
 
 // Every operation writes the text made of Parts with its tags stripped; text without
 // any tag or wrapping goes to the buffer as it is.
+// Every operation writes the text made of Parts with its tags stripped; text without
+// any tag or wrapping goes to the buffer as it is.
 void TTxtWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
   Concat(FRaw, Parts);
-  if (FRaw.find("</") != std::string::npos) {
+  if (FRaw.find('<') == std::string::npos) {
+    // No tag, before or after unwrapping: the pieces go to the buffer as they are.
+    if (verbatim::IsPlain(FRaw)) {
+      FStream.Write(FRaw);
+    } else {
+      verbatim::ForEachSegment(FRaw, [&](bool, std::string_view piece) { FStream.Write(piece); });
+    }
+  } else if (FRaw.find("</") != std::string::npos) {
     FStream.Write(RenderText(FRaw));
   } else if (verbatim::IsPlain(FRaw)) {
     FStream.Write(FRaw);
@@ -339,6 +348,9 @@ void TMultiWriter::AppendWriter(TLogWriter& Other) {
 }
 void TMultiWriter::ResetWriter() {
   for (TLogWriter* w : FWriters) w->ResetWriter();
+}
+bool TMultiWriter::KeepsText() const {
+  return std::any_of(FWriters.begin(), FWriters.end(), [](const TLogWriter* w) { return w->KeepsText(); });
 }
 
 // ---- Text helpers ---------------------------------------------------------

@@ -63,6 +63,8 @@ class TLogWriter {
   virtual void AppendWriter(TLogWriter& Other);
   // Rewinds the buffer: the next write starts it afresh.
   virtual void ResetWriter();
+  // False when whatever is written is dropped, so that a producer may skip building it.
+  virtual bool KeepsText() const { return true; }
 
   // All bytes of the buffer, whatever the position.
   std::string GetText() const { return std::string(FStream.Bytes()); }
@@ -112,6 +114,23 @@ class TTxtWriter : public TLogWriter {
   std::string FRaw, FRendered, FTrimmed, FIndent;  // line buffers, reused
 };
 
+// Drops everything written to it: stands in for an output nobody reads.
+class TNullWriter : public TLogWriter {
+ public:
+  void WriteTitle(const std::string&) override {}
+  void WriteSeparator() override {}
+  void WriteLine(const std::string&) override {}
+  void WriteRaw(const std::string&) override {}
+  void WriteField(const std::string&, const std::string&) override {}
+  void BeginList() override {}
+  void WriteListItem(const std::string&) override {}
+  void WriteListField(const std::string&, const std::string&) override {}
+  void EndList() override {}
+  bool SaveToFile(const std::string&) override { return true; }
+  void AppendWriter(TLogWriter&) override {}
+  bool KeepsText() const override { return false; }
+};
+
 // Forwards every operation to its targets, in the order they were added. Owns neither
 // the targets nor a buffer of its own.
 class TMultiWriter : public TLogWriter {
@@ -130,6 +149,7 @@ class TMultiWriter : public TLogWriter {
   bool SaveToFile(const std::string& FileName) override;
   void AppendWriter(TLogWriter& Other) override;
   void ResetWriter() override;
+  bool KeepsText() const override;
 
  private:
   std::vector<TLogWriter*> FWriters;
@@ -141,6 +161,8 @@ class TMultiWriter : public TLogWriter {
 // is rendered or stripped as usual. The wrapping never reaches a buffer. Verbatim("")
 // is the empty string, so blank checks still see an empty value.
 std::string Verbatim(std::string_view text);
+// Appends Verbatim(text) to out.
+void AppendVerbatim(std::string& out, std::string_view text);
 
 // Removes every leading and trailing byte whose code is 32 or below (looking through
 // Verbatim() wrappings).

@@ -68,14 +68,6 @@ bool IsValidUtf8(std::string_view bytes) {
   return valid;
 }
 
-std::string_view TrimBlank(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  size_t b = 0, e = text.size();
-  while (b < e && blank(text[b])) ++b;
-  while (e > b && blank(text[e - 1])) --e;
-  return text.substr(b, e - b);
-}
-
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = AsciiUpperChar(c);

@@ -23,7 +23,13 @@ constexpr char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cas
 
 // Text without its leading and trailing bytes of code 32 or below (spaces, line breaks,
 // other control bytes).
-std::string_view TrimBlank(std::string_view text);
+inline std::string_view TrimBlank(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  size_t b = 0, e = text.size();
+  while (b < e && blank(text[b])) ++b;
+  while (e > b && blank(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
 
 // Upper-cases ASCII letters only.
 std::string AsciiUpper(std::string_view text);

@@ -54,18 +54,22 @@ std::string Join(const std::vector<Segment>& segments) {
 
 namespace ambrel {
 
-std::string Verbatim(std::string_view text) {
+void AppendVerbatim(std::string& out, std::string_view text) {
   using namespace ambrel::verbatim;
-  if (text.empty()) return {};
+  if (text.empty()) return;
   char digits[24];
   char* digitsEnd = std::to_chars(digits, digits + sizeof digits, text.size()).ptr;
-  std::string out;
-  out.reserve(text.size() + static_cast<size_t>(digitsEnd - digits) + 3);  // exact: short texts stay inline
+  out.reserve(out.size() + text.size() + static_cast<size_t>(digitsEnd - digits) + 2);
   out += kBegin;
   out.append(digits, static_cast<size_t>(digitsEnd - digits));
   out += ':';
   out.append(text);
   out += kEnd;
+}
+
+std::string Verbatim(std::string_view text) {
+  std::string out;
+  AppendVerbatim(out, text);  // reserves the exact size: short texts stay inline
   return out;
 }
 

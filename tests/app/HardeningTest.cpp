@@ -11,6 +11,7 @@
 
 #include "MemoryBudget.h"
 #include "TempDir.h"
+#include "app/TestTables.h"
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
@@ -19,21 +20,11 @@
 #include "platform/DataFile.h"
 
 using namespace ambrel;
+using ambrel::testing::TTables;
 
 namespace {
 
 const std::string kData = AMBREL_TEST_DATA_DIR;
-
-// The tables the command line uses when nothing lies beside it.
-struct TTables {
-  TTables() {
-    Names.Load("");
-    LoadCodecDB(CodecDB, "", nullptr);
-  }
-  TFriendlyNames Names;
-  TXmlCodecDB CodecDB;
-  TAnalysisContext Context{Names, CodecDB};
-};
 
 // The text report and parsing log of a sample, named as the command line names it.
 std::pair<std::string, std::string> Analyse(const std::string& name, const TAnalysisContext& context) {

@@ -58,27 +58,27 @@ TEST(RoundLow32, RoundsTiesToEvenAndWraps) {
   EXPECT_EQ(ambrel::RoundLow32(INFINITY), 0u);
 }
 
-std::unique_ptr<TMatroskaChapterAtom> Atom(int64_t startMs, int64_t endMs, const char* name, bool hidden) {
-  auto atom = std::make_unique<TMatroskaChapterAtom>();
-  atom->ChapterTimeStart = startMs * 1000000;
-  atom->ChapterTimeEnd = endMs * 1000000;
-  atom->ChapterFlagHidden = hidden ? 1 : 0;
+TMatroskaChapterAtom Atom(int64_t startMs, int64_t endMs, const char* name, bool hidden) {
+  TMatroskaChapterAtom atom;
+  atom.ChapterTimeStart = startMs * 1000000;
+  atom.ChapterTimeEnd = endMs * 1000000;
+  atom.ChapterFlagHidden = hidden ? 1 : 0;
   if (name) {
-    auto display = std::make_unique<TMatroskaChapterDisplay>();
-    display->ChapString = name;
-    atom->Displays.push_back(std::move(display));
+    TMatroskaChapterDisplay display;
+    display.ChapString = name;
+    atom.Displays.push_back(std::move(display));
   }
   return atom;
 }
 
 TEST(WriteChapters, EveryAtomOpensItsOwnList) {
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> atoms;
+  TChapterAtomList atoms;
   atoms.push_back(Atom(0, 3723004, "Intro <b>", false));
-  atoms[0]->ChapterAtoms.push_back(Atom(1000, 2000, nullptr, true));
+  atoms[0].ChapterAtoms.push_back(Atom(1000, 2000, nullptr, true));
   auto second = Atom(3723004, 3723005, "", false);
-  auto extra = std::make_unique<TMatroskaChapterDisplay>();
-  extra->ChapString = "second display";
-  second->Displays.push_back(std::move(extra));
+  TMatroskaChapterDisplay extra;
+  extra.ChapString = "second display";
+  second.Displays.push_back(std::move(extra));
   atoms.push_back(std::move(second));
 
   TTxtWriter text;
@@ -97,10 +97,9 @@ TEST(WriteChapters, EveryAtomOpensItsOwnList) {
 }
 
 TEST(WriteChapters, NegativeAndHugeTimesWrapToLow32Bits) {
-  std::vector<std::unique_ptr<TMatroskaChapterAtom>> atoms;
-  atoms.push_back(std::make_unique<TMatroskaChapterAtom>());
-  atoms[0]->ChapterTimeStart = -1500000;                    // -1 ms after truncation
-  atoms[0]->ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
+  TChapterAtomList atoms(1);
+  atoms[0].ChapterTimeStart = -1500000;                    // -1 ms after truncation
+  atoms[0].ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
   TTxtWriter text;
   WriteChapters(atoms, text);
   EXPECT_EQ(text.GetText(), "   - 1193:02:47.295 - 00:00:00.000\r\n");

@@ -91,7 +91,7 @@ TEST(UnsizedSource, LargeValuesThatArriveAreReadWhole) {
   TUnsizedParse p(file);
   EXPECT_EQ(p.Error, "");
   ASSERT_EQ(p.Reader.Tracks.size(), 1u);
-  EXPECT_EQ(std::string(p.Reader.Tracks[0]->CodecPrivate.begin(), p.Reader.Tracks[0]->CodecPrivate.end()), big);
+  EXPECT_EQ(std::string(p.Reader.Tracks[0].CodecPrivate.begin(), p.Reader.Tracks[0].CodecPrivate.end()), big);
   TParse sized(file);
   EXPECT_EQ(p.Log.GetText(), sized.Log());
 }
@@ -133,6 +133,6 @@ TEST(ParseControl, ProgressAndCancellation) {
   const TMatroskaParse full = ParseMatroska(std::make_unique<TMemorySource>(file), fullLog, &control);
   EXPECT_TRUE(full.ClusterFound);
   EXPECT_FALSE(full.Cancelled);
-  EXPECT_EQ(full.Reader->Editions.at(0)->ChapterAtoms.size(), 20000u);
+  EXPECT_EQ(full.Reader->Editions.at(0).ChapterAtoms.size(), 20000u);
   EXPECT_EQ(fullLog.GetText().find("cancelled"), std::string::npos);
 }

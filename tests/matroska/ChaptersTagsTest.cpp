@@ -40,7 +40,7 @@ std::string Nested(uint32_t id, const std::string& payload, int count) {
   return out;
 }
 
-const TMatroskaChapterAtom& Top(const TParse& p, size_t i) { return *p.Reader.Editions.at(0)->ChapterAtoms.at(i); }
+const TMatroskaChapterAtom& Top(const TParse& p, size_t i) { return p.Reader.Editions.at(0).ChapterAtoms.at(i); }
 
 }  // namespace
 
@@ -76,11 +76,11 @@ TEST(Chapters, NestedAtomsGetTheirParentsEnd) {
                               Cluster()));
   const TMatroskaChapterAtom& first = Top(p, 0);
   EXPECT_EQ(first.ChapterTimeEnd, 100 * kSecond);  // given by the file: kept
-  EXPECT_EQ(first.ChapterAtoms.at(0)->ChapterTimeEnd, 30 * kSecond);
-  EXPECT_EQ(first.ChapterAtoms.at(1)->ChapterTimeEnd, 100 * kSecond);
+  EXPECT_EQ(first.ChapterAtoms.at(0).ChapterTimeEnd, 30 * kSecond);
+  EXPECT_EQ(first.ChapterAtoms.at(1).ChapterTimeEnd, 100 * kSecond);
   const TMatroskaChapterAtom& last = Top(p, 1);
   EXPECT_EQ(last.ChapterTimeEnd, 500 * kSecond);
-  EXPECT_EQ(last.ChapterAtoms.at(1)->ChapterTimeEnd, 500 * kSecond);
+  EXPECT_EQ(last.ChapterAtoms.at(1).ChapterTimeEnd, 500 * kSecond);
 }
 
 TEST(Chapters, SegmentLengthConversion) {
@@ -108,7 +108,7 @@ TEST(Chapters, TrackNumbersAndDisplays) {
   EXPECT_EQ(a.ChapterTrackCount, 32u);
   EXPECT_EQ(a.ChapterTrackNumbers[31], 32);
   ASSERT_EQ(a.Displays.size(), 2u);
-  EXPECT_EQ(a.Displays[0]->ChapLanguage, "eng");
+  EXPECT_EQ(a.Displays[0].ChapLanguage, "eng");
   EXPECT_NE(p.Log().find("                ChapterTrackNumber : 32\r\n                Skipping element with ID 89 at position "),
             std::string::npos);
 }
@@ -121,11 +121,11 @@ TEST(Chapters, DeepNestingIsCutAtTheLimit) {
   const std::string file = head + Segment(chapters + Cluster());
   TParse p(file);
   ASSERT_TRUE(p.Result) << p.Error;
-  const auto& atoms = p.Reader.Editions.at(0)->ChapterAtoms;
+  const auto& atoms = p.Reader.Editions.at(0).ChapterAtoms;
   ASSERT_EQ(atoms.size(), 2u);
-  EXPECT_EQ(atoms[1]->ChapterTimeStart, 7 * kSecond);
+  EXPECT_EQ(atoms[1].ChapterTimeStart, 7 * kSecond);
   int depth = 1;
-  for (const TMatroskaChapterAtom* a = atoms[0].get(); !a->ChapterAtoms.empty(); a = a->ChapterAtoms[0].get()) ++depth;
+  for (const TMatroskaChapterAtom* a = &atoms[0]; !a->ChapterAtoms.empty(); a = &a->ChapterAtoms[0]) ++depth;
   EXPECT_EQ(depth, kMaxNestingDepth);
   // The atom at depth 65 is skipped with the usual line, at the indentation of its parent's values.
   // Chapters: 4-byte ID, 3-byte size; EditionEntry: 2 and 3; 13 bytes per atom header and UID.
@@ -144,14 +144,14 @@ TEST(Tags, TargetsAndNestedSimpleTags) {
                           Master(kSimpleTag, {Str(kTagName, "SUBTITLE")})}),
       Master(kSimpleTag, {Str(kTagName, "YEAR"), Element(0x4485, "bin")})})}) + Cluster()));
   ASSERT_EQ(p.Reader.Tags.size(), 1u);
-  const TMatroskaTag& tag = *p.Reader.Tags[0];
+  const TMatroskaTag& tag = p.Reader.Tags[0];
   EXPECT_EQ(tag.Targets.TargetTypeValue, 50u);
   EXPECT_EQ(tag.Targets.TrackUID, 21u);    // overwritten by the second Targets
   EXPECT_EQ(tag.Targets.ChapterUID, 12u);  // kept from the first
   ASSERT_EQ(tag.SimpleTags.size(), 2u);
-  EXPECT_EQ(tag.SimpleTags[0]->TagString, "Film");
-  ASSERT_EQ(tag.SimpleTags[0]->SimpleTags.size(), 1u);
-  EXPECT_EQ(tag.SimpleTags[0]->SimpleTags[0]->TagName, "SUBTITLE");
+  EXPECT_EQ(tag.SimpleTags[0].TagString, "Film");
+  ASSERT_EQ(tag.SimpleTags[0].SimpleTags.size(), 1u);
+  EXPECT_EQ(tag.SimpleTags[0].SimpleTags[0].TagName, "SUBTITLE");
   EXPECT_NE(p.Log().find("            SimpleTag :\r\n                TagName : SUBTITLE\r\n"), std::string::npos);
   EXPECT_NE(p.Log().find("Skipping element with ID 4485"), std::string::npos);  // TagBinary
 }
@@ -161,8 +161,8 @@ TEST(Tags, DeepSimpleTagNestingIsCutAtTheLimit) {
   TParse p(Header() + Segment(Element(kTags, Element(kTag, deep)) + Cluster()));
   ASSERT_TRUE(p.Result) << p.Error;
   int depth = 1;
-  for (const TMatroskaSimpleTag* s = p.Reader.Tags.at(0)->SimpleTags.at(0).get(); !s->SimpleTags.empty();
-       s = s->SimpleTags[0].get())
+  for (const TMatroskaSimpleTag* s = &p.Reader.Tags.at(0).SimpleTags.at(0); !s->SimpleTags.empty();
+       s = &s->SimpleTags[0])
     ++depth;
   EXPECT_EQ(depth, kMaxNestingDepth);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 
 #include "EbmlBuilder.h"
 
@@ -35,6 +36,30 @@ std::string ErrorOf(const std::function<void()>& f) {
 }
 
 }  // namespace
+
+// A header with a dozen bytes after it is decoded from the read-ahead buffer at once, one
+// at the end of the file byte by byte: both give the same fields.
+TEST(EbmlElement, HeadersDecodeAlikeFromTheBufferAndByteByByte) {
+  std::mt19937 rng(7);
+  for (int i = 0; i < 5000; ++i) {
+    std::string bytes(12, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    // Short, long and marker-less fields alike.
+    for (size_t k = 0; k < 5; ++k) bytes[k] = static_cast<char>(static_cast<uint8_t>(bytes[k]) >> (rng() % 9));
+    TPrimitives buffered(bytes + std::string(12, 'x'));
+    ASSERT_GT(buffered.E.ReadHeader(), 0u);
+    const int64_t used = buffered.File.GetPosition();
+    if (used >= 12) continue;  // every header this long is decoded from the buffer
+    TPrimitives alone(bytes.substr(0, static_cast<size_t>(used)));
+    ASSERT_EQ(alone.E.ReadHeader(), buffered.E.IDLength + buffered.E.SizeLength) << i;
+    EXPECT_EQ(alone.E.ID, buffered.E.ID) << i;
+    EXPECT_EQ(alone.E.IDLength, buffered.E.IDLength) << i;
+    EXPECT_EQ(alone.E.DataSize, buffered.E.DataSize) << i;
+    EXPECT_EQ(alone.E.SizeLength, buffered.E.SizeLength) << i;
+    EXPECT_EQ(alone.E.TotalSize, buffered.E.TotalSize) << i;
+    EXPECT_EQ(alone.File.GetPosition(), used) << i;
+  }
+}
 
 TEST(EbmlElement, HeaderCodings) {
   TPrimitives p(std::string("\x1A\x45\xDF\xA3\x9F"      // EBML ID, size 31

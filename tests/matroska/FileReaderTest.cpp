@@ -66,5 +66,69 @@ TEST(ReadAhead, ParseLogIdenticalWithOneByteReads) {
   EXPECT_TRUE(whole.Result);
   EXPECT_EQ(whole.Log(), bytewise.Log());
   EXPECT_EQ(whole.Reader.Tracks.size(), 50u);
-  EXPECT_EQ(bytewise.Reader.Tracks.back()->CodecPrivate.size(), 5000u);
+  EXPECT_EQ(bytewise.Reader.Tracks.back().CodecPrivate.size(), 5000u);
+}
+
+// The byte and in-buffer reads the element readers use: the same bytes as plain reads,
+// and nothing moves when the buffer does not hold what was asked for.
+TEST(ReadAhead, ByteReadsAndBufferedViewsMatchPlainReads) {
+  std::mt19937 rng(99);
+  std::string bytes(200000, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng());
+  for (int64_t chunk : {0, 1, 5000}) {
+    TFileReader reader(std::make_unique<ambrel::TMemorySource>(bytes, chunk));
+    TModel model{bytes};
+    for (int step = 0; step < 4000; ++step) {
+      const int op = static_cast<int>(rng() % 8);
+      if (op < 4) {
+        const int32_t b = reader.ReadByte();
+        const std::string want = model.Read(1);
+        ASSERT_EQ(b, want.empty() ? -1 : static_cast<uint8_t>(want[0])) << "chunk " << chunk << " step " << step;
+        model.Position += static_cast<int64_t>(want.size());
+      } else if (op < 7) {
+        const int64_t count = static_cast<int64_t>(rng() % 70000);
+        const int64_t before = reader.GetPosition();
+        if (const uint8_t* view = reader.TakeBuffered(count)) {
+          const std::string want = model.Read(static_cast<int32_t>(count));
+          ASSERT_EQ(static_cast<int64_t>(want.size()), count);
+          ASSERT_EQ(std::string(reinterpret_cast<const char*>(view), static_cast<size_t>(count)), want);
+          model.Position += count;
+        } else {
+          ASSERT_EQ(reader.GetPosition(), before);
+          // What the buffer did not hold is read the plain way.
+          std::string got(static_cast<size_t>(count), '\0');
+          got.resize(static_cast<size_t>(std::max(0, reader.Read(got.data(), static_cast<int32_t>(count)))));
+          const std::string want = model.Read(static_cast<int32_t>(count));
+          ASSERT_EQ(got, want);
+          model.Position += static_cast<int64_t>(want.size());
+        }
+      } else {
+        const int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 10));
+        reader.Seek(target, 0);
+        model.Position = target;
+      }
+      ASSERT_EQ(reader.GetPosition(), model.Position);
+    }
+    EXPECT_EQ(reader.TakeBuffered(-1), nullptr);
+  }
+}
+
+// A text value that straddles the end of the read-ahead buffer is read, trimmed and
+// logged as one that lies inside it.
+TEST(ReadAhead, ValuesAcrossTheBufferEdgeAreReadWhole) {
+  const std::string name = "  across the edge \t";
+  const std::string info = Master(kInfo, {Str(kTitle, name)});
+  const std::string head = Header();
+  // A Void element places the Title's data so that the buffer's end falls 5 bytes into it.
+  // Bytes besides the Void's data before the Title's: the Segment's ID and 8-byte size,
+  // the Void's ID and 8-byte size, the Info's ID and size, the Title's ID and size.
+  const size_t framing = head.size() + 12 + 9 + 5 + 3;
+  const size_t voidSize = static_cast<size_t>(TFileReader::kReadAheadSize) - 5 - framing;
+  const std::string file = head + Segment(Id(kVoid) + Size(voidSize, 8) + std::string(voidSize, 'v') + info + Cluster());
+  for (int64_t chunk : {0, 3}) {
+    TParse p(file, chunk);
+    EXPECT_TRUE(p.Result);
+    EXPECT_EQ(p.Reader.SegmentInfo.Title, "across the edge");
+    EXPECT_NE(p.Log().find("    Title : across the edge\r\n"), std::string::npos);
+  }
 }

@@ -127,7 +127,7 @@ TEST(FileReaderOpen, SparseFileOver4GiBReachesMetadataPastIt) {
   EXPECT_TRUE(reader.Parse());
   EXPECT_TRUE(reader.SegmentInfo.Complete);
   ASSERT_EQ(reader.Tags.size(), 1u);
-  EXPECT_EQ(reader.Tags[0]->SimpleTags.at(0)->TagName, "FAR");
+  EXPECT_EQ(reader.Tags[0].SimpleTags.at(0).TagName, "FAR");
   EXPECT_NE(log.GetText().find("SeekPosition : " + std::to_string(tagsAt - dataPos)), std::string::npos);
   EXPECT_LE(file.ReadSystemCalls(), 6u);
   std::remove(path.c_str());

@@ -45,21 +45,21 @@ TEST(SampleFiles, GoldenLogs) {
 TEST(SampleFiles, DemoFile) {
   TSample s("sample.mkv");
   EXPECT_EQ(s.Reader.SegmentInfo.Duration, 1033);
-  EXPECT_EQ(s.Reader.Attachments.at(0)->FileDataPosition, 9118);
-  const auto& atoms = s.Reader.Editions.at(0)->ChapterAtoms;
+  EXPECT_EQ(s.Reader.Attachments.at(0).FileDataPosition, 9118);
+  const auto& atoms = s.Reader.Editions.at(0).ChapterAtoms;
   ASSERT_EQ(atoms.size(), 3u);
-  EXPECT_EQ(atoms[0]->ChapterTimeEnd, 400000000);
-  EXPECT_EQ(atoms[0]->ChapterAtoms.at(0)->ChapterTimeEnd, 400000000);
-  EXPECT_EQ(atoms[1]->ChapterTimeEnd, 700000000);
-  EXPECT_EQ(atoms[2]->ChapterTimeEnd, 1033000000);
+  EXPECT_EQ(atoms[0].ChapterTimeEnd, 400000000);
+  EXPECT_EQ(atoms[0].ChapterAtoms.at(0).ChapterTimeEnd, 400000000);
+  EXPECT_EQ(atoms[1].ChapterTimeEnd, 700000000);
+  EXPECT_EQ(atoms[2].ChapterTimeEnd, 1033000000);
   EXPECT_EQ(s.Reader.Tags.size(), 2u);
 }
 
 TEST(SampleFiles, MetadataAfterTheClusters) {
   TSample s("late_meta.mkv");
   EXPECT_TRUE(s.Result);
-  EXPECT_EQ(s.Reader.Editions.at(0)->ChapterAtoms.size(), 46u);
-  EXPECT_EQ(s.Reader.Attachments.at(0)->FileDataSize, 4200);
+  EXPECT_EQ(s.Reader.Editions.at(0).ChapterAtoms.size(), 46u);
+  EXPECT_EQ(s.Reader.Attachments.at(0).FileDataSize, 4200);
   EXPECT_FALSE(s.Reader.Tags.empty());
   const std::string log = s.Log.GetText();
   EXPECT_LT(log.find("\r\nChapters :"), log.find("\r\nAttachments :"));
@@ -72,7 +72,7 @@ TEST(SampleFiles, EditedInPlace) {
   TSample tracks("tracks_moved.mkv");
   EXPECT_TRUE(tracks.Result);
   ASSERT_EQ(tracks.Reader.Tracks.size(), 2u);
-  EXPECT_EQ(tracks.Reader.Tracks[1]->Name.size(), 1649u);
+  EXPECT_EQ(tracks.Reader.Tracks[1].Name.size(), 1649u);
   TSample info("info_moved.mkv");
   EXPECT_EQ(info.Reader.SegmentInfo.Duration, 1033);
   EXPECT_EQ(info.Reader.SegmentInfo.Title.size(), 4399u);
@@ -84,8 +84,8 @@ TEST(SampleFiles, EditedInPlace) {
   const std::string log = second.Log.GetText();
   EXPECT_NE(log.find("Skipping element with ID EC at position 4389\r\nMetaSeek Info :\r\n"), std::string::npos);
   TSample display("display_width.mkv");
-  EXPECT_EQ(display.Reader.Tracks.at(0)->DisplayWidth, 96u);
-  EXPECT_EQ(display.Reader.Tracks.at(0)->DisplayHeight, 48u);
+  EXPECT_EQ(display.Reader.Tracks.at(0).DisplayWidth, 96u);
+  EXPECT_EQ(display.Reader.Tracks.at(0).DisplayHeight, 48u);
   TSample date("date_1999.mka");
   EXPECT_TRUE(date.Reader.SegmentInfo.HasDateUTC);
   EXPECT_EQ(date.Reader.SegmentInfo.DateUTC, -31622401750000000);
@@ -94,15 +94,15 @@ TEST(SampleFiles, EditedInPlace) {
 // Wrapped codecs, other read versions and document types, and files cut short.
 TEST(SampleFiles, KeyFacts) {
   TSample vfw("vfw_acm.mkv");
-  EXPECT_EQ(vfw.Reader.Tracks.at(1)->Fourcc, "MSVC");
-  EXPECT_EQ(vfw.Reader.Tracks.at(2)->FormatTag, 2u);
+  EXPECT_EQ(vfw.Reader.Tracks.at(1).Fourcc, "MSVC");
+  EXPECT_EQ(vfw.Reader.Tracks.at(2).FormatTag, 2u);
   TSample pipe("ffmpeg_pipe.mkv");  // read version 2, unknown-size Segment, no Duration
   EXPECT_TRUE(pipe.Result);
   EXPECT_FALSE(pipe.Reader.SegmentInfo.Complete);
   EXPECT_EQ(pipe.Reader.SegmentInfo.Duration, 0);
   TSample webm("sample.webm");
   EXPECT_TRUE(webm.Result);
-  EXPECT_EQ(webm.Reader.Tracks.at(1)->CodecID, "A_OPUS");
+  EXPECT_EQ(webm.Reader.Tracks.at(1).CodecID, "A_OPUS");
   TSample cluster("truncated_cluster.mkv");
   EXPECT_TRUE(cluster.Result);
   EXPECT_FALSE(cluster.Reader.SegmentInfo.Complete);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "EbmlBuilder.h"
+#include "matroska/MatroskaParse.h"
 
 using namespace ambrel;
 
@@ -75,7 +76,7 @@ TEST(Segment, TruncatedTracksKeepCompletedEntries) {
   EXPECT_FALSE(p.Result);
   EXPECT_TRUE(p.Error.empty());
   ASSERT_EQ(p.Reader.Tracks.size(), 1u);
-  EXPECT_EQ(p.Reader.Tracks[0]->TrackNumber, 1u);
+  EXPECT_EQ(p.Reader.Tracks[0].TrackNumber, 1u);
   EXPECT_EQ(p.Reader.SegmentInfo.Duration, 10);  // converted on false too
   EXPECT_EQ(p.File.GetPosition(), 0);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
@@ -106,9 +107,9 @@ TEST(Segment, SeekPhaseFetchesMetadataAfterCluster) {
   EXPECT_LT(a, t);
   EXPECT_EQ(p.Reader.Editions.size(), 1u);
   ASSERT_EQ(p.Reader.Attachments.size(), 1u);
-  EXPECT_EQ(p.Reader.Attachments[0]->FileDataSize, 4);
+  EXPECT_EQ(p.Reader.Attachments[0].FileDataSize, 4);
   ASSERT_EQ(p.Reader.Tags.size(), 1u);
-  EXPECT_EQ(p.Reader.Tags[0]->SimpleTags[0]->TagName, "TITLE");
+  EXPECT_EQ(p.Reader.Tags[0].SimpleTags[0].TagName, "TITLE");
   EXPECT_EQ(p.File.GetPosition(), p.Reader.SegmentInfo.ClusterPosition);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
 }
@@ -218,7 +219,7 @@ TEST(SeekPhase, InfoAndTracksBehindTheClustersAreFetched) {
   const TMatroskaSegmentInfo& si = p.Reader.SegmentInfo;
   EXPECT_EQ(si.Duration, 2000);  // converted with the scale read behind the clusters
   EXPECT_TRUE(si.HasDateUTC);    // a stored zero is a date
-  EXPECT_EQ(p.Reader.Editions.at(0)->ChapterAtoms.at(0)->ChapterTimeEnd, 2000000000);
+  EXPECT_EQ(p.Reader.Editions.at(0).ChapterAtoms.at(0).ChapterTimeEnd, 2000000000);
   EXPECT_EQ(p.Reader.Tracks.size(), 1u);
   EXPECT_EQ(p.File.GetPosition(), si.ClusterPosition);
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 1);
@@ -295,4 +296,34 @@ TEST(SeekPhase, FetchingThroughAChainedSeekHeadReadsLittle) {
   ASSERT_EQ(p.Reader.Tags.size(), 1u);
   const uint64_t fetched = 4;  // the second seek head, Info, Tracks, Tags
   EXPECT_LE(p.File.ReadSystemCalls(), 4 * fetched);
+}
+
+// Tags that a report does not show are read and logged but not kept. Whether they are
+// kept changes nothing else: the log, the other records, what the seek phase fetches
+// (tags read in the head count as found) and the reads made.
+TEST(SeekPhase, TagsReadButNotKeptCountAsFound) {
+  const auto tags = [](const std::string& name) {
+    return Master(kTags, {Master(kTag, {Master(kTargets, {Uint(kTargetTypeValue, 50)}),
+                                        Master(kSimpleTag, {Str(kTagName, name), Str(kTagString, "x")})})});
+  };
+  const auto gap = Element(kVoid, std::string(100000, '\0'));  // no read-ahead spans two parts
+  const std::string inHead = LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{Master(kSeekHead, {FixedSeek(kTags, pos[4])}), tags("EARLY"), Cluster(), gap,
+                                    tags("LATE")};
+  });
+  const std::string behind = LaidOut([&](const std::vector<uint64_t>& pos) {
+    return std::vector<std::string>{Master(kSeekHead, {FixedSeek(kTags, pos[3])}), Cluster(), gap, tags("LATE")};
+  });
+  for (const std::string* file : {&inHead, &behind}) {
+    TTxtWriter keptLog, droppedLog;
+    const TMatroskaParse kept = ParseMatroska(std::make_unique<TMemorySource>(*file), keptLog, nullptr, true);
+    const TMatroskaParse dropped = ParseMatroska(std::make_unique<TMemorySource>(*file), droppedLog, nullptr, false);
+    ASSERT_TRUE(kept.ClusterFound && dropped.ClusterFound);
+    EXPECT_EQ(droppedLog.GetText(), keptLog.GetText());
+    EXPECT_EQ(dropped.File->ReadSystemCalls(), kept.File->ReadSystemCalls());
+    ASSERT_EQ(kept.Reader->Tags.size(), 1u);
+    EXPECT_EQ(kept.Reader->Tags[0].SimpleTags.at(0).TagName, file == &inHead ? "EARLY" : "LATE");
+    EXPECT_TRUE(dropped.Reader->Tags.empty());
+    EXPECT_EQ(keptLog.GetText().find("LATE") != std::string::npos, file == &behind);
+  }
 }

@@ -13,7 +13,7 @@ namespace {
 struct TTracks : TParse {
   explicit TTracks(std::initializer_list<std::string> entries)
       : TParse(Header() + Segment(Master(kTracks, entries) + Cluster())) {}
-  const TMatroskaTrackEntry& Track(size_t i) const { return *Reader.Tracks.at(i); }
+  const TMatroskaTrackEntry& Track(size_t i) const { return Reader.Tracks.at(i); }
 };
 
 // A CodecPrivate of `size` zero bytes with `bytes` written at offset `at`.

@@ -207,3 +207,36 @@ TEST(ValidUtf8, ReplacesEachMaximalIllFormedSubpart) {
 }
 
 }  // namespace
+
+TEST(NullWriter, DropsEverythingAndSaysSo) {
+  TNullWriter null;
+  null.WriteLine("x");
+  null.WriteField("a", "b");
+  EXPECT_EQ(null.GetText(), "");
+  EXPECT_FALSE(null.KeepsText());
+  TTxtWriter text;
+  TMultiWriter multi;
+  EXPECT_FALSE(multi.KeepsText());  // no target
+  multi.AddWriter(&null);
+  EXPECT_FALSE(multi.KeepsText());
+  multi.AddWriter(&text);
+  EXPECT_TRUE(multi.KeepsText());
+  EXPECT_TRUE(text.KeepsText());
+}
+
+// Lines without any '<' take a shorter way through the text writer: wrappings are still
+// undone, marker bytes that form none are still kept, whatever part of the line holds them.
+TEST(TxtWriter, LinesWithoutTagsAreUnwrappedAsTheOthers) {
+  TTxtWriter t;
+  t.WriteListItem("00:01 " + Verbatim("Name: \xFE" "2:ab\xFF") + " (hidden)");
+  // The line is decoded whole: marker bytes in the name can open a wrapping that ends
+  // in the value (trimmed first, through its own wrapping).
+  t.WriteField("Odd \xFE" "9:", Verbatim(" x ") + "\xFF");
+  t.WriteLine(Verbatim("a") + Verbatim("") + Verbatim("b>"));
+  t.WriteLine("\xFE" "1:" + Verbatim("c") + "\xFF");
+  EXPECT_EQ(t.GetText(),
+            " - 00:01 Name: \xFE" "2:ab\xFF (hidden)\r\n"
+            "Odd  : \xFE" "2:x \xFF\r\n"
+            "ab>\r\n"
+            "\xFE" "1:c\xFF\r\n");
+}
