@@ -102,6 +102,9 @@ std::string Narrow(const std::u16string& wide);
 // own everything it touches.
 bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
 
+// Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
+void PreloadFeature(GstPluginFeature* feature);
+
 // How long one framework call may wait for the framework's streaming threads.
 inline constexpr std::chrono::milliseconds kPrerollTimeout{10000};
 // All the waits for demuxers of one graph together.

@@ -4,6 +4,7 @@
 // that reached a sink against the streams the file holds.
 #include <gst/pbutils/pbutils.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "platform/gst/GstBackend.h"
@@ -76,6 +77,28 @@ void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
   ++state->outcome.streams;
 }
 
+// The decoding bin is about to try these factories, best first: the best of each kind (the
+// parser, the decoder, ...) is the one it will use when it works, and its plugin is loaded
+// ahead while the stream still has work to do before it needs it. The bin's own order is
+// kept (no array is returned).
+GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState*) {
+  static constexpr const char* kKinds[] = {"Demux", "Parser", "Decoder", "Depayloader", "Decryptor"};
+  bool seen[std::size(kKinds)] = {};
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  for (guint i = 0; factories && i < factories->n_values; ++i) {
+    auto* factory = static_cast<GstElementFactory*>(g_value_get_object(&factories->values[i]));
+    const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+    for (size_t k = 0; klass && k < std::size(kKinds); ++k) {
+      if (seen[k] || !std::strstr(klass, kKinds[k])) continue;
+      seen[k] = true;
+      PreloadFeature(GST_PLUGIN_FEATURE(factory));
+      break;
+    }
+  }
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  return nullptr;
+}
+
 void OnNoMorePads(GstElement*, RenderState* state) {
   std::lock_guard lock(state->mutex);
   state->noMorePads = true;
@@ -115,6 +138,9 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnPadAdded), state.get());
     g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), state.get());
+    g_signal_connect(decode, "autoplug-sort", G_CALLBACK(OnAutoplugSort), state.get());
+    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText})
+      if (const FactoryRecord* sink = StandInFor(role)) PreloadFeature(GST_PLUGIN_FEATURE(sink->factory.get()));
 
     GstBus* bus = gst_element_get_bus(state->pipeline);
     HRESULT failure = S_OK;
