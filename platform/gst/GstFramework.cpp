@@ -97,13 +97,6 @@ class Framework : public TBasicMediaFramework {
 }  // namespace
 }  // namespace gst
 
-// GLib drops its quark table on purpose when the table grows (readers may still hold the
-// old one), which the framework's many quarks make happen. The leak checker of sanitizer
-// builds cannot unwind through GLib to tell that block from others, so it is told to pass
-// over blocks GLib allocated; leaks of this program's own objects are still reported.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libglib-2.0.so\n"; }
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
-
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework() {
   GError* error = nullptr;
   if (!gst_init_check(nullptr, nullptr, &error)) {
