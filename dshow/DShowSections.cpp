@@ -42,6 +42,8 @@ std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 
 void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
   W.WriteTitle("DirectShow RenderFile check : ");
+  // The framework may render the file while the splitters are looked up.
+  Fw.PrepareRenderFile(ToWide(FileName));
   for (const TSplitter& s : kSplitters) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();

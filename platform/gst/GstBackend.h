@@ -22,7 +22,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -166,8 +168,10 @@ struct Renderer {
 // The renderers of a role, best first: the device sinks that open on this machine, or,
 // when none does, a stand-in sink that accepts the decoded stream and discards it.
 const std::vector<Renderer>& RenderersFor(RenderRole role);
-// The sink without a device that accepts a role's decoded streams.
+// The sink without a device that accepts a role's decoded streams (the generic fake sink
+// when that one is not installed), and its factory name.
 const FactoryRecord* StandInFor(RenderRole role);
+const char* StandInName(RenderRole role);
 // The role of decoded caps (raw audio, raw video, text or subpictures); false otherwise.
 bool RoleOfStructureName(std::string_view name, RenderRole& role);
 
@@ -246,9 +250,11 @@ ComPtr<IPin> PinOfPad(GstPad* pad);
 // ---------------------------------------------------------------------------------------
 // The graph (GstGraph.cpp) and the framework's own rendering (GstRenderFile.cpp).
 
+class PreparedRenders;
+
 class GstGraph : public RefCounted<IGraphBuilder> {
  public:
-  GstGraph();
+  explicit GstGraph(std::shared_ptr<PreparedRenders> prepared = nullptr);
   ~GstGraph() override;
 
   HRESULT AddFilter(IBaseFilter* filter, const std::u16string& name) override;
@@ -265,6 +271,7 @@ class GstGraph : public RefCounted<IGraphBuilder> {
   HRESULT Preroll(GstElement* element);
 
   GstRef<GstElement> pipeline_;
+  std::shared_ptr<PreparedRenders> prepared_;
   std::vector<ComPtr<GstFilter>> filters_;
   std::chrono::steady_clock::duration prerollLeft_ = kGraphPrerollAllowance;
 };
@@ -279,8 +286,25 @@ struct RenderOutcome {
 };
 RenderOutcome RenderFileAutomatically(const std::string& path);
 
-// The outcome of the latest RenderFile of this process, for the report.
+// The outcome of the latest RenderFile of this process, for the report, and its recording.
 RenderOutcome LastRenderOutcome();
+void RecordRenderOutcome(const RenderOutcome& outcome);
+
+// The automatic graph of a file started ahead of the RenderFile that asks for it, on a
+// thread of its own, so that it runs while the caller asks its other questions. One run
+// is kept: a new start drops the previous one (which finishes on its own).
+class PreparedRenders {
+ public:
+  void Start(const std::string& path);
+  // The outcome of the run started for path, waited for and handed out once; false when
+  // no run was started for it.
+  bool Take(const std::string& path, RenderOutcome& outcome);
+
+ private:
+  std::mutex mutex_;
+  std::string path_;
+  std::shared_future<RenderOutcome> run_;
+};
 
 // ---------------------------------------------------------------------------------------
 // Catalogue objects (GstMapper.cpp).

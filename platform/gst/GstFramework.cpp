@@ -38,7 +38,7 @@ class Framework : public TBasicMediaFramework {
       object = MakeDeviceEnumerator();
     } else if (clsid == CLSID_FilterGraph) {
       if (!wants(IID_IGraphBuilder)) return E_NOINTERFACE;
-      object = MakeCom<GstGraph>();
+      object = MakeCom<GstGraph>(prepared_);
     } else if (clsid == CLSID_FilterMapper2) {
       if (!wants(IID_IFilterMapper2)) return E_NOINTERFACE;
       object = MakeMapper();
@@ -91,6 +91,11 @@ class Framework : public TBasicMediaFramework {
     versionMS = versionLS = 0;
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
+
+  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+
+ private:
+  std::shared_ptr<PreparedRenders> prepared_ = std::make_shared<PreparedRenders>();
 
 };
 

@@ -95,7 +95,9 @@ void UnlinkAll(GstElement* element) {
 
 }  // namespace
 
-GstGraph::GstGraph() : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))) {}
+GstGraph::GstGraph(std::shared_ptr<PreparedRenders> prepared)
+    : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))),
+      prepared_(std::move(prepared)) {}
 
 GstGraph::~GstGraph() {
   // Stopping the demuxer threads is bounded; a teardown still running past the limit keeps
@@ -285,7 +287,11 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 }
 
 HRESULT GstGraph::RenderFile(const std::u16string& fileName, const std::u16string*) {
-  return RenderFileAutomatically(Narrow(fileName)).hr;
+  const std::string path = Narrow(fileName);
+  RenderOutcome outcome;
+  if (!prepared_ || !prepared_->Take(path, outcome)) outcome = RenderFileAutomatically(path);
+  RecordRenderOutcome(outcome);
+  return outcome.hr;
 }
 
 }  // namespace ambrel::media::gst
