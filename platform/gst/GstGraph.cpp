@@ -218,7 +218,13 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   const std::shared_ptr<std::atomic<bool>> done = *noMorePads;
   const gulong handler = g_signal_connect_data(
       element, "no-more-pads",
-      G_CALLBACK(+[](GstElement*, std::shared_ptr<std::atomic<bool>>* flag) { **flag = true; }), noMorePads,
+      G_CALLBACK(+[](GstElement* demuxer, std::shared_ptr<std::atomic<bool>>* flag) {
+        **flag = true;
+        // Wakes the wait below at once rather than at its next poll.
+        gst_element_post_message(demuxer, gst_message_new_application(GST_OBJECT(demuxer),
+                                                                      gst_structure_new_empty("ambrel-no-more-pads")));
+      }),
+      noMorePads,
       [](gpointer flag, GClosure*) { delete static_cast<std::shared_ptr<std::atomic<bool>>*>(flag); },
       GConnectFlags(0));
   GstRef<GstBus> bus = GstRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
