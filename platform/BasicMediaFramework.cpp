@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <map>
 #include <mutex>
 
+#include "platform/DeferredFramework.h"
 #include "platform/Executable.h"
 #include "platform/MediaModule.h"
 
@@ -138,36 +140,46 @@ std::unique_ptr<IMediaFramework> CreateNoMediaFramework() { return std::make_uni
 
 namespace {
 
-// The entry point of the framework module, opened once per process and never closed (its
-// objects and threads may outlive any one framework); null when there is none.
-TMediaModuleEntry* MediaModuleEntry() {
+// The framework module beside the executable or in the installed library folder; empty
+// when there is none.
+std::string MediaModulePath() {
 #ifdef AMBREL_MEDIA_MODULE_FILE
-  static TMediaModuleEntry* const entry = [] {
-    for (const std::string& dir : platform::ModuleDirectories()) {
-      const std::string path = dir + AMBREL_MEDIA_MODULE_FILE;
-      struct stat st;
-      if (stat(path.c_str(), &st) != 0) continue;
-      // Local: the module's libraries stay out of the program's symbol scope.
-      void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (!module) continue;
-      if (void* symbol = dlsym(module, kMediaModuleEntry)) return reinterpret_cast<TMediaModuleEntry*>(symbol);
-      dlclose(module);
-    }
-    return static_cast<TMediaModuleEntry*>(nullptr);
-  }();
-  return entry;
-#else
-  return nullptr;
+  for (const std::string& dir : platform::ModuleDirectories()) {
+    const std::string path = dir + AMBREL_MEDIA_MODULE_FILE;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return path;
+  }
 #endif
+  return {};
+}
+
+// The entry point of the module, opened once per process and never closed (its objects
+// and threads may outlive any one framework); null when it does not open.
+TMediaModuleEntry* MediaModuleEntry(const std::string& path) {
+  static std::mutex lock;
+  static std::map<std::string, TMediaModuleEntry*> opened;
+  std::lock_guard guard(lock);
+  if (const auto it = opened.find(path); it != opened.end()) return it->second;
+  TMediaModuleEntry* entry = nullptr;
+  // Local: the module's libraries stay out of the program's symbol scope.
+  if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    entry = reinterpret_cast<TMediaModuleEntry*>(dlsym(module, kMediaModuleEntry));
+    if (!entry) dlclose(module);
+  }
+  return opened[path] = entry;
 }
 
 }  // namespace
 
 std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework() {
-  if (TMediaModuleEntry* entry = MediaModuleEntry()) {
-    if (IMediaFramework* framework = entry(kMediaModuleAbi)) return std::unique_ptr<IMediaFramework>(framework);
-  }
-  return CreateNoMediaFramework();
+  std::string path = MediaModulePath();
+  if (path.empty()) return CreateNoMediaFramework();
+  // Opening the module and starting the framework take a while: the caller goes on with
+  // its work (the file's own report) meanwhile.
+  return std::make_unique<TDeferredFramework>([path = std::move(path)]() -> std::unique_ptr<IMediaFramework> {
+    TMediaModuleEntry* entry = MediaModuleEntry(path);
+    return std::unique_ptr<IMediaFramework>(entry ? entry(kMediaModuleAbi) : nullptr);
+  });
 }
 
 // GLib drops its quark table on purpose when the table grows (readers may still hold the
