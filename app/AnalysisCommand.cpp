@@ -35,6 +35,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render);
   TFileAnalysis result;
   TReportWriters writers;
+  if (Render && Context.Framework) PrepareRenderingSections(FileName, *Context.Framework);
   const bool parsed = WriteMatroskaInfo(FileName, writers.FReportWriter, writers.FParsingLog, Context);
   if (Render && Context.Framework) {
     WriteRenderFileCheckSection(FileName, writers.FReportWriter, *Context.Framework);

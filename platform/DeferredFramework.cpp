@@ -4,23 +4,35 @@ namespace ambrel::media {
 
 TDeferredFramework::TDeferredFramework(TMake make)
     : FStart([this, make = std::move(make)] {
+        std::unique_ptr<IMediaFramework> made;
         try {
-          FMade = make();
+          made = make();
         } catch (...) {
-          FMade.reset();
+          made.reset();
         }
+        if (!made) made = CreateNoMediaFramework();
+        std::lock_guard lock(FLock);
+        FMade = std::move(made);
+        if (FAnnounced) FMade->PrepareRenderFile(*FAnnounced);
+        FAnnounced.reset();
       }) {}
 
 TDeferredFramework::~TDeferredFramework() { Started(); }
 
 IMediaFramework& TDeferredFramework::Started() const {
-  // The start thread writes FMade before it ends; joining orders that write before the
-  // reads of every caller.
-  std::call_once(FJoined, [this] {
-    FStart.join();
-    if (!FMade) FMade = CreateNoMediaFramework();
-  });
+  // FMade is set before the start thread ends and never changes after: joining orders
+  // that write before every caller's reads.
+  std::call_once(FJoined, [this] { FStart.join(); });
   return *FMade;
+}
+
+void TDeferredFramework::PrepareRenderFile(const std::u16string& fileName) {
+  std::lock_guard lock(FLock);
+  if (FMade) {
+    FMade->PrepareRenderFile(fileName);
+  } else {
+    FAnnounced = fileName;
+  }
 }
 
 }  // namespace ambrel::media

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/MediaFramework.h"
@@ -48,7 +49,8 @@ class TDeferredFramework final : public IMediaFramework {
   uint64_t GraphAddress(IGraphBuilder* graph) override { return Started().GraphAddress(graph); }
   int64_t FilterNameChars() override { return Started().FilterNameChars(); }
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override { return Started().RenderFileNotes(); }
-  void PrepareRenderFile(const std::u16string& fileName) override { Started().PrepareRenderFile(fileName); }
+  // Does not wait: a file announced during the start is passed on once the start is done.
+  void PrepareRenderFile(const std::u16string& fileName) override;
   int32_t RegQueryDefaultValue(const std::u16string& keyPath, std::u16string& value) override {
     return Started().RegQueryDefaultValue(keyPath, value);
   }
@@ -60,7 +62,9 @@ class TDeferredFramework final : public IMediaFramework {
  private:
   IMediaFramework& Started() const;
 
-  mutable std::unique_ptr<IMediaFramework> FMade;
+  std::mutex FLock;
+  std::unique_ptr<IMediaFramework> FMade;  // set once, by the start thread, under FLock
+  std::optional<std::u16string> FAnnounced;
   mutable std::thread FStart;
   mutable std::once_flag FJoined;
 };

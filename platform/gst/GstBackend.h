@@ -292,7 +292,8 @@ void RecordRenderOutcome(const RenderOutcome& outcome);
 
 // The automatic graph of a file started ahead of the RenderFile that asks for it, on a
 // thread of its own, so that it runs while the caller asks its other questions. One run
-// is kept: a new start drops the previous one (which finishes on its own).
+// is kept: a start for another file drops the previous one (which finishes on its own);
+// a start for the file already started, and not yet taken, changes nothing.
 class PreparedRenders {
  public:
   void Start(const std::string& path);

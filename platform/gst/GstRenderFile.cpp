@@ -210,6 +210,10 @@ void RecordRenderOutcome(const RenderOutcome& outcome) {
 }
 
 void PreparedRenders::Start(const std::string& path) {
+  {
+    std::lock_guard lock(mutex_);
+    if (run_.valid() && path_ == path) return;  // already started for it, not taken yet
+  }
   std::promise<RenderOutcome> promise;
   std::shared_future<RenderOutcome> run = promise.get_future().share();
   // Detached: a run nobody takes any more finishes on its own.
