@@ -125,16 +125,20 @@ struct FactoryRecord {
   GstRef<GstElementFactory> factory;
   std::string name;         // factory name
   std::u16string longName;  // FriendlyName
-  GUID clsid;
   uint32_t merit = 0;
-  std::u16string server;    // plugin file, empty for a built-in plugin
+  std::string pluginFile;   // empty for a built-in plugin
   bool hasPadTemplates = false;
   bool hasSinkTemplate = false;
   bool audioSink = false;
   bool videoSink = false;
   bool decodable = false;   // demuxer, parser, decoder, depayloader or decryptor
+
+  GUID Clsid() const { return NameGuid("gstreamer-element:" + name); }
+  std::u16string Server() const { return Wide(pluginFile.c_str()); }
 };
 
+// The catalogue is read on every analysis, while most of it is only asked for by the
+// filter lists: the class-id index and the plugin versions are made on first use.
 class Catalogue {
  public:
   static const Catalogue& Get();
@@ -150,8 +154,10 @@ class Catalogue {
  private:
   Catalogue();
   std::vector<FactoryRecord> records_;
-  std::map<GUID, size_t> byClsid_;
-  std::map<std::u16string, std::pair<uint32_t, uint32_t>> versions_;
+  mutable std::once_flag indexed_;
+  mutable std::map<GUID, size_t> byClsid_;
+  mutable std::once_flag versioned_;
+  mutable std::map<std::string, std::pair<uint32_t, uint32_t>, std::less<>> versions_;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -74,8 +74,8 @@ class Framework : public TBasicMediaFramework {
     GUID clsid;
     if (FAILED(CLSIDFromString(std::u16string_view(keyPath).substr(head.size(), 38), clsid))) return ERROR_FILE_NOT_FOUND;
     const FactoryRecord* record = Catalogue::Get().ByClsid(clsid);
-    if (!record || record->server.empty()) return ERROR_FILE_NOT_FOUND;
-    value = record->server;
+    if (!record || record->pluginFile.empty()) return ERROR_FILE_NOT_FOUND;
+    value = record->Server();
     return ERROR_SUCCESS;
   }
 

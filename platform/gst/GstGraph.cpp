@@ -284,7 +284,7 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 
   const FactoryRecord* fileSource = Catalogue::Get().ByName("filesrc");
   auto source = MakeCom<GstFilter>(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(bin))),
-                                   fileSource ? fileSource->clsid : NameGuid("gstreamer-element:filesrc"));
+                                   fileSource ? fileSource->Clsid() : NameGuid("gstreamer-element:filesrc"));
   source->SetOfferedCaps(ghost, type);
   const HRESULT hr = Join(source.Get(), filterName ? *filterName : fileName);
   if (FAILED(hr)) return hr;
