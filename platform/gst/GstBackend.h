@@ -103,6 +103,9 @@ std::string Narrow(const std::u16string& wide);
 // in time and returned true; a job still running is left to finish on its own, so it must
 // own everything it touches.
 bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
+// Runs job on a thread of its own without waiting for it (stopping a graph nobody uses any
+// more); job owns everything it touches. A process may end while it runs.
+void RunDetached(std::function<void()> job);
 
 // Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
 void PreloadFeature(GstPluginFeature* feature);

@@ -100,23 +100,20 @@ GstGraph::GstGraph(std::shared_ptr<PreparedRenders> prepared)
       prepared_(std::move(prepared)) {}
 
 GstGraph::~GstGraph() {
-  // Stopping the demuxer threads is bounded; a teardown still running past the limit keeps
-  // the references it needs.
+  // The demuxer threads are stopped on a thread of its own, which keeps the references it
+  // needs: releasing a graph does not wait for them.
   std::vector<GstRef<GstElement>> elements;
   for (ComPtr<GstFilter>& filter : filters_) {
     elements.push_back(GstRef<GstElement>::Share(filter->Element()));
     filter->SetGraph(nullptr);
   }
-  RunBounded(
-      [pipeline = pipeline_, elements] {
-        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
-        for (const GstRef<GstElement>& element : elements) {
-          UnlinkAll(element.get());
-          gst_bin_remove(GST_BIN(pipeline.get()), element.get());
-        }
-        return true;
-      },
-      kPrerollTimeout);
+  RunDetached([pipeline = pipeline_, elements] {
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    for (const GstRef<GstElement>& element : elements) {
+      UnlinkAll(element.get());
+      gst_bin_remove(GST_BIN(pipeline.get()), element.get());
+    }
+  });
 }
 
 HRESULT GstGraph::Join(GstFilter* filter, const std::u16string& name) {

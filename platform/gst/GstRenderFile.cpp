@@ -189,10 +189,10 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     // The graph is stopped on a thread of its own: the answer does not wait for the
     // streaming threads to wind down, and a thread stuck in a plugin keeps the state it uses.
     GstElement* pipeline = state->pipeline;
-    std::thread([pipeline, state] {
+    RunDetached([pipeline, state] {
       gst_element_set_state(pipeline, GST_STATE_NULL);
       gst_object_unref(pipeline);
-    }).detach();
+    });
   } else {
     result.hr = HRESULT_FILE_NOT_FOUND;
   }
