@@ -1,7 +1,10 @@
 // The media-framework interface over GStreamer: class creation, catalogue, running
 // object table, error texts, ticks, and the registry and file-version questions answered
 // from the plugin registry.
+#include <dlfcn.h>
 #include <gst/pbutils/pbutils.h>
+
+#include <cstdlib>
 
 #include "platform/BasicMediaFramework.h"
 #include "platform/gst/GstBackend.h"
@@ -102,7 +105,35 @@ class Framework : public TBasicMediaFramework {
 }  // namespace
 }  // namespace gst
 
+namespace gst {
+namespace {
+
+// The plugins every analysis uses (the decoding bin, the file source and type finders, the
+// Matroska demuxer, the stand-in sinks). Their files, and the libraries they pull in, are
+// opened while the registry is read, on a second core; GStreamer's own loading of them
+// later finds them mapped. Skipped when the environment points GStreamer at other
+// plugin folders, where it might load other copies.
+void WarmCommonPlugins() {
+#ifdef AMBREL_GST_PLUGINS_DIR
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH", "GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH",
+                               "GST_PLUGIN_PATH_1_0", "GST_REGISTRY", "GST_REGISTRY_1_0"}) {
+    if (std::getenv(variable)) return;
+  }
+  RunDetached([] {
+    for (const char* plugin : {"libgstplayback.so", "libgstcoreelements.so", "libgsttypefindfunctions.so",
+                               "libgstmatroska.so", "libgstdebugutilsbad.so"}) {
+      // Never closed: GStreamer opens the same files and keeps them.
+      dlopen((std::string(AMBREL_GST_PLUGINS_DIR "/") + plugin).c_str(), RTLD_LAZY | RTLD_LOCAL);
+    }
+  });
+#endif
+}
+
+}  // namespace
+}  // namespace gst
+
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework() {
+  gst::WarmCommonPlugins();
   GError* error = nullptr;
   if (!gst_init_check(nullptr, nullptr, &error)) {
     if (error) g_error_free(error);
