@@ -48,6 +48,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       case TAnalysisOutput::Json: break;
     }
   }
+  if (Render && Context.Framework) PrepareRenderingSections(FileName, *Context.Framework);
   const bool parsed = WriteMatroskaInfo(FileName, *report, *log, Context);
   if (Render && Context.Framework) {
     WriteRenderFileCheckSection(FileName, *report, *Context.Framework);

@@ -1,11 +1,16 @@
-# What `cmake --install` puts under the prefix: the programs, their manual pages, bash
-# completion, and for the window its desktop entry, AppStream metadata and icons.
+# What `cmake --install` puts under the prefix: the programs, the media-framework module
+# they load (in <prefix>/lib/ambrel/, where a program in <prefix>/bin/ looks for it), their
+# manual pages, bash completion, and for the window its desktop entry, AppStream metadata
+# and icons.
 include(GNUInstallDirs)
 
 set(desktop_dir ${PROJECT_SOURCE_DIR}/resources/desktop)
 set(app_id org.ambrel.Ambrel)
 
 install(TARGETS ambrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET ambrel-gstreamer)
+  install(TARGETS ambrel-gstreamer LIBRARY DESTINATION ${AMBREL_MEDIA_MODULE_DIR})
+endif()
 install(FILES ${desktop_dir}/ambrel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${desktop_dir}/ambrel-cli.bash RENAME ambrel-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

@@ -40,8 +40,15 @@ std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 
 }  // namespace
 
+void PrepareRenderingSections(const std::string& FileName, IMediaFramework& Fw) {
+  Fw.PrepareRenderFile(ToWide(FileName));
+}
+
 void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
   W.WriteTitle("DirectShow RenderFile check : ");
+  // The framework may render the file while the splitters are looked up (when the caller
+  // has not announced it yet).
+  PrepareRenderingSections(FileName, Fw);
   for (const TSplitter& s : kSplitters) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();

@@ -11,6 +11,10 @@
 namespace ambrel {
 
 // FileName is the analysed file's path (UTF-8).
+
+// Lets the framework start rendering the file while the caller writes what comes before the
+// rendering sections (the file's own report); the sections read the same either way.
+void PrepareRenderingSections(const std::string& FileName, media::IMediaFramework& Fw);
 void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, media::IMediaFramework& Fw);
 void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, media::IMediaFramework& Fw);
 void WriteDirectShowFiltersSection(TLogWriter& W, media::IMediaFramework& Fw);

@@ -1,9 +1,16 @@
 #include "platform/BasicMediaFramework.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <map>
+#include <mutex>
+
+#include "platform/DeferredFramework.h"
+#include "platform/Executable.h"
+#include "platform/MediaModule.h"
 
 namespace ambrel::media {
 
@@ -131,11 +138,56 @@ bool TBasicMediaFramework::GetFileVersion(const std::u16string&, uint32_t& versi
 
 std::unique_ptr<IMediaFramework> CreateNoMediaFramework() { return std::make_unique<TBasicMediaFramework>(); }
 
-std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework() {
-#ifdef AMBREL_HAVE_GSTREAMER
-  if (auto gst = CreateGStreamerFramework()) return gst;
+namespace {
+
+// The framework module beside the executable or in the installed library folder; empty
+// when there is none.
+std::string MediaModulePath() {
+#ifdef AMBREL_MEDIA_MODULE_FILE
+  for (const std::string& dir : platform::ModuleDirectories()) {
+    const std::string path = dir + AMBREL_MEDIA_MODULE_FILE;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return path;
+  }
 #endif
-  return CreateNoMediaFramework();
+  return {};
 }
+
+// The entry point of the module, opened once per process and never closed (its objects
+// and threads may outlive any one framework); null when it does not open.
+TMediaModuleEntry* MediaModuleEntry(const std::string& path) {
+  static std::mutex lock;
+  static std::map<std::string, TMediaModuleEntry*> opened;
+  std::lock_guard guard(lock);
+  if (const auto it = opened.find(path); it != opened.end()) return it->second;
+  TMediaModuleEntry* entry = nullptr;
+  // Local: the module's libraries stay out of the program's symbol scope.
+  if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    entry = reinterpret_cast<TMediaModuleEntry*>(dlsym(module, kMediaModuleEntry));
+    if (!entry) dlclose(module);
+  }
+  return opened[path] = entry;
+}
+
+}  // namespace
+
+std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework() {
+  std::string path = MediaModulePath();
+  if (path.empty()) return CreateNoMediaFramework();
+  // Opening the module and starting the framework take a while: the caller goes on with
+  // its work (the file's own report) meanwhile.
+  return std::make_unique<TDeferredFramework>([path = std::move(path)]() -> std::unique_ptr<IMediaFramework> {
+    TMediaModuleEntry* entry = MediaModuleEntry(path);
+    return std::unique_ptr<IMediaFramework>(entry ? entry(kMediaModuleAbi) : nullptr);
+  });
+}
+
+// GLib drops its quark table on purpose when the table grows (readers may still hold the
+// old one), which the framework's many quarks make happen. The leak checker of sanitizer
+// builds cannot unwind through GLib to tell that block from others, so it is told to pass
+// over blocks GLib allocated; leaks of this program's own objects are still reported. The
+// checker only asks the program itself, so these live here rather than in the module.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libglib-2.0.so\n"; }
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
 
 }  // namespace ambrel::media

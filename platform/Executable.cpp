@@ -15,4 +15,14 @@ std::string ExecutableDirectory() {
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
+std::vector<std::string> ModuleDirectories() {
+  const std::string dir = ExecutableDirectory();
+  if (dir.empty()) return {};
+#ifdef AMBREL_MODULE_RELDIR
+  return {dir, dir + AMBREL_MODULE_RELDIR};
+#else
+  return {dir};
+#endif
+}
+
 }  // namespace ambrel::platform

@@ -417,6 +417,11 @@ class IMediaFramework {
   // a stand-in took the place of a missing device) and the decoders found missing, named
   // as the framework names them. None by default.
   virtual std::vector<std::pair<std::string, std::string>> RenderFileNotes() { return {}; }
+  // Said by a caller that is about to call IGraphBuilder::RenderFile on fileName with a
+  // graph of this framework, after a few other questions: a framework may start that work
+  // now, concurrently. Every answer stays what it would have been without it. Nothing by
+  // default.
+  virtual void PrepareRenderFile(const std::u16string& fileName) { (void)fileName; }
 
   // The default (unnamed) value of HKEY_LOCAL_MACHINE\keyPath, read access, as stored.
   // ERROR_SUCCESS and the text (possibly empty), or ERROR_FILE_NOT_FOUND when the key or

@@ -22,7 +22,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -101,6 +103,12 @@ std::string Narrow(const std::u16string& wide);
 // in time and returned true; a job still running is left to finish on its own, so it must
 // own everything it touches.
 bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
+// Runs job on a thread of its own without waiting for it (stopping a graph nobody uses any
+// more); job owns everything it touches. A process may end while it runs.
+void RunDetached(std::function<void()> job);
+
+// Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
+void PreloadFeature(GstPluginFeature* feature);
 
 // How long one framework call may wait for the framework's streaming threads.
 inline constexpr std::chrono::milliseconds kPrerollTimeout{10000};
@@ -120,16 +128,20 @@ struct FactoryRecord {
   GstRef<GstElementFactory> factory;
   std::string name;         // factory name
   std::u16string longName;  // FriendlyName
-  GUID clsid;
   uint32_t merit = 0;
-  std::u16string server;    // plugin file, empty for a built-in plugin
+  std::string pluginFile;   // empty for a built-in plugin
   bool hasPadTemplates = false;
   bool hasSinkTemplate = false;
   bool audioSink = false;
   bool videoSink = false;
   bool decodable = false;   // demuxer, parser, decoder, depayloader or decryptor
+
+  GUID Clsid() const { return NameGuid("gstreamer-element:" + name); }
+  std::u16string Server() const { return Wide(pluginFile.c_str()); }
 };
 
+// The catalogue is read on every analysis, while most of it is only asked for by the
+// filter lists: the class-id index and the plugin versions are made on first use.
 class Catalogue {
  public:
   static const Catalogue& Get();
@@ -145,8 +157,10 @@ class Catalogue {
  private:
   Catalogue();
   std::vector<FactoryRecord> records_;
-  std::map<GUID, size_t> byClsid_;
-  std::map<std::u16string, std::pair<uint32_t, uint32_t>> versions_;
+  mutable std::once_flag indexed_;
+  mutable std::map<GUID, size_t> byClsid_;
+  mutable std::once_flag versioned_;
+  mutable std::map<std::string, std::pair<uint32_t, uint32_t>, std::less<>> versions_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -163,8 +177,10 @@ struct Renderer {
 // The renderers of a role, best first: the device sinks that open on this machine, or,
 // when none does, a stand-in sink that accepts the decoded stream and discards it.
 const std::vector<Renderer>& RenderersFor(RenderRole role);
-// The sink without a device that accepts a role's decoded streams.
+// The sink without a device that accepts a role's decoded streams (the generic fake sink
+// when that one is not installed), and its factory name.
 const FactoryRecord* StandInFor(RenderRole role);
+const char* StandInName(RenderRole role);
 // The role of decoded caps (raw audio, raw video, text or subpictures); false otherwise.
 bool RoleOfStructureName(std::string_view name, RenderRole& role);
 
@@ -243,9 +259,11 @@ ComPtr<IPin> PinOfPad(GstPad* pad);
 // ---------------------------------------------------------------------------------------
 // The graph (GstGraph.cpp) and the framework's own rendering (GstRenderFile.cpp).
 
+class PreparedRenders;
+
 class GstGraph : public RefCounted<IGraphBuilder> {
  public:
-  GstGraph();
+  explicit GstGraph(std::shared_ptr<PreparedRenders> prepared = nullptr);
   ~GstGraph() override;
 
   HRESULT AddFilter(IBaseFilter* filter, const std::u16string& name) override;
@@ -262,6 +280,7 @@ class GstGraph : public RefCounted<IGraphBuilder> {
   HRESULT Preroll(GstElement* element);
 
   GstRef<GstElement> pipeline_;
+  std::shared_ptr<PreparedRenders> prepared_;
   std::vector<ComPtr<GstFilter>> filters_;
   std::chrono::steady_clock::duration prerollLeft_ = kGraphPrerollAllowance;
 };
@@ -276,8 +295,26 @@ struct RenderOutcome {
 };
 RenderOutcome RenderFileAutomatically(const std::string& path);
 
-// The outcome of the latest RenderFile of this process, for the report.
+// The outcome of the latest RenderFile of this process, for the report, and its recording.
 RenderOutcome LastRenderOutcome();
+void RecordRenderOutcome(const RenderOutcome& outcome);
+
+// The automatic graph of a file started ahead of the RenderFile that asks for it, on a
+// thread of its own, so that it runs while the caller asks its other questions. One run
+// is kept: a start for another file drops the previous one (which finishes on its own);
+// a start for the file already started, and not yet taken, changes nothing.
+class PreparedRenders {
+ public:
+  void Start(const std::string& path);
+  // The outcome of the run started for path, waited for and handed out once; false when
+  // no run was started for it.
+  bool Take(const std::string& path, RenderOutcome& outcome);
+
+ private:
+  std::mutex mutex_;
+  std::string path_;
+  std::shared_future<RenderOutcome> run_;
+};
 
 // ---------------------------------------------------------------------------------------
 // Catalogue objects (GstMapper.cpp).

@@ -10,11 +10,6 @@ namespace ambrel::media::gst {
 
 namespace {
 
-bool KlassHas(GstElementFactory* factory, const char* word) {
-  const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-  return klass && std::strstr(klass, word);
-}
-
 // "1.22.0" -> 1, 22, 0, 0: up to four dot-separated numbers, each from its leading digits
 // and capped at 65535. False when the text starts with no number.
 bool ParseVersion(const char* text, uint32_t& ms, uint32_t& ls) {
@@ -51,24 +46,24 @@ const Catalogue& Catalogue::Get() {
 
 Catalogue::Catalogue() {
   GList* features = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
+  records_.reserve(g_list_length(features));
   for (GList* l = features; l; l = l->next) {
     auto* factory = GST_ELEMENT_FACTORY(l->data);
     FactoryRecord r;
     r.factory = GstRef<GstElementFactory>::Share(factory);
     r.name = GST_OBJECT_NAME(factory);
     r.longName = Wide(gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME));
-    r.clsid = NameGuid("gstreamer-element:" + r.name);
     r.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
     r.hasPadTemplates = HasPadTemplate(factory, GST_PAD_SINK, true);
     r.hasSinkTemplate = HasPadTemplate(factory, GST_PAD_SINK, false);
-    r.audioSink = KlassHas(factory, "Sink") && KlassHas(factory, "Audio");
-    r.videoSink = KlassHas(factory, "Sink") && KlassHas(factory, "Video");
+    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+    const bool sink = klass && std::strstr(klass, "Sink");
+    r.audioSink = sink && std::strstr(klass, "Audio");
+    r.videoSink = sink && std::strstr(klass, "Video");
     r.decodable = gst_element_factory_list_is_type(factory, GST_ELEMENT_FACTORY_TYPE_DECODABLE);
+    // The factory holds its plugin's name; the file is the plugin's own.
     if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
-      r.server = Wide(gst_plugin_get_filename(plugin));
-      uint32_t ms = 0;
-      uint32_t ls = 0;
-      if (!r.server.empty() && ParseVersion(gst_plugin_get_version(plugin), ms, ls)) versions_[r.server] = {ms, ls};
+      if (const gchar* file = gst_plugin_get_filename(plugin)) r.pluginFile = file;
       gst_object_unref(plugin);
     }
     records_.push_back(std::move(r));
@@ -76,10 +71,15 @@ Catalogue::Catalogue() {
   gst_plugin_feature_list_free(features);
   std::sort(records_.begin(), records_.end(),
             [](const FactoryRecord& a, const FactoryRecord& b) { return a.name < b.name; });
-  for (size_t i = 0; i < records_.size(); ++i) byClsid_.emplace(records_[i].clsid, i);
 }
 
 const FactoryRecord* Catalogue::ByClsid(const GUID& clsid) const {
+  // Every class id handed out is a version-5 (SHA-1 name-based) UUID of the RFC 4122
+  // variant: any other id names no factory, and needs no index.
+  if ((clsid.Data3 >> 12) != 5 || (clsid.Data4[0] & 0xC0) != 0x80) return nullptr;
+  std::call_once(indexed_, [this] {
+    for (size_t i = 0; i < records_.size(); ++i) byClsid_.emplace(records_[i].Clsid(), i);
+  });
   const auto it = byClsid_.find(clsid);
   return it == byClsid_.end() ? nullptr : &records_[it->second];
 }
@@ -103,7 +103,18 @@ std::vector<const FactoryRecord*> Catalogue::Category(const GUID& category) cons
 }
 
 bool Catalogue::PluginFileVersion(const std::u16string& path, uint32_t& ms, uint32_t& ls) const {
-  const auto it = versions_.find(path);
+  std::call_once(versioned_, [this] {
+    GList* plugins = gst_registry_get_plugin_list(gst_registry_get());
+    for (GList* l = plugins; l; l = l->next) {
+      auto* plugin = GST_PLUGIN(l->data);
+      const gchar* file = gst_plugin_get_filename(plugin);
+      uint32_t vms = 0;
+      uint32_t vls = 0;
+      if (file && *file && ParseVersion(gst_plugin_get_version(plugin), vms, vls)) versions_[file] = {vms, vls};
+    }
+    gst_plugin_list_free(plugins);
+  });
+  const auto it = versions_.find(Narrow(path));
   if (it == versions_.end()) return false;
   ms = it->second.first;
   ls = it->second.second;

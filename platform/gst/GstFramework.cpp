@@ -1,7 +1,10 @@
 // The media-framework interface over GStreamer: class creation, catalogue, running
 // object table, error texts, ticks, and the registry and file-version questions answered
 // from the plugin registry.
+#include <dlfcn.h>
 #include <gst/pbutils/pbutils.h>
+
+#include <cstdlib>
 
 #include "platform/BasicMediaFramework.h"
 #include "platform/gst/GstBackend.h"
@@ -38,7 +41,7 @@ class Framework : public TBasicMediaFramework {
       object = MakeDeviceEnumerator();
     } else if (clsid == CLSID_FilterGraph) {
       if (!wants(IID_IGraphBuilder)) return E_NOINTERFACE;
-      object = MakeCom<GstGraph>();
+      object = MakeCom<GstGraph>(prepared_);
     } else if (clsid == CLSID_FilterMapper2) {
       if (!wants(IID_IFilterMapper2)) return E_NOINTERFACE;
       object = MakeMapper();
@@ -74,8 +77,8 @@ class Framework : public TBasicMediaFramework {
     GUID clsid;
     if (FAILED(CLSIDFromString(std::u16string_view(keyPath).substr(head.size(), 38), clsid))) return ERROR_FILE_NOT_FOUND;
     const FactoryRecord* record = Catalogue::Get().ByClsid(clsid);
-    if (!record || record->server.empty()) return ERROR_FILE_NOT_FOUND;
-    value = record->server;
+    if (!record || record->pluginFile.empty()) return ERROR_FILE_NOT_FOUND;
+    value = record->Server();
     return ERROR_SUCCESS;
   }
 
@@ -92,19 +95,45 @@ class Framework : public TBasicMediaFramework {
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
 
+  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+
+ private:
+  std::shared_ptr<PreparedRenders> prepared_ = std::make_shared<PreparedRenders>();
+
 };
 
 }  // namespace
 }  // namespace gst
 
-// GLib drops its quark table on purpose when the table grows (readers may still hold the
-// old one), which the framework's many quarks make happen. The leak checker of sanitizer
-// builds cannot unwind through GLib to tell that block from others, so it is told to pass
-// over blocks GLib allocated; leaks of this program's own objects are still reported.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libglib-2.0.so\n"; }
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
+namespace gst {
+namespace {
+
+// The plugins every analysis uses (the decoding bin, the file source and type finders, the
+// Matroska demuxer, the stand-in sinks). Their files, and the libraries they pull in, are
+// opened while the registry is read, on a second core; GStreamer's own loading of them
+// later finds them mapped. Skipped when the environment points GStreamer at other
+// plugin folders, where it might load other copies.
+void WarmCommonPlugins() {
+#ifdef AMBREL_GST_PLUGINS_DIR
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH", "GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH",
+                               "GST_PLUGIN_PATH_1_0", "GST_REGISTRY", "GST_REGISTRY_1_0"}) {
+    if (std::getenv(variable)) return;
+  }
+  RunDetached([] {
+    for (const char* plugin : {"libgstplayback.so", "libgstcoreelements.so", "libgsttypefindfunctions.so",
+                               "libgstmatroska.so", "libgstdebugutilsbad.so"}) {
+      // Never closed: GStreamer opens the same files and keeps them.
+      dlopen((std::string(AMBREL_GST_PLUGINS_DIR "/") + plugin).c_str(), RTLD_LAZY | RTLD_LOCAL);
+    }
+  });
+#endif
+}
+
+}  // namespace
+}  // namespace gst
 
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework() {
+  gst::WarmCommonPlugins();
   GError* error = nullptr;
   if (!gst_init_check(nullptr, nullptr, &error)) {
     if (error) g_error_free(error);

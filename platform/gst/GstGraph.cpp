@@ -95,26 +95,25 @@ void UnlinkAll(GstElement* element) {
 
 }  // namespace
 
-GstGraph::GstGraph() : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))) {}
+GstGraph::GstGraph(std::shared_ptr<PreparedRenders> prepared)
+    : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))),
+      prepared_(std::move(prepared)) {}
 
 GstGraph::~GstGraph() {
-  // Stopping the demuxer threads is bounded; a teardown still running past the limit keeps
-  // the references it needs.
+  // The demuxer threads are stopped on a thread of its own, which keeps the references it
+  // needs: releasing a graph does not wait for them.
   std::vector<GstRef<GstElement>> elements;
   for (ComPtr<GstFilter>& filter : filters_) {
     elements.push_back(GstRef<GstElement>::Share(filter->Element()));
     filter->SetGraph(nullptr);
   }
-  RunBounded(
-      [pipeline = pipeline_, elements] {
-        gst_element_set_state(pipeline.get(), GST_STATE_NULL);
-        for (const GstRef<GstElement>& element : elements) {
-          UnlinkAll(element.get());
-          gst_bin_remove(GST_BIN(pipeline.get()), element.get());
-        }
-        return true;
-      },
-      kPrerollTimeout);
+  RunDetached([pipeline = pipeline_, elements] {
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    for (const GstRef<GstElement>& element : elements) {
+      UnlinkAll(element.get());
+      gst_bin_remove(GST_BIN(pipeline.get()), element.get());
+    }
+  });
 }
 
 HRESULT GstGraph::Join(GstFilter* filter, const std::u16string& name) {
@@ -216,7 +215,13 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   const std::shared_ptr<std::atomic<bool>> done = *noMorePads;
   const gulong handler = g_signal_connect_data(
       element, "no-more-pads",
-      G_CALLBACK(+[](GstElement*, std::shared_ptr<std::atomic<bool>>* flag) { **flag = true; }), noMorePads,
+      G_CALLBACK(+[](GstElement* demuxer, std::shared_ptr<std::atomic<bool>>* flag) {
+        **flag = true;
+        // Wakes the wait below at once rather than at its next poll.
+        gst_element_post_message(demuxer, gst_message_new_application(GST_OBJECT(demuxer),
+                                                                      gst_structure_new_empty("ambrel-no-more-pads")));
+      }),
+      noMorePads,
       [](gpointer flag, GClosure*) { delete static_cast<std::shared_ptr<std::atomic<bool>>*>(flag); },
       GConnectFlags(0));
   GstRef<GstBus> bus = GstRef<GstBus>::Adopt(gst_element_get_bus(pipeline_.get()));
@@ -276,7 +281,7 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 
   const FactoryRecord* fileSource = Catalogue::Get().ByName("filesrc");
   auto source = MakeCom<GstFilter>(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(bin))),
-                                   fileSource ? fileSource->clsid : NameGuid("gstreamer-element:filesrc"));
+                                   fileSource ? fileSource->Clsid() : NameGuid("gstreamer-element:filesrc"));
   source->SetOfferedCaps(ghost, type);
   const HRESULT hr = Join(source.Get(), filterName ? *filterName : fileName);
   if (FAILED(hr)) return hr;
@@ -285,7 +290,11 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 }
 
 HRESULT GstGraph::RenderFile(const std::u16string& fileName, const std::u16string*) {
-  return RenderFileAutomatically(Narrow(fileName)).hr;
+  const std::string path = Narrow(fileName);
+  RenderOutcome outcome;
+  if (!prepared_ || !prepared_->Take(path, outcome)) outcome = RenderFileAutomatically(path);
+  RecordRenderOutcome(outcome);
+  return outcome.hr;
 }
 
 }  // namespace ambrel::media::gst

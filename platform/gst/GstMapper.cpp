@@ -16,7 +16,7 @@ class FactoryBag : public RefCounted<IPropertyBag> {
   HRESULT Read(const std::u16string& name, std::u16string& value) override {
     value.clear();
     if (name == u"CLSID") {
-      value = GuidToWString(record_.clsid);
+      value = GuidToWString(record_.Clsid());
     } else if (name == u"FriendlyName") {
       value = record_.longName;
     } else {
@@ -41,11 +41,11 @@ class FactoryMoniker : public RefCounted<IMoniker> {
     GstElement* element = gst_element_factory_create(record_.factory.get(), nullptr);
     // A factory whose plugin does not load.
     if (!element) return HRESULT_MOD_NOT_FOUND;
-    filter = MakeCom<GstFilter>(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(element))), record_.clsid);
+    filter = MakeCom<GstFilter>(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(element))), record_.Clsid());
     return S_OK;
   }
   HRESULT GetDisplayName(std::u16string& name) override {
-    name = u"@device:sw:" + GuidToWString(CLSID_LegacyAmFilterCategory) + u"\\" + GuidToWString(record_.clsid);
+    name = u"@device:sw:" + GuidToWString(CLSID_LegacyAmFilterCategory) + u"\\" + GuidToWString(record_.Clsid());
     return S_OK;
   }
 

@@ -4,7 +4,9 @@
 // that reached a sink against the streams the file holds.
 #include <gst/pbutils/pbutils.h>
 
+#include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "platform/gst/GstBackend.h"
 
@@ -76,6 +78,28 @@ void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
   ++state->outcome.streams;
 }
 
+// The decoding bin is about to try these factories, best first: the best of each kind (the
+// parser, the decoder, ...) is the one it will use when it works, and its plugin is loaded
+// ahead while the stream still has work to do before it needs it. The bin's own order is
+// kept (no array is returned).
+GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState*) {
+  static constexpr const char* kKinds[] = {"Demux", "Parser", "Decoder", "Depayloader", "Decryptor"};
+  bool seen[std::size(kKinds)] = {};
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  for (guint i = 0; factories && i < factories->n_values; ++i) {
+    auto* factory = static_cast<GstElementFactory*>(g_value_get_object(&factories->values[i]));
+    const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+    for (size_t k = 0; klass && k < std::size(kKinds); ++k) {
+      if (seen[k] || !std::strstr(klass, kKinds[k])) continue;
+      seen[k] = true;
+      PreloadFeature(GST_PLUGIN_FEATURE(factory));
+      break;
+    }
+  }
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  return nullptr;
+}
+
 void OnNoMorePads(GstElement*, RenderState* state) {
   std::lock_guard lock(state->mutex);
   state->noMorePads = true;
@@ -115,11 +139,19 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnPadAdded), state.get());
     g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), state.get());
+    g_signal_connect(decode, "autoplug-sort", G_CALLBACK(OnAutoplugSort), state.get());
 
     GstBus* bus = gst_element_get_bus(state->pipeline);
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
+    // The stand-in sinks take the decoded streams: their plugins load while the file is read.
+    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
+      if (GstPluginFeature* sink = gst_registry_lookup_feature(gst_registry_get(), StandInName(role))) {
+        PreloadFeature(sink);
+        gst_object_unref(sink);
+      }
+    }
     const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
     while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
       GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
@@ -154,25 +186,56 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
       result.hr = result.rendered == 0 ? VFW_E_CANNOT_RENDER
                   : result.rendered == result.streams ? S_OK
                                                       : VFW_S_PARTIAL_RENDER;
+    // The graph is stopped on a thread of its own: the answer does not wait for the
+    // streaming threads to wind down, and a thread stuck in a plugin keeps the state it uses.
     GstElement* pipeline = state->pipeline;
-    RunBounded(
-        [pipeline, state] {
-          gst_element_set_state(pipeline, GST_STATE_NULL);
-          gst_object_unref(pipeline);
-          return true;
-        },
-        kPrerollTimeout);
+    RunDetached([pipeline, state] {
+      gst_element_set_state(pipeline, GST_STATE_NULL);
+      gst_object_unref(pipeline);
+    });
   } else {
     result.hr = HRESULT_FILE_NOT_FOUND;
   }
-  std::lock_guard lock(lastMutex);
-  last = result;
   return result;
 }
 
 RenderOutcome LastRenderOutcome() {
   std::lock_guard lock(lastMutex);
   return last;
+}
+
+void RecordRenderOutcome(const RenderOutcome& outcome) {
+  std::lock_guard lock(lastMutex);
+  last = outcome;
+}
+
+void PreparedRenders::Start(const std::string& path) {
+  {
+    std::lock_guard lock(mutex_);
+    if (run_.valid() && path_ == path) return;  // already started for it, not taken yet
+  }
+  std::promise<RenderOutcome> promise;
+  std::shared_future<RenderOutcome> run = promise.get_future().share();
+  // Detached: a run nobody takes any more finishes on its own.
+  std::thread([path, promise = std::move(promise)]() mutable {
+    promise.set_value(RenderFileAutomatically(path));
+  }).detach();
+  std::lock_guard lock(mutex_);
+  path_ = path;
+  run_ = std::move(run);
+}
+
+bool PreparedRenders::Take(const std::string& path, RenderOutcome& outcome) {
+  std::shared_future<RenderOutcome> run;
+  {
+    std::lock_guard lock(mutex_);
+    if (!run_.valid() || path_ != path) return false;
+    run = std::move(run_);
+    run_ = {};
+    path_.clear();
+  }
+  outcome = run.get();
+  return true;
 }
 
 }  // namespace ambrel::media::gst

@@ -82,10 +82,13 @@ std::vector<Renderer> Choose(RenderRole role) {
 
 }  // namespace
 
+const char* StandInName(RenderRole role) {
+  return role == RenderRole::kAudio ? "fakeaudiosink" : role == RenderRole::kVideo ? "fakevideosink" : "fakesink";
+}
+
 const FactoryRecord* StandInFor(RenderRole role) {
   const Catalogue& catalogue = Catalogue::Get();
-  const char* name = role == RenderRole::kAudio ? "fakeaudiosink" : role == RenderRole::kVideo ? "fakevideosink" : "fakesink";
-  const FactoryRecord* r = catalogue.ByName(name);
+  const FactoryRecord* r = catalogue.ByName(StandInName(role));
   return r ? r : catalogue.ByName("fakesink");
 }
 

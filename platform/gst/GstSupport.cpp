@@ -60,6 +60,8 @@ bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout) {
   return state->finished && state->result;
 }
 
+void RunDetached(std::function<void()> job) { std::thread(std::move(job)).detach(); }
+
 std::u16string BackendErrorText(uint32_t code) {
   if (code == static_cast<uint32_t>(VFW_E_TIMEOUT)) return u"A time-out has expired.";
   return DefaultErrorText(code);

@@ -3,6 +3,9 @@
 # the programs run, the manual pages format cleanly, bash completes options and media files,
 # the icons have the sizes their folders promise, and the desktop entry and AppStream
 # metadata pass their validators (checked on the sources when the window is not built).
+# The programs start without the media framework's libraries; the installed ambrel-cli
+# finds the framework module in the installed library folder and renders with it, and
+# runs without a framework when the module is gone.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1 source=$2
@@ -14,6 +17,29 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
 "$prefix/bin/ambrel-cli" --version | grep -q '^ambrel-cli ' || fail "installed ambrel-cli does not run"
+
+# The framework's libraries are loaded with the module, not at start.
+if command -v ldd >/dev/null && ldd "$prefix/bin/ambrel-cli" | grep -Eq 'lib(glib|gobject|gstreamer)-'; then
+  fail "ambrel-cli links the framework's libraries: $(ldd "$prefix/bin/ambrel-cli" | grep -E 'glib|gst')"
+fi
+if [ -f "$build/ambrel-gstreamer.so" ]; then
+  module=$(find "$prefix" -name ambrel-gstreamer.so)
+  [ "$(printf '%s\n' "$module" | grep -c .)" = 1 ] || fail "expected one installed module, found: $module"
+  case $module in "$prefix"/lib*/ambrel/ambrel-gstreamer.so) ;; *) fail "module installed at $module" ;; esac
+  if command -v nm >/dev/null; then
+    exported=$(nm -D --defined-only "$module" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | grep -v '^_' | tr '\n' ' ')
+    [ "$exported" = "ambrel_create_media_framework " ] || fail "the module exports: $exported"
+  fi
+  sample="$source/tests/data/sample.mkv"
+  rendered=$("$prefix/bin/ambrel-cli" "$sample" | tr -d '\r' | grep '^RenderFile with DirectShow : ')
+  case $rendered in *"Class not registered"*|"") fail "installed ambrel-cli renders without the framework: $rendered" ;; esac
+  mv "$module" "$module.away"
+  rendered=$("$prefix/bin/ambrel-cli" "$sample" | tr -d '\r' | grep '^RenderFile with DirectShow : ')
+  [ "$rendered" = "RenderFile with DirectShow : Class not registered (0x80040154)" ] ||
+    fail "without its module ambrel-cli answers: $rendered"
+  mv "$module.away" "$module"
+fi
+
 window=0
 [ -x "$prefix/bin/ambrel" ] && window=1
 
