@@ -30,13 +30,13 @@ uint64_t TFileReader::ReadSystemCalls() const { return FSource->ReadCalls(); }
 
 // Loads the read-ahead buffer with the bytes from Offset on; false when none could be read.
 bool TFileReader::Fill(int64_t Offset) {
-  if (FBuffer.empty()) FBuffer.resize(static_cast<size_t>(kReadAheadSize));
+  if (!FBuffer) FBuffer.reset(new uint8_t[static_cast<size_t>(kReadAheadSize)]);
   FBufferStart = Offset;
   FBufferLength = 0;
   // A short read is not the end: keep reading until the buffer is full or the source
   // gives nothing more.
   while (FBufferLength < kReadAheadSize) {
-    const int64_t n = FSource->ReadAt(Offset + FBufferLength, FBuffer.data() + FBufferLength,
+    const int64_t n = FSource->ReadAt(Offset + FBufferLength, FBuffer.get() + FBufferLength,
                                       kReadAheadSize - FBufferLength);
     if (n <= 0) break;
     FBufferLength += n;
@@ -53,7 +53,7 @@ int32_t TFileReader::ReadSlow(void* Buffer, int32_t Count) {
     const int64_t want = Count - done;
     if (pos >= FBufferStart && pos < FBufferStart + FBufferLength) {
       const int64_t n = std::min(want, FBufferStart + FBufferLength - pos);
-      std::memcpy(out + done, FBuffer.data() + (pos - FBufferStart), static_cast<size_t>(n));
+      std::memcpy(out + done, FBuffer.get() + (pos - FBufferStart), static_cast<size_t>(n));
       done += n;
       continue;
     }

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/ByteSource.h"
 
@@ -28,7 +27,7 @@ class TFileReader {
     // Bytes already in the read-ahead buffer are copied here, without a call.
     const int64_t offset = FPosition - FBufferStart;
     if (Count > 0 && offset >= 0 && offset + Count <= FBufferLength) {
-      std::memcpy(Buffer, FBuffer.data() + offset, static_cast<size_t>(Count));
+      std::memcpy(Buffer, FBuffer.get() + offset, static_cast<size_t>(Count));
       FPosition += Count;
       return Count;
     }
@@ -46,7 +45,7 @@ class TFileReader {
   const uint8_t* PeekBuffered(int64_t Count) const {
     const int64_t offset = FPosition - FBufferStart;
     if (Count < 0 || offset < 0 || offset > FBufferLength || Count > FBufferLength - offset) return nullptr;
-    return FBuffer.data() + offset;
+    return FBuffer.get() + offset;
   }
   // Reads one byte at the position; -1 (position unchanged) at the end of the file or
   // when the read fails.
@@ -77,7 +76,8 @@ class TFileReader {
 
   std::unique_ptr<ambrel::TByteSource> FSource;
   int64_t FPosition = 0;
-  std::vector<uint8_t> FBuffer;  // holds the bytes from FBufferStart on
+  // Holds the bytes from FBufferStart on; left uninitialised, only the bytes read are used.
+  std::unique_ptr<uint8_t[]> FBuffer;
   int64_t FBufferStart = 0;
   int64_t FBufferLength = 0;
   int64_t FSize = -1;  // the source's size, asked once

@@ -2,7 +2,9 @@
 // order (alphabetical by name, with the index's own few exceptions). Names are UTF-8.
 #include "matroska/LanguageTable.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace ambrel {
 
@@ -491,8 +493,49 @@ constexpr std::array<TLanguageRow, 480> kLanguages = {{
     {"Zuni", "zun", ""},
 }};
 
+// Every code (bibliographic or terminologic) with the row it names, sorted by code and,
+// for a code on several rows, by row: the first entry of a code is its first row. Built at
+// compile time, so a lookup costs a binary search and nothing at start-up.
+struct TCodeKey {
+  std::string_view Code;
+  uint16_t Row = 0;
+};
+
+constexpr std::size_t kCodeCount = [] {
+  std::size_t count = 0;
+  for (const TLanguageRow& row : kLanguages) count += row.Code2.empty() ? 1 : 2;
+  return count;
+}();
+
+constexpr bool KeyBefore(const TCodeKey& a, const TCodeKey& b) {
+  return a.Code < b.Code || (a.Code == b.Code && a.Row < b.Row);
+}
+
+constexpr std::array<TCodeKey, kCodeCount> kByCode = [] {
+  std::array<TCodeKey, kCodeCount> keys{};
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < kLanguages.size(); ++i) {
+    keys[count++] = {kLanguages[i].Code, static_cast<uint16_t>(i)};
+    if (!kLanguages[i].Code2.empty()) keys[count++] = {kLanguages[i].Code2, static_cast<uint16_t>(i)};
+  }
+  for (std::size_t i = 1; i < count; ++i) {  // insertion sort: constexpr and small
+    const TCodeKey key = keys[i];
+    std::size_t j = i;
+    for (; j > 0 && KeyBefore(key, keys[j - 1]); --j) keys[j] = keys[j - 1];
+    keys[j] = key;
+  }
+  return keys;
+}();
+
 }  // namespace
 
 std::span<const TLanguageRow> LanguageTable() { return kLanguages; }
+
+const TLanguageRow* FindLanguage(std::string_view Code) {
+  const auto* found = std::lower_bound(kByCode.begin(), kByCode.end(), Code,
+                                       [](const TCodeKey& key, std::string_view code) { return key.Code < code; });
+  if (found == kByCode.end() || found->Code != Code) return nullptr;
+  return &kLanguages[found->Row];
+}
 
 }  // namespace ambrel

@@ -15,4 +15,7 @@ struct TLanguageRow {
 // Every row, in lookup order: a code with several rows resolves to the first.
 std::span<const TLanguageRow> LanguageTable();
 
+// The first row that has Code as its bibliographic or terminologic code, or nullptr.
+const TLanguageRow* FindLanguage(std::string_view Code);
+
 }  // namespace ambrel

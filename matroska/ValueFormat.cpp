@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <unordered_map>
 
 #include "matroska/LanguageTable.h"
 
@@ -112,17 +111,8 @@ std::string LanguageCodeToName(const char* Code) {
   if (Code == nullptr) return "";
   std::size_t Length = 0;
   while (Length < 3 && Code[Length] != '\0') ++Length;
-  // Every code (bibliographic or terminologic) with the name of the first row that has it.
-  static const std::unordered_map<std::string_view, std::string_view> Index = [] {
-    std::unordered_map<std::string_view, std::string_view> Names;
-    for (const TLanguageRow& Row : LanguageTable()) {
-      Names.try_emplace(Row.Code, Row.Name);
-      if (!Row.Code2.empty()) Names.try_emplace(Row.Code2, Row.Name);
-    }
-    return Names;
-  }();
-  const auto Found = Index.find(std::string_view(Code, Length));
-  return Found == Index.end() ? std::string() : std::string(Found->second);
+  const TLanguageRow* Found = FindLanguage(std::string_view(Code, Length));
+  return Found == nullptr ? std::string() : std::string(Found->Name);
 }
 
 }  // namespace ambrel

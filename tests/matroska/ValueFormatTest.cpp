@@ -83,6 +83,23 @@ TEST(LanguageCodeToName, FirstRowOfASharedCodeWins) {
   EXPECT_EQ(LanguageCodeToName("vol"), "Volapük");
 }
 
+TEST(LanguageCodeToName, EveryCodeGivesTheNameOfItsFirstRow) {
+  // The lookup is a sorted index made at compile time; a scan of the rows is the reference.
+  for (const TLanguageRow& row : LanguageTable()) {
+    for (std::string_view code : {row.Code, row.Code2}) {
+      if (code.empty()) continue;
+      std::string_view first;
+      for (const TLanguageRow& other : LanguageTable()) {
+        if (other.Code == code || other.Code2 == code) {
+          first = other.Name;
+          break;
+        }
+      }
+      EXPECT_EQ(LanguageCodeToName(std::string(code).c_str()), std::string(first)) << code;
+    }
+  }
+}
+
 TEST(LanguageTable, HoldsTheIndexRowsInOrder) {
   const std::string expected =
     "abk ace ach ada aar afh afr afa aka akk alb/sqi ale alg tut amh apa ara arg arc arp arn arw "
