@@ -34,7 +34,7 @@ bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* Error
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
   bool rootIsCodecDB = false;
   if (LoadDataFile(DB, ExeDir, ErrorMessage, rootIsCodecDB)) return rootIsCodecDB;
-  return DB.LoadFromString(ambrel::resources::CodecsDB());
+  return DB.LoadFromSnapshot(ambrel::resources::CodecsDBSnapshot());
 }
 
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage) {
@@ -49,7 +49,7 @@ const TXmlCodecDB& EmbeddedCodecDB() {
   // at exit would cost as much as a good part of a short run.
   static const TXmlCodecDB* const db = [] {
     auto* embedded = new TXmlCodecDB;
-    embedded->LoadFromString(ambrel::resources::CodecsDB());
+    embedded->LoadFromSnapshot(ambrel::resources::CodecsDBSnapshot());
     return embedded;
   }();
   return *db;

@@ -1,5 +1,7 @@
 #include "codecdb/XmlCodecDB.h"
 
+#include "xml/XmlSnapshot.h"
+
 namespace ambrel {
 
 namespace {
@@ -37,6 +39,11 @@ bool TXmlCodecDB::LoadFromStream(TXmlReadStream& Stream) {
 bool TXmlCodecDB::LoadFromString(std::string_view Data) {
   TXmlReadStream stream(Data);
   return LoadFromStream(stream);
+}
+
+bool TXmlCodecDB::LoadFromSnapshot(std::string_view Snapshot) {
+  LoadXmlSnapshot(*FXml, Snapshot);
+  return RootIsCodecDB();
 }
 
 void TXmlCodecDB::FindFirstFilter(const std::string& CodecID, const std::string& Fourcc,

@@ -36,6 +36,9 @@ class TXmlCodecDB {
   bool LoadFromFile(const std::string& FileName);
   bool LoadFromStream(TXmlReadStream& Stream);
   bool LoadFromString(std::string_view Data);
+  // Rebuilds the tree from a snapshot made by SaveXmlSnapshot (xml/XmlSnapshot.h)
+  // without parsing text; a damaged snapshot raises TSimpleXmlInvalid.
+  bool LoadFromSnapshot(std::string_view Snapshot);
 
   // Starts a new query and fills Match with its first hit. Each codec entry yields
   // at most one hit: its first matching filter. Queries never change the database.
@@ -70,8 +73,8 @@ bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorM
 // Only the data file: the database in "CodecsDB.xml" in ExeDir, or null when there is
 // no such file or it fails to load (its message then in *ErrorMessage, when given).
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage);
-// The embedded database, parsed on the first call (by whichever thread comes first) and
-// kept for the rest of the process.
+// The embedded database, rebuilt from its build-time snapshot on the first call (by
+// whichever thread comes first) and kept for the rest of the process.
 const TXmlCodecDB& EmbeddedCodecDB();
 
 }  // namespace ambrel

@@ -141,6 +141,8 @@ class TSimpleXmlElems {
   int IndexOf(const TSimpleXmlElem* Node) const;
   void Clear();
   TSimpleXmlElem* Add(std::unique_ptr<TSimpleXmlElem> Node);
+  // Makes room for Count entries in all, when the final count is known ahead.
+  void Reserve(size_t Count) { FEntries.reserve(Count); }
   // Gives the entry holding Node a new key.
   void Rekey(const TSimpleXmlElem* Node, const std::string& Key);
 
@@ -279,6 +281,7 @@ class TSimpleXmlElemsProlog {
   int Count() const { return static_cast<int>(FItems.size()); }
   TSimpleXmlElem* Item(int Index) const;
   void Clear() { FItems.clear(); }
+  void Add(std::unique_ptr<TSimpleXmlElem> Node) { FItems.push_back(std::move(Node)); }
   // Always starts at the beginning of the stream (after a UTF-8 byte-order mark) and
   // stops on the root element's '<', or at the end of the data.
   void LoadFromStream(TXmlReadStream& Stream, TSimpleXml* Document);
@@ -302,6 +305,7 @@ class TSimpleXml {
   TSimpleXmlElemClassic& Root() { return FRoot; }
   const TSimpleXmlElemClassic& Root() const { return FRoot; }
   TSimpleXmlElemsProlog& Prolog() { return FProlog; }
+  const TSimpleXmlElemsProlog& Prolog() const { return FProlog; }
 
   const std::string& FileName() const { return FFileName; }
   // Assigning a file name loads that file at once.
