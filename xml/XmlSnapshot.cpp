@@ -31,7 +31,8 @@ void PutNode(std::string& out, const TSimpleXmlElem& node) {
   PutText(out, node.Name());
   PutText(out, node.Value);
   PutText(out, node.Prefix);
-  if (const auto* header = dynamic_cast<const TSimpleXmlElemHeader*>(&node)) {
+  if (node.Kind() == TSimpleXmlKind::Header) {
+    const auto* header = static_cast<const TSimpleXmlElemHeader*>(&node);
     out += static_cast<char>(header->Standalone ? 1 : 0);
     PutText(out, header->Encoding);
     PutText(out, header->Version);
@@ -114,16 +115,17 @@ void LoadNodeBody(TSnapshotReader& in, TSimpleXmlElem& node, int depth) {
   node.SetName(std::string(in.Text()));
   node.Value = in.Text();
   node.Prefix = in.Text();
-  if (auto* header = dynamic_cast<TSimpleXmlElemHeader*>(&node)) {
+  if (node.Kind() == TSimpleXmlKind::Header) {
+    auto* header = static_cast<TSimpleXmlElemHeader*>(&node);
     header->Standalone = in.Byte() != 0;
     header->Encoding = in.Text();
     header->Version = in.Text();
   }
   TSimpleXmlProps& props = node.Properties();
   for (size_t n = in.ItemCount(); n > 0; --n) {
-    const std::string name(in.Text());
-    const std::string value(in.Text());
-    props.Add(name, value)->Prefix = in.Text();
+    TSimpleXmlProp* prop = props.Add(std::string(in.Text()), std::string());
+    prop->Value = in.Text();  // straight from the snapshot's bytes, no copy in between
+    prop->Prefix = in.Text();
   }
   TSimpleXmlElems& items = node.Items();
   const size_t count = in.ItemCount();
