@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FriendlyNamesIndex.h"
+
 namespace ambrel {
 
 class TFriendlyNames {
@@ -44,26 +46,15 @@ class TFriendlyNames {
   std::vector<std::string> Lines() const;
 
  private:
-  struct TLine {
-    std::size_t Start = 0;
-    std::size_t Length = 0;
-    std::size_t KeyLength = std::string_view::npos;  // up to the first '='; npos: no '='
-  };
   // Indexes the lines of FOwnText, or of outerText when given (bytes that live as long
   // as the process, which the table then reads where they are).
   void Index(std::string_view outerText = {});
   std::string_view Text() const { return FOuterText.data() ? FOuterText : std::string_view(FOwnText); }
-  std::string_view LineText(const TLine& line) const { return Text().substr(line.Start, line.Length); }
-  // The slot of key in FSlots: the one holding its first line, or the empty one where
-  // it would go.
-  std::size_t SlotOf(std::string_view key, std::size_t hash) const;
+  std::string_view LineText(const TFriendlyLine& line) const { return Text().substr(line.Start, line.Length); }
 
   std::string FOwnText;
   std::string_view FOuterText;
-  std::vector<TLine> FLines;
-  // Open addressing over the keyed lines, a power of two in size: 1 + the line's position
-  // in FLines, 0 for an empty slot.
-  std::vector<std::uint32_t> FSlots;
+  TFriendlyIndex FIndex;
 };
 
 }  // namespace ambrel

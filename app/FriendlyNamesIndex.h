@@ -1,0 +1,38 @@
+// The index of a friendly-names table's text: where each line starts, ends and has its
+// first '=', and an open-addressing table over the keyed lines. Made when a table is
+// loaded, or for the embedded table at build time and adopted from its saved form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ambrel {
+
+struct TFriendlyLine {
+  std::size_t Start = 0;
+  std::size_t Length = 0;
+  std::size_t KeyLength = std::string_view::npos;  // up to the first '='; npos: no '='
+};
+
+struct TFriendlyIndex {
+  std::vector<TFriendlyLine> Lines;
+  // A power of two in size: 1 + the line's position in Lines, 0 for an empty slot.
+  std::vector<std::uint32_t> Slots;
+
+  // Indexes the lines of text, split at CR LF, LF or CR; the first line with a key
+  // (compared ignoring ASCII case) holds its slot.
+  void Build(std::string_view text);
+  // The slot of key: the one holding its first line, or the empty one where it would go.
+  std::size_t SlotOf(std::string_view text, std::string_view key) const;
+
+  // The index in a compact binary form, for the same text to adopt later.
+  std::string Save(std::string_view text) const;
+  // Adopts a saved index when it fits text (its size, every line's bounds, line end and
+  // '=', every slot); false, with the index left empty, when it does not.
+  bool Load(std::string_view saved, std::string_view text);
+};
+
+}  // namespace ambrel
