@@ -1,0 +1,103 @@
+// The saved form of a friendly-names index: the build-made one is the index of the
+// embedded text, and a saved index is only adopted for the text it was made from.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/FriendlyNames.h"
+#include "app/FriendlyNamesIndex.h"
+#include "resources/Resources.h"
+
+using namespace ambrel;
+
+namespace {
+
+// Every kind of line end, lines without '=', empty lines and keys, a final line without
+// a break.
+const std::string kText = "a=1\r\nB=2\nno key\r\r\n=empty key\nA=3\rc=x=y\n\nlast=4";
+
+void SetWord(std::string& saved, std::size_t at, std::uint32_t value) { std::memcpy(saved.data() + at, &value, 4); }
+
+bool Same(const TFriendlyIndex& a, const TFriendlyIndex& b) {
+  if (a.Lines.size() != b.Lines.size() || a.Slots != b.Slots) return false;
+  for (std::size_t i = 0; i < a.Lines.size(); ++i) {
+    if (a.Lines[i].Start != b.Lines[i].Start || a.Lines[i].Length != b.Lines[i].Length ||
+        a.Lines[i].KeyLength != b.Lines[i].KeyLength) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(FriendlyNamesIndex, BuildMadeIndexIsTheEmbeddedTablesIndex) {
+  const std::string_view text = resources::CodecsFriendlyNames();
+  TFriendlyIndex built, loaded;
+  built.Build(text);
+  ASSERT_TRUE(loaded.Load(resources::CodecsFriendlyNamesIndex(), text));
+  EXPECT_TRUE(Same(built, loaded));
+  EXPECT_EQ(built.Save(text), resources::CodecsFriendlyNamesIndex());
+
+  // The table that uses it answers every key as one indexed now does.
+  TFriendlyNames fresh;
+  fresh.LoadFromBytes(text);
+  const std::vector<std::string> lines = fresh.Lines();
+  EXPECT_EQ(TFriendlyNames::Embedded().Lines(), lines);
+  for (const std::string& line : lines) {
+    const std::string key = line.substr(0, line.find('='));
+    std::string expected, name;
+    EXPECT_EQ(TFriendlyNames::Embedded().FindName(key, name), fresh.FindName(key, expected)) << key;
+    EXPECT_EQ(name, expected) << key;
+  }
+}
+
+TEST(FriendlyNamesIndex, SavedFormRoundTrips) {
+  for (const std::string& text : {kText, std::string(), std::string("\n\n"), std::string("k=v\r\n")}) {
+    TFriendlyIndex built, loaded;
+    built.Build(text);
+    ASSERT_TRUE(loaded.Load(built.Save(text), text)) << text;
+    EXPECT_TRUE(Same(built, loaded)) << text;
+  }
+}
+
+TEST(FriendlyNamesIndex, IndexOfOtherTextIsRefused) {
+  TFriendlyIndex built;
+  built.Build(kText);
+  const std::string saved = built.Save(kText);
+  const auto refused = [](const std::string& form, const std::string& text) {
+    TFriendlyIndex index;
+    const bool loaded = index.Load(form, text);
+    EXPECT_TRUE(index.Lines.empty() && index.Slots.empty());
+    return !loaded;
+  };
+  // Text of another size, or of the same size with a line break or '=' elsewhere.
+  EXPECT_TRUE(refused(saved, kText + "x"));
+  std::string moved = kText;
+  std::swap(moved[1], moved[2]);  // "a\r=1\n..."
+  EXPECT_TRUE(refused(saved, moved));
+  moved = kText;
+  std::swap(moved[5], moved[6]);  // "B=2" becomes "=B2"
+  EXPECT_TRUE(refused(saved, moved));
+  // Damaged forms: magic, truncation, a line out of place, a slot past the lines.
+  EXPECT_TRUE(refused("BFN1" + saved.substr(4), kText));
+  for (std::size_t size = 0; size < saved.size(); size += 3) EXPECT_TRUE(refused(saved.substr(0, size), kText));
+  std::string damaged = saved;
+  SetWord(damaged, 16 + 12, static_cast<std::uint32_t>(built.Lines[1].Start + 1));  // the second line's start
+  EXPECT_TRUE(refused(damaged, kText));
+  damaged = saved;
+  const std::size_t slots = 16 + 12 * built.Lines.size();
+  for (std::size_t i = 0; i < built.Slots.size(); ++i) {
+    if (built.Slots[i] != 0) SetWord(damaged, slots + 4 * i, static_cast<std::uint32_t>(built.Lines.size() + 1));
+  }
+  EXPECT_TRUE(refused(damaged, kText));
+  // A slot naming a line without '=', and a table with no empty slot to end a search.
+  damaged = saved;
+  for (std::size_t i = 0; i < built.Slots.size(); ++i) {
+    if (built.Slots[i] != 0) SetWord(damaged, slots + 4 * i, 3);  // "no key"
+  }
+  EXPECT_TRUE(refused(damaged, kText));
+  damaged = saved;
+  for (std::size_t i = 0; i < built.Slots.size(); ++i) SetWord(damaged, slots + 4 * i, 1);
+  EXPECT_TRUE(refused(damaged, kText));
+}
