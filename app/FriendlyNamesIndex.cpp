@@ -152,13 +152,17 @@ bool TFriendlyIndex::Load(std::string_view saved, std::string_view text) {
   std::memcpy(Slots.data(), saved.data() + at, 4 * slotCount);
   // The lines must cover the text, every slot name a keyed line or none, and one slot at
   // least be empty (a lookup of a missing key stops there).
-  bool fits = next >= text.size();
-  bool emptySlot = false;
-  for (std::size_t i = 0; fits && i < slotCount; ++i) {
-    fits = Slots[i] <= lineCount && (Slots[i] == 0 || Lines[Slots[i] - 1].KeyLength != std::string_view::npos);
-    emptySlot = emptySlot || Slots[i] == 0;
+  std::uint32_t highest = 0;
+  std::size_t empty = 0;
+  for (const std::uint32_t slot : Slots) {
+    highest = slot > highest ? slot : highest;
+    empty += slot == 0;
   }
-  if (!fits || !emptySlot) {
+  bool fits = next >= text.size() && highest <= lineCount && empty > 0;
+  for (std::size_t i = 0; fits && i < slotCount; ++i) {
+    fits = Slots[i] == 0 || Lines[Slots[i] - 1].KeyLength != std::string_view::npos;
+  }
+  if (!fits) {
     Lines.clear();
     Slots.clear();
     return false;
