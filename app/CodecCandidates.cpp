@@ -5,24 +5,59 @@
 
 namespace ambrel {
 
-std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context) {
-  std::vector<TCodecCandidate> candidates;
-  const TXmlCodecDB& db = Context.CodecDB;
+namespace {
+
+void QueryCodecDb(const TXmlCodecDB& Db, const std::string& CodecID, const std::string& Fourcc,
+                  std::vector<TCodecDbProposal>& Out) {
+  Out.clear();
   TCodecFilterMatch match;
-  db.FindFirstFilter(Track.CodecID, Track.Fourcc, match);
+  Db.FindFirstFilter(CodecID, Fourcc, match);
   while (match.Found) {
     // A filter element without a guid attribute names no class, so it reads "no".
-    const std::string guid = match.Filter ? match.Filter->Properties().PropertyValue("guid", "") : std::string();
-    candidates.push_back({GetChildValue(match.Codec, "name"),
-                          Context.Framework ? CheckFilterInstalled(*Context.Framework, guid) : "no",
-                          GetChildValue(match.Codec, "installcomments"), GetChildValue(match.Codec, "url")});
-    db.FindNextFilter(match);
+    Out.push_back({GetChildValue(match.Codec, "name"),
+                   match.Filter ? match.Filter->Properties().PropertyValue("guid", "") : std::string(),
+                   GetChildValue(match.Codec, "installcomments"), GetChildValue(match.Codec, "url")});
+    Db.FindNextFilter(match);
+  }
+}
+
+}  // namespace
+
+const std::vector<TCodecDbProposal>& TCodecCandidateCache::Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
+                                                                  const std::string& Fourcc) {
+  auto key = std::make_pair(CodecID, Fourcc);
+  if (const auto found = FKnown.find(key); found != FKnown.end()) return found->second;
+  if (FKnown.size() >= kMaxKeys) {
+    QueryCodecDb(Db, CodecID, Fourcc, FScratch);
+    return FScratch;
+  }
+  std::vector<TCodecDbProposal>& proposals = FKnown[std::move(key)];
+  QueryCodecDb(Db, CodecID, Fourcc, proposals);
+  return proposals;
+}
+
+std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
+                                                 TCodecCandidateCache* Cache) {
+  const TXmlCodecDB& db = Context.CodecDB;
+  std::vector<TCodecDbProposal> uncached;
+  const std::vector<TCodecDbProposal>* proposals = &uncached;
+  if (Cache) {
+    proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
+  } else {
+    QueryCodecDb(db, Track.CodecID, Track.Fourcc, uncached);
+  }
+  std::vector<TCodecCandidate> candidates;
+  candidates.reserve(proposals->size());
+  for (const TCodecDbProposal& p : *proposals) {
+    candidates.push_back({p.Name, Context.Framework ? CheckFilterInstalled(*Context.Framework, p.Guid) : "no",
+                          p.InstallComments, p.Link});
   }
   return candidates;
 }
 
-void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context) {
-  for (const TCodecCandidate& c : FindCodecCandidates(Track, Context)) {
+void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context,
+                          TCodecCandidateCache* Cache) {
+  for (const TCodecCandidate& c : FindCodecCandidates(Track, Context, Cache)) {
     W.BeginList();
     W.WriteListField("Possible filter", c.Name);
     W.BeginList();

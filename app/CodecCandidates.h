@@ -2,7 +2,9 @@
 // state, written inside the track's block of the file report.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AnalysisContext.h"
@@ -19,12 +21,39 @@ struct TCodecCandidate {
   std::string Link;
 };
 
+// What the codec database proposes for one codec ID and FourCC, before the framework is
+// asked about each filter.
+struct TCodecDbProposal {
+  std::string Name;
+  std::string Guid;  // empty when the filter element has no guid
+  std::string InstallComments;
+  std::string Link;
+};
+
+// Remembers the database's proposals per codec ID and FourCC for the length of one report,
+// so that a file with thousands of tracks of a few codecs searches the database once per
+// codec. The installed state is still asked of the framework for every track. At most
+// kMaxKeys codecs are remembered; further ones are looked up each time.
+class TCodecCandidateCache {
+ public:
+  static constexpr size_t kMaxKeys = 256;
+  const std::vector<TCodecDbProposal>& Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
+                                              const std::string& Fourcc);
+
+ private:
+  std::map<std::pair<std::string, std::string>, std::vector<TCodecDbProposal>> FKnown;
+  std::vector<TCodecDbProposal> FScratch;
+};
+
 // The proposals for Track in database order; whether a filter is installed is asked of
-// Context's media framework (none: every filter reads "no").
-std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context);
+// Context's media framework (none: every filter reads "no"). Cache, when given, must be
+// used with one codec database only.
+std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
+                                                 TCodecCandidateCache* Cache = nullptr);
 
 // Writes one nested group per proposed codec package: the package's name, then whether
 // the proposed filter is installed, the install comments and the package's web address.
-void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context);
+void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context,
+                          TCodecCandidateCache* Cache = nullptr);
 
 }  // namespace ambrel

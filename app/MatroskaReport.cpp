@@ -43,14 +43,15 @@ void WriteAudio(const TMatroskaTrackEntry& t, TLogWriter& W) {
   if (t.BitDepth != 0) W.WriteListField("Bit Depth", std::to_string(t.BitDepth));
 }
 
-void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnalysisContext& context) {
+void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnalysisContext& context,
+                TCodecCandidateCache& candidates) {
   const TFriendlyNames& names = context.FriendlyNames;
   W.WriteField("Track " + std::to_string(N), TrackTypeToStr(t.TrackType));
   W.BeginList();
   W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
   if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
-  WriteCodecCandidates(t, W, context);
+  WriteCodecCandidates(t, W, context, &candidates);
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {
     // The name lookup reads the code as a C string: it stops at a zero byte.
@@ -78,7 +79,8 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisC
   if (info.HasDateUTC) W.WriteField("Date", DateUTCToStr(info.DateUTC));
   W.WriteField("Tracks", std::to_string(reader.Tracks.size()));
   int n = 0;
-  for (const auto& track : reader.Tracks) WriteTrack(track, ++n, W, context);
+  TCodecCandidateCache candidates;
+  for (const auto& track : reader.Tracks) WriteTrack(track, ++n, W, context, candidates);
   for (const auto& file : reader.Attachments) {
     W.WriteField("Attached file", Verbatim(file.FileName) + " (" + FormatFileSize(file.FileDataSize) + ")");
   }

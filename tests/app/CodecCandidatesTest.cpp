@@ -79,5 +79,30 @@ TEST(CodecCandidates, ServerPathsAreEscapedInHtml) {
   EXPECT_NE(html.GetText().find("vsfilter&lt;x&gt;.ax (2.39.5.0)"), std::string::npos);
 }
 
+TEST(CodecCandidates, ARememberedLookupGivesWhatAFreshOneGives) {
+  // One cache across a report: repeated codecs, FourCC-only differences, and more distinct
+  // codecs than it remembers must each give exactly the uncached answer.
+  Fixture f;
+  const TAnalysisContext context{f.names, f.db, f.fw.get()};
+  TCodecCandidateCache cache;
+  std::vector<std::pair<std::string, std::string>> keys = {
+      {"S_TEXT/UTF8", ""}, {"V_MPEG4/ISO", ""}, {"V_MS/VFW/FOURCC", "XVID"}, {"V_MS/VFW/FOURCC", "DIVX"},
+      {"A_MPEG/L3", ""},   {"S_TEXT/UTF8", ""}, {"V_MS/VFW/FOURCC", "XVID"}};
+  for (size_t i = 0; i < TCodecCandidateCache::kMaxKeys + 8; ++i) keys.push_back({"X_UNKNOWN/" + std::to_string(i), ""});
+  keys.push_back({"V_MPEG4/ISO", ""});
+  keys.push_back({"A_AC3", ""});  // first seen after the cache is full
+  keys.push_back({"A_AC3", ""});
+  for (const auto& [codecId, fourcc] : keys) {
+    TMatroskaTrackEntry track;
+    track.CodecID = codecId;
+    track.Fourcc = fourcc;
+    TTxtWriter cached, fresh;
+    WriteCodecCandidates(track, cached, context, &cache);
+    WriteCodecCandidates(track, fresh, context);
+    EXPECT_EQ(cached.GetText(), fresh.GetText()) << codecId << " " << fourcc;
+  }
+  EXPECT_FALSE(f.Text("A_AC3").empty());
+}
+
 }  // namespace
 }  // namespace ambrel
