@@ -23,14 +23,23 @@ struct TRun {
   bool Ok = true;    // the program could be started
 };
 
-// One run of Command with its standard output sent to OutputPath (/dev/null by default).
+// The median of Values; 0 when there are none.
+inline double Median(std::vector<double> Values) {
+  if (Values.empty()) return 0.0;
+  std::sort(Values.begin(), Values.end());
+  const size_t n = Values.size();
+  return n % 2 ? Values[n / 2] : (Values[n / 2 - 1] + Values[n / 2]) / 2;
+}
+
+// One run of Command with its standard output sent to OutputPath (/dev/null by default)
+// and its standard error discarded.
 inline TRun RunOnce(const std::vector<std::string>& Command, const std::string& OutputPath = "/dev/null") {
   TRun result;
   std::fflush(stdout);  // the child must not print what is still buffered here
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
-    if (!std::freopen(OutputPath.c_str(), "w", stdout)) _exit(127);
+    if (!std::freopen(OutputPath.c_str(), "w", stdout) || !std::freopen("/dev/null", "w", stderr)) _exit(127);
     std::vector<char*> argv;
     for (const std::string& a : Command) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -73,12 +82,8 @@ inline TRun MeasureMedian(const std::vector<std::string>& Command, int Runs, con
     cpu.push_back(run.CpuMs);
     median.PeakKb = std::max(median.PeakKb, run.PeakKb);
   }
-  const auto middle = [](std::vector<double>& v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-  };
-  median.Ms = middle(wall);
-  median.CpuMs = middle(cpu);
+  median.Ms = Median(wall);
+  median.CpuMs = Median(cpu);
   return median;
 }
 

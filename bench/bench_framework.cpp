@@ -6,48 +6,22 @@
 // ambrel-cli is the faster; then the start of `ambrel-cli --version`, which loads no
 // framework.
 // Usage: bench_framework [RUNS] [FILE...]   (default: 15 runs of every sample of tests/data)
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+
+#include "BenchProcess.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 // Wall time of one run in milliseconds, output discarded; negative when it cannot start.
 double RunMs(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  return WIFEXITED(status) && WEXITSTATUS(status) == 127 ? -1 : ms;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return -1;
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  const bench::TRun run = bench::RunOnce(argv);
+  return run.Ok ? run.Ms : -1;
 }
 
 }  // namespace
@@ -81,15 +55,15 @@ int main(int argc, char** argv) {
       std::printf("%-24s gst-discoverer-1.0 not installed: nothing to compare\n", name.c_str());
       break;
     }
-    const double a = Median(ours);
-    const double b = Median(theirs);
+    const double a = bench::Median(ours);
+    const double b = bench::Median(theirs);
     const bool pass = a < b;
     failures += !pass;
     std::printf("%-24s %9.1f ms %9.1f ms %7.2f %s\n", name.c_str(), a, b, a / b, pass ? "PASS" : "FAIL");
   }
   std::vector<double> version;
   for (int i = 0; i < runs; ++i) version.push_back(RunMs({cli, "--version"}));
-  std::printf("%-24s %9.2f ms (the program's start: no framework loaded)\n", "ambrel-cli --version", Median(version));
+  std::printf("%-24s %9.2f ms (the program's start: no framework loaded)\n", "ambrel-cli --version", bench::Median(version));
   if (discoverer) std::printf("%s: ambrel-cli slower on %d of %zu samples\n", failures ? "FAIL" : "PASS", failures, files.size());
   return 0;
 }
