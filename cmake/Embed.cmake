@@ -12,3 +12,17 @@ function(ambrel_embed target symbol file)
     VERBATIM)
   target_sources(${target} PRIVATE "${out}")
 endfunction()
+
+# ambrel_embed_made(<target> <symbol> <tool> <input> <output name> <comment>): runs the
+# build-time program <tool> as `<tool> <input> <output>` and embeds what it writes like
+# ambrel_embed does; it runs again when the tool or the input changes.
+function(ambrel_embed_made target symbol tool input output_name comment)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${output_name})
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${tool} ${input} ${output}
+    DEPENDS ${tool} ${input}
+    COMMENT "${comment}"
+    VERBATIM)
+  ambrel_embed(${target} ${symbol} ${output})
+endfunction()
