@@ -5,34 +5,16 @@
 
 namespace ambrel {
 
-namespace {
-
-void QueryCodecDb(const TXmlCodecDB& Db, const std::string& CodecID, const std::string& Fourcc,
-                  std::vector<TCodecDbProposal>& Out) {
-  Out.clear();
-  TCodecFilterMatch match;
-  Db.FindFirstFilter(CodecID, Fourcc, match);
-  while (match.Found) {
-    // A filter element without a guid attribute names no class, so it reads "no".
-    Out.push_back({GetChildValue(match.Codec, "name"),
-                   match.Filter ? match.Filter->Properties().PropertyValue("guid", "") : std::string(),
-                   GetChildValue(match.Codec, "installcomments"), GetChildValue(match.Codec, "url")});
-    Db.FindNextFilter(match);
-  }
-}
-
-}  // namespace
-
 const std::vector<TCodecDbProposal>& TCodecCandidateCache::Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
                                                                   const std::string& Fourcc) {
   auto key = std::make_pair(CodecID, Fourcc);
   if (const auto found = FKnown.find(key); found != FKnown.end()) return found->second;
   if (FKnown.size() >= kMaxKeys) {
-    QueryCodecDb(Db, CodecID, Fourcc, FScratch);
+    Db.FindProposals(CodecID, Fourcc, FScratch);
     return FScratch;
   }
   std::vector<TCodecDbProposal>& proposals = FKnown[std::move(key)];
-  QueryCodecDb(Db, CodecID, Fourcc, proposals);
+  Db.FindProposals(CodecID, Fourcc, proposals);
   return proposals;
 }
 
@@ -44,13 +26,14 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
   if (Cache) {
     proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
   } else {
-    QueryCodecDb(db, Track.CodecID, Track.Fourcc, uncached);
+    db.FindProposals(Track.CodecID, Track.Fourcc, uncached);
   }
   std::vector<TCodecCandidate> candidates;
   candidates.reserve(proposals->size());
   for (const TCodecDbProposal& p : *proposals) {
+    // A filter element without a guid attribute names no class, so it reads "no".
     candidates.push_back({p.Name, Context.Framework ? CheckFilterInstalled(*Context.Framework, p.Guid) : "no",
-                          p.InstallComments, p.Link});
+                          p.InstallComments, p.Url});
   }
   return candidates;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AnalysisContext.h"
+#include "codecdb/XmlCodecDB.h"
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
@@ -23,12 +24,7 @@ struct TCodecCandidate {
 
 // What the codec database proposes for one codec ID and FourCC, before the framework is
 // asked about each filter.
-struct TCodecDbProposal {
-  std::string Name;
-  std::string Guid;  // empty when the filter element has no guid
-  std::string InstallComments;
-  std::string Link;
-};
+using TCodecDbProposal = TCodecProposal;
 
 // Remembers the database's proposals per codec ID and FourCC for the length of one report,
 // so that a file with thousands of tracks of a few codecs searches the database once per

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "codecdb/XmlCodecDB.h"
 
@@ -20,11 +21,9 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
     return 1;
   }
   if (!loadError.empty()) err << loadError << "\n";
-  TCodecFilterMatch match;
-  for (db->FindFirstFilter(CodecID, Fourcc, match); match.Found; db->FindNextFilter(match)) {
-    out << GetChildValue(match.Codec, "name") << '\t' << match.Filter->Properties().PropertyValue("guid", "")
-        << "\n";
-  }
+  std::vector<TCodecProposal> hits;
+  db->FindProposals(CodecID, Fourcc, hits);
+  for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";
   return 0;
 }
 

@@ -34,7 +34,7 @@ bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* Error
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
   bool rootIsCodecDB = false;
   if (LoadDataFile(DB, ExeDir, ErrorMessage, rootIsCodecDB)) return rootIsCodecDB;
-  return DB.LoadFromSnapshot(ambrel::resources::CodecsDBSnapshot());
+  return DB.LoadFromTables(ambrel::resources::CodecsDBSnapshot(), ambrel::resources::CodecsDBFilterTable());
 }
 
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage) {
@@ -45,11 +45,11 @@ std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::str
 }
 
 const TXmlCodecDB& EmbeddedCodecDB() {
-  // Never freed: the database lives as long as the process, and tearing its tree down
-  // at exit would cost as much as a good part of a short run.
+  // Never freed: the database lives as long as the process, and tearing a tree down at
+  // exit would cost as much as a good part of a short run.
   static const TXmlCodecDB* const db = [] {
     auto* embedded = new TXmlCodecDB;
-    embedded->LoadFromSnapshot(ambrel::resources::CodecsDBSnapshot());
+    embedded->LoadFromTables(ambrel::resources::CodecsDBSnapshot(), ambrel::resources::CodecsDBFilterTable());
     return embedded;
   }();
   return *db;

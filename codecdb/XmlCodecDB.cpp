@@ -6,8 +6,6 @@ namespace ambrel {
 
 namespace {
 
-const std::string kVfwCodecID = "V_MS/VFW/FOURCC";
-
 // Whether the child list named listName of filter holds a child whose value is key.
 bool FilterListHolds(const TSimpleXmlElem* filter, const std::string& listName, const std::string& key) {
   if (!filter) return false;
@@ -24,14 +22,35 @@ bool FilterListHolds(const TSimpleXmlElem* filter, const std::string& listName, 
 
 TXmlCodecDB::TXmlCodecDB() : FXml(std::make_unique<TSimpleXml>()) {}
 
-bool TXmlCodecDB::RootIsCodecDB() const { return FXml->Root().Name() == "codecdb"; }
+bool TXmlCodecDB::RootIsCodecDB() const {
+  return FTable ? FTable->RootIsCodecDB() : Tree().Root().Name() == "codecdb";
+}
+
+const TSimpleXml& TXmlCodecDB::Tree() const {
+  if (FTreeOnce) {
+    std::call_once(*FTreeOnce, [this] { LoadXmlSnapshot(*FXml, FPendingSnapshot); });
+  }
+  return *FXml;
+}
+
+const TSimpleXml& TXmlCodecDB::Document() const { return Tree(); }
+
+TSimpleXml& TXmlCodecDB::Document() {
+  Tree();
+  FTable.reset();
+  return *FXml;
+}
 
 bool TXmlCodecDB::LoadFromFile(const std::string& FileName) {
+  FTable.reset();
+  FTreeOnce.reset();
   FXml->LoadFromFile(FileName);
   return RootIsCodecDB();
 }
 
 bool TXmlCodecDB::LoadFromStream(TXmlReadStream& Stream) {
+  FTable.reset();
+  FTreeOnce.reset();
   FXml->LoadFromStream(Stream);
   return RootIsCodecDB();
 }
@@ -42,7 +61,22 @@ bool TXmlCodecDB::LoadFromString(std::string_view Data) {
 }
 
 bool TXmlCodecDB::LoadFromSnapshot(std::string_view Snapshot) {
+  FTable.reset();
+  FTreeOnce.reset();
   LoadXmlSnapshot(*FXml, Snapshot);
+  return RootIsCodecDB();
+}
+
+bool TXmlCodecDB::LoadFromTables(std::string_view Snapshot, std::string_view FilterTable) {
+  FTable.reset();
+  FTreeOnce.reset();
+  FXml->Root().Clear();
+  FXml->Prolog().Clear();
+  auto table = std::make_unique<TCodecFilterTable>();
+  table->Load(FilterTable);
+  FTable = std::move(table);
+  FPendingSnapshot = Snapshot;
+  FTreeOnce = std::make_unique<std::once_flag>();
   return RootIsCodecDB();
 }
 
@@ -53,8 +87,9 @@ void TXmlCodecDB::FindFirstFilter(const std::string& CodecID, const std::string&
   Match.Fourcc = Fourcc;
   Match.Codecs = nullptr;
   Match.NextCodec = 0;
-  if (!RootIsCodecDB()) return;
-  const TSimpleXmlElem* codecs = FXml->Root().Items().FindItem("codecs");
+  const TSimpleXml& tree = Tree();
+  if (tree.Root().Name() != "codecdb") return;
+  const TSimpleXmlElem* codecs = tree.Root().Items().FindItem("codecs");
   if (!codecs) return;
   Match.Codecs = &codecs->Items();
   FindNextFilter(Match);
@@ -79,6 +114,17 @@ void TXmlCodecDB::FindNextFilter(TCodecFilterMatch& Match) const {
         }
       }
     }
+  }
+}
+
+void TXmlCodecDB::FindProposals(const std::string& CodecID, const std::string& Fourcc,
+                                std::vector<TCodecProposal>& Out) const {
+  Out.clear();
+  if (FTable) return FTable->Find(CodecID, Fourcc, Out);
+  TCodecFilterMatch match;
+  for (FindFirstFilter(CodecID, Fourcc, match); match.Found; FindNextFilter(match)) {
+    Out.push_back({GetChildValue(match.Codec, "name"), match.Filter->Properties().PropertyValue("guid", ""),
+                   GetChildValue(match.Codec, "installcomments"), GetChildValue(match.Codec, "url")});
   }
 }
 

@@ -3,12 +3,29 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "codecdb/CodecFilterTable.h"
 #include "xml/SimpleXml.h"
 
 namespace ambrel {
+
+// The codec ID of Video for Windows tracks, which the database matches by FourCC.
+inline constexpr std::string_view kVfwCodecID = "V_MS/VFW/FOURCC";
+
+// One hit of a query by value: the proposing codec entry's "name", "installcomments" and
+// "url" children and the proposed filter's "guid" attribute (empty when missing).
+struct TCodecProposal {
+  std::string Name;
+  std::string Guid;
+  std::string InstallComments;
+  std::string Url;
+
+  bool operator==(const TCodecProposal&) const = default;
+};
 
 // One hit of a query, and where the query goes on from. The references point into the
 // database's document; when Found is false they keep what they held before. The query's
@@ -39,19 +56,34 @@ class TXmlCodecDB {
   // Rebuilds the tree from a snapshot made by SaveXmlSnapshot (xml/XmlSnapshot.h)
   // without parsing text; a damaged snapshot raises TSimpleXmlInvalid.
   bool LoadFromSnapshot(std::string_view Snapshot);
+  // Answers queries by value from FilterTable, the table the build worked out from the
+  // same database as Snapshot (codecdb/CodecFilterTable.h), and rebuilds the tree from
+  // Snapshot only when it is first asked for (by Document or FindFirstFilter). Both must
+  // live as long as the database. A damaged table raises TSimpleXmlInvalid.
+  bool LoadFromTables(std::string_view Snapshot, std::string_view FilterTable);
 
   // Starts a new query and fills Match with its first hit. Each codec entry yields
   // at most one hit: its first matching filter. Queries never change the database.
   void FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match) const;
   void FindNextFilter(TCodecFilterMatch& Match) const;
+  // The hits of the query FindFirstFilter starts, in order, as values (Out is replaced).
+  void FindProposals(const std::string& CodecID, const std::string& Fourcc, std::vector<TCodecProposal>& Out) const;
 
-  TSimpleXml& Document() { return *FXml; }
-  const TSimpleXml& Document() const { return *FXml; }
-
- private:
+  // The tree; the changeable one stops queries being answered from a table, so that they
+  // follow whatever the caller changes.
+  TSimpleXml& Document();
+  const TSimpleXml& Document() const;
+  // Whether the root element is named exactly "codecdb".
   bool RootIsCodecDB() const;
 
+ private:
+  // Rebuilds the tree from the pending snapshot, once, whichever thread comes first.
+  const TSimpleXml& Tree() const;
+
   std::unique_ptr<TSimpleXml> FXml;
+  std::unique_ptr<TCodecFilterTable> FTable;  // null: queries read the tree
+  std::string_view FPendingSnapshot;          // the tree's source until it is rebuilt
+  std::unique_ptr<std::once_flag> FTreeOnce;
 };
 
 // The Value of Element's child of that name (case-insensitive, last of equal names);
@@ -73,8 +105,9 @@ bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorM
 // Only the data file: the database in "CodecsDB.xml" in ExeDir, or null when there is
 // no such file or it fails to load (its message then in *ErrorMessage, when given).
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage);
-// The embedded database, rebuilt from its build-time snapshot on the first call (by
-// whichever thread comes first) and kept for the rest of the process.
+// The embedded database, made on the first call (by whichever thread comes first) and
+// kept for the rest of the process: queries by value read the build-time table of its
+// answers, and its tree is rebuilt from the build-time snapshot only when asked for.
 const TXmlCodecDB& EmbeddedCodecDB();
 
 }  // namespace ambrel
