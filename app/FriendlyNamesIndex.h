@@ -30,8 +30,9 @@ struct TFriendlyIndex {
 
   // The index in a compact binary form, for the same text to adopt later.
   std::string Save(std::string_view text) const;
-  // Adopts a saved index when it fits text (its size, every line's bounds, line end and
-  // '=', every slot); false, with the index left empty, when it does not.
+  // Adopts a saved index when it was made for text: its fingerprint of the text and of
+  // the index must match, and every slot name a line or none; false, with the index left
+  // empty, when it does not.
   bool Load(std::string_view saved, std::string_view text);
 };
 

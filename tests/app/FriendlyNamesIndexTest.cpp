@@ -79,7 +79,15 @@ TEST(FriendlyNamesIndex, IndexOfOtherTextIsRefused) {
   moved = kText;
   std::swap(moved[5], moved[6]);  // "B=2" becomes "=B2"
   EXPECT_TRUE(refused(saved, moved));
-  // Damaged forms: magic, truncation, a line out of place, a slot past the lines.
+  // Lines in the same places with another key or name: the slots would miss the new key.
+  moved = kText;
+  moved[0] = 'z';  // "z=1"
+  EXPECT_TRUE(refused(saved, moved));
+  moved = kText;
+  moved[2] = '9';  // "a=9"
+  EXPECT_TRUE(refused(saved, moved));
+  // Damaged forms: magic, truncation, a line out of place, a slot past the lines, a
+  // fingerprint changed.
   EXPECT_TRUE(refused("BFN1" + saved.substr(4), kText));
   for (std::size_t size = 0; size < saved.size(); size += 3) EXPECT_TRUE(refused(saved.substr(0, size), kText));
   std::string damaged = saved;
@@ -99,5 +107,8 @@ TEST(FriendlyNamesIndex, IndexOfOtherTextIsRefused) {
   EXPECT_TRUE(refused(damaged, kText));
   damaged = saved;
   for (std::size_t i = 0; i < built.Slots.size(); ++i) SetWord(damaged, slots + 4 * i, 1);
+  EXPECT_TRUE(refused(damaged, kText));
+  damaged = saved;
+  damaged.back() ^= 1;
   EXPECT_TRUE(refused(damaged, kText));
 }
