@@ -51,10 +51,11 @@ const TFriendlyNames& TFriendlyNames::Embedded() {
 }
 
 bool TFriendlyNames::FindName(std::string_view key, std::string& name) const {
-  if (FIndex.Slots.empty()) return false;
-  const std::uint32_t slot = FIndex.Slots[FIndex.SlotOf(Text(), key)];
-  if (slot == 0) return false;
-  const TFriendlyLine& line = FIndex.Lines[slot - 1];
+  if (FIndex.SlotCount() == 0) return false;
+  const std::uint32_t slot = FIndex.Slot(FIndex.SlotOf(Text(), key));
+  if (slot == 0 || slot > FIndex.LineCount()) return false;
+  const TFriendlyLine line = FIndex.Line(slot - 1);
+  if (line.KeyLength == std::string_view::npos) return false;
   name = LineText(line).substr(line.KeyLength + 1);
   return true;
 }
@@ -77,8 +78,8 @@ std::string TFriendlyNames::LookupFormatTagName(uint16_t tag) const {
 
 std::vector<std::string> TFriendlyNames::Lines() const {
   std::vector<std::string> lines;
-  lines.reserve(FIndex.Lines.size());
-  for (const TFriendlyLine& line : FIndex.Lines) lines.emplace_back(LineText(line));
+  lines.reserve(FIndex.LineCount());
+  for (std::size_t i = 0; i < FIndex.LineCount(); ++i) lines.emplace_back(LineText(FIndex.Line(i)));
   return lines;
 }
 

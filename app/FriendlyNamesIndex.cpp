@@ -38,8 +38,10 @@ std::size_t LineEnd(std::string_view text, std::size_t start, std::size_t& next)
 }
 
 std::string_view KeyOf(std::string_view text, const TFriendlyLine& line) {
-  return text.substr(line.Start, line.KeyLength);
+  return line.Start <= text.size() ? text.substr(line.Start, line.KeyLength) : std::string_view();
 }
+
+constexpr std::size_t kHead = 4 + 12;  // the magic word, the text size, the two counts
 
 void PutWord(std::string& out, std::uint32_t value) {
   char bytes[4];
@@ -92,6 +94,7 @@ std::uint64_t Fingerprint(std::string_view first, std::string_view second) {
 }  // namespace
 
 void TFriendlyIndex::Build(std::string_view text) {
+  FSaved = {};
   Lines.clear();
   Lines.reserve(text.size() / 24);  // about the embedded table's mean line length
   std::size_t keyed = 0;
@@ -115,13 +118,29 @@ void TFriendlyIndex::Build(std::string_view text) {
   }
 }
 
+TFriendlyLine TFriendlyIndex::Line(std::size_t i) const {
+  if (FSaved.empty()) return Lines[i];
+  const std::size_t at = kHead + 12 * i;
+  const std::uint32_t keyLength = WordAt(FSaved, at + 8);
+  return {WordAt(FSaved, at), WordAt(FSaved, at + 4), keyLength == kNoKey ? std::string_view::npos : keyLength};
+}
+
+std::uint32_t TFriendlyIndex::Slot(std::size_t i) const {
+  return FSaved.empty() ? Slots[i] : WordAt(FSaved, kHead + 12 * FLineCount + 4 * i);
+}
+
 std::size_t TFriendlyIndex::SlotOf(std::string_view text, std::string_view key) const {
-  const std::size_t mask = Slots.size() - 1;
-  for (std::size_t at = HashKey(key) & mask;; at = (at + 1) & mask) {
-    const std::uint32_t slot = Slots[at];
-    if (slot == 0) return at;
-    if (SameTextAscii(KeyOf(text, Lines[slot - 1]), key)) return at;
+  const std::size_t count = SlotCount();
+  const std::size_t mask = count - 1;
+  std::size_t at = HashKey(key) & mask;
+  // A slot past the lines ends the search like an empty one; so does having looked at
+  // every slot.
+  for (std::size_t n = 0; n < count; ++n, at = (at + 1) & mask) {
+    const std::uint32_t slot = Slot(at);
+    if (slot == 0 || slot > LineCount()) return at;
+    if (SameTextAscii(KeyOf(text, Line(slot - 1)), key)) return at;
   }
+  return at;
 }
 
 // Saved form: the magic word, then 32-bit words in the machine's order (the form is made
@@ -131,14 +150,15 @@ std::size_t TFriendlyIndex::SlotOf(std::string_view text, std::string_view key) 
 std::string TFriendlyIndex::Save(std::string_view text) const {
   std::string out(kMagic);
   PutWord(out, static_cast<std::uint32_t>(text.size()));
-  PutWord(out, static_cast<std::uint32_t>(Lines.size()));
-  PutWord(out, static_cast<std::uint32_t>(Slots.size()));
-  for (const TFriendlyLine& line : Lines) {
+  PutWord(out, static_cast<std::uint32_t>(LineCount()));
+  PutWord(out, static_cast<std::uint32_t>(SlotCount()));
+  for (std::size_t i = 0; i < LineCount(); ++i) {
+    const TFriendlyLine line = Line(i);
     PutWord(out, static_cast<std::uint32_t>(line.Start));
     PutWord(out, static_cast<std::uint32_t>(line.Length));
     PutWord(out, line.KeyLength == std::string_view::npos ? kNoKey : static_cast<std::uint32_t>(line.KeyLength));
   }
-  for (std::uint32_t slot : Slots) PutWord(out, slot);
+  for (std::size_t i = 0; i < SlotCount(); ++i) PutWord(out, Slot(i));
   const std::uint64_t print = Fingerprint(text, std::string_view(out).substr(kMagic.size()));
   char bytes[8];
   std::memcpy(bytes, &print, 8);
@@ -147,13 +167,11 @@ std::string TFriendlyIndex::Save(std::string_view text) const {
 }
 
 bool TFriendlyIndex::Load(std::string_view saved, std::string_view text) {
-  Lines.clear();
-  Slots.clear();
-  const std::size_t head = kMagic.size() + 12;
-  if (saved.size() < head || saved.substr(0, kMagic.size()) != kMagic) return false;
+  *this = TFriendlyIndex();
+  if (saved.size() < kHead || saved.substr(0, kMagic.size()) != kMagic) return false;
   const std::size_t lineCount = WordAt(saved, 4 + 4);
   const std::size_t slotCount = WordAt(saved, 4 + 8);
-  const std::size_t words = head + 12 * lineCount + 4 * slotCount;
+  const std::size_t words = kHead + 12 * lineCount + 4 * slotCount;
   if (WordAt(saved, 4) != text.size() || slotCount < 16 || (slotCount & (slotCount - 1)) != 0 ||
       saved.size() != words + 8) {
     return false;
@@ -164,30 +182,9 @@ bool TFriendlyIndex::Load(std::string_view saved, std::string_view text) {
   std::uint64_t print;
   std::memcpy(&print, saved.data() + words, 8);
   if (print != Fingerprint(text, saved.substr(kMagic.size(), words - kMagic.size()))) return false;
-  Lines.resize(lineCount);
-  std::size_t at = head;
-  for (TFriendlyLine& line : Lines) {
-    line.Start = WordAt(saved, at);
-    line.Length = WordAt(saved, at + 4);
-    const std::uint32_t keyLength = WordAt(saved, at + 8);
-    line.KeyLength = keyLength == kNoKey ? std::string_view::npos : keyLength;
-    at += 12;
-  }
-  Slots.resize(slotCount);
-  std::memcpy(Slots.data(), saved.data() + at, 4 * slotCount);
-  // Still, every slot must name a line or none, and one at least be empty (a lookup of a
-  // missing key stops there): nothing read through the index can then leave it.
-  std::uint32_t highest = 0;
-  std::size_t empty = 0;
-  for (const std::uint32_t slot : Slots) {
-    highest = slot > highest ? slot : highest;
-    empty += slot == 0;
-  }
-  if (highest > lineCount || empty == 0) {
-    Lines.clear();
-    Slots.clear();
-    return false;
-  }
+  FSaved = saved;
+  FLineCount = lineCount;
+  FSlotCount = slotCount;
   return true;
 }
 

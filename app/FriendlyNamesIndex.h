@@ -18,9 +18,16 @@ struct TFriendlyLine {
 };
 
 struct TFriendlyIndex {
+  // As Build makes them; an adopted saved form is read where it is instead (see Load),
+  // so readers go through LineCount, Line, SlotCount and Slot.
   std::vector<TFriendlyLine> Lines;
   // A power of two in size: 1 + the line's position in Lines, 0 for an empty slot.
   std::vector<std::uint32_t> Slots;
+
+  std::size_t LineCount() const { return FSaved.empty() ? Lines.size() : FLineCount; }
+  TFriendlyLine Line(std::size_t i) const;
+  std::size_t SlotCount() const { return FSaved.empty() ? Slots.size() : FSlotCount; }
+  std::uint32_t Slot(std::size_t i) const;
 
   // Indexes the lines of text, split at CR LF, LF or CR; the first line with a key
   // (compared ignoring ASCII case) holds its slot.
@@ -30,10 +37,16 @@ struct TFriendlyIndex {
 
   // The index in a compact binary form, for the same text to adopt later.
   std::string Save(std::string_view text) const;
-  // Adopts a saved index when it was made for text: its fingerprint of the text and of
-  // the index must match, and every slot name a line or none; false, with the index left
-  // empty, when it does not.
+  // Adopts a saved index when it was made for text (its fingerprint of the text and of
+  // the index must match), reading it where it is: saved must outlive the index. False,
+  // with the index left empty, when it does not fit. Lookups stay within the saved form
+  // whatever its slots hold.
   bool Load(std::string_view saved, std::string_view text);
+
+ private:
+  std::string_view FSaved;  // the adopted form; empty: Lines and Slots hold the index
+  std::size_t FLineCount = 0;
+  std::size_t FSlotCount = 0;
 };
 
 }  // namespace ambrel

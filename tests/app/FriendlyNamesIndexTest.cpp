@@ -19,12 +19,13 @@ const std::string kText = "a=1\r\nB=2\nno key\r\r\n=empty key\nA=3\rc=x=y\n\nlas
 void SetWord(std::string& saved, std::size_t at, std::uint32_t value) { std::memcpy(saved.data() + at, &value, 4); }
 
 bool Same(const TFriendlyIndex& a, const TFriendlyIndex& b) {
-  if (a.Lines.size() != b.Lines.size() || a.Slots != b.Slots) return false;
-  for (std::size_t i = 0; i < a.Lines.size(); ++i) {
-    if (a.Lines[i].Start != b.Lines[i].Start || a.Lines[i].Length != b.Lines[i].Length ||
-        a.Lines[i].KeyLength != b.Lines[i].KeyLength) {
-      return false;
-    }
+  if (a.LineCount() != b.LineCount() || a.SlotCount() != b.SlotCount()) return false;
+  for (std::size_t i = 0; i < a.SlotCount(); ++i) {
+    if (a.Slot(i) != b.Slot(i)) return false;
+  }
+  for (std::size_t i = 0; i < a.LineCount(); ++i) {
+    const TFriendlyLine x = a.Line(i), y = b.Line(i);
+    if (x.Start != y.Start || x.Length != y.Length || x.KeyLength != y.KeyLength) return false;
   }
   return true;
 }
@@ -68,7 +69,7 @@ TEST(FriendlyNamesIndex, IndexOfOtherTextIsRefused) {
   const auto refused = [](const std::string& form, const std::string& text) {
     TFriendlyIndex index;
     const bool loaded = index.Load(form, text);
-    EXPECT_TRUE(index.Lines.empty() && index.Slots.empty());
+    EXPECT_TRUE(index.LineCount() == 0 && index.SlotCount() == 0);
     return !loaded;
   };
   // Text of another size, or of the same size with a line break or '=' elsewhere.
@@ -111,4 +112,18 @@ TEST(FriendlyNamesIndex, IndexOfOtherTextIsRefused) {
   damaged = saved;
   damaged.back() ^= 1;
   EXPECT_TRUE(refused(damaged, kText));
+}
+
+TEST(FriendlyNamesIndex, LookupsStayInsideAWrongButAdoptedForm) {
+  // Forms saved from indexes gone wrong carry a right fingerprint: slots past the lines,
+  // or no empty slot to end a search. A lookup still ends, inside the form.
+  for (const std::uint32_t fill : {0u, 1u, 100u}) {
+    TFriendlyIndex wrong;
+    wrong.Build(kText);
+    for (std::uint32_t& slot : wrong.Slots) slot = fill == 0 ? static_cast<std::uint32_t>(wrong.Lines.size() + 1) : fill;
+    const std::string saved = wrong.Save(kText);
+    TFriendlyIndex loaded;
+    ASSERT_TRUE(loaded.Load(saved, kText));
+    for (const char* key : {"a", "B", "missing", ""}) EXPECT_LT(loaded.SlotOf(kText, key), loaded.SlotCount()) << key;
+  }
 }
