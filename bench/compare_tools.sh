@@ -12,6 +12,7 @@
 # alike.
 # Usage: bench/compare_tools.sh [RUNS] (default 21 runs per file and program)
 #        AMBREL_CLI=path/to/ambrel-cli bench/compare_tools.sh (default build/ambrel-cli)
+#        AMBREL_REPORT_ONLY=1 bench/compare_tools.sh: the file report's comparisons alone
 set -euo pipefail
 export LC_ALL=C  # the decimal point of $EPOCHREALTIME and of the figures
 cd "$(dirname "$0")/.."
@@ -90,7 +91,7 @@ for f in "${files[@]}"; do
   done
 done
 
-if command -v gst-discoverer-1.0 >/dev/null; then
+if [ -z "${AMBREL_REPORT_ONLY:-}" ] && command -v gst-discoverer-1.0 >/dev/null; then
   echo
   echo "The whole analysis (ambrel-cli FILE)"
   printf '%-24s %-20s %10s %10s %s\n' file "compared with" "its ms" "ambrel ms" ratio
