@@ -1,7 +1,7 @@
 // Saved form: a magic word, the root byte (1: the root is "codecdb"), the codec entry
-// count with each entry's name, install comments and web address, then the key count
-// with each key's kind byte (0: codec ID, 1: FourCC), bytes and hit count, each hit being
-// the codec entry's position and the filter's class ID. Keys are sorted by kind, then by
+// count with each entry's name, install comments and web address, then the key count,
+// the count of all hits, and each key's kind byte (0: codec ID, 1: FourCC), bytes and hit
+// count, each hit being the codec entry's position and the filter's class ID. Keys are sorted by kind, then by
 // bytes; counts and lengths are coded as in the XML snapshot.
 #include "codecdb/CodecFilterTable.h"
 
@@ -70,6 +70,7 @@ std::string TCodecFilterTable::Make(const TXmlCodecDB& Db) {
   CollectKeys(Db.Document().Root(), keys);
   std::string entries;
   size_t keyCount = 0;
+  size_t allHits = 0;
   for (const auto& [kind, text] : keys) {
     // A query for the Video for Windows codec ID goes by FourCC, so its codec-ID key is
     // never asked for.
@@ -89,8 +90,10 @@ std::string TCodecFilterTable::Make(const TXmlCodecDB& Db) {
     PutSnapshotCount(entries, hitCount);
     entries += hits;
     ++keyCount;
+    allHits += hitCount;
   }
   PutSnapshotCount(out, keyCount);
+  PutSnapshotCount(out, allHits);
   return out + entries;
 }
 
@@ -108,6 +111,8 @@ void TCodecFilterTable::Load(std::string_view Saved) {
       codec.Url = in.Text();
     }
     FKeys.resize(in.ItemCount());
+    const size_t hitCount = in.ItemCount();
+    FHits.reserve(hitCount);
     for (size_t k = 0; k < FKeys.size(); ++k) {
       TKey& key = FKeys[k];
       key.Kind = in.Byte();
@@ -124,6 +129,7 @@ void TCodecFilterTable::Load(std::string_view Saved) {
         FHits.push_back({static_cast<std::uint32_t>(codec), in.Text()});
       }
     }
+    if (FHits.size() != hitCount) in.Damaged("hit count wrong");
     if (!in.AtEnd()) in.Damaged("bytes after the keys");
   } catch (...) {
     *this = TCodecFilterTable();

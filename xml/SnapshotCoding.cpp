@@ -15,7 +15,7 @@ void PutSnapshotText(std::string& Out, std::string_view Text) {
   Out += Text;
 }
 
-size_t TSnapshotReader::Count() {
+size_t TSnapshotReader::LongCount() {
   size_t value = 0;
   for (int shift = 0; shift < 64; shift += 7) {
     const unsigned char b = Byte();

@@ -25,7 +25,11 @@ class TSnapshotReader {
     if (FAt >= FData.size()) Damaged("unexpected end");
     return static_cast<unsigned char>(FData[FAt++]);
   }
-  size_t Count();
+  size_t Count() {
+    // Most counts and lengths fit in one byte.
+    if (FAt < FData.size() && !(FData[FAt] & 0x80)) return static_cast<unsigned char>(FData[FAt++]);
+    return LongCount();
+  }
   // A count of things that each take at least one more byte, so never more than remain.
   size_t ItemCount();
   // The next string, as a view into the data.
@@ -33,6 +37,8 @@ class TSnapshotReader {
   [[noreturn]] void Damaged(const std::string& What) const;
 
  private:
+  size_t LongCount();
+
   std::string_view FData;
   std::string_view FForm;
   size_t FAt = 0;

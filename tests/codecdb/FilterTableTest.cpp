@@ -151,8 +151,9 @@ TEST(FilterTable, DamagedTablesAreRefused) {
   EXPECT_EQ(TableError("BCF1" + saved.substr(4)), "Invalid codec filter table: not a codec filter table");
   EXPECT_EQ(TableError(saved + "x"), "Invalid codec filter table: bytes after the keys");
   for (size_t size = 4; size < saved.size(); ++size) EXPECT_NE(TableError(saved.substr(0, size)), "") << size;
-  // Layout: magic, root byte, 1 codec ("n", "", ""), 2 keys: (0, "A", 1 hit: 0 "g"), (0, "B", ...).
-  const size_t firstKey = 4 + 1 + 1 + 2 + 1 + 1 + 1;
+  // Layout: magic, root byte, 1 codec ("n", "", ""), 2 keys, 2 hits: (0, "A", 1 hit: 0 "g"),
+  // (0, "B", ...).
+  const size_t firstKey = 4 + 1 + 1 + 2 + 1 + 1 + 1 + 1;
   ASSERT_EQ(saved.substr(firstKey, 3), std::string("\0\1A", 3));
   std::string swapped = saved;
   swapped[firstKey + 2] = 'C';
@@ -163,6 +164,9 @@ TEST(FilterTable, DamagedTablesAreRefused) {
   std::string codec = saved;
   codec[firstKey + 4] = 1;
   EXPECT_EQ(TableError(codec), "Invalid codec filter table: hit past the codec entries");
+  std::string hits = saved;
+  hits[firstKey - 1] = 1;
+  EXPECT_EQ(TableError(hits), "Invalid codec filter table: hit count wrong");
   TXmlCodecDB db;
   EXPECT_THROW(db.LoadFromTables(SaveXmlSnapshot(tree.Document()), saved.substr(0, 9)), TSimpleXmlInvalid);
 }
