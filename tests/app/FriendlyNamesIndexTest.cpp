@@ -57,7 +57,8 @@ TEST(FriendlyNamesIndex, SavedFormRoundTrips) {
   for (const std::string& text : {kText, std::string(), std::string("\n\n"), std::string("k=v\r\n")}) {
     TFriendlyIndex built, loaded;
     built.Build(text);
-    ASSERT_TRUE(loaded.Load(built.Save(text), text)) << text;
+    const std::string saved = built.Save(text);  // read where it is: kept while loaded is used
+    ASSERT_TRUE(loaded.Load(saved, text)) << text;
     EXPECT_TRUE(Same(built, loaded)) << text;
   }
 }
