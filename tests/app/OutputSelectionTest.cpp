@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -143,4 +144,36 @@ TEST(OutputSelection, PrintedOutputDoesNotDependOnSaving) {
       EXPECT_EQ(printed.Succeeded, saved.Succeeded) << name;
     }
   }
+}
+
+// An output written out as it is made, in chunks, is the output gathered whole, whatever
+// the number of chunks (the dense file's log and report span several).
+TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
+  const TTables tables;
+  const TTempDir temp("ambrel_outputs");
+  std::vector<std::pair<std::string, std::string>> files = MadeFiles();
+  files.emplace_back("denser.mkv", DenseFile(6000));
+  files.emplace_back("missing.mkv", "");
+  for (const auto& [name, bytes] : files) {
+    const std::string path = name == "missing.mkv" ? temp / name : temp.Write(name, bytes);
+    for (const TAnalysisOutput output : {TAnalysisOutput::Text, TAnalysisOutput::Html, TAnalysisOutput::Log}) {
+      const TFileAnalysis gathered = AnalyseFile(path, output, nullptr, tables.Context, false);
+      std::ostringstream out;
+      const TFileAnalysis streamed = AnalyseFile(path, output, nullptr, tables.Context, false, &out);
+      EXPECT_TRUE(streamed.Output.empty());
+      EXPECT_EQ(out.str(), gathered.Output) << name << " output " << static_cast<int>(output);
+      EXPECT_EQ(streamed.Succeeded, gathered.Succeeded) << name;
+      if (name == "denser.mkv") {
+        EXPECT_GT(gathered.Output.size(), kStreamChunk);
+      }
+    }
+  }
+  // Saving and JSON still gather their output.
+  const std::string dense = temp.Write("dense.mkv", DenseFile(300));
+  const std::string saveDir = temp / "saved";
+  fs::create_directories(saveDir);
+  std::ostringstream unused;
+  EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Text, &saveDir, tables.Context, false, &unused).Output.empty());
+  EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Json, nullptr, tables.Context, false, &unused).Output.empty());
+  EXPECT_TRUE(unused.str().empty());
 }
