@@ -11,9 +11,26 @@ namespace ambrel {
 
 namespace {
 
+// Keeps in Tail the last line of a text given in pieces (More is the next one), with the
+// line breaks that follow it.
+void KeepLastLine(std::string& Tail, std::string_view More) {
+  size_t end = More.size();
+  while (end > 0 && (More[end - 1] == '\n' || More[end - 1] == '\r')) --end;
+  const size_t lineBreak = end > 0 ? More.find_last_of("\r\n", end - 1) : std::string_view::npos;
+  if (lineBreak != std::string_view::npos) {
+    Tail.assign(More.substr(lineBreak + 1));
+  } else {
+    Tail.append(More);
+  }
+}
+
 TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
   TFileAnalysis result;
+  // The document uses the log's last line only (the error of a file that did not parse),
+  // so the log passes through, leaving its last line.
   TTxtWriter log;
+  std::string lastLine;
+  log.GetStream().SetDrain([&lastLine](std::string_view piece) { KeepLastLine(lastLine, piece); }, kStreamChunk);
   std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
   std::optional<TMatroskaParse> parse;
   if (source) {
@@ -21,7 +38,8 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   } else {
     log.WriteLine("Can't open file " + FileName);
   }
-  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, log.GetStream().Bytes(), Context);
+  log.GetStream().FlushDrain();
+  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
   if (Render && Context.Framework) AddRenderResults(FileName, *Context.Framework, document);
   result.Succeeded = document["parsed"].get<bool>();
   result.Output = JsonLine(document);

@@ -31,6 +31,6 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
                           const TAnalysisContext& Context, bool Render, std::ostream* Out = nullptr);
 
 // How many bytes of a streamed output are gathered before they are written out.
-inline constexpr size_t kStreamChunk = 256 * 1024;
+inline constexpr size_t kStreamChunk = 64 * 1024;
 
 }  // namespace ambrel

@@ -12,9 +12,11 @@
 #include "TempDir.h"
 #include "app/TestTables.h"
 #include "app/AnalysisCommand.h"
+#include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
 #include "matroska/EbmlBuilder.h"
+#include "report/TextUtil.h"
 
 using namespace ambrel;
 using ambrel::testing::TTables;
@@ -176,4 +178,25 @@ TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
   EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Text, &saveDir, tables.Context, false, &unused).Output.empty());
   EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Json, nullptr, tables.Context, false, &unused).Output.empty());
   EXPECT_TRUE(unused.str().empty());
+}
+
+// The JSON document of a file that did not parse shows the last line of its parsing log,
+// which the document no longer gathers whole: logs of several chunks, cut anywhere.
+TEST(OutputSelection, JsonErrorIsTheLogsLastLine) {
+  const TTables tables;
+  const TTempDir temp("ambrel_outputs");
+  const std::string dense = DenseFile(3000);
+  int failed = 0;
+  for (const size_t size : {dense.size() / 3, dense.size() / 2, dense.size() - 40, size_t{200}}) {
+    const std::string path = temp.Write("cut.mkv", dense.substr(0, size));
+    const std::string log = AnalyseFile(path, TAnalysisOutput::Log, nullptr, tables.Context, false).Output;
+    const TJson json = TJson::parse(AnalyseFile(path, TAnalysisOutput::Json, nullptr, tables.Context, false).Output);
+    if (json["parsed"].get<bool>()) continue;
+    ++failed;
+    std::string_view rest(log);
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.remove_suffix(1);
+    const std::string_view last = rest.substr(rest.find_last_of("\r\n") + 1);
+    EXPECT_EQ(json["error"].get<std::string>(), std::string(TrimBlank(last))) << size;
+  }
+  EXPECT_GE(failed, 3);
 }
