@@ -12,6 +12,8 @@ packages=(
   librsvg2-bin desktop-file-utils appstream
   # a decimal-comma locale for the locale-independence tests
   locales
+  # links ambrel-cli with the functions a file report runs laid out together (fewer page faults)
+  lld
 )
 missing=()
 for p in "${packages[@]}"; do
