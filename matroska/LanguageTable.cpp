@@ -10,7 +10,12 @@ namespace ambrel {
 
 namespace {
 
-constexpr std::array<TLanguageRow, 480> kLanguages = {{
+constexpr std::size_t kRowCount = 480;
+
+// The rows as written; only the compile-time tables below read them, so the program holds
+// no pointers into them (pointers would be relocated, page by page, at every start).
+consteval std::array<TLanguageRow, kRowCount> SourceRows() {
+  return {{
     {"Abkhazian", "abk", ""},
     {"Achinese", "ace", ""},
     {"Acoli", "ach", ""},
@@ -492,31 +497,97 @@ constexpr std::array<TLanguageRow, 480> kLanguages = {{
     {"Zulu", "zul", ""},
     {"Zuni", "zun", ""},
 }};
+}
+
+// The rows as the program holds them: the names in one block of bytes, each row its
+// name's place in it and its codes inline.
+struct TPackedRow {
+  uint16_t NameOffset = 0;
+  uint8_t NameSize = 0;
+  char Code[3] = {};
+  char Code2[3] = {};  // all zero where there is no terminologic code
+};
+
+constexpr std::size_t kNameBytes = [] {
+  std::size_t size = 0;
+  for (const TLanguageRow& row : SourceRows()) size += row.Name.size();
+  return size;
+}();
+
+constexpr std::array<char, kNameBytes> kNames = [] {
+  std::array<char, kNameBytes> names{};
+  std::size_t at = 0;
+  for (const TLanguageRow& row : SourceRows())
+    for (char c : row.Name) names[at++] = c;
+  return names;
+}();
+
+constexpr void PutCode(char (&to)[3], std::string_view code) {
+  for (std::size_t i = 0; i < code.size() && i < 3; ++i) to[i] = code[i];
+}
+
+constexpr std::array<TPackedRow, kRowCount> kRows = [] {
+  std::array<TPackedRow, kRowCount> rows{};
+  std::size_t at = 0;
+  const auto source = SourceRows();
+  for (std::size_t i = 0; i < kRowCount; ++i) {
+    if (source[i].Name.size() > 255 || at > 65535 || source[i].Code.size() != 3 ||
+        (source[i].Code2.size() != 0 && source[i].Code2.size() != 3))
+      throw "a row does not fit its packed form";  // stops the build
+    rows[i].NameOffset = static_cast<uint16_t>(at);
+    rows[i].NameSize = static_cast<uint8_t>(source[i].Name.size());
+    PutCode(rows[i].Code, source[i].Code);
+    PutCode(rows[i].Code2, source[i].Code2);
+    at += source[i].Name.size();
+  }
+  return rows;
+}();
+
+std::string_view CodeView(const char (&code)[3]) { return std::string_view(code, code[0] == '\0' ? 0 : 3); }
+
+TLanguageRow Unpack(const TPackedRow& row) {
+  return {std::string_view(kNames.data() + row.NameOffset, row.NameSize), CodeView(row.Code), CodeView(row.Code2)};
+}
 
 // Every code (bibliographic or terminologic) with the row it names, sorted by code and,
 // for a code on several rows, by row: the first entry of a code is its first row. Built at
 // compile time, so a lookup costs a binary search and nothing at start-up.
 struct TCodeKey {
-  std::string_view Code;
+  char Code[3] = {};
   uint16_t Row = 0;
 };
 
 constexpr std::size_t kCodeCount = [] {
   std::size_t count = 0;
-  for (const TLanguageRow& row : kLanguages) count += row.Code2.empty() ? 1 : 2;
+  for (const TPackedRow& row : kRows) count += row.Code2[0] == '\0' ? 1 : 2;
   return count;
 }();
 
+constexpr int CompareCodes(const char (&a)[3], std::string_view b) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i == b.size()) return 1;
+    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+  }
+  return b.size() > 3 ? -1 : 0;
+}
+
 constexpr bool KeyBefore(const TCodeKey& a, const TCodeKey& b) {
-  return a.Code < b.Code || (a.Code == b.Code && a.Row < b.Row);
+  const int order = CompareCodes(a.Code, std::string_view(b.Code, 3));
+  return order < 0 || (order == 0 && a.Row < b.Row);
 }
 
 constexpr std::array<TCodeKey, kCodeCount> kByCode = [] {
   std::array<TCodeKey, kCodeCount> keys{};
   std::size_t count = 0;
-  for (std::size_t i = 0; i < kLanguages.size(); ++i) {
-    keys[count++] = {kLanguages[i].Code, static_cast<uint16_t>(i)};
-    if (!kLanguages[i].Code2.empty()) keys[count++] = {kLanguages[i].Code2, static_cast<uint16_t>(i)};
+  for (std::size_t i = 0; i < kRows.size(); ++i) {
+    TCodeKey key;
+    key.Row = static_cast<uint16_t>(i);
+    for (int k = 0; k < 3; ++k) key.Code[k] = kRows[i].Code[k];
+    keys[count++] = key;
+    if (kRows[i].Code2[0] != '\0') {
+      for (int k = 0; k < 3; ++k) key.Code[k] = kRows[i].Code2[k];
+      keys[count++] = key;
+    }
   }
   for (std::size_t i = 1; i < count; ++i) {  // insertion sort: constexpr and small
     const TCodeKey key = keys[i];
@@ -529,13 +600,18 @@ constexpr std::array<TCodeKey, kCodeCount> kByCode = [] {
 
 }  // namespace
 
-std::span<const TLanguageRow> LanguageTable() { return kLanguages; }
+std::vector<TLanguageRow> LanguageTable() {
+  std::vector<TLanguageRow> rows;
+  rows.reserve(kRows.size());
+  for (const TPackedRow& row : kRows) rows.push_back(Unpack(row));
+  return rows;
+}
 
-const TLanguageRow* FindLanguage(std::string_view Code) {
+std::optional<TLanguageRow> FindLanguage(std::string_view Code) {
   const auto* found = std::lower_bound(kByCode.begin(), kByCode.end(), Code,
-                                       [](const TCodeKey& key, std::string_view code) { return key.Code < code; });
-  if (found == kByCode.end() || found->Code != Code) return nullptr;
-  return &kLanguages[found->Row];
+                                       [](const TCodeKey& key, std::string_view code) { return CompareCodes(key.Code, code) < 0; });
+  if (found == kByCode.end() || CompareCodes(found->Code, Code) != 0) return std::nullopt;
+  return Unpack(kRows[found->Row]);
 }
 
 }  // namespace ambrel

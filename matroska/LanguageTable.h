@@ -1,8 +1,9 @@
 // The language-name table behind LanguageCodeToName.
 #pragma once
 
-#include <span>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace ambrel {
 
@@ -13,9 +14,9 @@ struct TLanguageRow {
 };
 
 // Every row, in lookup order: a code with several rows resolves to the first.
-std::span<const TLanguageRow> LanguageTable();
+std::vector<TLanguageRow> LanguageTable();
 
-// The first row that has Code as its bibliographic or terminologic code, or nullptr.
-const TLanguageRow* FindLanguage(std::string_view Code);
+// The first row that has Code as its bibliographic or terminologic code, if any.
+std::optional<TLanguageRow> FindLanguage(std::string_view Code);
 
 }  // namespace ambrel

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "matroska/ElementRules.h"
+#include "matroska/Rounding.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {
@@ -257,7 +258,7 @@ int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale) {
   if (!std::isfinite(product)) return 0;
   if (product >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
   if (product < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
-  return static_cast<int64_t>(std::nearbyint(product));  // to nearest, ties to even
+  return static_cast<int64_t>(RoundHalfEven(product));
 }
 
 }  // namespace ambrel

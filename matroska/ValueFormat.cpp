@@ -111,8 +111,8 @@ std::string LanguageCodeToName(const char* Code) {
   if (Code == nullptr) return "";
   std::size_t Length = 0;
   while (Length < 3 && Code[Length] != '\0') ++Length;
-  const TLanguageRow* Found = FindLanguage(std::string_view(Code, Length));
-  return Found == nullptr ? std::string() : std::string(Found->Name);
+  const std::optional<TLanguageRow> Found = FindLanguage(std::string_view(Code, Length));
+  return Found ? std::string(Found->Name) : std::string();
 }
 
 }  // namespace ambrel
