@@ -19,6 +19,7 @@ struct RenderState {
   GstElement* pipeline = nullptr;
   RenderOutcome outcome;
   bool noMorePads = false;
+  std::atomic<bool> sinksPreloaded{false};
 };
 
 std::string StructureName(GstCaps* caps) {
@@ -82,7 +83,7 @@ void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
 // parser, the decoder, ...) is the one it will use when it works, and its plugin is loaded
 // ahead while the stream still has work to do before it needs it. The bin's own order is
 // kept (no array is returned).
-GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState*) {
+GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState* state) {
   static constexpr const char* kKinds[] = {"Demux", "Parser", "Decoder", "Depayloader", "Decryptor"};
   bool seen[std::size(kKinds)] = {};
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -97,6 +98,17 @@ GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factori
     }
   }
   G_GNUC_END_IGNORE_DEPRECATIONS
+  // The stand-in sinks take the decoded streams. Their plugin loads after the first
+  // stream's demuxer (GStreamer loads one plugin at a time), while the demuxer reads the
+  // file's headers.
+  if (!state->sinksPreloaded.exchange(true)) {
+    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
+      if (GstPluginFeature* sink = gst_registry_lookup_feature(gst_registry_get(), StandInName(role))) {
+        PreloadFeature(sink);
+        gst_object_unref(sink);
+      }
+    }
+  }
   return nullptr;
 }
 
@@ -145,13 +157,6 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
-    // The stand-in sinks take the decoded streams: their plugins load while the file is read.
-    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
-      if (GstPluginFeature* sink = gst_registry_lookup_feature(gst_registry_get(), StandInName(role))) {
-        PreloadFeature(sink);
-        gst_object_unref(sink);
-      }
-    }
     const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
     while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
       GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
