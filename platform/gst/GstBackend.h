@@ -127,7 +127,7 @@ std::u16string BackendErrorText(uint32_t code);
 struct FactoryRecord {
   GstRef<GstElementFactory> factory;
   std::string name;         // factory name
-  std::u16string longName;  // FriendlyName
+  std::string longName;     // FriendlyName, as UTF-8 (most are never asked for)
   uint32_t merit = 0;
   std::string pluginFile;   // empty for a built-in plugin
   bool hasPadTemplates = false;

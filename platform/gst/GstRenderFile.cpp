@@ -28,7 +28,7 @@ std::string StructureName(GstCaps* caps) {
 
 // How the report names a renderer: its long name, and why a stand-in took a device's place.
 std::string RendererNote(RenderRole role, const Renderer& renderer) {
-  std::string note = Narrow(renderer.record->longName);
+  std::string note = renderer.record->longName;
   if (renderer.standIn) {
     note += role == RenderRole::kAudio   ? " (no usable sound device: the decoded audio is discarded)"
             : role == RenderRole::kVideo ? " (no usable display: the decoded video is discarded)"
