@@ -4,6 +4,8 @@
 // that reached a sink against the streams the file holds.
 #include <gst/pbutils/pbutils.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -117,6 +119,42 @@ void OnNoMorePads(GstElement*, RenderState* state) {
   state->noMorePads = true;
 }
 
+// The type the decoding bin's type finder found: the caps of the graph's one type finder,
+// empty when it found none or the graph holds several.
+CapsRef FoundType(GstElement* pipeline) {
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  CapsRef found;
+  int finders = 0;
+  for (bool done = false; !done;) {
+    switch (gst_iterator_next(it, &item)) {
+      case GST_ITERATOR_OK: {
+        auto* element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory && std::strcmp(GST_OBJECT_NAME(factory), "typefind") == 0) {
+          GstCaps* caps = nullptr;
+          g_object_get(element, "caps", &caps, nullptr);
+          found = CapsRef::Adopt(caps);
+          ++finders;
+        }
+        g_value_reset(&item);
+        break;
+      }
+      case GST_ITERATOR_RESYNC:
+        gst_iterator_resync(it);
+        found = CapsRef();
+        finders = 0;
+        break;
+      default:
+        done = true;
+        break;
+    }
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return finders == 1 ? found : CapsRef();
+}
+
 HRESULT FromError(GError* error) {
   if (error->domain == GST_RESOURCE_ERROR &&
       (error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ))
@@ -135,6 +173,8 @@ RenderOutcome last;
 }  // namespace
 
 RenderOutcome RenderFileAutomatically(const std::string& path) {
+  FileStamp stamp;
+  const bool stamped = StampOf(path, stamp);
   RenderOutcome result;
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
@@ -181,6 +221,11 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
       std::lock_guard lock(state->mutex);
       result = state->outcome;
     }
+    if (stamped && (prerolled || FAILED(failure))) {
+      result.path = path;
+      result.stamp = stamp;
+      result.detectedType = FoundType(state->pipeline);
+    }
     // A graph that errs does not play, whatever it had built; one that pauses plays the
     // streams that reached a sink.
     if (FAILED(failure))
@@ -202,6 +247,30 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     result.hr = HRESULT_FILE_NOT_FOUND;
   }
   return result;
+}
+
+bool StampOf(const std::string& path, FileStamp& stamp) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+  stamp = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+           static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+  return true;
+}
+
+bool TakeDetectedType(const std::string& path, CapsRef& type) {
+  CapsRef found;
+  FileStamp then;
+  {
+    std::lock_guard lock(lastMutex);
+    if (!last.detectedType || last.path != path) return false;
+    found = std::move(last.detectedType);
+    last.detectedType = CapsRef();
+    then = last.stamp;
+  }
+  FileStamp now;
+  if (!StampOf(path, now) || !(now == then)) return false;
+  type = std::move(found);
+  return true;
 }
 
 RenderOutcome LastRenderOutcome() {
