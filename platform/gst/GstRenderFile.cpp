@@ -114,6 +114,29 @@ GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factori
   return nullptr;
 }
 
+// A demuxer that fails on the file posts its error and then announces that it has no more
+// outputs, having made none. The decoding bin drops errors of an element it is still
+// setting up (so that it can try another), and the demuxer's streaming thread can fail in
+// the moment between the bin starting it and the bin accepting it: the error is then lost,
+// and the graph waits for outputs that will never come, until its time limit. Every
+// demuxer of the graph is watched: one that ends without outputs tells the graph's wait,
+// after its error when that got through (the error reaches the bus first, from the same
+// thread), so the answer is the same either way.
+constexpr const char* kDemuxerWithoutOutputs = "ambrel-demuxer-without-outputs";
+
+void OnDemuxerDone(GstElement* demuxer, RenderState* state) {
+  if (demuxer->numsrcpads) return;
+  GstBus* bus = gst_element_get_bus(state->pipeline);
+  gst_bus_post(bus, gst_message_new_application(GST_OBJECT(demuxer), gst_structure_new_empty(kDemuxerWithoutOutputs)));
+  gst_object_unref(bus);
+}
+
+void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, RenderState* state) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  if (klass && std::strstr(klass, "Demux")) g_signal_connect(element, "no-more-pads", G_CALLBACK(OnDemuxerDone), state);
+}
+
 void OnNoMorePads(GstElement*, RenderState* state) {
   std::lock_guard lock(state->mutex);
   state->noMorePads = true;
@@ -192,6 +215,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), state.get());
     g_signal_connect(decode, "autoplug-sort", G_CALLBACK(OnAutoplugSort), state.get());
+    g_signal_connect(state->pipeline, "deep-element-added", G_CALLBACK(OnDeepElementAdded), state.get());
 
     GstBus* bus = gst_element_get_bus(state->pipeline);
     HRESULT failure = S_OK;
@@ -208,6 +232,11 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
         g_free(description);
       } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
         prerolled = true;
+      } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION &&
+                 gst_message_has_name(message, kDemuxerWithoutOutputs)) {
+        // The demuxer's error, when it got through, came first and ended the wait: this is
+        // the error the decoding bin dropped (a demuxer failing on the file).
+        failure = VFW_E_INVALID_FILE_FORMAT;
       } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
