@@ -135,6 +135,14 @@ void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, RenderState* stat
   GstElementFactory* factory = gst_element_get_factory(element);
   const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
   if (klass && std::strstr(klass, "Demux")) g_signal_connect(element, "no-more-pads", G_CALLBACK(OnDemuxerDone), state);
+  // The graph only has to show that each decoder takes the stream and yields a frame: libav's
+  // video decoders, left to choose, decode several frames at once on as many threads, so
+  // that the first frame waits for the frames begun with it and the threads outlive the
+  // answer. One thread decodes the same frames (libav's threading does not change what it
+  // decodes) and hands the first one over at once.
+  if (factory && g_str_has_prefix(GST_OBJECT_NAME(factory), "avdec_") &&
+      g_object_class_find_property(G_OBJECT_GET_CLASS(element), "max-threads"))
+    g_object_set(element, "max-threads", 1, nullptr);
 }
 
 void OnNoMorePads(GstElement*, RenderState* state) {
