@@ -11,9 +11,26 @@ namespace ambrel {
 
 namespace {
 
+// Keeps in Tail the last line of a text given in pieces (More is the next one), with the
+// line breaks that follow it.
+void KeepLastLine(std::string& Tail, std::string_view More) {
+  size_t end = More.size();
+  while (end > 0 && (More[end - 1] == '\n' || More[end - 1] == '\r')) --end;
+  const size_t lineBreak = end > 0 ? More.find_last_of("\r\n", end - 1) : std::string_view::npos;
+  if (lineBreak != std::string_view::npos) {
+    Tail.assign(More.substr(lineBreak + 1));
+  } else {
+    Tail.append(More);
+  }
+}
+
 TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
   TFileAnalysis result;
+  // The document uses the log's last line only (the error of a file that did not parse),
+  // so the log passes through, leaving its last line.
   TTxtWriter log;
+  std::string lastLine;
+  log.GetStream().SetDrain([&lastLine](std::string_view piece) { KeepLastLine(lastLine, piece); }, kStreamChunk);
   std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
   std::optional<TMatroskaParse> parse;
   if (source) {
@@ -21,17 +38,30 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   } else {
     log.WriteLine("Can't open file " + FileName);
   }
-  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, log.GetStream().Bytes(), Context);
+  log.GetStream().FlushDrain();
+  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
   if (Render && Context.Framework) AddRenderResults(FileName, *Context.Framework, document);
   result.Succeeded = document["parsed"].get<bool>();
   result.Output = JsonLine(document);
   return result;
 }
 
+// The file section and, when asked and a framework is there, the two rendering sections.
+bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& Log, const TAnalysisContext& Context,
+                   bool Render) {
+  if (Render && Context.Framework) PrepareRenderingSections(FileName, *Context.Framework);
+  const bool parsed = WriteMatroskaInfo(FileName, Report, Log, Context);
+  if (Render && Context.Framework) {
+    WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
+    WriteDetailedRenderingSection(FileName, Report, *Context.Framework);
+  }
+  return parsed;
+}
+
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context, bool Render) {
+                          const TAnalysisContext& Context, bool Render, std::ostream* Out) {
   if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render);
   TFileAnalysis result;
   TReportWriters writers;
@@ -40,20 +70,36 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   TNullWriter unused;
   TLogWriter* report = &writers.FReportWriter;
   TLogWriter* log = &writers.FParsingLog;
+  TLogWriter* chosen = nullptr;  // the one writer built, when it is the only one
   if (!SaveDir) {
     switch (Output) {
-      case TAnalysisOutput::Text: report = &writers.FReportText; log = &unused; break;
-      case TAnalysisOutput::Html: report = &writers.FReportHTML; log = &unused; break;
-      case TAnalysisOutput::Log: report = &unused; break;
+      case TAnalysisOutput::Text: report = chosen = &writers.FReportText; log = &unused; break;
+      case TAnalysisOutput::Html: report = chosen = &writers.FReportHTML; log = &unused; break;
+      case TAnalysisOutput::Log: report = &unused; chosen = log; break;
       case TAnalysisOutput::Json: break;
     }
   }
-  if (Render && Context.Framework) PrepareRenderingSections(FileName, *Context.Framework);
-  const bool parsed = WriteMatroskaInfo(FileName, *report, *log, Context);
-  if (Render && Context.Framework) {
-    WriteRenderFileCheckSection(FileName, *report, *Context.Framework);
-    WriteDetailedRenderingSection(FileName, *report, *Context.Framework);
+  if (Out && chosen) {
+    // The output goes out as it is made; an HTML page's skeleton is written around it.
+    const auto write = [Out](std::string_view bytes) {
+      Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    THTMLWriter skeleton;
+    if (Output == TAnalysisOutput::Html) {
+      TReportWriters::WriteHtmlPageHead(skeleton);
+      write(skeleton.GetStream().Bytes());
+      skeleton.ResetWriter();
+    }
+    chosen->GetStream().SetDrain(write, kStreamChunk);
+    result.Succeeded = WriteSections(FileName, *report, *log, Context, Render);
+    chosen->GetStream().FlushDrain();
+    if (Output == TAnalysisOutput::Html) {
+      TReportWriters::WriteHtmlPageTail(skeleton);
+      write(skeleton.GetStream().Bytes());
+    }
+    return result;
   }
+  const bool parsed = WriteSections(FileName, *report, *log, Context, Render);
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {

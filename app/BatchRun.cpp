@@ -51,10 +51,14 @@ void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>
   }
 }
 
-TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, const TAnalysisContext& Context) {
+// Out (optional) receives the output as it is made (see AnalyseFile). A refused item's
+// output is returned, so that the refusal comes first.
+TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, const TAnalysisContext& Context,
+                          std::ostream* Out = nullptr) {
   TFileAnalysis result;
   try {
-    result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render);
+    result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
+                         Item.Refusal.empty() ? Out : nullptr);
   } catch (const std::exception& e) {
     // One file that cannot be analysed (memory exhausted, say) does not stop the others.
     result.Errors = "ambrel-cli: " + Item.Path + ": " + e.what() + "\n";
@@ -224,7 +228,8 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
   };
   if (Options.Jobs <= 1 || Items.size() <= 1) {
     TThreadContext context(Options, Tables);
-    for (const TBatchItem& item : Items) consume(AnalyseItem(item, Options, context.Get()));
+    // One file at a time: each output is written out as it is made.
+    for (const TBatchItem& item : Items) consume(AnalyseItem(item, Options, context.Get(), &out));
   } else {
     TParallelBatch(Items, Options, Tables).Run(consume);
   }

@@ -1,5 +1,6 @@
 #include "app/MatroskaReport.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "app/CodecCandidates.h"
@@ -84,11 +85,7 @@ void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisC
   for (const auto& file : reader.Attachments) {
     W.WriteField("Attached file", Verbatim(file.FileName) + " (" + FormatFileSize(file.FileDataSize) + ")");
   }
-  int e = 0;
-  for (const auto& edition : reader.Editions) {
-    W.WriteField("Edition entry", std::to_string(++e));
-    WriteChapters(edition.ChapterAtoms, W);
-  }
+  WriteChapters(reader.ChapterOutline, W);
   W.WriteSeparator();
 }
 
@@ -106,34 +103,31 @@ std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }
 
 std::string ChapterTime(int64_t Nanoseconds) { return MillisecondsToStr(ChapterMs(Nanoseconds)); }
 
-namespace {
-
-// Atoms of one depth; Line is the item text, built in place for every atom.
-template <class List>
-void WriteAtoms(const List& Atoms, TLogWriter& W, std::string& Line, int Depth) {
-  for (const TMatroskaChapterAtom& atom : Atoms) {
-    W.BeginList();
-    Line.clear();
-    AppendMilliseconds(Line, ChapterMs(atom.ChapterTimeStart));
-    Line += " - ";
-    AppendMilliseconds(Line, ChapterMs(atom.ChapterTimeEnd));
-    if (!atom.Displays.empty()) {
-      Line += ' ';
-      AppendVerbatim(Line, atom.Displays.front().ChapString);
+void WriteChapters(const TChapterOutline& Outline, TLogWriter& W) {
+  std::string line;  // the item text, built in place for every atom
+  int open = 0;      // lists open: the depth of the atom written last
+  int edition = 0;
+  for (const TChapterOutlineEntry& entry : Outline.Entries()) {
+    // An atom's list stays open over its nested atoms and closes before its next sibling.
+    for (const int depth = std::max<int>(entry.Depth, 1); open >= depth; --open) W.EndList();
+    if (entry.IsEdition()) {
+      W.WriteField("Edition entry", std::to_string(++edition));
+      continue;
     }
-    if (atom.ChapterFlagHidden != 0) Line += " (hidden)";
-    W.WriteListItem(Line);
-    // The parser bounds the nesting, so the recursion stays shallow.
-    if (!atom.ChapterAtoms.empty() && Depth < kMaxNestingDepth) WriteAtoms(atom.ChapterAtoms, W, Line, Depth + 1);
-    W.EndList();
+    W.BeginList();
+    ++open;
+    line.clear();
+    AppendMilliseconds(line, ChapterMs(entry.Start));
+    line += " - ";
+    AppendMilliseconds(line, ChapterMs(entry.End));
+    if (entry.HasTitle()) {
+      line += ' ';
+      AppendVerbatim(line, Outline.Title(entry));
+    }
+    if (entry.Hidden()) line += " (hidden)";
+    W.WriteListItem(line);
   }
-}
-
-}  // namespace
-
-void WriteChapters(const TChapterAtomList& Atoms, TLogWriter& W) {
-  std::string line;
-  WriteAtoms(Atoms, W, line, 1);
+  for (; open > 0; --open) W.EndList();
 }
 
 void WriteMatroskaReport(const TMatroskaParse& Parse, TLogWriter& Writer, const TAnalysisContext& Context) {

@@ -20,8 +20,8 @@ std::string FormatFileSize(int64_t Size);
 std::string YesNo(bool Flag);
 // A chapter time (nanoseconds) as "hh:mm:ss.mmm", reduced to 32 bits of milliseconds.
 std::string ChapterTime(int64_t Nanoseconds);
-// One list per atom around its item and its nested atoms.
-void WriteChapters(const TChapterAtomList& Atoms, TLogWriter& W);
+// Every edition's number, then one list per atom around its item and its nested atoms.
+void WriteChapters(const TChapterOutline& Outline, TLogWriter& W);
 
 // Starts Writer and ParsingLog afresh and writes the report of FileName into them: the
 // file is parsed (ParseMatroska writes the log), then its records are written

@@ -12,6 +12,13 @@ TReportWriters::TReportWriters() {
 }
 
 void TReportWriters::BuildHtmlPage(bool AddSystemInfo, THTMLWriter& Page) {
+  WriteHtmlPageHead(Page);
+  Page.AppendWriter(FReportHTML);
+  if (AddSystemInfo) Page.AppendWriter(FSysInfoHTML);
+  WriteHtmlPageTail(Page);
+}
+
+void TReportWriters::WriteHtmlPageHead(THTMLWriter& Page) {
   Page.WriteRaw(std::string(UTF8BOM) + "<html>");
   Page.WriteRaw("<head>");
   Page.WriteRaw("<style type=\"text/css\">");
@@ -20,10 +27,9 @@ void TReportWriters::BuildHtmlPage(bool AddSystemInfo, THTMLWriter& Page) {
   Page.WriteRaw("</style>");
   Page.WriteRaw("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
   Page.WriteRaw("</head><body>");
-  Page.AppendWriter(FReportHTML);
-  if (AddSystemInfo) Page.AppendWriter(FSysInfoHTML);
-  Page.WriteRaw("</body></html>");
 }
+
+void TReportWriters::WriteHtmlPageTail(THTMLWriter& Page) { Page.WriteRaw("</body></html>"); }
 
 void TReportWriters::BuildTextReport(bool AddSystemInfo, TTxtWriter& Text) {
   Text.WriteRaw(UTF8BOM);

@@ -29,6 +29,9 @@ class TReportWriters {
   // The whole HTML page: the fixed skeleton around the file report and, when
   // AddSystemInfo, the system information.
   void BuildHtmlPage(bool AddSystemInfo, THTMLWriter& Page);
+  // The skeleton's parts before and after the reports.
+  static void WriteHtmlPageHead(THTMLWriter& Page);
+  static void WriteHtmlPageTail(THTMLWriter& Page);
   // The byte-order mark, the file report and, when AddSystemInfo, the system information.
   void BuildTextReport(bool AddSystemInfo, TTxtWriter& Text);
   // Rewrites Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when

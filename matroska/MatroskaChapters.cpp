@@ -12,6 +12,28 @@ bool TMatroskaReader::ReadChapters(TMatroskaReader& Owner) {
   return ReadContainer(Owner, rules);
 }
 
+// Runs ReadOne (which says whether its record was read to its end and, for an atom,
+// points Atom at it) between the opening of an outline entry at Depth and its
+// completion, or its removal when the record was cut short or the read failed.
+template <class Read>
+bool TMatroskaReader::ReadOutlined(int Depth, Read&& ReadOne) {
+  const size_t mark = ChapterOutline.Open(Depth);
+  const TMatroskaChapterAtom* atom = nullptr;
+  bool complete = false;
+  try {
+    complete = ReadOne(atom);
+  } catch (...) {
+    ChapterOutline.Drop(mark);
+    throw;
+  }
+  if (!complete) {
+    ChapterOutline.Drop(mark);
+    return false;
+  }
+  ChapterOutline.Complete(mark, atom);
+  return true;
+}
+
 bool TMatroskaReader::ReadEditionEntry(TMatroskaReader& Owner) {
   using E = TMatroskaEditionEntry;
   static const TElementRule<E> rules[] = {
@@ -22,7 +44,7 @@ bool TMatroskaReader::ReadEditionEntry(TMatroskaReader& Owner) {
       UintRule(0x45DB, "EditionFlagDefault", &E::EditionFlagDefault),
       UintRule(0x45DD, "EditionManaged", &E::EditionManaged),
   };
-  return ReadRecord(Owner.Editions, rules);
+  return ReadOutlined(0, [&](const TMatroskaChapterAtom*&) { return ReadRecord(Owner.Editions, rules); });
 }
 
 // Reads one ChapterAtom and appends it to Atoms when it was read to its end. Nesting is
@@ -42,7 +64,14 @@ bool TMatroskaReader::ReadChapterAtom(List& Atoms) {
       ContainerRule<A>(0xB6, "Chapter Atom :", &TMatroskaReader::ReadNestedAtom,
                        &TMatroskaReader::FChapterDepth),
   };
-  return ReadRecord(Atoms, rules);
+  const bool complete = ReadOutlined(FChapterDepth, [&](const A*& Atom) {
+    if (!ReadRecord(Atoms, rules)) return false;
+    Atom = &Atoms.back();
+    return true;
+  });
+  // Dropped, the atom's record costs nothing beyond its reading: the outline has it.
+  if (complete && !FKeepChapterAtoms) Atoms.pop_back();
+  return complete;
 }
 
 bool TMatroskaReader::ReadEditionAtom(TMatroskaEditionEntry& Edition) {

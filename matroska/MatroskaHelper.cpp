@@ -36,6 +36,7 @@ void TMatroskaReader::Clear() {
   SeekEntries.clear();
   Attachments.clear();
   Editions.clear();
+  ChapterOutline.Clear();
   Tags.clear();
   FTagsRead = 0;
 }
@@ -215,6 +216,7 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
 void TMatroskaReader::FillAllChapterEndTimes() {
   const int64_t segmentEnd = SegmentLengthNs(SegmentInfo.Duration, SegmentInfo.TimecodeScale);
   for (auto& edition : Editions) FillChapterEndTimes(edition.ChapterAtoms, segmentEnd);
+  ChapterOutline.FillEndTimes(segmentEnd);
 }
 
 bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {

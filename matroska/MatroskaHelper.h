@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "matroska/ChapterOutline.h"
 #include "matroska/EbmlReader.h"
 #include "matroska/FileReader.h"
 #include "matroska/FloatFormat.h"
@@ -63,8 +64,11 @@ class TMatroskaReader {
   // When false, Tag elements are read, checked and logged as usual but not kept in Tags
   // (for reports that do not show them: a file can hold hundreds of thousands).
   void SetKeepTags(bool Keep) { FKeepTags = Keep; }
+  // When false, chapter atoms are read, checked and logged as usual, and kept in the
+  // outline only: each edition of Editions keeps its own values and no atom.
+  void SetKeepChapterAtoms(bool Keep) { FKeepChapterAtoms = Keep; }
 
-  // Empties the five lists.
+  // Empties the five lists and the chapter outline.
   void Clear();
   // SeekPosition of the first seek entry for ID, -1 when there is none.
   int64_t FindSeekPosition(uint32_t ID) const;
@@ -82,6 +86,8 @@ class TMatroskaReader {
   std::deque<TMatroskaAttachedFile> Attachments;
   std::deque<TMatroskaEditionEntry> Editions;
   std::deque<TMatroskaTag> Tags;
+  // Every edition and chapter atom read to its end, as the file report shows them.
+  TChapterOutline ChapterOutline;
 
  private:
   // The container loop, driven by a table of child rules; returns not InElement.
@@ -134,6 +140,8 @@ class TMatroskaReader {
   bool ReadNestedAtom(TMatroskaChapterAtom& Parent);
   template <class List>
   bool ReadChapterAtom(List& Atoms);
+  template <class Read>
+  bool ReadOutlined(int Depth, Read&& ReadOne);
   bool ReadChapterTrack(TMatroskaChapterAtom& Atom);
   void ReadChapterTrackNumber(TEbmlElement& E, TMatroskaChapterAtom& Atom);
   bool ReadChapterDisplay(TMatroskaChapterAtom& Atom);
@@ -149,6 +157,7 @@ class TMatroskaReader {
   std::deque<TMatroskaTag> FDroppedTags;  // the tag being read when tags are not kept
   size_t FTagsRead = 0;     // tags read to their end, kept or not
   bool FKeepTags = true;
+  bool FKeepChapterAtoms = true;
   int FChapterDepth = 0;    // chapter atoms open while reading
   int FSimpleTagDepth = 0;  // simple tags open while reading
   const TParseControl* FControl = nullptr;

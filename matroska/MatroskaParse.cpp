@@ -7,13 +7,14 @@
 namespace ambrel {
 
 TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& ParsingLog,
-                             const TParseControl* Control, bool KeepTags) {
+                             const TParseControl* Control, bool KeepAllRecords) {
   TMatroskaParse parse;
   parse.File = std::make_unique<TFileReader>(std::move(Source));
   parse.FileSize = parse.File->GetSize();
   parse.Reader = std::make_unique<TMatroskaReader>(*parse.File, ParsingLog);
   parse.Reader->SetControl(Control);
-  parse.Reader->SetKeepTags(KeepTags);
+  parse.Reader->SetKeepTags(KeepAllRecords);
+  parse.Reader->SetKeepChapterAtoms(KeepAllRecords);
   try {
     parse.ClusterFound = parse.Reader->Parse();
   } catch (const std::exception& error) {

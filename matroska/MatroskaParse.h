@@ -29,9 +29,10 @@ struct TMatroskaParse {
 
 // Parses Source, writing every value read into ParsingLog, and on failure or cancellation
 // a last log line with the message. Control (optional) follows and may stop the parse.
-// ParsingLog must outlive the call only. KeepTags false leaves the Tags list empty (the
-// tags are still read and logged).
+// ParsingLog must outlive the call only. KeepAllRecords false keeps only what the file
+// report shows: the Tags list stays empty and the chapter atoms are in the chapter
+// outline only (both are still read and logged).
 TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& ParsingLog,
-                             const TParseControl* Control = nullptr, bool KeepTags = true);
+                             const TParseControl* Control = nullptr, bool KeepAllRecords = true);
 
 }  // namespace ambrel

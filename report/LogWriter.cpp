@@ -163,6 +163,18 @@ void TByteStream::Write(std::string_view bytes) {
     size_ += bytes.size();
   }
   pos_ = size_;
+  if (drain_ && size_ >= drainThreshold_) FlushDrain();
+}
+
+void TByteStream::SetDrain(std::function<void(std::string_view)> Drain, size_t Threshold) {
+  drain_ = std::move(Drain);
+  drainThreshold_ = Threshold;
+}
+
+void TByteStream::FlushDrain() {
+  if (!drain_ || size_ == 0) return;
+  drain_(Bytes());
+  size_ = pos_ = 0;
 }
 
 int64_t TByteStream::Seek(int64_t offset, int origin) {

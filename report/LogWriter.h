@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -31,8 +32,18 @@ class TByteStream {
   // All bytes; valid until the next write.
   std::string_view Bytes() const { return {data_, size_}; }
 
+  // From now on, each write that brings the buffer to Threshold bytes or more hands all
+  // of them to Drain and empties the buffer, so a long text written out as it is made is
+  // never held whole. For a buffer nobody reads back; an empty Drain stops it.
+  void SetDrain(std::function<void(std::string_view)> Drain, size_t Threshold);
+  // Hands the bytes still held to the drain (if any) and empties the buffer.
+  void FlushDrain();
+
  private:
   void Reserve(size_t capacity);
+
+  std::function<void(std::string_view)> drain_;
+  size_t drainThreshold_ = 0;
 
   char* data_ = nullptr;  // malloc'd, so that it can grow with realloc
   size_t size_ = 0;

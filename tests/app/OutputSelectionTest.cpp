@@ -5,15 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
 #include "app/TestTables.h"
 #include "app/AnalysisCommand.h"
+#include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
 #include "matroska/EbmlBuilder.h"
+#include "report/TextUtil.h"
 
 using namespace ambrel;
 using ambrel::testing::TTables;
@@ -143,4 +146,57 @@ TEST(OutputSelection, PrintedOutputDoesNotDependOnSaving) {
       EXPECT_EQ(printed.Succeeded, saved.Succeeded) << name;
     }
   }
+}
+
+// An output written out as it is made, in chunks, is the output gathered whole, whatever
+// the number of chunks (the dense file's log and report span several).
+TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
+  const TTables tables;
+  const TTempDir temp("ambrel_outputs");
+  std::vector<std::pair<std::string, std::string>> files = MadeFiles();
+  files.emplace_back("denser.mkv", DenseFile(6000));
+  files.emplace_back("missing.mkv", "");
+  for (const auto& [name, bytes] : files) {
+    const std::string path = name == "missing.mkv" ? temp / name : temp.Write(name, bytes);
+    for (const TAnalysisOutput output : {TAnalysisOutput::Text, TAnalysisOutput::Html, TAnalysisOutput::Log}) {
+      const TFileAnalysis gathered = AnalyseFile(path, output, nullptr, tables.Context, false);
+      std::ostringstream out;
+      const TFileAnalysis streamed = AnalyseFile(path, output, nullptr, tables.Context, false, &out);
+      EXPECT_TRUE(streamed.Output.empty());
+      EXPECT_EQ(out.str(), gathered.Output) << name << " output " << static_cast<int>(output);
+      EXPECT_EQ(streamed.Succeeded, gathered.Succeeded) << name;
+      if (name == "denser.mkv") {
+        EXPECT_GT(gathered.Output.size(), kStreamChunk);
+      }
+    }
+  }
+  // Saving and JSON still gather their output.
+  const std::string dense = temp.Write("dense.mkv", DenseFile(300));
+  const std::string saveDir = temp / "saved";
+  fs::create_directories(saveDir);
+  std::ostringstream unused;
+  EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Text, &saveDir, tables.Context, false, &unused).Output.empty());
+  EXPECT_FALSE(AnalyseFile(dense, TAnalysisOutput::Json, nullptr, tables.Context, false, &unused).Output.empty());
+  EXPECT_TRUE(unused.str().empty());
+}
+
+// The JSON document of a file that did not parse shows the last line of its parsing log,
+// which the document no longer gathers whole: logs of several chunks, cut anywhere.
+TEST(OutputSelection, JsonErrorIsTheLogsLastLine) {
+  const TTables tables;
+  const TTempDir temp("ambrel_outputs");
+  const std::string dense = DenseFile(3000);
+  int failed = 0;
+  for (const size_t size : {dense.size() / 3, dense.size() / 2, dense.size() - 40, size_t{200}}) {
+    const std::string path = temp.Write("cut.mkv", dense.substr(0, size));
+    const std::string log = AnalyseFile(path, TAnalysisOutput::Log, nullptr, tables.Context, false).Output;
+    const TJson json = TJson::parse(AnalyseFile(path, TAnalysisOutput::Json, nullptr, tables.Context, false).Output);
+    if (json["parsed"].get<bool>()) continue;
+    ++failed;
+    std::string_view rest(log);
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.remove_suffix(1);
+    const std::string_view last = rest.substr(rest.find_last_of("\r\n") + 1);
+    EXPECT_EQ(json["error"].get<std::string>(), std::string(TrimBlank(last))) << size;
+  }
+  EXPECT_GE(failed, 3);
 }

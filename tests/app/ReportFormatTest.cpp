@@ -71,37 +71,53 @@ TMatroskaChapterAtom Atom(int64_t startMs, int64_t endMs, const char* name, bool
   return atom;
 }
 
+// Adds an atom read to its end at Depth, as the parser does.
+void Add(TChapterOutline& outline, int depth, const TMatroskaChapterAtom& atom) {
+  outline.Complete(outline.Open(depth), &atom);
+}
+
 TEST(WriteChapters, EveryAtomOpensItsOwnList) {
-  TChapterAtomList atoms;
-  atoms.push_back(Atom(0, 3723004, "Intro <b>", false));
-  atoms[0].ChapterAtoms.push_back(Atom(1000, 2000, nullptr, true));
+  TChapterOutline outline;
+  outline.Complete(outline.Open(0), nullptr);
+  Add(outline, 1, Atom(0, 3723004, "Intro <b>", false));
+  Add(outline, 2, Atom(1000, 2000, nullptr, true));
   auto second = Atom(3723004, 3723005, "", false);
   TMatroskaChapterDisplay extra;
   extra.ChapString = "second display";
   second.Displays.push_back(std::move(extra));
-  atoms.push_back(std::move(second));
+  Add(outline, 1, second);
+  outline.Complete(outline.Open(0), nullptr);
+  Add(outline, 1, Atom(5, 6, "Two", false));
 
   TTxtWriter text;
   THTMLWriter html;
-  WriteChapters(atoms, text);
-  WriteChapters(atoms, html);
+  WriteChapters(outline, text);
+  WriteChapters(outline, html);
   EXPECT_EQ(text.GetText(),
+            "Edition entry : 1\r\n"
             "   - 00:00:00.000 - 01:02:03.004 Intro <b>\r\n"
             "     - 00:00:01.000 - 00:00:02.000 (hidden)\r\n"
-            "   - 01:02:03.004 - 01:02:03.005 \r\n");
+            "   - 01:02:03.004 - 01:02:03.005 \r\n"
+            "Edition entry : 2\r\n"
+            "   - 00:00:00.005 - 00:00:00.006 Two\r\n");
   EXPECT_EQ(html.GetText(),
+            "<b>Edition entry</b> : 1<br />\r\n"
             "<ul>\r\n<li>00:00:00.000 - 01:02:03.004 Intro &lt;b&gt;</li>\r\n<ul>\r\n"
             "<li>00:00:01.000 - 00:00:02.000 (hidden)</li>\r\n</ul>\r\n</ul>\r\n"
-            "<ul>\r\n<li>01:02:03.004 - 01:02:03.005 </li>\r\n</ul>\r\n");
+            "<ul>\r\n<li>01:02:03.004 - 01:02:03.005 </li>\r\n</ul>\r\n"
+            "<b>Edition entry</b> : 2<br />\r\n"
+            "<ul>\r\n<li>00:00:00.005 - 00:00:00.006 Two</li>\r\n</ul>\r\n");
   EXPECT_EQ(text.ListLevel(), 0);
 }
 
 TEST(WriteChapters, NegativeAndHugeTimesWrapToLow32Bits) {
-  TChapterAtomList atoms(1);
-  atoms[0].ChapterTimeStart = -1500000;                    // -1 ms after truncation
-  atoms[0].ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
+  TChapterOutline outline;
+  TMatroskaChapterAtom atom;
+  atom.ChapterTimeStart = -1500000;                    // -1 ms after truncation
+  atom.ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
+  Add(outline, 1, atom);
   TTxtWriter text;
-  WriteChapters(atoms, text);
+  WriteChapters(outline, text);
   EXPECT_EQ(text.GetText(), "   - 1193:02:47.295 - 00:00:00.000\r\n");
 }
 

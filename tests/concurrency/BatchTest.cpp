@@ -48,6 +48,9 @@ TEST(Batch, OutputsFollowTheArgumentsWhateverTheThreads) {
     EXPECT_EQ(parallel.status, 1);  // some failed, the rest were still analysed
     EXPECT_EQ(parallel.out, expected);
     EXPECT_EQ(parallel.err, "");  // not a terminal: no progress line
+    // One file at a time, each output is written out as it is made: the same bytes.
+    args.erase(args.begin() + 2, args.begin() + 4);
+    EXPECT_EQ(RunCli(args).out, expected);
   }
   EXPECT_EQ(RunCli({"--no-render", "--jobs", "2", Sample("sample.mkv"), Sample("audio.mka")}).status, 0);
 }

@@ -1,6 +1,9 @@
 // Report writers: rendering of each operation, the buffer rules, and literal text.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "report/LogWriter.h"
 #include "report/TextUtil.h"
 
@@ -112,6 +115,26 @@ TEST(Buffer, StreamSeekClampsAndReadAdvances) {
   EXPECT_EQ(s.Read(3), "ell");
   s.Write("P");
   EXPECT_EQ(s.Bytes(), "hellP");
+}
+
+TEST(Buffer, DrainTakesTheBytesOnceTheyReachTheThreshold) {
+  TByteStream s;
+  std::vector<std::string> drained;
+  s.FlushDrain();  // no drain: nothing happens
+  s.Write("abc");
+  s.SetDrain([&](std::string_view bytes) { drained.emplace_back(bytes); }, 4);
+  s.Write("d");  // 4 bytes: handed over, and the buffer starts afresh
+  s.Write("ef");
+  s.Write("");  // an empty write below the threshold keeps what is held
+  EXPECT_EQ(s.Bytes(), "ef");
+  s.Write("ghijk");
+  s.FlushDrain();
+  s.FlushDrain();  // nothing left: no empty chunk
+  EXPECT_EQ(drained, (std::vector<std::string>{"abcd", "efghijk"}));
+  EXPECT_EQ(s.Size(), 0);
+  s.SetDrain(nullptr, 0);
+  s.Write("kept");
+  EXPECT_EQ(s.Bytes(), "kept");
 }
 
 TEST(MultiWriter, ForwardsToEveryTargetInOrder) {
