@@ -162,7 +162,7 @@ TMediaModuleEntry* MediaModuleEntry(const std::string& path) {
   if (const auto it = opened.find(path); it != opened.end()) return it->second;
   TMediaModuleEntry* entry = nullptr;
   // Local: the module's libraries stay out of the program's symbol scope.
-  if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+  if (void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL)) {
     entry = reinterpret_cast<TMediaModuleEntry*>(dlsym(module, kMediaModuleEntry));
     if (!entry) dlclose(module);
   }

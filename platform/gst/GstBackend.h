@@ -127,7 +127,7 @@ std::u16string BackendErrorText(uint32_t code);
 struct FactoryRecord {
   GstRef<GstElementFactory> factory;
   std::string name;         // factory name
-  std::u16string longName;  // FriendlyName
+  std::string longName;     // FriendlyName, as UTF-8 (most are never asked for)
   uint32_t merit = 0;
   std::string pluginFile;   // empty for a built-in plugin
   bool hasPadTemplates = false;
@@ -285,6 +285,15 @@ class GstGraph : public RefCounted<IGraphBuilder> {
   std::chrono::steady_clock::duration prerollLeft_ = kGraphPrerollAllowance;
 };
 
+// What identifies a file's contents between two questions of one analysis: its device,
+// inode, size and modification time.
+struct FileStamp {
+  uint64_t device = 0, inode = 0, size = 0;
+  int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+bool StampOf(const std::string& path, FileStamp& stamp);
+
 // What the framework's automatic graph makes of a file.
 struct RenderOutcome {
   HRESULT hr = S_OK;
@@ -292,12 +301,21 @@ struct RenderOutcome {
   int rendered = 0;
   std::vector<std::string> missing;    // missing decoders, as the framework describes them
   std::vector<std::string> renderers;  // long names of the sinks the rendered streams reached
+  // The file as the graph was asked for it, and the type its type finder found there
+  // (empty when it found none).
+  std::string path;
+  FileStamp stamp;
+  CapsRef detectedType;
 };
 RenderOutcome RenderFileAutomatically(const std::string& path);
 
 // The outcome of the latest RenderFile of this process, for the report, and its recording.
 RenderOutcome LastRenderOutcome();
 void RecordRenderOutcome(const RenderOutcome& outcome);
+// The type the latest RenderFile's type finder found in path, handed out once, when the file
+// is still the one it read: a source made for the same file then needs no type finding of
+// its own (the same type finders would read the same bytes). False otherwise.
+bool TakeDetectedType(const std::string& path, CapsRef& type);
 
 // The automatic graph of a file started ahead of the RenderFile that asks for it, on a
 // thread of its own, so that it runs while the caller asks its other questions. One run

@@ -45,14 +45,20 @@ const Catalogue& Catalogue::Get() {
 }
 
 Catalogue::Catalogue() {
-  GList* features = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
+  // Put in name order before the records are made: sorting the list moves pointers, where
+  // sorting the records would move their strings.
+  GList* features = g_list_sort(gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY),
+                                [](gconstpointer a, gconstpointer b) {
+                                  return std::strcmp(GST_OBJECT_NAME(a), GST_OBJECT_NAME(b));
+                                });
   records_.reserve(g_list_length(features));
   for (GList* l = features; l; l = l->next) {
     auto* factory = GST_ELEMENT_FACTORY(l->data);
     FactoryRecord r;
     r.factory = GstRef<GstElementFactory>::Share(factory);
     r.name = GST_OBJECT_NAME(factory);
-    r.longName = Wide(gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME));
+    if (const char* longName = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME))
+      r.longName = longName;
     r.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
     r.hasPadTemplates = HasPadTemplate(factory, GST_PAD_SINK, true);
     r.hasSinkTemplate = HasPadTemplate(factory, GST_PAD_SINK, false);
@@ -69,8 +75,6 @@ Catalogue::Catalogue() {
     records_.push_back(std::move(r));
   }
   gst_plugin_feature_list_free(features);
-  std::sort(records_.begin(), records_.end(),
-            [](const FactoryRecord& a, const FactoryRecord& b) { return a.name < b.name; });
 }
 
 const FactoryRecord* Catalogue::ByClsid(const GUID& clsid) const {

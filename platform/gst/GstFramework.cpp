@@ -129,16 +129,42 @@ void WarmCommonPlugins() {
 #endif
 }
 
+// GStreamer's start looks up its own library's location twice (dladdr), at its very
+// beginning and once the registry has been read, and each lookup waits while another
+// thread opens a library. The warming therefore starts from a hook that runs after that
+// first step, and has the time of the registry's reading to itself. The initialisation
+// is GStreamer's own option group parsed with no arguments, which is what gst_init does.
+bool InitialiseGStreamer() {
+  static std::mutex lock;
+  std::lock_guard guard(lock);
+  if (gst_is_initialized()) return true;
+  GOptionContext* context = g_option_context_new(nullptr);
+  g_option_context_set_ignore_unknown_options(context, TRUE);
+  g_option_context_set_help_enabled(context, FALSE);
+  g_option_context_add_group(context, gst_init_get_option_group());
+  GOptionGroup* warming = g_option_group_new("ambrel-warming", "", "", nullptr, nullptr);
+  g_option_group_set_parse_hooks(
+      warming,
+      [](GOptionContext*, GOptionGroup*, gpointer, GError**) -> gboolean {
+        WarmCommonPlugins();
+        return TRUE;
+      },
+      nullptr);
+  g_option_context_add_group(context, warming);
+  int argc = 0;
+  char** argv = nullptr;
+  GError* error = nullptr;
+  const bool parsed = g_option_context_parse(context, &argc, &argv, &error);
+  if (error) g_error_free(error);
+  g_option_context_free(context);
+  return parsed && gst_is_initialized();
+}
+
 }  // namespace
 }  // namespace gst
 
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework() {
-  gst::WarmCommonPlugins();
-  GError* error = nullptr;
-  if (!gst_init_check(nullptr, nullptr, &error)) {
-    if (error) g_error_free(error);
-    return CreateNoMediaFramework();
-  }
+  if (!gst::InitialiseGStreamer()) return CreateNoMediaFramework();
   gst_pb_utils_init();
   return std::make_unique<gst::Framework>();
 }

@@ -259,7 +259,9 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return HRESULT_FILE_NOT_FOUND;
   CapsRef type;
-  if (const HRESULT found = DetectType(path, type); FAILED(found)) return found;
+  if (!TakeDetectedType(path, type)) {
+    if (const HRESULT found = DetectType(path, type); FAILED(found)) return found;
+  }
 
   // The source: the file read as the type finders saw it, the detected type on its output.
   GstElement* bin = gst_bin_new(nullptr);

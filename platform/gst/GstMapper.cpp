@@ -18,7 +18,7 @@ class FactoryBag : public RefCounted<IPropertyBag> {
     if (name == u"CLSID") {
       value = GuidToWString(record_.Clsid());
     } else if (name == u"FriendlyName") {
-      value = record_.longName;
+      value = Wide(record_.longName.c_str());
     } else {
       return HRESULT_FILE_NOT_FOUND;
     }

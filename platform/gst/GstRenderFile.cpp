@@ -4,6 +4,8 @@
 // that reached a sink against the streams the file holds.
 #include <gst/pbutils/pbutils.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -19,6 +21,7 @@ struct RenderState {
   GstElement* pipeline = nullptr;
   RenderOutcome outcome;
   bool noMorePads = false;
+  std::atomic<bool> sinksPreloaded{false};
 };
 
 std::string StructureName(GstCaps* caps) {
@@ -27,7 +30,7 @@ std::string StructureName(GstCaps* caps) {
 
 // How the report names a renderer: its long name, and why a stand-in took a device's place.
 std::string RendererNote(RenderRole role, const Renderer& renderer) {
-  std::string note = Narrow(renderer.record->longName);
+  std::string note = renderer.record->longName;
   if (renderer.standIn) {
     note += role == RenderRole::kAudio   ? " (no usable sound device: the decoded audio is discarded)"
             : role == RenderRole::kVideo ? " (no usable display: the decoded video is discarded)"
@@ -82,7 +85,7 @@ void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
 // parser, the decoder, ...) is the one it will use when it works, and its plugin is loaded
 // ahead while the stream still has work to do before it needs it. The bin's own order is
 // kept (no array is returned).
-GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState*) {
+GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState* state) {
   static constexpr const char* kKinds[] = {"Demux", "Parser", "Decoder", "Depayloader", "Decryptor"};
   bool seen[std::size(kKinds)] = {};
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -97,12 +100,90 @@ GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factori
     }
   }
   G_GNUC_END_IGNORE_DEPRECATIONS
+  // The stand-in sinks take the decoded streams. Their plugin loads after the first
+  // stream's demuxer (GStreamer loads one plugin at a time), while the demuxer reads the
+  // file's headers.
+  if (!state->sinksPreloaded.exchange(true)) {
+    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
+      if (GstPluginFeature* sink = gst_registry_lookup_feature(gst_registry_get(), StandInName(role))) {
+        PreloadFeature(sink);
+        gst_object_unref(sink);
+      }
+    }
+  }
   return nullptr;
+}
+
+// A demuxer that fails on the file posts its error and then announces that it has no more
+// outputs, having made none. The decoding bin drops errors of an element it is still
+// setting up (so that it can try another), and the demuxer's streaming thread can fail in
+// the moment between the bin starting it and the bin accepting it: the error is then lost,
+// and the graph waits for outputs that will never come, until its time limit. Every
+// demuxer of the graph is watched: one that ends without outputs tells the graph's wait,
+// after its error when that got through (the error reaches the bus first, from the same
+// thread), so the answer is the same either way.
+constexpr const char* kDemuxerWithoutOutputs = "ambrel-demuxer-without-outputs";
+
+void OnDemuxerDone(GstElement* demuxer, RenderState* state) {
+  if (demuxer->numsrcpads) return;
+  GstBus* bus = gst_element_get_bus(state->pipeline);
+  gst_bus_post(bus, gst_message_new_application(GST_OBJECT(demuxer), gst_structure_new_empty(kDemuxerWithoutOutputs)));
+  gst_object_unref(bus);
+}
+
+void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, RenderState* state) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  if (klass && std::strstr(klass, "Demux")) g_signal_connect(element, "no-more-pads", G_CALLBACK(OnDemuxerDone), state);
+  // The graph only has to show that each decoder takes the stream and yields a frame: libav's
+  // video decoders, left to choose, decode several frames at once on as many threads, so
+  // that the first frame waits for the frames begun with it and the threads outlive the
+  // answer. One thread decodes the same frames (libav's threading does not change what it
+  // decodes) and hands the first one over at once.
+  if (factory && g_str_has_prefix(GST_OBJECT_NAME(factory), "avdec_") &&
+      g_object_class_find_property(G_OBJECT_GET_CLASS(element), "max-threads"))
+    g_object_set(element, "max-threads", 1, nullptr);
 }
 
 void OnNoMorePads(GstElement*, RenderState* state) {
   std::lock_guard lock(state->mutex);
   state->noMorePads = true;
+}
+
+// The type the decoding bin's type finder found: the caps of the graph's one type finder,
+// empty when it found none or the graph holds several.
+CapsRef FoundType(GstElement* pipeline) {
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  CapsRef found;
+  int finders = 0;
+  for (bool done = false; !done;) {
+    switch (gst_iterator_next(it, &item)) {
+      case GST_ITERATOR_OK: {
+        auto* element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* factory = gst_element_get_factory(element);
+        if (factory && std::strcmp(GST_OBJECT_NAME(factory), "typefind") == 0) {
+          GstCaps* caps = nullptr;
+          g_object_get(element, "caps", &caps, nullptr);
+          found = CapsRef::Adopt(caps);
+          ++finders;
+        }
+        g_value_reset(&item);
+        break;
+      }
+      case GST_ITERATOR_RESYNC:
+        gst_iterator_resync(it);
+        found = CapsRef();
+        finders = 0;
+        break;
+      default:
+        done = true;
+        break;
+    }
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return finders == 1 ? found : CapsRef();
 }
 
 HRESULT FromError(GError* error) {
@@ -123,6 +204,8 @@ RenderOutcome last;
 }  // namespace
 
 RenderOutcome RenderFileAutomatically(const std::string& path) {
+  FileStamp stamp;
+  const bool stamped = StampOf(path, stamp);
   RenderOutcome result;
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
@@ -140,18 +223,12 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), state.get());
     g_signal_connect(decode, "autoplug-sort", G_CALLBACK(OnAutoplugSort), state.get());
+    g_signal_connect(state->pipeline, "deep-element-added", G_CALLBACK(OnDeepElementAdded), state.get());
 
     GstBus* bus = gst_element_get_bus(state->pipeline);
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
-    // The stand-in sinks take the decoded streams: their plugins load while the file is read.
-    for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
-      if (GstPluginFeature* sink = gst_registry_lookup_feature(gst_registry_get(), StandInName(role))) {
-        PreloadFeature(sink);
-        gst_object_unref(sink);
-      }
-    }
     const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
     while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
       GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
@@ -163,6 +240,11 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
         g_free(description);
       } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
         prerolled = true;
+      } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION &&
+                 gst_message_has_name(message, kDemuxerWithoutOutputs)) {
+        // The demuxer's error, when it got through, came first and ended the wait: this is
+        // the error the decoding bin dropped (a demuxer failing on the file).
+        failure = VFW_E_INVALID_FILE_FORMAT;
       } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
@@ -175,6 +257,11 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     {
       std::lock_guard lock(state->mutex);
       result = state->outcome;
+    }
+    if (stamped && (prerolled || FAILED(failure))) {
+      result.path = path;
+      result.stamp = stamp;
+      result.detectedType = FoundType(state->pipeline);
     }
     // A graph that errs does not play, whatever it had built; one that pauses plays the
     // streams that reached a sink.
@@ -197,6 +284,30 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     result.hr = HRESULT_FILE_NOT_FOUND;
   }
   return result;
+}
+
+bool StampOf(const std::string& path, FileStamp& stamp) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+  stamp = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size),
+           static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+  return true;
+}
+
+bool TakeDetectedType(const std::string& path, CapsRef& type) {
+  CapsRef found;
+  FileStamp then;
+  {
+    std::lock_guard lock(lastMutex);
+    if (!last.detectedType || last.path != path) return false;
+    found = std::move(last.detectedType);
+    last.detectedType = CapsRef();
+    then = last.stamp;
+  }
+  FileStamp now;
+  if (!StampOf(path, now) || !(now == then)) return false;
+  type = std::move(found);
+  return true;
 }
 
 RenderOutcome LastRenderOutcome() {

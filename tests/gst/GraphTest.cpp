@@ -121,6 +121,40 @@ TEST_F(GstGraphTest, SourceOffersTheDetectedTypeAndRefusesWhatItCannotRead) {
   EXPECT_EQ(info.achName, Utf8ToWide(kData + "/sample.mkv 0001"));
 }
 
+// A source made right after RenderFile of the same file takes the type RenderFile's type
+// finder found; it must be the type the source's own type finding gives, and a file
+// changed in between, or another file, must be read again.
+TEST_F(GstGraphTest, ASourceAfterRenderFileOffersWhatItsOwnTypeFindingWould) {
+  REQUIRE_FACTORIES("matroskademux", "fakesink");
+  const auto typeOf = [&](const std::string& path, bool renderFirst) {
+    ComPtr<IGraphBuilder> fresh;
+    CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, fresh);
+    if (renderFirst) fresh->RenderFile(Utf8ToWide(path), nullptr);
+    ComPtr<IBaseFilter> source;
+    fresh->AddSourceFilter(Utf8ToWide(path), nullptr, source);
+    return source ? TypePairs(Pins(source.Get(), PINDIR_OUTPUT)[0].Get()) : std::vector<GUID>();
+  };
+  for (const char* file : {"sample.mkv", "sample.webm", "audio.mka", "subs.mks", "truncated_tracks.mkv"}) {
+    const std::vector<GUID> own = typeOf(kData + "/" + file, false);
+    ASSERT_FALSE(own.empty()) << file;
+    EXPECT_EQ(typeOf(kData + "/" + file, true), own) << file;
+  }
+
+  const std::filesystem::path copy = std::filesystem::temp_directory_path() / "ambrel-gst-retyped.mkv";
+  std::filesystem::copy_file(kData + "/sample.mkv", copy, std::filesystem::copy_options::overwrite_existing);
+  ComPtr<IGraphBuilder> fresh;
+  CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, fresh);
+  fresh->RenderFile(Utf8ToWide(copy.string()), nullptr);
+  // Another file between RenderFile and the source: read for itself.
+  EXPECT_EQ(typeOf(kData + "/sample.webm", false), typeOf(kData + "/sample.webm", false));
+  std::filesystem::copy_file(kData + "/sample.webm", copy, std::filesystem::copy_options::overwrite_existing);
+  ComPtr<IBaseFilter> source;
+  fresh->AddSourceFilter(Utf8ToWide(copy.string()), nullptr, source);
+  ASSERT_TRUE(source);
+  EXPECT_EQ(TypePairs(Pins(source.Get(), PINDIR_OUTPUT)[0].Get()), typeOf(kData + "/sample.webm", false));
+  std::filesystem::remove(copy);
+}
+
 TEST_F(GstGraphTest, DemuxerOutputsAppearOnceItsInputIsConnected) {
   REQUIRE_FACTORIES("matroskademux");
   ComPtr<IBaseFilter> demuxer = Add("matroskademux");

@@ -2,6 +2,8 @@
 // RenderFile that asks for it.
 #include <dlfcn.h>
 
+#include <chrono>
+
 #include "platform/Executable.h"
 #include "platform/MediaModule.h"
 #include "tests/gst/GstTestUtil.h"
@@ -85,6 +87,20 @@ TEST(GstRenderFile, AGraphStartedAheadAnswersAsRenderFileAloneAndOnlyForItsFile)
 
   // A file that cannot be opened, started ahead, fails as it does when asked directly.
   EXPECT_EQ(Render(missing, &missing).hr, HRESULT_FILE_NOT_FOUND);
+}
+
+// A demuxer that fails on the file at once can lose its error inside the decoding bin
+// (which drops the errors of an element it is still starting): the graph then had to wait
+// for its time limit, mostly once the plugins were loaded by an earlier graph. The answer
+// is the demuxer's, every time, and at once.
+TEST(GstRenderFile, ADemuxerFailingOnTheFileIsAnsweredEveryTimeWithoutWaiting) {
+  REQUIRE_FACTORIES("matroskademux", "fakesink");
+  Render("sample.mkv");
+  for (int i = 0; i < 8; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Render("truncated_tracks.mkv").hr, VFW_E_INVALID_FILE_FORMAT) << "run " << i;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "run " << i;
+  }
 }
 
 }  // namespace
