@@ -141,12 +141,19 @@ struct FactoryRecord {
 };
 
 // The catalogue is read on every analysis, while most of it is only asked for by the
-// filter lists: the class-id index and the plugin versions are made on first use.
+// filter lists: a factory's record is made when a question first reaches it (one factory by
+// name, the mapper's matches, every factory for the lists and the class ids), so an
+// analysis reads only the factories it uses. Records never move once made.
 class Catalogue {
  public:
   static const Catalogue& Get();
 
-  const std::vector<FactoryRecord>& Records() const { return records_; }
+  // Every factory, in factory-name order.
+  const std::vector<const FactoryRecord*>& Records() const;
+  // The demuxers, parsers, decoders, depayloaders and decryptors, in factory-name order,
+  // without records: the mapper asks for the records of those it returns.
+  const std::vector<GstElementFactory*>& Decodable() const;
+  const FactoryRecord& Record(GstElementFactory* factory) const;
   const FactoryRecord* ByClsid(const GUID& clsid) const;
   const FactoryRecord* ByName(std::string_view name) const;
   // The members of a category, in factory-name order; empty for an unknown category.
@@ -155,10 +162,20 @@ class Catalogue {
   bool PluginFileVersion(const std::u16string& path, uint32_t& ms, uint32_t& ls) const;
 
  private:
-  Catalogue();
-  std::vector<FactoryRecord> records_;
+  Catalogue() = default;
+  // The record of a factory, made on first use; the caller holds mutex_.
+  const FactoryRecord& RecordOf(GstElementFactory* factory) const;
+  // Records of the factories of a registry list (which it frees), in factory-name order.
+  std::vector<const FactoryRecord*> RecordsOf(GList* factories) const;
+
+  mutable std::mutex mutex_;
+  mutable std::map<std::string, FactoryRecord, std::less<>> byName_;
+  mutable std::once_flag listed_;
+  mutable std::vector<const FactoryRecord*> all_;
+  mutable std::once_flag decodableListed_;
+  mutable std::vector<GstElementFactory*> decodable_;  // holds a reference to each
   mutable std::once_flag indexed_;
-  mutable std::map<GUID, size_t> byClsid_;
+  mutable std::map<GUID, const FactoryRecord*> byClsid_;
   mutable std::once_flag versioned_;
   mutable std::map<std::string, std::pair<uint32_t, uint32_t>, std::less<>> versions_;
 };

@@ -44,37 +44,72 @@ const Catalogue& Catalogue::Get() {
   return catalogue;
 }
 
-Catalogue::Catalogue() {
-  // Put in name order before the records are made: sorting the list moves pointers, where
-  // sorting the records would move their strings.
-  GList* features = g_list_sort(gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY),
-                                [](gconstpointer a, gconstpointer b) {
-                                  return std::strcmp(GST_OBJECT_NAME(a), GST_OBJECT_NAME(b));
-                                });
-  records_.reserve(g_list_length(features));
-  for (GList* l = features; l; l = l->next) {
-    auto* factory = GST_ELEMENT_FACTORY(l->data);
-    FactoryRecord r;
-    r.factory = GstRef<GstElementFactory>::Share(factory);
-    r.name = GST_OBJECT_NAME(factory);
-    if (const char* longName = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME))
-      r.longName = longName;
-    r.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
-    r.hasPadTemplates = HasPadTemplate(factory, GST_PAD_SINK, true);
-    r.hasSinkTemplate = HasPadTemplate(factory, GST_PAD_SINK, false);
-    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-    const bool sink = klass && std::strstr(klass, "Sink");
-    r.audioSink = sink && std::strstr(klass, "Audio");
-    r.videoSink = sink && std::strstr(klass, "Video");
-    r.decodable = gst_element_factory_list_is_type(factory, GST_ELEMENT_FACTORY_TYPE_DECODABLE);
-    // The factory holds its plugin's name; the file is the plugin's own.
-    if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
-      if (const gchar* file = gst_plugin_get_filename(plugin)) r.pluginFile = file;
-      gst_object_unref(plugin);
-    }
-    records_.push_back(std::move(r));
+const FactoryRecord& Catalogue::RecordOf(GstElementFactory* factory) const {
+  const char* name = GST_OBJECT_NAME(factory);
+  const auto found = byName_.find(std::string_view(name));
+  if (found != byName_.end()) return found->second;
+  FactoryRecord r;
+  r.factory = GstRef<GstElementFactory>::Share(factory);
+  r.name = name;
+  if (const char* longName = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME))
+    r.longName = longName;
+  r.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
+  r.hasPadTemplates = HasPadTemplate(factory, GST_PAD_SINK, true);
+  r.hasSinkTemplate = HasPadTemplate(factory, GST_PAD_SINK, false);
+  const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+  const bool sink = klass && std::strstr(klass, "Sink");
+  r.audioSink = sink && std::strstr(klass, "Audio");
+  r.videoSink = sink && std::strstr(klass, "Video");
+  r.decodable = gst_element_factory_list_is_type(factory, GST_ELEMENT_FACTORY_TYPE_DECODABLE);
+  // The factory holds its plugin's name; the file is the plugin's own.
+  if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
+    if (const gchar* file = gst_plugin_get_filename(plugin)) r.pluginFile = file;
+    gst_object_unref(plugin);
   }
-  gst_plugin_feature_list_free(features);
+  return byName_.emplace(r.name, std::move(r)).first->second;
+}
+
+std::vector<const FactoryRecord*> Catalogue::RecordsOf(GList* factories) const {
+  std::vector<const FactoryRecord*> out;
+  {
+    const std::lock_guard lock(mutex_);
+    for (GList* l = factories; l; l = l->next) out.push_back(&RecordOf(GST_ELEMENT_FACTORY(l->data)));
+  }
+  gst_plugin_feature_list_free(factories);
+  std::sort(out.begin(), out.end(), [](const FactoryRecord* a, const FactoryRecord* b) { return a->name < b->name; });
+  return out;
+}
+
+const std::vector<const FactoryRecord*>& Catalogue::Records() const {
+  std::call_once(listed_, [this] {
+    all_ = RecordsOf(gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY));
+  });
+  return all_;
+}
+
+const std::vector<GstElementFactory*>& Catalogue::Decodable() const {
+  std::call_once(decodableListed_, [this] {
+    // The registry's filter as gst_element_factory_list_get_elements uses it, without the
+    // ordering by rank that list would then get.
+    GList* factories = gst_registry_feature_filter(
+        gst_registry_get(),
+        [](GstPluginFeature* feature, gpointer) -> gboolean {
+          return GST_IS_ELEMENT_FACTORY(feature) &&
+                 gst_element_factory_list_is_type(GST_ELEMENT_FACTORY(feature), GST_ELEMENT_FACTORY_TYPE_DECODABLE);
+        },
+        FALSE, nullptr);
+    for (GList* l = factories; l; l = l->next) decodable_.push_back(GST_ELEMENT_FACTORY(l->data));
+    g_list_free(factories);  // the references move to decodable_, kept for the process
+    std::sort(decodable_.begin(), decodable_.end(), [](GstElementFactory* a, GstElementFactory* b) {
+      return std::strcmp(GST_OBJECT_NAME(a), GST_OBJECT_NAME(b)) < 0;
+    });
+  });
+  return decodable_;
+}
+
+const FactoryRecord& Catalogue::Record(GstElementFactory* factory) const {
+  const std::lock_guard lock(mutex_);
+  return RecordOf(factory);
 }
 
 const FactoryRecord* Catalogue::ByClsid(const GUID& clsid) const {
@@ -82,26 +117,31 @@ const FactoryRecord* Catalogue::ByClsid(const GUID& clsid) const {
   // variant: any other id names no factory, and needs no index.
   if ((clsid.Data3 >> 12) != 5 || (clsid.Data4[0] & 0xC0) != 0x80) return nullptr;
   std::call_once(indexed_, [this] {
-    for (size_t i = 0; i < records_.size(); ++i) byClsid_.emplace(records_[i].Clsid(), i);
+    for (const FactoryRecord* r : Records()) byClsid_.emplace(r->Clsid(), r);
   });
   const auto it = byClsid_.find(clsid);
-  return it == byClsid_.end() ? nullptr : &records_[it->second];
+  return it == byClsid_.end() ? nullptr : it->second;
 }
 
 const FactoryRecord* Catalogue::ByName(std::string_view name) const {
-  for (const FactoryRecord& r : records_) {
-    if (r.name == name) return &r;
-  }
-  return nullptr;
+  const std::lock_guard lock(mutex_);
+  const auto found = byName_.find(name);
+  if (found != byName_.end()) return &found->second;
+  GstPluginFeature* feature =
+      gst_registry_find_feature(gst_registry_get(), std::string(name).c_str(), GST_TYPE_ELEMENT_FACTORY);
+  if (!feature) return nullptr;
+  const FactoryRecord& r = RecordOf(GST_ELEMENT_FACTORY(feature));
+  gst_object_unref(feature);
+  return &r;
 }
 
 std::vector<const FactoryRecord*> Catalogue::Category(const GUID& category) const {
   std::vector<const FactoryRecord*> out;
-  for (const FactoryRecord& r : records_) {
-    const bool member = category == CLSID_LegacyAmFilterCategory   ? r.hasPadTemplates
-                        : category == CLSID_AudioRendererCategory ? r.audioSink
+  for (const FactoryRecord* r : Records()) {
+    const bool member = category == CLSID_LegacyAmFilterCategory   ? r->hasPadTemplates
+                        : category == CLSID_AudioRendererCategory ? r->audioSink
                                                                   : false;
-    if (member) out.push_back(&r);
+    if (member) out.push_back(r);
   }
   return out;
 }

@@ -77,13 +77,13 @@ bool NameInClass(std::string_view name, const std::string& mediaClass) {
 }
 
 // Whether a factory's sink templates accept one of the queried types.
-bool FactoryAccepts(const FactoryRecord& r, const std::vector<TypeQuery>& queries) {
+bool FactoryAccepts(GstElementFactory* factory, const std::vector<TypeQuery>& queries) {
   for (const TypeQuery& q : queries) {
     if (q.caps) {
-      if (gst_element_factory_can_sink_any_caps(r.factory.get(), q.caps.get())) return true;
+      if (gst_element_factory_can_sink_any_caps(factory, q.caps.get())) return true;
       continue;
     }
-    for (const GList* l = gst_element_factory_get_static_pad_templates(r.factory.get()); l; l = l->next) {
+    for (const GList* l = gst_element_factory_get_static_pad_templates(factory); l; l = l->next) {
       const auto* templ = static_cast<const GstStaticPadTemplate*>(l->data);
       if (templ->direction != GST_PAD_SINK) continue;
       CapsRef caps = CapsRef::Adopt(gst_static_caps_get(const_cast<GstStaticCaps*>(&templ->static_caps)));
@@ -133,9 +133,14 @@ class Mapper : public RefCounted<IFilterMapper2> {
       uint32_t merit;
     };
     std::vector<Candidate> found;
-    for (const FactoryRecord& r : Catalogue::Get().Records()) {
-      if (!r.decodable || r.merit < minMerit || (inputNeeded && !r.hasSinkTemplate)) continue;
-      if (anyType || FactoryAccepts(r, queries)) found.push_back({&r, r.merit});
+    const Catalogue& catalogue = Catalogue::Get();
+    for (GstElementFactory* factory : catalogue.Decodable()) {
+      if (MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory))) < minMerit) continue;
+      // A factory that accepts a queried type has a sink template: only the query for any
+      // type needs the record to tell.
+      if (!anyType && !FactoryAccepts(factory, queries)) continue;
+      const FactoryRecord& r = catalogue.Record(factory);
+      if (!inputNeeded || r.hasSinkTemplate) found.push_back({&r, r.merit});
     }
     for (RenderRole role : {RenderRole::kVideo, RenderRole::kAudio, RenderRole::kText}) {
       if (!anyType && !RoleAccepts(role, queries)) continue;

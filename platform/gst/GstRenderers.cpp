@@ -61,12 +61,12 @@ std::vector<Renderer> Choose(RenderRole role) {
   const bool devices = role == RenderRole::kAudio ? SoundDeviceLikely() : role == RenderRole::kVideo && DisplayLikely();
   if (devices) {
     std::vector<const FactoryRecord*> sinks;
-    for (const FactoryRecord& r : catalogue.Records()) {
-      const bool sink = role == RenderRole::kAudio ? r.audioSink : r.videoSink;
+    for (const FactoryRecord* r : catalogue.Records()) {
+      const bool sink = role == RenderRole::kAudio ? r->audioSink : r->videoSink;
       // Only sinks of ordinary renderer rank: the mapper offers no others, and some
       // marginal ones bring down the process when their device is absent.
-      if (sink && gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(r.factory.get())) >= GST_RANK_SECONDARY)
-        sinks.push_back(&r);
+      if (sink && gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(r->factory.get())) >= GST_RANK_SECONDARY)
+        sinks.push_back(r);
     }
     std::stable_sort(sinks.begin(), sinks.end(),
                      [](const FactoryRecord* a, const FactoryRecord* b) { return a->merit > b->merit; });
