@@ -49,6 +49,43 @@ TEST(GstCatalogue, AFactoryIsARegisteredFilterWithItsPluginFileAndVersion) {
   EXPECT_TRUE(CheckFilterCreatable(Gst(), clsid));
 }
 
+// Records are made when a question first reaches a factory: those the mapper made first
+// read as the filter list reads them, one record per factory.
+TEST(GstCatalogue, FactoriesTheMapperMeetsFirstReadAsInTheFilterList) {
+  REQUIRE_FACTORIES("matroskademux");
+  ComPtr<IFilterMapper2> mapper;
+  ASSERT_EQ(CoCreateInstanceAs(Gst(), CLSID_FilterMapper2, IID_IFilterMapper2, mapper), S_OK);
+  ComPtr<IEnumMoniker> found;
+  ASSERT_EQ(mapper->EnumMatchingFilters(found, 0, false, 0x600000, true, 0, nullptr, nullptr, nullptr, false, false,
+                                        0, nullptr, nullptr, nullptr),
+            S_OK);
+  std::vector<std::pair<std::u16string, std::u16string>> proposed;  // class id, friendly name
+  ComPtr<IMoniker> moniker;
+  while (found->Next(moniker) == S_OK) {
+    ComPtr<IPropertyBag> bag;
+    ASSERT_EQ(moniker->BindToStorage(nullptr, bag), S_OK);
+    std::u16string clsid;
+    bag->Read(u"CLSID", clsid);
+    proposed.emplace_back(clsid, FriendlyName(moniker.Get()));
+  }
+  const std::string demuxerClsid = GuidToString(FactoryClsid("matroskademux"));
+  EXPECT_NE(std::find(proposed.begin(), proposed.end(), std::pair{Utf8ToWide(demuxerClsid), std::u16string(u"Matroska demuxer")}),
+            proposed.end());
+  EXPECT_EQ(CheckFilterInstalled(Gst(), demuxerClsid).rfind("yes, in ", 0), 0u);
+
+  TFilterInfoList legacy;
+  EnumFiltersByCategory(Gst(), CLSID_LegacyAmFilterCategory, legacy);
+  std::set<std::u16string> seen;
+  for (const auto& [clsid, name] : proposed) {
+    EXPECT_TRUE(seen.insert(clsid).second) << "proposed twice: " << WideToUtf8(name);
+    GUID guid;
+    ASSERT_TRUE(SUCCEEDED(CLSIDFromString(clsid, guid)));
+    const auto listed = std::find_if(legacy.begin(), legacy.end(), [&](const auto& info) { return info->CLSID == guid; });
+    ASSERT_NE(listed, legacy.end()) << WideToUtf8(name);
+    EXPECT_EQ((*listed)->FriendlyName, name);
+  }
+}
+
 TEST(GstCatalogue, CategoriesHoldFactoriesWithPadsAndTheAudioSinks) {
   REQUIRE_FACTORIES("matroskademux", "fakeaudiosink", "fakevideosink");
   TFilterInfoList legacy;
