@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/FriendlyNamesIndex.h"
+#include "tools/WriteMadeFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -27,12 +28,6 @@ int main(int argc, char** argv) {
     std::cerr << argv[1] << ": the saved index does not load back\n";
     return 1;
   }
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out.write(saved.data(), static_cast<std::streamsize>(saved.size()));
-  out.close();
-  if (!out) {
-    std::cerr << argv[2] << ": cannot write\n";
-    return 1;
-  }
+  if (!ambrel::tools::WriteMadeFile(argv[2], saved)) return 1;
   return 0;
 }

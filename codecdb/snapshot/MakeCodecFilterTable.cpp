@@ -4,10 +4,10 @@
 // some it does not; any difference fails the build instead of shipping a table that
 // answers wrong.
 #include <exception>
-#include <fstream>
 #include <iostream>
 
 #include "codecdb/XmlCodecDB.h"
+#include "tools/WriteMadeFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -34,13 +34,7 @@ int main(int argc, char** argv) {
       std::cerr << argv[1] << ": the table tells the root unlike the tree\n";
       return 1;
     }
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(table.data(), static_cast<std::streamsize>(table.size()));
-    out.close();
-    if (!out) {
-      std::cerr << argv[2] << ": cannot write\n";
-      return 1;
-    }
+    if (!ambrel::tools::WriteMadeFile(argv[2], table)) return 1;
   } catch (const std::exception& error) {
     std::cerr << argv[1] << ": " << ambrel::XmlErrorMessage(error) << "\n";
     return 1;

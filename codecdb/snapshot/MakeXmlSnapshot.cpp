@@ -4,11 +4,11 @@
 // writes back to the same text and snapshots to the same bytes; any difference fails
 // the build instead of shipping a table that loads wrong.
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "xml/XmlSnapshot.h"
+#include "tools/WriteMadeFile.h"
 
 namespace {
 
@@ -35,13 +35,7 @@ int main(int argc, char** argv) {
       std::cerr << argv[1] << ": the tree rebuilt from the snapshot differs from the parsed one\n";
       return 1;
     }
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(snapshot.data(), static_cast<std::streamsize>(snapshot.size()));
-    out.close();
-    if (!out) {
-      std::cerr << argv[2] << ": cannot write\n";
-      return 1;
-    }
+    if (!ambrel::tools::WriteMadeFile(argv[2], snapshot)) return 1;
   } catch (const std::exception& error) {
     std::cerr << argv[1] << ": " << ambrel::XmlErrorMessage(error) << "\n";
     return 1;
