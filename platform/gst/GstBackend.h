@@ -165,8 +165,6 @@ class Catalogue {
   Catalogue() = default;
   // The record of a factory, made on first use; the caller holds mutex_.
   const FactoryRecord& RecordOf(GstElementFactory* factory) const;
-  // Records of the factories of a registry list (which it frees), in factory-name order.
-  std::vector<const FactoryRecord*> RecordsOf(GList* factories) const;
 
   mutable std::mutex mutex_;
   mutable std::map<std::string, FactoryRecord, std::less<>> byName_;

@@ -46,8 +46,8 @@ const Catalogue& Catalogue::Get() {
 
 const FactoryRecord& Catalogue::RecordOf(GstElementFactory* factory) const {
   const char* name = GST_OBJECT_NAME(factory);
-  const auto found = byName_.find(std::string_view(name));
-  if (found != byName_.end()) return found->second;
+  const auto at = byName_.lower_bound(std::string_view(name));
+  if (at != byName_.end() && at->first == name) return at->second;
   FactoryRecord r;
   r.factory = GstRef<GstElementFactory>::Share(factory);
   r.name = name;
@@ -66,23 +66,18 @@ const FactoryRecord& Catalogue::RecordOf(GstElementFactory* factory) const {
     if (const gchar* file = gst_plugin_get_filename(plugin)) r.pluginFile = file;
     gst_object_unref(plugin);
   }
-  return byName_.emplace(r.name, std::move(r)).first->second;
-}
-
-std::vector<const FactoryRecord*> Catalogue::RecordsOf(GList* factories) const {
-  std::vector<const FactoryRecord*> out;
-  {
-    const std::lock_guard lock(mutex_);
-    for (GList* l = factories; l; l = l->next) out.push_back(&RecordOf(GST_ELEMENT_FACTORY(l->data)));
-  }
-  gst_plugin_feature_list_free(factories);
-  std::sort(out.begin(), out.end(), [](const FactoryRecord* a, const FactoryRecord* b) { return a->name < b->name; });
-  return out;
+  return byName_.emplace_hint(at, r.name, std::move(r))->second;
 }
 
 const std::vector<const FactoryRecord*>& Catalogue::Records() const {
   std::call_once(listed_, [this] {
-    all_ = RecordsOf(gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY));
+    GList* factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
+    const std::lock_guard lock(mutex_);
+    for (GList* l = factories; l; l = l->next) RecordOf(GST_ELEMENT_FACTORY(l->data));
+    gst_plugin_feature_list_free(factories);
+    // Every factory now has its record, and the records are held in name order.
+    all_.reserve(byName_.size());
+    for (const auto& [name, record] : byName_) all_.push_back(&record);
   });
   return all_;
 }
