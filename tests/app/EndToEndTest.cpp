@@ -11,9 +11,11 @@
 #include <sstream>
 #include <string>
 
+#include "CliInProcess.h"
 #include "TempDir.h"
 #include "report/TextUtil.h"
 #include "tests/app/CliRun.h"
+#include "tests/matroska/EbmlBuilder.h"
 
 using namespace ambrel;
 using namespace ambrel::testing;
@@ -130,3 +132,24 @@ TEST(CommandLine, FileTextNeverBecomesActiveMarkup) {
 }
 
 }  // namespace
+
+TEST(CommandLine, OutputsLongerThanManyChunksReachThePipeWhole) {
+  // The program streams long outputs and leaves without tearing down: every byte must
+  // still be written, the last partial chunk included, as the same run in process gives.
+  std::string atoms;
+  for (int i = 0; i < 3000; ++i)
+    atoms += ebml::Master(ebml::kChapterAtom, {ebml::Uint(ebml::kChapterUID, 1000 + i),
+                                               ebml::Uint(ebml::kChapterTimeStart, 1000000000ull * i),
+                                               ebml::Master(ebml::kChapterDisplay, {ebml::Str(ebml::kChapString, "Chapter " + std::to_string(i))})});
+  const std::string file = ebml::Header() + ebml::Segment(ebml::Master(ebml::kInfo, {ebml::Uint(ebml::kTimecodeScale, 1000000), ebml::Float8(ebml::kDuration, 3000000.0)}) + ebml::Element(ebml::kChapters, ebml::Element(ebml::kEditionEntry, atoms)) + ebml::Cluster());
+  const TTempDir temp("ambrel_long");
+  const std::string path = temp / "long.mkv";
+  std::ofstream(path, std::ios::binary) << file;
+  for (const char* mode : {"--no-render", "--log", "--html"}) {
+    const CliRun run = Cli(std::string(mode) + (std::string(mode) == "--no-render" ? "" : " --no-render") + " " + Quote(path));
+    const TCliResult inProcess = RunCli({mode, "--no-render", path});
+    EXPECT_GT(run.out.size(), 2u * 65536u) << mode;
+    EXPECT_EQ(run.out, inProcess.out) << mode;
+    EXPECT_EQ(run.status, inProcess.status) << mode;
+  }
+}
