@@ -1,5 +1,6 @@
 #include "app/AnalysisCommand.h"
 
+#include <future>
 #include <optional>
 
 #include "app/JsonReport.h"
@@ -24,8 +25,17 @@ void KeepLastLine(std::string& Tail, std::string_view More) {
   }
 }
 
-TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
-  TFileAnalysis result;
+// Runs Work (the file's own report) on a thread of its own while this thread puts its first
+// question to the framework, which a framework waiting for one starts here, and gives
+// Work's result once both are done.
+template <class F>
+auto WhileFrameworkStarts(media::IMediaFramework& Fw, F Work) {
+  auto work = std::async(std::launch::async, std::move(Work));
+  Fw.BuildsGraphsConcurrently();
+  return work.get();
+}
+
+TJson BuildJsonDocument(const std::string& FileName, const TAnalysisContext& Context) {
   // The document uses the log's last line only (the error of a file that did not parse),
   // so the log passes through, leaving its last line.
   TTxtWriter log;
@@ -39,8 +49,18 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
     log.WriteLine("Can't open file " + FileName);
   }
   log.GetStream().FlushDrain();
-  TJson document = BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
-  if (Render && Context.Framework) AddRenderResults(FileName, *Context.Framework, document);
+  return BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
+}
+
+TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
+  TFileAnalysis result;
+  TJson document;
+  if (Render && Context.Framework) {
+    document = WhileFrameworkStarts(*Context.Framework, [&] { return BuildJsonDocument(FileName, Context); });
+    AddRenderResults(FileName, *Context.Framework, document);
+  } else {
+    document = BuildJsonDocument(FileName, Context);
+  }
   result.Succeeded = document["parsed"].get<bool>();
   result.Output = JsonLine(document);
   return result;
@@ -49,12 +69,13 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
 // The file section and, when asked and a framework is there, the two rendering sections.
 bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& Log, const TAnalysisContext& Context,
                    bool Render) {
-  if (Render && Context.Framework) PrepareRenderingSections(FileName, *Context.Framework);
-  const bool parsed = WriteMatroskaInfo(FileName, Report, Log, Context);
-  if (Render && Context.Framework) {
-    WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
-    WriteDetailedRenderingSection(FileName, Report, *Context.Framework);
-  }
+  if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context);
+  PrepareRenderingSections(FileName, *Context.Framework);
+  const bool parsed =
+      WhileFrameworkStarts(*Context.Framework, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context); });
+  TDetailedRenderingAhead detailed(FileName, *Context.Framework);
+  WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
+  WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed);
   return parsed;
 }
 

@@ -194,7 +194,8 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
     options.MakeFramework = [world] { return media::LoadMediaWorldFile(world).Framework; };
   } else if (options.Render) {
     // Starting the platform's framework can take a while; --no-render skips it.
-    options.MakeFramework = [] { return media::CreateDefaultMediaFramework(); };
+    // The analysis starts it on the thread that waits for the file's report.
+    options.MakeFramework = [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); };
   }
   const TAnalysisTables tables(ExeDir, s.Err);
   std::optional<TProgressLine> progress;

@@ -61,13 +61,46 @@ void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMe
   W.WriteSeparator();
 }
 
-void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
-  W.WriteTitle("DirectShow detailed rendering : ");
-  {
-    TDShowMyRender render(Fw);
-    render.FOnLog = [&W](const std::string& Line) { W.WriteLine(Line); };
-    render.MyRenderFile(FileName);
+namespace {
+
+void RenderNarrative(const std::string& FileName, IMediaFramework& Fw, const TDetailedRenderingAhead::TOnLine& OnLine) {
+  TDShowMyRender render(Fw);
+  render.FOnLog = OnLine;
+  render.MyRenderFile(FileName);
+}
+
+}  // namespace
+
+TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFramework& Fw)
+    : FFileName(std::move(FileName)), FFw(Fw) {
+  if (!FFw.BuildsGraphsConcurrently()) return;
+  FAhead = std::async(std::launch::async, [this] {
+    RenderNarrative(FFileName, FFw, [this](const std::string& Line) { FLines.push_back(Line); });
+  });
+}
+
+TDetailedRenderingAhead::~TDetailedRenderingAhead() {
+  if (FAhead.valid()) FAhead.wait();
+}
+
+void TDetailedRenderingAhead::TakeLines(const TOnLine& OnLine) {
+  if (!FAhead.valid()) {
+    RenderNarrative(FFileName, FFw, OnLine);
+    return;
   }
+  FAhead.get();
+  for (const std::string& line : FLines) OnLine(line);
+  FLines.clear();
+}
+
+void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw,
+                                   TDetailedRenderingAhead* Ahead) {
+  W.WriteTitle("DirectShow detailed rendering : ");
+  const auto write = [&W](const std::string& Line) { W.WriteLine(Line); };
+  if (Ahead)
+    Ahead->TakeLines(write);
+  else
+    RenderNarrative(FileName, Fw, write);
   W.WriteSeparator();
 }
 

@@ -171,15 +171,15 @@ TMediaModuleEntry* MediaModuleEntry(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework() {
+std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework(TFrameworkStart start) {
   std::string path = MediaModulePath();
   if (path.empty()) return CreateNoMediaFramework();
-  // Opening the module and starting the framework take a while: the caller goes on with
+  // Opening the module and starting the framework take a while: the program goes on with
   // its work (the file's own report) meanwhile.
   return std::make_unique<TDeferredFramework>([path = std::move(path)]() -> std::unique_ptr<IMediaFramework> {
     TMediaModuleEntry* entry = MediaModuleEntry(path);
     return std::unique_ptr<IMediaFramework>(entry ? entry(kMediaModuleAbi) : nullptr);
-  });
+  }, start);
 }
 
 // GLib drops its quark table on purpose when the table grows (readers may still hold the

@@ -2,27 +2,41 @@
 
 namespace ambrel::media {
 
-TDeferredFramework::TDeferredFramework(TMake make)
-    : FStart([this, make = std::move(make)] {
-        std::unique_ptr<IMediaFramework> made;
-        try {
-          made = make();
-        } catch (...) {
-          made.reset();
-        }
-        if (!made) made = CreateNoMediaFramework();
-        std::lock_guard lock(FLock);
-        FMade = std::move(made);
-        if (FAnnounced) FMade->PrepareRenderFile(*FAnnounced);
-        FAnnounced.reset();
-      }) {}
+TDeferredFramework::TDeferredFramework(TMake make, TFrameworkStart start) {
+  if (start == TFrameworkStart::FirstQuestion)
+    FMakeOnQuestion = std::move(make);
+  else
+    FStart = std::thread([this, make = std::move(make)] { Start(make); });
+}
 
-TDeferredFramework::~TDeferredFramework() { Started(); }
+TDeferredFramework::~TDeferredFramework() {
+  if (FStart.joinable()) Started();
+}
+
+void TDeferredFramework::Start(const TMake& make) {
+  std::unique_ptr<IMediaFramework> made;
+  try {
+    made = make();
+  } catch (...) {
+    made.reset();
+  }
+  if (!made) made = CreateNoMediaFramework();
+  std::lock_guard lock(FLock);
+  FMade = std::move(made);
+  if (FAnnounced) FMade->PrepareRenderFile(*FAnnounced);
+  FAnnounced.reset();
+}
 
 IMediaFramework& TDeferredFramework::Started() const {
-  // FMade is set before the start thread ends and never changes after: joining orders
-  // that write before every caller's reads.
-  std::call_once(FJoined, [this] { FStart.join(); });
+  // FMade is set once, before the start thread ends or the first question's start
+  // returns, and never changes after: the once flag orders that write before every
+  // caller's reads.
+  std::call_once(FJoined, [this] {
+    if (FStart.joinable())
+      FStart.join();
+    else
+      const_cast<TDeferredFramework*>(this)->Start(FMakeOnQuestion);
+  });
   return *FMade;
 }
 

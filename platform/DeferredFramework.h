@@ -1,6 +1,10 @@
-// A media framework started on a thread of its own: the program goes on with its work
-// while the framework loads (a module, a plugin registry), and the first question put to
-// it waits for the start to finish.
+// A media framework started apart from the program's own work: the program goes on while
+// the framework loads (a module, a plugin registry), and the first question put to it
+// waits for the start to finish. The start runs either on a thread of its own from the
+// moment the framework is made, or on the thread of the first question, for a caller
+// that keeps its calling thread free for it (the process's first thread allocates from
+// the main heap, which grows in larger steps than a thread's, and loading the registry
+// allocates a lot).
 #pragma once
 
 #include <functional>
@@ -16,10 +20,11 @@ namespace ambrel::media {
 class TDeferredFramework final : public IMediaFramework {
  public:
   using TMake = std::function<std::unique_ptr<IMediaFramework>()>;
-  // make runs at once on its own thread; a null result (or an exception) leaves the
-  // framework-less backend in its place.
-  explicit TDeferredFramework(TMake make);
-  // Waits for a start still running: the framework it makes is owned here.
+  // make runs as start says; a null result (or an exception) leaves the framework-less
+  // backend in its place.
+  explicit TDeferredFramework(TMake make, TFrameworkStart start = TFrameworkStart::OwnThread);
+  // Waits for a start still running: the framework it makes is owned here. A start left
+  // for a question nobody asked never runs.
   ~TDeferredFramework() override;
 
   std::string Description() const override { return Started().Description(); }
@@ -51,6 +56,7 @@ class TDeferredFramework final : public IMediaFramework {
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override { return Started().RenderFileNotes(); }
   // Does not wait: a file announced during the start is passed on once the start is done.
   void PrepareRenderFile(const std::u16string& fileName) override;
+  bool BuildsGraphsConcurrently() override { return Started().BuildsGraphsConcurrently(); }
   int32_t RegQueryDefaultValue(const std::u16string& keyPath, std::u16string& value) override {
     return Started().RegQueryDefaultValue(keyPath, value);
   }
@@ -61,10 +67,12 @@ class TDeferredFramework final : public IMediaFramework {
 
  private:
   IMediaFramework& Started() const;
+  void Start(const TMake& make);
 
   std::mutex FLock;
   std::unique_ptr<IMediaFramework> FMade;  // set once, by the start thread, under FLock
   std::optional<std::u16string> FAnnounced;
+  TMake FMakeOnQuestion;  // the start left for the first question
   mutable std::thread FStart;
   mutable std::once_flag FJoined;
 };

@@ -422,6 +422,11 @@ class IMediaFramework {
   // now, concurrently. Every answer stays what it would have been without it. Nothing by
   // default.
   virtual void PrepareRenderFile(const std::u16string& fileName) { (void)fileName; }
+  // Whether graphs of this framework may be built on several threads at once with every
+  // answer unchanged, so that a caller can build one section's graph while another's
+  // renders. False by default: a framework whose answers follow the order of the calls
+  // it is given (a scripted one) gets them one at a time, in order.
+  virtual bool BuildsGraphsConcurrently() { return false; }
 
   // The default (unnamed) value of HKEY_LOCAL_MACHINE\keyPath, read access, as stored.
   // ERROR_SUCCESS and the text (possibly empty), or ERROR_FILE_NOT_FOUND when the key or
@@ -467,8 +472,13 @@ std::unique_ptr<IMediaFramework> CreateNoMediaFramework();
 std::unique_ptr<IMediaFramework> CreateGStreamerFramework();
 #endif
 
+// Where a framework that takes a while to start (loads a module, a plugin registry) does
+// so: on a thread of its own from the moment it is made, or on the thread that puts the
+// first question to it.
+enum class TFrameworkStart { OwnThread, FirstQuestion };
+
 // The platform's framework: GStreamer when built with it, else CreateNoMediaFramework.
-std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework();
+std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework(TFrameworkStart start = TFrameworkStart::OwnThread);
 
 // UTF-16 <-> UTF-8. A lone surrogate becomes U+FFFD; ill-formed UTF-8 becomes U+FFFD.
 std::string WideToUtf8(std::u16string_view text);

@@ -96,6 +96,9 @@ class Framework : public TBasicMediaFramework {
   }
 
   void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+  // Each graph is a pipeline of its own; the registry, the catalogue and the running object
+  // table are shared under their own locks.
+  bool BuildsGraphsConcurrently() override { return true; }
 
  private:
   std::shared_ptr<PreparedRenders> prepared_ = std::make_shared<PreparedRenders>();

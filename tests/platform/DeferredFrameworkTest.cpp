@@ -1,11 +1,12 @@
-// A framework started on a thread of its own: questions wait for the start, a file
-// announced meanwhile reaches the started framework, and a start that fails leaves the
-// framework-less backend.
+// A framework started on a thread of its own or by its first question: questions wait
+// for the start, a file announced meanwhile reaches the started framework, and a start
+// that fails leaves the framework-less backend.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/BasicMediaFramework.h"
 #include "platform/DeferredFramework.h"
@@ -71,6 +72,37 @@ TEST(DeferredFramework, AStartThatFailsOrThrowsLeavesNoFramework) {
   TDeferredFramework thrown([]() -> std::unique_ptr<IMediaFramework> { throw std::runtime_error("no registry"); });
   thrown.PrepareRenderFile(u"file.mkv");
   EXPECT_EQ(thrown.Description(), "none");
+}
+
+TEST(DeferredFramework, AStartLeftForTheFirstQuestionRunsOnItsThreadOnceOrNotAtAll) {
+  int starts = 0;
+  std::vector<std::u16string> announced;
+  {
+    TDeferredFramework unasked(
+        [&] {
+          ++starts;
+          return std::make_unique<TRecording>(&announced);
+        },
+        TFrameworkStart::FirstQuestion);
+    unasked.PrepareRenderFile(u"unasked.mkv");
+  }
+  EXPECT_EQ(starts, 0);
+
+  std::thread::id startedOn;
+  TDeferredFramework fw(
+      [&] {
+        ++starts;
+        startedOn = std::this_thread::get_id();
+        return std::make_unique<TRecording>(&announced);
+      },
+      TFrameworkStart::FirstQuestion);
+  fw.PrepareRenderFile(u"first.mkv");
+  EXPECT_EQ(starts, 0);
+  EXPECT_EQ(fw.Description(), "recording");
+  std::thread([&] { EXPECT_EQ(fw.Description(), "recording"); }).join();
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(startedOn, std::this_thread::get_id());
+  EXPECT_EQ(announced, std::vector<std::u16string>{u"first.mkv"});
 }
 
 TEST(DeferredFramework, ReleasingWaitsForAStartNobodyAskedFor) {
