@@ -56,8 +56,10 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   TFileAnalysis result;
   TJson document;
   if (Render && Context.Framework) {
+    PrepareRenderingSections(FileName, *Context.Framework);
     document = WhileFrameworkStarts(*Context.Framework, [&] { return BuildJsonDocument(FileName, Context); });
-    AddRenderResults(FileName, *Context.Framework, document);
+    TDetailedRenderingAhead detailed(FileName, *Context.Framework);
+    AddRenderResults(FileName, *Context.Framework, document, &detailed);
   } else {
     document = BuildJsonDocument(FileName, Context);
   }

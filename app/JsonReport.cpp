@@ -6,6 +6,7 @@
 #include "app/NumberFormat.h"
 #include "dshow/DShowHelper.h"
 #include "dshow/DShowMyRender.h"
+#include "dshow/DShowSections.h"
 #include "matroska/ValueFormat.h"
 #include "report/LogWriter.h"
 #include "report/TextUtil.h"
@@ -189,7 +190,8 @@ std::string PlainRenderLine(const std::string& line) {
 
 }  // namespace
 
-void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document) {
+void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
+                      TDetailedRenderingAhead* Ahead) {
   const media::HRESULT hr = TryRenderFile(Fw, FileName);
   Document["render_file"] = {{"code", static_cast<uint32_t>(hr)}, {"text", Text(GetErrorText(Fw, hr))}};
 
@@ -198,13 +200,16 @@ void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, T
   TJson result;  // null when the run stopped before its end (its last line says why)
   TJson paths = TJson::array();
   std::string last;
-  {
+  const auto take = [&](const std::string& Line) {
+    last = PlainRenderLine(Line);
+    if (last.starts_with(kFinished)) result = last.substr(kFinished.size());
+    if (last.starts_with(kCompleted)) paths.push_back(last.substr(kCompleted.size()));
+  };
+  if (Ahead) {
+    Ahead->TakeLines(take);
+  } else {
     TDShowMyRender render(Fw);
-    render.FOnLog = [&](const std::string& Line) {
-      last = PlainRenderLine(Line);
-      if (last.starts_with(kFinished)) result = last.substr(kFinished.size());
-      if (last.starts_with(kCompleted)) paths.push_back(last.substr(kCompleted.size()));
-    };
+    render.FOnLog = take;
     render.MyRenderFile(FileName);
   }
   Document["rendering"] = {{"result", result.is_null() ? TJson(last) : result}, {"completed_paths", std::move(paths)}};

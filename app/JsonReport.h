@@ -22,10 +22,14 @@ using TJson = nlohmann::ordered_json;
 TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
                       const TAnalysisContext& Context);
 
+class TDetailedRenderingAhead;
+
 // Adds the media framework's answers for FileName to Document: "render_file" (the
 // RenderFile check's code and text) and "rendering" (the detailed rendering's final
-// result and the paths it completed, as plain text).
-void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document);
+// result and the paths it completed, as plain text). Ahead, when given, is the detailed
+// rendering begun for this file.
+void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
+                      TDetailedRenderingAhead* Ahead = nullptr);
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.
