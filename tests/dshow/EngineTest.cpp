@@ -9,21 +9,9 @@ namespace ambrel {
 namespace {
 
 using testing::Joined;
+using testing::kChain;
 using testing::Render;
 using testing::World;
-
-// A source whose one output offers Video/X, a decoder X -> Y and a renderer of Y.
-const char kChain[] = R"({
-  "ticks": {"start": 100, "step": 10},
-  "sources": [{"ext": "mkv", "filter": "src"}],
-  "filters": [
-    {"id": "src", "name": "Source", "categories": [], "mapper": false,
-     "pins": [{"name": "Out", "dir": "out", "types": ["Video/X"]}]},
-    {"id": "dec", "name": "Decoder", "clsid": "{30000000-0000-0000-0000-000000000001}",
-     "pins": [{"name": "In", "dir": "in", "types": ["Video/X"]}, {"name": "Out", "dir": "out", "types": ["Video/Y"]}]},
-    {"id": "ren", "name": "Renderer", "clsid": "{30000000-0000-0000-0000-000000000002}",
-     "pins": [{"name": "Input", "dir": "in", "types": ["Video/Y"]}]}
-  ]})";
 
 TEST(Engine, NarratesAWholeChainFromSourceToRenderer) {
   auto fw = World(kChain);

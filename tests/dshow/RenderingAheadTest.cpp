@@ -13,17 +13,8 @@ namespace {
 
 using namespace media;
 using testing::Capture;
+using testing::kChain;
 using testing::World;
-
-const char kChain[] = R"({
-  "ticks": {"start": 100, "step": 10},
-  "sources": [{"ext": "mkv", "filter": "src"}],
-  "filters": [
-    {"id": "src", "name": "Source", "categories": [], "mapper": false,
-     "pins": [{"name": "Out", "dir": "out", "types": ["Audio/X"]}]},
-    {"id": "ren", "name": "Renderer", "clsid": "{30000000-0000-0000-0000-000000000002}",
-     "pins": [{"name": "Input", "dir": "in", "types": ["Audio/X"]}]}
-  ]})";
 
 // A world that says whether it builds graphs side by side as it is told, and notes the
 // threads the narrative starts on (its first call initialises the framework).

@@ -20,6 +20,19 @@ inline std::unique_ptr<media::IMediaFramework> World(const std::string& json) {
   return load.Framework ? std::move(load.Framework) : media::CreateNoMediaFramework();
 }
 
+// A source whose one output offers Video/X, a decoder X -> Y and a renderer of Y.
+inline constexpr char kChain[] = R"({
+  "ticks": {"start": 100, "step": 10},
+  "sources": [{"ext": "mkv", "filter": "src"}],
+  "filters": [
+    {"id": "src", "name": "Source", "categories": [], "mapper": false,
+     "pins": [{"name": "Out", "dir": "out", "types": ["Video/X"]}]},
+    {"id": "dec", "name": "Decoder", "clsid": "{30000000-0000-0000-0000-000000000001}",
+     "pins": [{"name": "In", "dir": "in", "types": ["Video/X"]}, {"name": "Out", "dir": "out", "types": ["Video/Y"]}]},
+    {"id": "ren", "name": "Renderer", "clsid": "{30000000-0000-0000-0000-000000000002}",
+     "pins": [{"name": "Input", "dir": "in", "types": ["Video/Y"]}]}
+  ]})";
+
 // What a section wrote, as the text report shows it (one entry per line) and as HTML.
 struct TSectionOutput {
   std::vector<std::string> Lines;
