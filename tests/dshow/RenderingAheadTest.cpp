@@ -20,7 +20,7 @@ using testing::World;
 // threads the narrative starts on (its first call initialises the framework).
 class TWatchedFramework : public testing::TForwardingFramework {
  public:
-  TWatchedFramework(bool concurrent) : TForwardingFramework(World(kChain)), FConcurrent(concurrent) {}
+  explicit TWatchedFramework(bool concurrent) : TForwardingFramework(World(kChain)), FConcurrent(concurrent) {}
   bool BuildsGraphsConcurrently() override { return FConcurrent; }
   HRESULT CoInitialize() override {
     {
