@@ -70,7 +70,7 @@ class TDeferredFramework final : public IMediaFramework {
   void Start(const TMake& make);
 
   std::mutex FLock;
-  std::unique_ptr<IMediaFramework> FMade;  // set once, by the start thread, under FLock
+  std::unique_ptr<IMediaFramework> FMade;  // set once, by the start, under FLock
   std::optional<std::u16string> FAnnounced;
   TMake FMakeOnQuestion;  // the start left for the first question
   mutable std::thread FStart;
