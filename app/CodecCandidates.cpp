@@ -5,7 +5,7 @@
 
 namespace ambrel {
 
-const std::vector<TCodecDbProposal>& TCodecCandidateCache::Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
+const std::vector<TCodecProposal>& TCodecCandidateCache::Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
                                                                   const std::string& Fourcc) {
   auto key = std::make_pair(CodecID, Fourcc);
   if (const auto found = FKnown.find(key); found != FKnown.end()) return found->second;
@@ -13,7 +13,7 @@ const std::vector<TCodecDbProposal>& TCodecCandidateCache::Lookup(const TXmlCode
     Db.FindProposals(CodecID, Fourcc, FScratch);
     return FScratch;
   }
-  std::vector<TCodecDbProposal>& proposals = FKnown[std::move(key)];
+  std::vector<TCodecProposal>& proposals = FKnown[std::move(key)];
   Db.FindProposals(CodecID, Fourcc, proposals);
   return proposals;
 }
@@ -21,8 +21,8 @@ const std::vector<TCodecDbProposal>& TCodecCandidateCache::Lookup(const TXmlCode
 std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
                                                  TCodecCandidateCache* Cache) {
   const TXmlCodecDB& db = Context.CodecDB;
-  std::vector<TCodecDbProposal> uncached;
-  const std::vector<TCodecDbProposal>* proposals = &uncached;
+  std::vector<TCodecProposal> uncached;
+  const std::vector<TCodecProposal>* proposals = &uncached;
   if (Cache) {
     proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
   } else {
@@ -30,7 +30,7 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
   }
   std::vector<TCodecCandidate> candidates;
   candidates.reserve(proposals->size());
-  for (const TCodecDbProposal& p : *proposals) {
+  for (const TCodecProposal& p : *proposals) {
     // A filter element without a guid attribute names no class, so it reads "no".
     candidates.push_back({p.Name, Context.Framework ? CheckFilterInstalled(*Context.Framework, p.Guid) : "no",
                           p.InstallComments, p.Url});

@@ -22,10 +22,6 @@ struct TCodecCandidate {
   std::string Link;
 };
 
-// What the codec database proposes for one codec ID and FourCC, before the framework is
-// asked about each filter.
-using TCodecDbProposal = TCodecProposal;
-
 // Remembers the database's proposals per codec ID and FourCC for the length of one report,
 // so that a file with thousands of tracks of a few codecs searches the database once per
 // codec. The installed state is still asked of the framework for every track. At most
@@ -33,12 +29,12 @@ using TCodecDbProposal = TCodecProposal;
 class TCodecCandidateCache {
  public:
   static constexpr size_t kMaxKeys = 256;
-  const std::vector<TCodecDbProposal>& Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
+  const std::vector<TCodecProposal>& Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
                                               const std::string& Fourcc);
 
  private:
-  std::map<std::pair<std::string, std::string>, std::vector<TCodecDbProposal>> FKnown;
-  std::vector<TCodecDbProposal> FScratch;
+  std::map<std::pair<std::string, std::string>, std::vector<TCodecProposal>> FKnown;
+  std::vector<TCodecProposal> FScratch;
 };
 
 // The proposals for Track in database order; whether a filter is installed is asked of

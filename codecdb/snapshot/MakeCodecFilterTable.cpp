@@ -3,41 +3,31 @@
 // table back and checks that it gives the tree's answer to every query it holds and to
 // some it does not; any difference fails the build instead of shipping a table that
 // answers wrong.
-#include <exception>
-#include <iostream>
-
 #include "codecdb/XmlCodecDB.h"
-#include "tools/WriteMadeFile.h"
+#include "codecdb/snapshot/XmlToolMain.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: " << argv[0] << " <codec database.xml> <output table>\n";
-    return 2;
-  }
-  try {
-    ambrel::TXmlCodecDB parsed;
-    parsed.LoadFromFile(argv[1]);
-    const std::string table = ambrel::TCodecFilterTable::Make(parsed);
-    ambrel::TCodecFilterTable loaded;
-    loaded.Load(table);
-    std::vector<ambrel::TCodecProposal> expected, found;
-    for (const auto& [codecID, fourcc] : ambrel::TCodecFilterTable::Queries(parsed)) {
-      parsed.FindProposals(codecID, fourcc, expected);
-      found.clear();
-      loaded.Find(codecID, fourcc, found);
-      if (found != expected) {
-        std::cerr << argv[1] << ": the table answers " << codecID << " " << fourcc << " unlike the tree\n";
-        return 1;
-      }
-    }
-    if (loaded.RootIsCodecDB() != parsed.RootIsCodecDB()) {
-      std::cerr << argv[1] << ": the table tells the root unlike the tree\n";
-      return 1;
-    }
-    if (!ambrel::tools::WriteMadeFile(argv[2], table)) return 1;
-  } catch (const std::exception& error) {
-    std::cerr << argv[1] << ": " << ambrel::XmlErrorMessage(error) << "\n";
-    return 1;
-  }
-  return 0;
+  return ambrel::tools::RunXmlTool(
+      argc, argv, "<codec database.xml> <output table>", [](const char* input) -> std::optional<std::string> {
+        ambrel::TXmlCodecDB parsed;
+        parsed.LoadFromFile(input);
+        std::string table = ambrel::TCodecFilterTable::Make(parsed);
+        ambrel::TCodecFilterTable loaded;
+        loaded.Load(table);
+        std::vector<ambrel::TCodecProposal> expected, found;
+        for (const auto& [codecID, fourcc] : ambrel::TCodecFilterTable::Queries(parsed)) {
+          parsed.FindProposals(codecID, fourcc, expected);
+          found.clear();
+          loaded.Find(codecID, fourcc, found);
+          if (found != expected) {
+            std::cerr << input << ": the table answers " << codecID << " " << fourcc << " unlike the tree\n";
+            return std::nullopt;
+          }
+        }
+        if (loaded.RootIsCodecDB() != parsed.RootIsCodecDB()) {
+          std::cerr << input << ": the table tells the root unlike the tree\n";
+          return std::nullopt;
+        }
+        return table;
+      });
 }

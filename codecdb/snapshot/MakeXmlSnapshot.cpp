@@ -3,12 +3,10 @@
 // writing, it rebuilds the tree from the snapshot and checks that the rebuilt tree
 // writes back to the same text and snapshots to the same bytes; any difference fails
 // the build instead of shipping a table that loads wrong.
-#include <exception>
-#include <iostream>
 #include <sstream>
 
+#include "codecdb/snapshot/XmlToolMain.h"
 #include "xml/XmlSnapshot.h"
-#include "tools/WriteMadeFile.h"
 
 namespace {
 
@@ -21,24 +19,17 @@ std::string WrittenForm(ambrel::TSimpleXml& document) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: " << argv[0] << " <input.xml> <output snapshot>\n";
-    return 2;
-  }
-  try {
-    ambrel::TSimpleXml parsed;
-    parsed.LoadFromFile(argv[1]);
-    const std::string snapshot = ambrel::SaveXmlSnapshot(parsed);
-    ambrel::TSimpleXml rebuilt;
-    ambrel::LoadXmlSnapshot(rebuilt, snapshot);
-    if (WrittenForm(rebuilt) != WrittenForm(parsed) || ambrel::SaveXmlSnapshot(rebuilt) != snapshot) {
-      std::cerr << argv[1] << ": the tree rebuilt from the snapshot differs from the parsed one\n";
-      return 1;
-    }
-    if (!ambrel::tools::WriteMadeFile(argv[2], snapshot)) return 1;
-  } catch (const std::exception& error) {
-    std::cerr << argv[1] << ": " << ambrel::XmlErrorMessage(error) << "\n";
-    return 1;
-  }
-  return 0;
+  return ambrel::tools::RunXmlTool(
+      argc, argv, "<input.xml> <output snapshot>", [](const char* input) -> std::optional<std::string> {
+        ambrel::TSimpleXml parsed;
+        parsed.LoadFromFile(input);
+        std::string snapshot = ambrel::SaveXmlSnapshot(parsed);
+        ambrel::TSimpleXml rebuilt;
+        ambrel::LoadXmlSnapshot(rebuilt, snapshot);
+        if (WrittenForm(rebuilt) != WrittenForm(parsed) || ambrel::SaveXmlSnapshot(rebuilt) != snapshot) {
+          std::cerr << input << ": the tree rebuilt from the snapshot differs from the parsed one\n";
+          return std::nullopt;
+        }
+        return snapshot;
+      });
 }
