@@ -2,6 +2,8 @@
 
 #include <future>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
@@ -35,6 +37,13 @@ auto WhileFrameworkStarts(media::IMediaFramework& Fw, F Work) {
   return work.get();
 }
 
+// The log of a file that did not open, from which the JSON document reads its error.
+std::string CantOpenLog(const std::string& FileName) {
+  TTxtWriter log;
+  log.WriteLine("Can't open file " + FileName);
+  return log.GetText();
+}
+
 TJson BuildJsonDocument(const std::string& FileName, const TAnalysisContext& Context) {
   // The document uses the log's last line only (the error of a file that did not parse),
   // so the log passes through, leaving its last line.
@@ -46,7 +55,7 @@ TJson BuildJsonDocument(const std::string& FileName, const TAnalysisContext& Con
   if (source) {
     parse = ParseMatroska(std::move(source), log);
   } else {
-    log.WriteLine("Can't open file " + FileName);
+    lastLine = CantOpenLog(FileName);
   }
   log.GetStream().FlushDrain();
   return BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
@@ -68,17 +77,43 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   return result;
 }
 
+// What the JSON document is built from, kept while the sections are written: --json with
+// --save analyses the file once, and its document reads as --json alone would.
+struct TKeptAnswers {
+  TKeptParse File;
+  bool Rendered = false;
+  media::HRESULT RenderFile = 0;
+  std::vector<std::string> Rendering;
+};
+
 // The file section and, when asked and a framework is there, the two rendering sections.
+// Kept (optional) receives what the JSON document needs.
 bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& Log, const TAnalysisContext& Context,
-                   bool Render) {
-  if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context);
+                   bool Render, TKeptAnswers* Kept = nullptr) {
+  TKeptParse* keptFile = Kept ? &Kept->File : nullptr;
+  if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile);
   PrepareRenderingSections(FileName, *Context.Framework);
-  const bool parsed =
-      WhileFrameworkStarts(*Context.Framework, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context); });
+  const bool parsed = WhileFrameworkStarts(
+      *Context.Framework, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile); });
   TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-  WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
-  WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed);
+  const media::HRESULT hr = WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
+  WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed, Kept ? &Kept->Rendering : nullptr);
+  if (Kept) {
+    Kept->Rendered = true;
+    Kept->RenderFile = hr;
+  }
   return parsed;
+}
+
+// The JSON document of an analysis whose sections were written with Kept, Log its
+// parsing log.
+TJson JsonFromKept(const std::string& FileName, TKeptAnswers& Kept, std::string_view Log,
+                   const TAnalysisContext& Context) {
+  const std::optional<TMatroskaParse>& parse = Kept.File.Parse;
+  TJson document = parse ? BuildJsonReport(FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context)
+                         : BuildJsonReport(FileName, nullptr, CantOpenLog(FileName), Context);
+  if (Kept.Rendered) AddRenderResults(*Context.Framework, document, Kept.RenderFile, Kept.Rendering);
+  return document;
 }
 
 }  // namespace
@@ -122,7 +157,9 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
     }
     return result;
   }
-  const bool parsed = WriteSections(FileName, *report, *log, Context, Render);
+  std::optional<TKeptAnswers> kept;
+  if (Output == TAnalysisOutput::Json) kept.emplace();
+  const bool parsed = WriteSections(FileName, *report, *log, Context, Render, kept ? &*kept : nullptr);
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {
@@ -139,7 +176,9 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       result.Output = page.GetStream().Bytes();
       break;
     }
-    case TAnalysisOutput::Json: result.Output = AnalyseToJson(FileName, Context, Render).Output; break;
+    case TAnalysisOutput::Json:
+      result.Output = JsonLine(JsonFromKept(FileName, *kept, writers.FParsingLog.GetStream().Bytes(), Context));
+      break;
   }
   result.Succeeded = parsed && saved;
   return result;

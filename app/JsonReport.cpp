@@ -190,21 +190,39 @@ std::string PlainRenderLine(const std::string& line) {
 
 }  // namespace
 
-void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
-                      TDetailedRenderingAhead* Ahead) {
-  const media::HRESULT hr = TryRenderFile(Fw, FileName);
-  Document["render_file"] = {{"code", static_cast<uint32_t>(hr)}, {"text", Text(GetErrorText(Fw, hr))}};
+namespace {
 
+// Reads the detailed rendering's lines, given to Take one by one, into the document.
+class TRenderingResult {
+ public:
+  void Take(const std::string& Line) {
+    FLast = PlainRenderLine(Line);
+    if (FLast.starts_with(kFinished)) FResult = FLast.substr(kFinished.size());
+    if (FLast.starts_with(kCompleted)) FPaths.push_back(FLast.substr(kCompleted.size()));
+  }
+  TJson Json() {
+    return {{"result", FResult.is_null() ? TJson(FLast) : FResult}, {"completed_paths", std::move(FPaths)}};
+  }
+
+ private:
   static constexpr std::string_view kFinished = "MyRenderFile finished : ";
   static constexpr std::string_view kCompleted = "Completed path : ";
-  TJson result;  // null when the run stopped before its end (its last line says why)
-  TJson paths = TJson::array();
-  std::string last;
-  const auto take = [&](const std::string& Line) {
-    last = PlainRenderLine(Line);
-    if (last.starts_with(kFinished)) result = last.substr(kFinished.size());
-    if (last.starts_with(kCompleted)) paths.push_back(last.substr(kCompleted.size()));
-  };
+  TJson FResult;  // null when the run stopped before its end (its last line says why)
+  TJson FPaths = TJson::array();
+  std::string FLast;
+};
+
+void AddRenderFile(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr) {
+  Document["render_file"] = {{"code", static_cast<uint32_t>(Hr)}, {"text", Text(GetErrorText(Fw, Hr))}};
+}
+
+}  // namespace
+
+void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
+                      TDetailedRenderingAhead* Ahead) {
+  AddRenderFile(Fw, Document, TryRenderFile(Fw, FileName));
+  TRenderingResult rendering;
+  const auto take = [&rendering](const std::string& Line) { rendering.Take(Line); };
   if (Ahead) {
     Ahead->TakeLines(take);
   } else {
@@ -212,7 +230,15 @@ void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, T
     render.FOnLog = take;
     render.MyRenderFile(FileName);
   }
-  Document["rendering"] = {{"result", result.is_null() ? TJson(last) : result}, {"completed_paths", std::move(paths)}};
+  Document["rendering"] = rendering.Json();
+}
+
+void AddRenderResults(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr,
+                      const std::vector<std::string>& Lines) {
+  AddRenderFile(Fw, Document, Hr);
+  TRenderingResult rendering;
+  for (const std::string& line : Lines) rendering.Take(line);
+  Document["rendering"] = rendering.Json();
 }
 
 std::string DateUTCToIso(int64_t DateUTC) {

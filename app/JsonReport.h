@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -30,6 +31,10 @@ class TDetailedRenderingAhead;
 // rendering begun for this file.
 void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
                       TDetailedRenderingAhead* Ahead = nullptr);
+// The same from answers already had: Hr the RenderFile check's, Lines the detailed
+// rendering's narrative.
+void AddRenderResults(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr,
+                      const std::vector<std::string>& Lines);
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

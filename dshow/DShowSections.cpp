@@ -44,7 +44,7 @@ void PrepareRenderingSections(const std::string& FileName, IMediaFramework& Fw) 
   Fw.PrepareRenderFile(ToWide(FileName));
 }
 
-void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
+HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
   W.WriteTitle("DirectShow RenderFile check : ");
   // The framework may render the file while the splitters are looked up (when the caller
   // has not announced it yet).
@@ -56,9 +56,11 @@ void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMe
     W.WriteListField("Can be created", YesNoText(CheckFilterCreatable(Fw, s.Clsid)));
     W.EndList();
   }
-  W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, TryRenderFile(Fw, FileName)));
+  const HRESULT hr = TryRenderFile(Fw, FileName);
+  W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, hr));
   for (const auto& [label, text] : Fw.RenderFileNotes()) W.WriteField(label, Verbatim(text));
   W.WriteSeparator();
+  return hr;
 }
 
 namespace {
@@ -94,9 +96,12 @@ void TDetailedRenderingAhead::TakeLines(const TOnLine& OnLine) {
 }
 
 void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw,
-                                   TDetailedRenderingAhead* Ahead) {
+                                   TDetailedRenderingAhead* Ahead, std::vector<std::string>* Kept) {
   W.WriteTitle("DirectShow detailed rendering : ");
-  const auto write = [&W](const std::string& Line) { W.WriteLine(Line); };
+  const auto write = [&W, Kept](const std::string& Line) {
+    W.WriteLine(Line);
+    if (Kept) Kept->push_back(Line);
+  };
   if (Ahead)
     Ahead->TakeLines(write);
   else

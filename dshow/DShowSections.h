@@ -18,7 +18,8 @@ namespace ambrel {
 // Lets the framework start rendering the file while the caller writes what comes before the
 // rendering sections (the file's own report); the sections read the same either way.
 void PrepareRenderingSections(const std::string& FileName, media::IMediaFramework& Fw);
-void WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, media::IMediaFramework& Fw);
+// Returns the RenderFile check's answer.
+media::HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, media::IMediaFramework& Fw);
 
 // The detailed rendering's narrative, begun at construction on a thread of its own when the
 // framework builds graphs side by side (the RenderFile check's graph renders meanwhile), so
@@ -45,9 +46,10 @@ class TDetailedRenderingAhead {
   std::future<void> FAhead;  // valid while the lines rendered ahead are not taken
 };
 
-// Ahead, when given, is the rendering begun for this file.
+// Ahead, when given, is the rendering begun for this file. Kept (optional) also receives
+// the narrative's lines.
 void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, media::IMediaFramework& Fw,
-                                   TDetailedRenderingAhead* Ahead = nullptr);
+                                   TDetailedRenderingAhead* Ahead = nullptr, std::vector<std::string>* Kept = nullptr);
 void WriteDirectShowFiltersSection(TLogWriter& W, media::IMediaFramework& Fw);
 
 }  // namespace ambrel

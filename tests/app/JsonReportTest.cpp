@@ -173,6 +173,35 @@ TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
   EXPECT_FALSE(quiet.contains("rendering"));
 }
 
+TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
+  // With --save the document is built from the analysis that wrote the saved reports: it
+  // reads as --json alone does (tags and chapters included, the parse's own error for a
+  // file that does not parse), and the saved text report as the text output.
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const TTempDir temp("ambrel_json_save");
+  const std::string junk = temp.Write("junk.mkv", std::string(300, 'x'));
+  const std::string dir = (temp.Path() / "saved").string();
+  fs::create_directory(dir);
+  for (const std::string& file : {(kData / "sample.mkv").string(), (kData / "late_meta.mkv").string(), junk,
+                                  (temp.Path() / "missing.mkv").string()}) {
+    SCOPED_TRACE(file);
+    for (const std::vector<std::string>& render : {std::vector<std::string>{}, std::vector<std::string>{"--no-render"}}) {
+      std::vector<std::string> args = {"--media-world", world, "--json"};
+      args.insert(args.end(), render.begin(), render.end());
+      args.push_back(file);
+      const TCliResult alone = RunCli(args);
+      args.insert(args.end() - 1, {"--save", dir});
+      const TCliResult saved = RunCli(args);
+      EXPECT_EQ(saved.out, alone.out);
+      EXPECT_EQ(saved.status, alone.status);
+      std::vector<std::string> text = {"--media-world", world};
+      text.insert(text.end(), render.begin(), render.end());
+      text.push_back(file);
+      EXPECT_EQ(ReadFile(fs::path(dir) / "Report.txt"), "\xEF\xBB\xBF" + RunCli(text).out);  // saved with a BOM
+    }
+  }
+}
+
 TEST(JsonReport, DatesAreIso8601InUtc) {
   EXPECT_EQ(DateUTCToIso(0), "2001-01-01T00:00:00.000Z");
   EXPECT_EQ(DateUTCToIso(-1'000'000), "2000-12-31T23:59:59.999Z");
