@@ -27,6 +27,11 @@ void KeepLastLine(std::string& Tail, std::string_view More) {
   }
 }
 
+// Writes the bytes it is given to Out as they come.
+auto WriteTo(std::ostream* Out) {
+  return [Out](std::string_view bytes) { Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size())); };
+}
+
 // Runs Work (the file's own report) on a thread of its own while this thread puts its first
 // question to the framework, which a framework waiting for one starts here, and gives
 // Work's result once both are done.
@@ -44,7 +49,8 @@ std::string CantOpenLog(const std::string& FileName) {
   return log.GetText();
 }
 
-TJson BuildJsonDocument(const std::string& FileName, const TAnalysisContext& Context) {
+// Writes the file's members into the document open in J; returns whether it parsed.
+bool WriteJsonDocument(TJsonStream& J, const std::string& FileName, const TAnalysisContext& Context) {
   // The document uses the log's last line only (the error of a file that did not parse),
   // so the log passes through, leaving its last line.
   TTxtWriter log;
@@ -58,22 +64,41 @@ TJson BuildJsonDocument(const std::string& FileName, const TAnalysisContext& Con
     lastLine = CantOpenLog(FileName);
   }
   log.GetStream().FlushDrain();
-  return BuildJsonReport(FileName, parse ? &*parse : nullptr, lastLine, Context);
+  const TMatroskaParse* parsed = parse ? &*parse : nullptr;
+  WriteJsonReport(J, FileName, parsed, lastLine, Context);
+  return JsonParsed(parsed);
 }
 
-TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render) {
+// The document ends the line it is on (JSON Lines); gives the text the stream still holds.
+std::string JsonLineOf(TJsonStream& J) {
+  J.EndObject();
+  std::string line = J.TakeText();
+  line += '\n';
+  return line;
+}
+
+// Out (optional) receives the document as it is made, and Output stays empty.
+TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render,
+                            std::ostream* Out) {
   TFileAnalysis result;
-  TJson document;
+  TJsonStream document;
+  const auto write = WriteTo(Out);
+  if (Out) document.SetDrain(write, kStreamChunk);
+  document.BeginObject();
   if (Render && Context.Framework) {
     PrepareRenderingSections(FileName, *Context.Framework);
-    document = WhileFrameworkStarts(*Context.Framework, [&] { return BuildJsonDocument(FileName, Context); });
+    result.Succeeded =
+        WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
     TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-    AddRenderResults(FileName, *Context.Framework, document, &detailed);
+    WriteRenderResults(document, FileName, *Context.Framework, &detailed);
   } else {
-    document = BuildJsonDocument(FileName, Context);
+    result.Succeeded = WriteJsonDocument(document, FileName, Context);
   }
-  result.Succeeded = document["parsed"].get<bool>();
-  result.Output = JsonLine(document);
+  result.Output = JsonLineOf(document);
+  if (Out) {
+    write(result.Output);
+    result.Output.clear();
+  }
   return result;
 }
 
@@ -107,20 +132,24 @@ bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& 
 
 // The JSON document of an analysis whose sections were written with Kept, Log its
 // parsing log.
-TJson JsonFromKept(const std::string& FileName, TKeptAnswers& Kept, std::string_view Log,
-                   const TAnalysisContext& Context) {
+std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, std::string_view Log,
+                         const TAnalysisContext& Context) {
+  TJsonStream document;
+  document.BeginObject();
   const std::optional<TMatroskaParse>& parse = Kept.File.Parse;
-  TJson document = parse ? BuildJsonReport(FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context)
-                         : BuildJsonReport(FileName, nullptr, CantOpenLog(FileName), Context);
-  if (Kept.Rendered) AddRenderResults(*Context.Framework, document, Kept.RenderFile, Kept.Rendering);
-  return document;
+  if (parse)
+    WriteJsonReport(document, FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context);
+  else
+    WriteJsonReport(document, FileName, nullptr, CantOpenLog(FileName), Context);
+  if (Kept.Rendered) WriteRenderResults(document, *Context.Framework, Kept.RenderFile, Kept.Rendering);
+  return JsonLineOf(document);
 }
 
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out) {
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render);
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render, Out);
   TFileAnalysis result;
   TReportWriters writers;
   // Without --save only the chosen output is built: the others would be thrown away.
@@ -139,9 +168,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   }
   if (Out && chosen) {
     // The output goes out as it is made; an HTML page's skeleton is written around it.
-    const auto write = [Out](std::string_view bytes) {
-      Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    };
+    const auto write = WriteTo(Out);
     THTMLWriter skeleton;
     if (Output == TAnalysisOutput::Html) {
       TReportWriters::WriteHtmlPageHead(skeleton);
@@ -177,7 +204,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       break;
     }
     case TAnalysisOutput::Json:
-      result.Output = JsonLine(JsonFromKept(FileName, *kept, writers.FParsingLog.GetStream().Bytes(), Context));
+      result.Output = JsonFromKept(FileName, *kept, writers.FParsingLog.GetStream().Bytes(), Context);
       break;
   }
   result.Succeeded = parsed && saved;

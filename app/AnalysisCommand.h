@@ -23,10 +23,10 @@ struct TFileAnalysis {
 // Analyses FileName with the tables of Context. Context's framework answers the proposed
 // filters' installed state; with Render it also runs the RenderFile check and the
 // detailed rendering. SaveDir (optional) receives Report.html and Report.txt. Several
-// threads may share the tables; each needs a framework of its own. Out (optional): a
-// text report, HTML page or parsing log analysed without SaveDir is written to it as it
-// is made, in chunks of kStreamChunk bytes, and Output stays empty; other outputs are
-// returned in Output as usual.
+// threads may share the tables; each needs a framework of its own. Out (optional): an
+// output analysed without SaveDir is written to it as it is made, in chunks of
+// kStreamChunk bytes, and Output stays empty; with SaveDir the output is returned in
+// Output as usual.
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out = nullptr);
 

@@ -110,37 +110,41 @@ TJson AttachmentJson(const TMatroskaAttachedFile& f) {
 
 // Atoms nest at most as deep as the parser reads them, which bounds this recursion.
 template <class List>
-TJson ChaptersJson(const List& atoms) {
-  TJson list = TJson::array();
+void WriteChaptersJson(TJsonStream& J, const List& atoms) {
+  J.BeginArray();
   for (const auto& atom : atoms) {
-    TJson j;
-    j["uid"] = atom.ChapterUID;
-    j["start_ns"] = atom.ChapterTimeStart;
-    j["end_ns"] = atom.ChapterTimeEnd;
-    j["start"] = ChapterTime(atom.ChapterTimeStart);
-    j["end"] = ChapterTime(atom.ChapterTimeEnd);
-    j["hidden"] = atom.ChapterFlagHidden != 0;
-    j["title"] = atom.Displays.empty() ? TJson() : TJson(Text(atom.Displays.front().ChapString));
+    J.BeginObject();
+    J.Field("uid", atom.ChapterUID);
+    J.Field("start_ns", atom.ChapterTimeStart);
+    J.Field("end_ns", atom.ChapterTimeEnd);
+    J.Field("start", ChapterTime(atom.ChapterTimeStart));
+    J.Field("end", ChapterTime(atom.ChapterTimeEnd));
+    J.Field("hidden", atom.ChapterFlagHidden != 0);
+    J.Field("title", atom.Displays.empty() ? TJson() : TJson(Text(atom.Displays.front().ChapString)));
     TJson displays = TJson::array();
     for (const auto& d : atom.Displays) {
       displays.push_back({{"string", Text(d.ChapString)},
                           {"language", Text(d.ChapLanguage)},
                           {"country", Text(d.ChapCountry)}});
     }
-    j["displays"] = std::move(displays);
-    j["tracks"] = TJson(std::vector<int64_t>(atom.ChapterTrackNumbers.begin(), atom.ChapterTrackNumbers.end()));
-    j["chapters"] = ChaptersJson(atom.ChapterAtoms);
-    list.push_back(std::move(j));
+    J.Field("displays", displays);
+    J.Field("tracks", TJson(std::vector<int64_t>(atom.ChapterTrackNumbers.begin(), atom.ChapterTrackNumbers.end())));
+    J.Key("chapters");
+    WriteChaptersJson(J, atom.ChapterAtoms);
+    J.EndObject();
   }
-  return list;
+  J.EndArray();
 }
 
-TJson EditionJson(const TMatroskaEditionEntry& e) {
-  return {{"uid", e.EditionUID},
-          {"hidden", e.EditionFlagHidden != 0},
-          {"default", e.EditionFlagDefault != 0},
-          {"managed", e.EditionManaged != 0},
-          {"chapters", ChaptersJson(e.ChapterAtoms)}};
+void WriteEditionJson(TJsonStream& J, const TMatroskaEditionEntry& e) {
+  J.BeginObject();
+  J.Field("uid", e.EditionUID);
+  J.Field("hidden", e.EditionFlagHidden != 0);
+  J.Field("default", e.EditionFlagDefault != 0);
+  J.Field("managed", e.EditionManaged != 0);
+  J.Key("chapters");
+  WriteChaptersJson(J, e.ChapterAtoms);
+  J.EndObject();
 }
 
 TJson SimpleTagsJson(const std::vector<TMatroskaSimpleTag>& tags) {
@@ -166,11 +170,13 @@ TJson TagJson(const TMatroskaTag& tag) {
           {"simple_tags", SimpleTagsJson(tag.SimpleTags)}};
 }
 
+// Each record is written as it is made: only one is held as a tree at a time.
 template <class Rec, class F>
-TJson ListJson(const std::deque<Rec>& records, F toJson) {
-  TJson list = TJson::array();
-  for (const auto& record : records) list.push_back(toJson(record));
-  return list;
+void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>& records, F write) {
+  J.Key(Name);
+  J.BeginArray();
+  for (const auto& record : records) write(record);
+  J.EndArray();
 }
 
 // A line of the rendering narrative as plain text: markup removed, file texts unwrapped,
@@ -200,8 +206,8 @@ class TRenderingResult {
     if (FLast.starts_with(kFinished)) FResult = FLast.substr(kFinished.size());
     if (FLast.starts_with(kCompleted)) FPaths.push_back(FLast.substr(kCompleted.size()));
   }
-  TJson Json() {
-    return {{"result", FResult.is_null() ? TJson(FLast) : FResult}, {"completed_paths", std::move(FPaths)}};
+  void Write(TJsonStream& J) {
+    J.Field("rendering", {{"result", FResult.is_null() ? TJson(FLast) : FResult}, {"completed_paths", std::move(FPaths)}});
   }
 
  private:
@@ -212,15 +218,15 @@ class TRenderingResult {
   std::string FLast;
 };
 
-void AddRenderFile(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr) {
-  Document["render_file"] = {{"code", static_cast<uint32_t>(Hr)}, {"text", Text(GetErrorText(Fw, Hr))}};
+void WriteRenderFile(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr) {
+  J.Field("render_file", {{"code", static_cast<uint32_t>(Hr)}, {"text", Text(GetErrorText(Fw, Hr))}});
 }
 
 }  // namespace
 
-void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
-                      TDetailedRenderingAhead* Ahead) {
-  AddRenderFile(Fw, Document, TryRenderFile(Fw, FileName));
+void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
+                        TDetailedRenderingAhead* Ahead) {
+  WriteRenderFile(J, Fw, TryRenderFile(Fw, FileName));
   TRenderingResult rendering;
   const auto take = [&rendering](const std::string& Line) { rendering.Take(Line); };
   if (Ahead) {
@@ -230,15 +236,15 @@ void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, T
     render.FOnLog = take;
     render.MyRenderFile(FileName);
   }
-  Document["rendering"] = rendering.Json();
+  rendering.Write(J);
 }
 
-void AddRenderResults(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr,
-                      const std::vector<std::string>& Lines) {
-  AddRenderFile(Fw, Document, Hr);
+void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
+                        const std::vector<std::string>& Lines) {
+  WriteRenderFile(J, Fw, Hr);
   TRenderingResult rendering;
   for (const std::string& line : Lines) rendering.Take(line);
-  Document["rendering"] = rendering.Json();
+  rendering.Write(J);
 }
 
 std::string DateUTCToIso(int64_t DateUTC) {
@@ -250,28 +256,27 @@ std::string DateUTCToIso(int64_t DateUTC) {
   return text;
 }
 
-TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
-                      const TAnalysisContext& Context) {
-  TJson j;
-  j["path"] = Text(FileName);
-  const bool parsed = Parse && Parse->ClusterFound && !Parse->Cancelled && Parse->Error.empty();
-  j["parsed"] = parsed;
-  if (!parsed) j["error"] = LastLine(ParsingLog);
-  j["file_size"] = Parse && Parse->FileSize >= 0 ? TJson(Parse->FileSize) : TJson();
-  if (!parsed) return j;
-  const TMatroskaReader& reader = *Parse->Reader;
-  j["ebml"] = EbmlHeaderJson(reader.EbmlReader->Header);
-  j["segment"] = SegmentJson(reader.SegmentInfo);
-  j["tracks"] = ListJson(reader.Tracks, [&](const TMatroskaTrackEntry& t) { return TrackJson(t, Context); });
-  j["attachments"] = ListJson(reader.Attachments, AttachmentJson);
-  j["editions"] = ListJson(reader.Editions, EditionJson);
-  j["tags"] = ListJson(reader.Tags, TagJson);
-  return j;
+bool JsonParsed(const TMatroskaParse* Parse) {
+  return Parse && Parse->ClusterFound && !Parse->Cancelled && Parse->Error.empty();
 }
 
-std::string JsonLine(const TJson& Document) {
-  // Texts are already well-formed; replacing keeps a stray byte from throwing.
-  return Document.dump(-1, ' ', false, TJson::error_handler_t::replace) + "\n";
+void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
+                     std::string_view ParsingLog, const TAnalysisContext& Context) {
+  J.Field("path", Text(FileName));
+  const bool parsed = JsonParsed(Parse);
+  J.Field("parsed", parsed);
+  if (!parsed) J.Field("error", LastLine(ParsingLog));
+  J.Field("file_size", Parse && Parse->FileSize >= 0 ? TJson(Parse->FileSize) : TJson());
+  if (!parsed) return;
+  const TMatroskaReader& reader = *Parse->Reader;
+  J.Field("ebml", EbmlHeaderJson(reader.EbmlReader->Header));
+  J.Field("segment", SegmentJson(reader.SegmentInfo));
+  WriteListJson(J, "tracks", reader.Tracks, [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context)); });
+  WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { J.Value(AttachmentJson(f)); });
+  WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
+  WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { J.Value(TagJson(t)); });
 }
+
+std::string JsonLine(const TJson& Document) { return JsonDump(Document) + "\n"; }
 
 }  // namespace ambrel

@@ -8,33 +8,35 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "app/AnalysisContext.h"
+#include "app/JsonStream.h"
 #include "matroska/MatroskaParse.h"
 #include "platform/MediaFramework.h"
 
 namespace ambrel {
 
-using TJson = nlohmann::ordered_json;
+// Whether the document of Parse says "parsed": the parse reached the first Cluster, was
+// not stopped and met no error.
+bool JsonParsed(const TMatroskaParse* Parse);
 
-// The document of FileName: Parse is null when the file could not be opened. ParsingLog
-// is the parse's log; its last line is the error shown when the file did not parse.
-TJson BuildJsonReport(const std::string& FileName, const TMatroskaParse* Parse, std::string_view ParsingLog,
-                      const TAnalysisContext& Context);
+// Writes the members of FileName's document into the object open in J: Parse is null
+// when the file could not be opened. ParsingLog is the parse's log; its last line is the
+// error shown when the file did not parse.
+void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
+                     std::string_view ParsingLog, const TAnalysisContext& Context);
 
 class TDetailedRenderingAhead;
 
-// Adds the media framework's answers for FileName to Document: "render_file" (the
-// RenderFile check's code and text) and "rendering" (the detailed rendering's final
-// result and the paths it completed, as plain text). Ahead, when given, is the detailed
-// rendering begun for this file.
-void AddRenderResults(const std::string& FileName, media::IMediaFramework& Fw, TJson& Document,
-                      TDetailedRenderingAhead* Ahead = nullptr);
+// Writes the media framework's answers for FileName into the object open in J:
+// "render_file" (the RenderFile check's code and text) and "rendering" (the detailed
+// rendering's final result and the paths it completed, as plain text). Ahead, when given,
+// is the detailed rendering begun for this file.
+void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
+                        TDetailedRenderingAhead* Ahead = nullptr);
 // The same from answers already had: Hr the RenderFile check's, Lines the detailed
 // rendering's narrative.
-void AddRenderResults(media::IMediaFramework& Fw, TJson& Document, media::HRESULT Hr,
-                      const std::vector<std::string>& Lines);
+void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
+                        const std::vector<std::string>& Lines);
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

@@ -202,6 +202,40 @@ TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
   }
 }
 
+TEST(JsonReport, StreamedDocumentReadsAsTheTreeDumped) {
+  // Empty and nested objects and arrays, values after closed ones, and a drain that takes
+  // the text in small pieces: the bytes equal the tree's compact form.
+  const TJson tree = {{"a", 1},
+                      {"empty_list", TJson::array()},
+                      {"empty_object", TJson::object()},
+                      {"list", {{{"x", TJson::array({1, 2})}, {"y", nullptr}}, TJson::array(), "t\"\n"}},
+                      {"after", 2.5}};
+  for (const size_t threshold : {size_t{0}, size_t{1}, size_t{7}, size_t{1000}}) {
+    TJsonStream j;
+    std::string drained;
+    if (threshold) j.SetDrain([&](std::string_view piece) { drained += piece; }, threshold);
+    j.BeginObject();
+    j.Field("a", 1);
+    j.Key("empty_list");
+    j.BeginArray();
+    j.EndArray();
+    j.Field("empty_object", TJson::object());
+    j.Key("list");
+    j.BeginArray();
+    j.BeginObject();
+    j.Field("x", TJson::array({1, 2}));
+    j.Field("y", nullptr);
+    j.EndObject();
+    j.BeginArray();
+    j.EndArray();
+    j.Value("t\"\n");
+    j.EndArray();
+    j.Field("after", 2.5);
+    j.EndObject();
+    EXPECT_EQ(drained + j.TakeText(), JsonDump(tree)) << threshold;
+  }
+}
+
 TEST(JsonReport, DatesAreIso8601InUtc) {
   EXPECT_EQ(DateUTCToIso(0), "2001-01-01T00:00:00.000Z");
   EXPECT_EQ(DateUTCToIso(-1'000'000), "2000-12-31T23:59:59.999Z");
