@@ -120,15 +120,25 @@ void WriteChaptersJson(TJsonStream& J, const List& atoms) {
     J.Field("start", ChapterTime(atom.ChapterTimeStart));
     J.Field("end", ChapterTime(atom.ChapterTimeEnd));
     J.Field("hidden", atom.ChapterFlagHidden != 0);
-    J.Field("title", atom.Displays.empty() ? TJson() : TJson(Text(atom.Displays.front().ChapString)));
-    TJson displays = TJson::array();
+    J.Key("title");
+    if (atom.Displays.empty())
+      J.Value(nullptr);
+    else
+      J.Value(Text(atom.Displays.front().ChapString));
+    J.Key("displays");
+    J.BeginArray();
     for (const auto& d : atom.Displays) {
-      displays.push_back({{"string", Text(d.ChapString)},
-                          {"language", Text(d.ChapLanguage)},
-                          {"country", Text(d.ChapCountry)}});
+      J.BeginObject();
+      J.Field("string", Text(d.ChapString));
+      J.Field("language", Text(d.ChapLanguage));
+      J.Field("country", Text(d.ChapCountry));
+      J.EndObject();
     }
-    J.Field("displays", displays);
-    J.Field("tracks", TJson(std::vector<int64_t>(atom.ChapterTrackNumbers.begin(), atom.ChapterTrackNumbers.end())));
+    J.EndArray();
+    J.Key("tracks");
+    J.BeginArray();
+    for (const auto number : atom.ChapterTrackNumbers) J.Value(static_cast<int64_t>(number));
+    J.EndArray();
     J.Key("chapters");
     WriteChaptersJson(J, atom.ChapterAtoms);
     J.EndObject();
@@ -147,27 +157,36 @@ void WriteEditionJson(TJsonStream& J, const TMatroskaEditionEntry& e) {
   J.EndObject();
 }
 
-TJson SimpleTagsJson(const std::vector<TMatroskaSimpleTag>& tags) {
-  TJson list = TJson::array();
+// Simple tags nest at most as deep as the parser reads them, which bounds this recursion.
+void WriteSimpleTagsJson(TJsonStream& J, const std::vector<TMatroskaSimpleTag>& tags) {
+  J.BeginArray();
   for (const auto& s : tags) {
-    list.push_back({{"name", Text(s.TagName)},
-                    {"language", Text(s.TagLanguage)},
-                    {"string", Text(s.TagString)},
-                    {"simple_tags", SimpleTagsJson(s.SimpleTags)}});
+    J.BeginObject();
+    J.Field("name", Text(s.TagName));
+    J.Field("language", Text(s.TagLanguage));
+    J.Field("string", Text(s.TagString));
+    J.Key("simple_tags");
+    WriteSimpleTagsJson(J, s.SimpleTags);
+    J.EndObject();
   }
-  return list;
+  J.EndArray();
 }
 
-TJson TagJson(const TMatroskaTag& tag) {
+void WriteTagJson(TJsonStream& J, const TMatroskaTag& tag) {
   const TMatroskaTagTarget& t = tag.Targets;
-  return {{"targets",
-           {{"type_value", t.TargetTypeValue},
-            {"type", Text(t.TargetType)},
-            {"track_uid", t.TrackUID},
-            {"edition_uid", t.EditionUID},
-            {"chapter_uid", t.ChapterUID},
-            {"attachment_uid", t.AttachmentUID}}},
-          {"simple_tags", SimpleTagsJson(tag.SimpleTags)}};
+  J.BeginObject();
+  J.Key("targets");
+  J.BeginObject();
+  J.Field("type_value", t.TargetTypeValue);
+  J.Field("type", Text(t.TargetType));
+  J.Field("track_uid", t.TrackUID);
+  J.Field("edition_uid", t.EditionUID);
+  J.Field("chapter_uid", t.ChapterUID);
+  J.Field("attachment_uid", t.AttachmentUID);
+  J.EndObject();
+  J.Key("simple_tags");
+  WriteSimpleTagsJson(J, tag.SimpleTags);
+  J.EndObject();
 }
 
 // Each record is written as it is made: only one is held as a tree at a time.
@@ -274,7 +293,7 @@ void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatrosk
   WriteListJson(J, "tracks", reader.Tracks, [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context)); });
   WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { J.Value(AttachmentJson(f)); });
   WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
-  WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { J.Value(TagJson(t)); });
+  WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { WriteTagJson(J, t); });
 }
 
 std::string JsonLine(const TJson& Document) { return JsonDump(Document) + "\n"; }

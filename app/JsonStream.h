@@ -4,9 +4,13 @@
 // not even as text; the text reads exactly as the tree's compact form would.
 #pragma once
 
+#include <charconv>
+#include <concepts>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -26,7 +30,34 @@ class TJsonStream {
   void Key(std::string_view Name);
   // A whole value: an array's next element or the value of the member just named.
   void Value(const TJson& Value);
+  // The common scalars, written without making a tree value first. A text must be
+  // well-formed UTF-8.
+  void Value(std::string_view Text);
+  void Value(const std::string& Text) { Value(std::string_view(Text)); }
+  void Value(const char* Text) { Value(std::string_view(Text)); }
+  void Value(std::nullptr_t);
+  // Exactly a bool: a number or a pointer never turns into one here.
+  template <class T>
+    requires std::is_same_v<T, bool>
+  void Value(T Flag) {
+    WriteFlag(Flag);
+  }
+  template <std::integral T>
+    requires(!std::is_same_v<T, bool>)
+  void Value(T Number) {
+    Separate();
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, Number).ptr;
+    FText.append(digits, end);
+    Drained();
+  }
+
   void Field(std::string_view Name, const TJson& FieldValue) {
+    Key(Name);
+    Value(FieldValue);
+  }
+  template <class T>
+  void Field(std::string_view Name, const T& FieldValue) {
     Key(Name);
     Value(FieldValue);
   }
@@ -43,6 +74,7 @@ class TJsonStream {
   void Open(char Bracket);
   void Close(char Bracket);
   void Separate();  // the comma before every array element and object member but the first
+  void WriteFlag(bool Flag);
   void FlushDrain();
   void Drained() {
     if (FDrain && FText.size() >= FThreshold) FlushDrain();

@@ -92,6 +92,9 @@ int main(int argc, char** argv) {
   const bench::TRun ours4 = bench::MeasureMedian({AMBREL_CLI_PATH, "--no-render", large}, runs, report);
   const double text4Mb = std::filesystem::file_size(report) / 1048576.0;
   show("ambrel-cli 4x", large, ours4, text4Mb);
+  // The JSON document of the same file: no target, shown so that a regression is seen.
+  const bench::TRun json = bench::MeasureMedian({AMBREL_CLI_PATH, "--json", "--no-render", small}, runs, report);
+  show("ambrel-cli --json 1x", small, json, std::filesystem::file_size(report) / 1048576.0);
   std::printf("%-22s %10s %9.1f %9.1f %9.1f\n", "ambrel-cli --version", "", startup.Ms, startup.CpuMs,
               startup.PeakKb / 1024.0);
   bool pass = ours.Ok && ours4.Ok;

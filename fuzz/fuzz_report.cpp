@@ -2,12 +2,14 @@
 // arbitrary file, fed from memory. Claims: no crash, the HTML page and the text report
 // are produced, and the text report built alone (no parsing log, tags not kept, as the
 // command line builds it) is the one built with everything, and the chapter outline the
-// report is written from holds what the full chapter records hold.
+// report is written from holds what the full chapter records hold, and the JSON document
+// of the same parse is well-formed JSON.
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "app/FriendlyNames.h"
+#include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
@@ -69,6 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   writers.BuildTextReport(false, text);
   if (page.GetText().empty() || text.GetText().size() < 3) __builtin_trap();
   if (!OutlineHoldsTheRecords(*parse.Reader)) __builtin_trap();
+
+  TJsonStream json;
+  json.BeginObject();
+  WriteJsonReport(json, "fuzz.mkv", &parse, writers.FParsingLog.GetStream().Bytes(), context);
+  json.EndObject();
+  if (!TJson::accept(json.TakeText())) __builtin_trap();
 
   TNullWriter noLog;
   TTxtWriter alone;

@@ -203,9 +203,16 @@ TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
 }
 
 TEST(JsonReport, StreamedDocumentReadsAsTheTreeDumped) {
-  // Empty and nested objects and arrays, values after closed ones, and a drain that takes
+  // Empty and nested objects and arrays, values after closed ones, scalars written
+  // directly (every ASCII byte in a text, numbers at their limits), and a drain that takes
   // the text in small pieces: the bytes equal the tree's compact form.
+  std::string ascii;
+  for (int c = 0; c < 128; ++c) ascii += static_cast<char>(c);
+  ascii += "\xC3\xA9\xE2\x80\xA8";  // multi-byte characters stay as they are
   const TJson tree = {{"a", 1},
+                      {"text", ascii},
+                      {"numbers", {INT64_MIN, UINT64_MAX, 0, -1}},
+                      {"flags", {true, false, nullptr}},
                       {"empty_list", TJson::array()},
                       {"empty_object", TJson::object()},
                       {"list", {{{"x", TJson::array({1, 2})}, {"y", nullptr}}, TJson::array(), "t\"\n"}},
@@ -216,6 +223,20 @@ TEST(JsonReport, StreamedDocumentReadsAsTheTreeDumped) {
     if (threshold) j.SetDrain([&](std::string_view piece) { drained += piece; }, threshold);
     j.BeginObject();
     j.Field("a", 1);
+    j.Field("text", ascii);
+    j.Key("numbers");
+    j.BeginArray();
+    j.Value(INT64_MIN);
+    j.Value(UINT64_MAX);
+    j.Value(0u);
+    j.Value(-1);
+    j.EndArray();
+    j.Key("flags");
+    j.BeginArray();
+    j.Value(true);
+    j.Value(false);
+    j.Value(nullptr);
+    j.EndArray();
     j.Key("empty_list");
     j.BeginArray();
     j.EndArray();
