@@ -213,10 +213,6 @@ std::string PlainRenderLine(const std::string& line) {
   return Text(text);
 }
 
-}  // namespace
-
-namespace {
-
 // Reads the detailed rendering's lines, given to Take one by one, into the document.
 class TRenderingResult {
  public:
@@ -295,7 +291,5 @@ void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatrosk
   WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
   WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { WriteTagJson(J, t); });
 }
-
-std::string JsonLine(const TJson& Document) { return JsonDump(Document) + "\n"; }
 
 }  // namespace ambrel

@@ -42,7 +42,4 @@ void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESU
 // cannot be shown.
 std::string DateUTCToIso(int64_t DateUTC);
 
-// The document on one line, ending with a line feed (JSON Lines).
-std::string JsonLine(const TJson& Document);
-
 }  // namespace ambrel

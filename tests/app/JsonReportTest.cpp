@@ -140,7 +140,11 @@ TEST(JsonReport, IllFormedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(doc["tracks"][0]["name"], "Test\xEF\xBF\xBD\xEF\xBF\xBD" "attern");
   EXPECT_NE(doc["path"].get<std::string>().find("bad\xEF\xBF\xBD.mkv"), std::string::npos);
   // Control bytes and quotes are escaped, never written raw.
-  EXPECT_EQ(JsonLine(TJson{{"t", std::string("a\"\n\x01\0b", 6)}}), "{\"t\":\"a\\\"\\n\\u0001\\u0000b\"}\n");
+  TJsonStream j;
+  j.BeginObject();
+  j.Field("t", std::string("a\"\n\x01\0b", 6));
+  j.EndObject();
+  EXPECT_EQ(j.TakeText(), "{\"t\":\"a\\\"\\n\\u0001\\u0000b\"}");
 }
 
 TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
