@@ -106,8 +106,7 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
 // --save analyses the file once, and its document reads as --json alone would.
 struct TKeptAnswers {
   TKeptParse File;
-  bool Rendered = false;
-  media::HRESULT RenderFile = 0;
+  std::optional<media::HRESULT> RenderFile;  // none when the rendering sections did not run
   std::vector<std::string> Rendering;
 };
 
@@ -123,10 +122,7 @@ bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& 
   TDetailedRenderingAhead detailed(FileName, *Context.Framework);
   const media::HRESULT hr = WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
   WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed, Kept ? &Kept->Rendering : nullptr);
-  if (Kept) {
-    Kept->Rendered = true;
-    Kept->RenderFile = hr;
-  }
+  if (Kept) Kept->RenderFile = hr;
   return parsed;
 }
 
@@ -141,7 +137,7 @@ std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, 
     WriteJsonReport(document, FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context);
   else
     WriteJsonReport(document, FileName, nullptr, CantOpenLog(FileName), Context);
-  if (Kept.Rendered) WriteRenderResults(document, *Context.Framework, Kept.RenderFile, Kept.Rendering);
+  if (Kept.RenderFile) WriteRenderResults(document, *Context.Framework, *Kept.RenderFile, Kept.Rendering);
   return JsonLineOf(document);
 }
 

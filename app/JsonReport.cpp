@@ -53,7 +53,7 @@ TJson SegmentJson(const TMatroskaSegmentInfo& info) {
   return j;
 }
 
-TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context) {
+TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context, TCodecCandidateCache& cache) {
   const TFriendlyNames& names = context.FriendlyNames;
   TJson j;
   j["number"] = t.TrackNumber;
@@ -79,7 +79,7 @@ TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context) {
   j["lacing"] = t.FlagLacing != 0;
   j["default_duration_ns"] = t.DefaultDuration;
   TJson candidates = TJson::array();
-  for (const TCodecCandidate& c : FindCodecCandidates(t, context)) {
+  for (const TCodecCandidate& c : FindCodecCandidates(t, context, &cache)) {
     candidates.push_back({{"name", Text(c.Name)},
                           {"installed", Text(c.Installed)},
                           {"install_comments", Text(c.InstallComments)},
@@ -286,7 +286,10 @@ void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatrosk
   const TMatroskaReader& reader = *Parse->Reader;
   J.Field("ebml", EbmlHeaderJson(reader.EbmlReader->Header));
   J.Field("segment", SegmentJson(reader.SegmentInfo));
-  WriteListJson(J, "tracks", reader.Tracks, [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context)); });
+  // One database search per codec, however many tracks share it, as in the text report.
+  TCodecCandidateCache candidates;
+  WriteListJson(J, "tracks", reader.Tracks,
+                [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context, candidates)); });
   WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { J.Value(AttachmentJson(f)); });
   WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
   WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { WriteTagJson(J, t); });
