@@ -90,15 +90,16 @@ class TMatroskaReader {
   TChapterOutline ChapterOutline;
 
  private:
-  // The container loop, driven by a table of child rules; returns not InElement.
+  // The container loop, driven by a table of child rules: sets the defaults the rules
+  // give, reads the children, then fills the fallbacks; returns not InElement.
   template <class Rec>
   bool ReadContainer(Rec& Record, std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
-  // Logs a container's title, enters it and runs its reader; false when the reader failed
-  // (the child then stays on the element stack).
   // Reads one element into a new record and appends it to List when the element was read
   // to its end; a record cut short is dropped.
   template <class List>
   bool ReadRecord(List& Records, std::span<const TElementRule<typename List::value_type>> Rules);
+  // Logs a container's title, enters it and runs its reader; false when the reader failed
+  // (the child then stays on the element stack).
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
