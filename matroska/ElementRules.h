@@ -43,6 +43,7 @@ struct TElementRule {
   std::vector<uint8_t> Rec::* BinaryField = nullptr;
   bool Rec::* PresentField = nullptr;  // set when the element's value was read
   TChildReader Child = nullptr;
+  const TElementRule* Entry = nullptr;  // a list's one kind of element, read instead of Child
   TCustomReader Custom = nullptr;
   int TMatroskaReader::* Depth = nullptr;  // nesting counter bounding this container
   // The field's value from the moment the container is entered, before its children are
@@ -104,6 +105,12 @@ TElementRule<Rec> ContainerRule(uint32_t ID, const char* Title,
                                 typename TElementRule<Rec>::TChildReader Child,
                                 int TMatroskaReader::* Depth = nullptr) {
   return {.ID = ID, .Kind = TElementKind::Container, .Name = Title, .Child = Child, .Depth = Depth};
+}
+
+// A container that holds one kind of element, read as Entry says.
+template <class Rec>
+TElementRule<Rec> ListRule(uint32_t ID, const char* Title, const TElementRule<Rec>& Entry) {
+  return {.ID = ID, .Kind = TElementKind::Container, .Name = Title, .Entry = &Entry};
 }
 
 template <class Rec>
@@ -223,10 +230,16 @@ bool TMatroskaReader::EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule,
   bool ok;
   {
     TDepthGuard guard(depth);
-    ok = (this->*Rule.Child)(Record);
+    ok = ReadChildren(Rule, Record);
   }
   if (ok) EbmlReader->LeaveElement();
   return ok;
+}
+
+template <class Rec>
+bool TMatroskaReader::ReadChildren(const TElementRule<Rec>& Rule, Rec& Record) {
+  if (Rule.Entry) return ReadContainer(Record, std::span<const TElementRule<Rec>>(Rule.Entry, 1));
+  return (this->*Rule.Child)(Record);
 }
 
 template <class Rec>

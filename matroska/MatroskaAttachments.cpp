@@ -3,13 +3,6 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadAttachments(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kAttachedFile, "Attached file :", &TMatroskaReader::ReadAttachedFile),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadAttachedFile(TMatroskaReader& Owner) {
   using F = TMatroskaAttachedFile;
   static const TElementRule<F> rules[] = {

@@ -5,13 +5,6 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadChapters(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kEditionEntry, "Edition entry :", &TMatroskaReader::ReadEditionEntry),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 // Runs ReadOne (which says whether its record was read to its end and, for an atom,
 // points Atom at it) between the opening of an outline entry at Depth and its
 // completion, or its removal when the record was cut short or the read failed.
@@ -83,8 +76,9 @@ bool TMatroskaReader::ReadNestedAtom(TMatroskaChapterAtom& Parent) {
 }
 
 bool TMatroskaReader::ReadChapterTrack(TMatroskaChapterAtom& Atom) {
-  static const TElementRule<TMatroskaChapterAtom> rules[] = {
-      CustomRule<TMatroskaChapterAtom>(ids::kChapterTrackNumber, "ChapterTrackNumber", &TMatroskaReader::ReadChapterTrackNumber),
+  using A = TMatroskaChapterAtom;
+  static const TElementRule<A> rules[] = {
+      CustomRule<A>(ids::kChapterTrackNumber, "ChapterTrackNumber", &TMatroskaReader::ReadChapterTrackNumber),
   };
   return ReadContainer(Atom, rules);
 }

@@ -55,13 +55,20 @@ bool TMatroskaReader::SeekToSegmentPosition(int64_t SeekPosition) {
 }
 
 std::span<const TElementRule<TMatroskaReader>> TMatroskaReader::SegmentRules() {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kInfo, "Segment Info :", &TMatroskaReader::ReadSegmentInfo),
-      ContainerRule<TMatroskaReader>(ids::kSeekHead, "MetaSeek Info :", &TMatroskaReader::ReadSeekHead),
-      ContainerRule<TMatroskaReader>(ids::kTracks, "Tracks :", &TMatroskaReader::ReadTracks),
-      ContainerRule<TMatroskaReader>(ids::kAttachments, "Attachments :", &TMatroskaReader::ReadAttachments),
-      ContainerRule<TMatroskaReader>(ids::kChapters, "Chapters :", &TMatroskaReader::ReadChapters),
-      ContainerRule<TMatroskaReader>(ids::kTags, "Tags :", &TMatroskaReader::ReadTags),
+  using R = TMatroskaReader;
+  // The one kind of element each list holds.
+  static const TElementRule<R> seek = ContainerRule<R>(ids::kSeek, "MetaSeek seek Info :", &R::ReadSeek);
+  static const TElementRule<R> track = ContainerRule<R>(ids::kTrackEntry, "TrackEntry :", &R::ReadTrackEntry);
+  static const TElementRule<R> file = ContainerRule<R>(ids::kAttachedFile, "Attached file :", &R::ReadAttachedFile);
+  static const TElementRule<R> edition = ContainerRule<R>(ids::kEditionEntry, "Edition entry :", &R::ReadEditionEntry);
+  static const TElementRule<R> tag = ContainerRule<R>(ids::kTag, "Tag :", &R::ReadTag);
+  static const TElementRule<R> rules[] = {
+      ContainerRule<R>(ids::kInfo, "Segment Info :", &R::ReadSegmentInfo),
+      ListRule<R>(ids::kSeekHead, "MetaSeek Info :", seek),
+      ListRule<R>(ids::kTracks, "Tracks :", track),
+      ListRule<R>(ids::kAttachments, "Attachments :", file),
+      ListRule<R>(ids::kChapters, "Chapters :", edition),
+      ListRule<R>(ids::kTags, "Tags :", tag),
   };
   return rules;
 }
@@ -177,7 +184,7 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
     const TElementRule<TMatroskaReader>* rule = FindRule(rules, id);
     reader.LogLine(rule->Name);
     reader.EnterElement(H);
-    (this->*rule->Child)(*this);  // the result is not looked at: what was read stays
+    ReadChildren(*rule, *this);  // the result is not looked at: what was read stays
     reader.LeaveElement();
     return true;
   };
@@ -226,13 +233,6 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
       StringRule(ids::kNextFilename, "NextFilename", &I::NextFilename),
   };
   return ReadContainer(Owner.SegmentInfo, rules);
-}
-
-bool TMatroskaReader::ReadSeekHead(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kSeek, "MetaSeek seek Info :", &TMatroskaReader::ReadSeek),
-  };
-  return ReadContainer(Owner, rules);
 }
 
 bool TMatroskaReader::ReadSeek(TMatroskaReader& Owner) {

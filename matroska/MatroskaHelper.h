@@ -102,6 +102,9 @@ class TMatroskaReader {
   // (the child then stays on the element stack).
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
+  // Reads the children of the container that Rule stands for, entered already.
+  template <class Rec>
+  bool ReadChildren(const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
   bool ParseBody();
   void FinishRecords();
@@ -120,22 +123,18 @@ class TMatroskaReader {
   // Segment level.
   static std::span<const TElementRule<TMatroskaReader>> SegmentRules();
   bool ReadSegmentInfo(TMatroskaReader& Owner);
-  bool ReadSeekHead(TMatroskaReader& Owner);
   bool ReadSeek(TMatroskaReader& Owner);
 
   // Tracks.
-  bool ReadTracks(TMatroskaReader& Owner);
   bool ReadTrackEntry(TMatroskaReader& Owner);
   bool ReadVideo(TMatroskaTrackEntry& Track);
   bool ReadAudio(TMatroskaTrackEntry& Track);
 
   // Attachments.
-  bool ReadAttachments(TMatroskaReader& Owner);
   bool ReadAttachedFile(TMatroskaReader& Owner);
   void ReadFileData(TEbmlElement& E, TMatroskaAttachedFile& File);
 
   // Chapters.
-  bool ReadChapters(TMatroskaReader& Owner);
   bool ReadEditionEntry(TMatroskaReader& Owner);
   bool ReadEditionAtom(TMatroskaEditionEntry& Edition);
   bool ReadNestedAtom(TMatroskaChapterAtom& Parent);
@@ -148,7 +147,6 @@ class TMatroskaReader {
   bool ReadChapterDisplay(TMatroskaChapterAtom& Atom);
 
   // Tags.
-  bool ReadTags(TMatroskaReader& Owner);
   bool ReadTag(TMatroskaReader& Owner);
   bool ReadTagTargets(TMatroskaTag& Tag);
   bool ReadTagSimpleTag(TMatroskaTag& Tag);

@@ -3,13 +3,6 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadTags(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kTag, "Tag :", &TMatroskaReader::ReadTag),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
   using T = TMatroskaTag;
   static const TElementRule<T> rules[] = {

@@ -31,13 +31,6 @@ bool IsAcmTrack(const TMatroskaTrackEntry* Track) {
   return Track && Track->TrackType == 2 && Track->CodecID == "A_MS/ACM";
 }
 
-bool TMatroskaReader::ReadTracks(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(ids::kTrackEntry, "TrackEntry :", &TMatroskaReader::ReadTrackEntry),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadTrackEntry(TMatroskaReader& Owner) {
   using T = TMatroskaTrackEntry;
   static const TElementRule<T> rules[] = {
