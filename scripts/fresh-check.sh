@@ -38,13 +38,13 @@ SOURCES
 fi
 
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/ambrel-fresh.XXXXXX")
-chmod 0755 "$root"
 cleanup() {
   for m in sys dev/pts dev proc; do mountpoint -q "$root/$m" && umount -l "$root/$m"; done
   [ "${AMBREL_FRESH_KEEP:-0}" = 1 ] && echo "fresh-check: root kept in $root" || rm -rf "$root"
 }
 trap cleanup EXIT
 tar -C "$root" -xf "$tarball"
+chmod 0755 "$root"  # the copy's / must be open to the ordinary user
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
