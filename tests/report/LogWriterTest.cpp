@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 using namespace ambrel;
 
