@@ -1,11 +1,13 @@
 // Reference-counted objects as COM shares them: the counting interface, the smart
-// pointer holding one reference, and an implementation base.
+// pointer holding one reference, an implementation base, and the bind context.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 #include <utility>
+
+#include "com/Guid.h"
 
 namespace ambrel::media {
 
@@ -80,5 +82,11 @@ template <class Impl, class... Args>
 ComPtr<Impl> MakeCom(Args&&... args) {
   return ComPtr<Impl>(new Impl(std::forward<Args>(args)...));
 }
+
+inline constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// A bind context (CreateBindCtx): nothing is bound through it here, it is only passed on.
+class IBindCtx : public IUnknown {};
+class TBindCtx : public RefCounted<IBindCtx> {};
 
 }  // namespace ambrel::media

@@ -1,4 +1,4 @@
-// Result-code names and their usual texts.
+// Result-code names and their usual texts, and the copying of a text out.
 #include "com/HResult.h"
 
 namespace ambrel::media {
@@ -84,6 +84,22 @@ std::map<uint32_t, std::u16string> DefaultErrorTexts() {
     if (c.text) texts[static_cast<uint32_t>(c.hr)] = c.text;
   }
   return texts;
+}
+
+uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t size) {
+  if (text.empty() || size == 0 || !buffer) return 0;
+  uint32_t count = 0;
+  size_t at = 0;
+  size_t i = 0;
+  while (i < text.size() && count + 1 < size) {
+    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                      text[i + 1] <= 0xDFFF;
+    buffer[at++] = text[i++];
+    if (pair) buffer[at++] = text[i++];
+    ++count;
+  }
+  buffer[at] = 0;
+  return count;
 }
 
 }  // namespace ambrel::media

@@ -66,4 +66,12 @@ std::u16string DefaultErrorText(uint32_t code);
 // Every code that has a DefaultErrorText, with its text.
 std::map<uint32_t, std::u16string> DefaultErrorTexts();
 
+// Writes the first size - 1 code points of text and a NUL; returns their number (0 and
+// nothing written for an empty text).
+uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t size);
+
+// Registry results (RegOpenKeyEx style): 0 on success.
+inline constexpr int32_t ERROR_SUCCESS = 0;
+inline constexpr int32_t ERROR_FILE_NOT_FOUND = 2;
+
 }  // namespace ambrel::media

@@ -54,22 +54,6 @@ HRESULT TRunningObjectTable::Revoke(uint32_t cookie) {
   return S_OK;
 }
 
-uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t size) {
-  if (text.empty() || size == 0 || !buffer) return 0;
-  uint32_t count = 0;
-  size_t at = 0;
-  size_t i = 0;
-  while (i < text.size() && count + 1 < size) {
-    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                      text[i + 1] <= 0xDFFF;
-    buffer[at++] = text[i++];
-    if (pair) buffer[at++] = text[i++];
-    ++count;
-  }
-  buffer[at] = 0;
-  return count;
-}
-
 TBasicMediaFramework::TBasicMediaFramework() : FRot(MakeCom<TRunningObjectTable>()) {}
 
 HRESULT TBasicMediaFramework::CoInitialize() {

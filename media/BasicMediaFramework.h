@@ -6,43 +6,11 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "media/MediaFramework.h"
 
 namespace ambrel::media {
-
-class TBindCtx : public RefCounted<IBindCtx> {};
-
-// An enumerator over a fixed list: Next hands the items out one by one, then S_FALSE with
-// an empty item. Items are stored as given, or stored as something else and made when
-// handed out (media types, which the caller owns).
-template <class Interface, class Item, class Stored = Item>
-class TListEnum : public RefCounted<Interface> {
- public:
-  using TMake = Item (*)(const Stored&);
-  explicit TListEnum(std::vector<Stored> items, TMake make = nullptr) : FItems(std::move(items)), FMake(make) {}
-  HRESULT Next(Item& item) override {
-    item = Item();
-    if (FPos >= FItems.size()) return S_FALSE;
-    if constexpr (std::is_same_v<Item, Stored>) {
-      item = FItems[FPos++];
-    } else {
-      item = FMake(FItems[FPos++]);
-    }
-    return S_OK;
-  }
-  HRESULT Reset() override {
-    FPos = 0;
-    return S_OK;
-  }
-
- private:
-  std::vector<Stored> FItems;
-  TMake FMake;
-  size_t FPos = 0;
-};
 
 // A moniker that only holds an item text (CreateItemMoniker).
 class TItemMoniker : public RefCounted<IMoniker> {
@@ -79,10 +47,6 @@ class TRunningObjectTable : public RefCounted<IRunningObjectTable> {
   bool FForced = false;
   HRESULT FForcedHr = S_OK;
 };
-
-// Writes the first size - 1 code points of text and a NUL; returns their number (0 and
-// nothing written for an empty text).
-uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t size);
 
 // A framework with no filter classes at all: the base of the real backends.
 class TBasicMediaFramework : public IMediaFramework {

@@ -27,14 +27,11 @@
 
 #include "base/Utf16.h"
 #include "com/ComPtr.h"
+#include "com/Enum.h"
 #include "com/Guid.h"
 #include "com/HResult.h"
 
 namespace ambrel::media {
-
-// Registry results (RegOpenKeyEx style): 0 on success.
-inline constexpr int32_t ERROR_SUCCESS = 0;
-inline constexpr int32_t ERROR_FILE_NOT_FOUND = 2;
 
 // Class ids and categories.
 inline constexpr CLSID CLSID_SystemDeviceEnum{0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
@@ -46,7 +43,6 @@ inline constexpr CLSID CLSID_LegacyAmFilterCategory{0x083863F1, 0x70DE, 0x11D0, 
 inline constexpr CLSID CLSID_AudioRendererCategory{0xE0F158E1, 0xCB04, 0x11D0, {0xBD, 0x4E, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 
 // Interface ids, for CoCreateInstance.
-inline constexpr IID IID_IUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID IID_ICreateDevEnum{0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 inline constexpr IID IID_IGraphBuilder{0x56A868A9, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 inline constexpr IID IID_IFilterMapper2{0xB79BB0B0, 0x33C1, 0x11D1, {0xAB, 0xE1, 0x00, 0xA0, 0xC9, 0x05, 0xF3, 0x75}};
@@ -95,21 +91,10 @@ struct PIN_INFO {
   std::u16string achName;
 };
 
-// Enumerators: Next hands out one item: S_OK with the item, or S_FALSE with none once
-// every item was given. Reset answers S_OK and starts again at the first item. Items are
-// fixed when the enumerator is made.
-template <class Item>
-class IEnum : public IUnknown {
- public:
-  virtual HRESULT Next(Item& item) = 0;
-  virtual HRESULT Reset() = 0;
-};
 class IEnumMoniker : public IEnum<ComPtr<IMoniker>> {};
 class IEnumPins : public IEnum<ComPtr<IPin>> {};
 class IEnumFilters : public IEnum<ComPtr<IBaseFilter>> {};
 class IEnumMediaTypes : public IEnum<std::unique_ptr<AM_MEDIA_TYPE>> {};
-
-class IBindCtx : public IUnknown {};
 
 // Registry-like properties of a registered filter.
 class IPropertyBag : public IUnknown {
