@@ -10,7 +10,7 @@
 
 #include "matroska/ElementIds.h"
 #include "matroska/MatroskaHelper.h"
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 #include "report/LogWriter.h"
 
 using namespace ambrel;
