@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempDir.h"
 #include "tests/media/gst/GstTestUtil.h"
 
 namespace ambrel::testing {
@@ -96,10 +97,9 @@ TEST_F(GstGraphTest, SourceOffersTheDetectedTypeAndRefusesWhatItCannotRead) {
   REQUIRE_FACTORIES("matroskademux");
   ComPtr<IBaseFilter> source;
   EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(kData + "/no-such-file.mkv"), nullptr, source), HRESULT_FILE_NOT_FOUND);
-  const std::filesystem::path unknown = std::filesystem::temp_directory_path() / "ambrel-gst-unknown.bin";
-  std::ofstream(unknown, std::ios::binary) << "\x01\x02\x03\x04";
-  EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(unknown.string()), nullptr, source), VFW_E_UNKNOWN_FILE_TYPE);
-  std::filesystem::remove(unknown);
+  const TTempDir temp("ambrel_gst");
+  const std::string unknown = temp.Write("unknown.bin", "\x01\x02\x03\x04");
+  EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(unknown), nullptr, source), VFW_E_UNKNOWN_FILE_TYPE);
   EXPECT_FALSE(source);
 
   source = Source("sample.mkv");
@@ -140,7 +140,8 @@ TEST_F(GstGraphTest, ASourceAfterRenderFileOffersWhatItsOwnTypeFindingWould) {
     EXPECT_EQ(typeOf(kData + "/" + file, true), own) << file;
   }
 
-  const std::filesystem::path copy = std::filesystem::temp_directory_path() / "ambrel-gst-retyped.mkv";
+  const TTempDir temp("ambrel_gst");
+  const std::filesystem::path copy = temp / "retyped.mkv";
   std::filesystem::copy_file(kData + "/sample.mkv", copy, std::filesystem::copy_options::overwrite_existing);
   ComPtr<IGraphBuilder> fresh;
   CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, fresh);
@@ -152,7 +153,6 @@ TEST_F(GstGraphTest, ASourceAfterRenderFileOffersWhatItsOwnTypeFindingWould) {
   fresh->AddSourceFilter(Utf8ToWide(copy.string()), nullptr, source);
   ASSERT_TRUE(source);
   EXPECT_EQ(TypePairs(Pins(source.Get(), PINDIR_OUTPUT)[0].Get()), typeOf(kData + "/sample.webm", false));
-  std::filesystem::remove(copy);
 }
 
 TEST_F(GstGraphTest, DemuxerOutputsAppearOnceItsInputIsConnected) {
