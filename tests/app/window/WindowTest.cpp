@@ -21,6 +21,7 @@
 
 #include "app/window/frmMain.h"
 #include "matroska/MatroskaParse.h"
+#include "tests/CommaLocale.h"
 #include "tests/media/ForwardingFramework.h"
 
 using namespace ambrel;
@@ -373,6 +374,25 @@ class WindowTest : public QObject {
     QVERIFY(!form->IsBusy());
     QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + kData + "/sample.mkv",
                                               "Parsing Matroska file done."}));
+  }
+
+  void reportsAreTheSameUnderADecimalCommaLocale() {
+    const auto reports = [this] {
+      auto form = NewForm({kData + "/vfw_acm.mkv"});
+      [&] { QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs); }();
+      form->chkAddSystemInfo->setChecked(true);
+      [&] { QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs); }();
+      return QStringList({ReadAll(exeDir_.filePath("Report.txt")), ReadAll(exeDir_.filePath("Report.html")),
+                          form->MemoTextReport->toPlainText(), form->MemoParsingLog->toPlainText()});
+    };
+    const QStringList plain = reports();
+    QVERIFY(plain[0].contains("Sampling Frequency"));
+    TCommaLocale comma;
+    if (!comma.Active()) QSKIP("no de_DE locale on this machine (scripts/make-locales.sh makes one)");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList inComma = reports();
+    QLocale::setDefault(QLocale::c());
+    for (int i = 0; i < plain.size(); ++i) QCOMPARE(inComma[i], plain[i]);
   }
 
   void screenshotShowsTheWindow() {
