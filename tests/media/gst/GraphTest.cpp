@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "TempDir.h"
+#include "media/gst/GstTimeouts.h"
 #include "tests/media/gst/GstTestUtil.h"
 
 namespace ambrel::testing {
@@ -280,6 +281,42 @@ TEST_F(GstGraphTest, MapperProposesByRankAndAParserPassesItsFormatOn) {
   // Before any data flows the parser's output still offers H.264, not every format its
   // template allows: the same decoders are proposed.
   EXPECT_EQ(Proposals(Pins(parser.Get(), PINDIR_OUTPUT)[0].Get()), proposals);
+}
+
+}  // namespace
+}  // namespace ambrel::testing
+
+namespace ambrel::testing {
+namespace {
+
+constexpr HRESULT VFW_E_TIMEOUT = MakeHr(0x8004022E);
+
+// Shortens the backend's waits while it lives.
+class TShortTimeouts {
+ public:
+  explicit TShortTimeouts(const gst::Timeouts& Shorter) : FSaved(gst::CurrentTimeouts()) {
+    gst::CurrentTimeouts() = Shorter;
+  }
+  ~TShortTimeouts() { gst::CurrentTimeouts() = FSaved; }
+
+ private:
+  gst::Timeouts FSaved;
+};
+
+// A RenderFile whose bound is spent answers that it timed out, with what it had built;
+// the bound is read when the call begins. (A bound of zero is spent before any streaming
+// thread could answer; a demuxer's own preroll wait has no such certain stall to test.)
+TEST(GstTimeouts, ARenderFileAnswersATimeOutOnceItsBoundIsSpent) {
+  REQUIRE_FACTORIES("matroskademux", "vorbisdec", "fakesink");
+  using std::chrono::milliseconds;
+  const milliseconds ample{60000};
+  for (const auto& [bound, expected] : {std::pair{ample, VFW_S_PARTIAL_RENDER}, std::pair{milliseconds{0}, VFW_E_TIMEOUT},
+                                        std::pair{ample, VFW_S_PARTIAL_RENDER}}) {
+    const TShortTimeouts bounds({ample, ample, ample, bound});
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, graph), S_OK);
+    EXPECT_EQ(graph->RenderFile(Utf8ToWide(kData + "/missing_decoder.mkv"), nullptr), expected) << bound.count();
+  }
 }
 
 }  // namespace
