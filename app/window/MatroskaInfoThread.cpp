@@ -17,6 +17,7 @@ void TMatroskaInfoThread::Execute() {
   // Closing the window stops the parse at its next element.
   TParseControl control;
   control.Cancel = &form.StopFlag();
+  control.OnProgress = form.OnParseProgress();
   RunSteps({
       OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
       OnMain([&] { form.UpdateReport(); }),

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "CommaLocale.h"
 #include "MemoryBudget.h"
 #include "TempDir.h"
 #include "app/TestTables.h"
@@ -35,24 +36,6 @@ std::pair<std::string, std::string> Analyse(const std::string& name, const TAnal
   std::filesystem::current_path(cwd);
   return {writers.FReportText.GetText(), writers.FParsingLog.GetText()};
 }
-
-// Switches the whole process to a locale with a decimal comma while it lives.
-class TCommaLocale {
- public:
-  TCommaLocale() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
-      if (std::setlocale(LC_ALL, name)) {
-        FActive = true;
-        break;
-      }
-    }
-  }
-  ~TCommaLocale() { std::setlocale(LC_ALL, "C"); }
-  bool Active() const { return FActive; }
-
- private:
-  bool FActive = false;
-};
 
 }  // namespace
 
