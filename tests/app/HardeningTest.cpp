@@ -14,6 +14,7 @@
 #include "app/TestTables.h"
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
+#include "app/SectionsReader.h"
 #include "app/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
 #include "matroska/FloatFormat.h"

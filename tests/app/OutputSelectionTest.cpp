@@ -14,6 +14,7 @@
 #include "app/AnalysisCommand.h"
 #include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
+#include "app/SectionsReader.h"
 #include "app/ReportAssembly.h"
 #include "matroska/EbmlBuilder.h"
 #include "report/TextUtil.h"

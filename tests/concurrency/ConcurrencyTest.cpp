@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/FriendlyNames.h"
-#include "app/MatroskaReport.h"
+#include "app/SectionsReader.h"
 #include "app/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
 
