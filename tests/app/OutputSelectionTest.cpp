@@ -183,8 +183,8 @@ TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
   EXPECT_TRUE(unused.str().empty());
 }
 
-// The JSON document of a file that did not parse shows the last line of its parsing log,
-// which the document no longer gathers whole: logs of several chunks, cut anywhere.
+// The JSON document of a file that did not parse says why as its parsing log's last line
+// does, from the parse itself: logs of several chunks, cut anywhere.
 TEST(OutputSelection, JsonErrorIsTheLogsLastLine) {
   const TTables tables;
   const TTempDir temp("ambrel_outputs");
