@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace ambrel {
 

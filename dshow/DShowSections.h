@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dshow/RenderRun.h"
-#include "platform/MediaFramework.h"
+#include "media/MediaFramework.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {

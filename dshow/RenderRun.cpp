@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "dshow/DShowMyRender.h"
-#include "report/LogWriter.h"
+#include "base/Verbatim.h"
 
 namespace ambrel {
 

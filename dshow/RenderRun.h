@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MediaFramework.h"
+#include "com/HResult.h"
 
 namespace ambrel {
 

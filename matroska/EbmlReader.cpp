@@ -6,11 +6,11 @@
 #include <limits>
 #include <type_traits>
 
-#include "matroska/FloatFormat.h"
+#include "base/FloatFormat.h"
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
-#include "report/Verbatim.h"
+#include "base/TextUtil.h"
+#include "base/Verbatim.h"
 
 namespace ambrel {
 

@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   # renders the logo at build time and the icons; validates the desktop entry and AppStream metadata
   librsvg2-bin desktop-file-utils appstream
+  # formats the manual pages in the install test (their warnings fail it)
+  groff-base
   # a decimal-comma locale for the locale-independence tests
   locales
   # links ambrel-cli with the functions a file report runs laid out together (fewer page faults)

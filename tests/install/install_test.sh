@@ -13,6 +13,11 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# WIDTHxHEIGHT of a PNG file from its signature and IHDR chunk (with coreutils alone), or what it is not.
+png_size() {
+  [ "$(od -An -tx1 -N8 "$1" | tr -d ' \n')" = 89504e470d0a1a0a ] || { echo "not a PNG file"; return; }
+  echo "$(od -An -tu4 --endian=big -j16 -N4 "$1" | tr -d ' ')x$(od -An -tu4 --endian=big -j20 -N4 "$1" | tr -d ' ')"
+}
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
@@ -84,7 +89,7 @@ if [ $window = 1 ]; then
   [ "$icons" -ge 1 ] || fail "no icon installed"
   for png in "$prefix"/share/icons/hicolor/*x*/apps/org.ambrel.Ambrel.png; do
     folder=$(basename "$(dirname "$(dirname "$png")")")
-    actual=$(file -b "$png" | grep -o '[0-9]* x [0-9]*' | tr -d ' ')
+    actual=$(png_size "$png")
     [ "$actual" = "$folder" ] || fail "$png is $actual"
   done
 fi

@@ -1,0 +1,53 @@
+// The JSON form of a file analysis: one document per file with the parse's outcome and
+// its records (EBML header, segment information, tracks, attachments, chapters, tags).
+// Every text is well-formed UTF-8 (ill-formed bytes become U+FFFD) and every number a
+// JSON number, so a batch of documents can be read by any JSON parser.
+#pragma once
+
+#include <string>
+
+#include "app/analysis/Analysis.h"
+#include "app/cli/JsonStream.h"
+#include "matroska/MatroskaParse.h"
+#include "report/LogWriter.h"
+
+namespace ambrel {
+
+// Writes the members of FileName's document into the object open in J: Parse is null
+// when the file could not be opened. A file that did not parse completely shows why as
+// its "error".
+void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
+                     const TAnalysisContext& Context);
+
+// The media framework's answers: "render_file" (the RenderFile check's code and text) and
+// "rendering" (the detailed rendering's final result, or why it stopped, and the paths it
+// completed, as plain text).
+void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check);
+void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run);
+
+// An analysis written as the members of its JSON document, into the object open in J.
+class TJsonReader : public TAnalysisReader {
+ public:
+  TJsonReader(TJsonStream& J, const TAnalysisContext& Context);
+
+  // The document reads nothing from the log, but the parser says why a file fell short
+  // only when its log keeps text: the log is made and dropped as it goes.
+  TLogWriter& ParsingLog() override { return FLog; }
+  bool KeepsAllRecords() const override { return true; }
+  void FileBegins(const std::string& FileName) override { FFileName = FileName; }
+  void FileParsed(const TMatroskaParse* Parse) override { WriteJsonReport(FJ, FFileName, Parse, FContext); }
+  void RenderFileChecked(const TRenderFileCheck& Check) override { WriteRenderFileJson(FJ, Check); }
+  void Rendered(const TRenderRun& Run) override { WriteRenderingJson(FJ, Run); }
+
+ private:
+  TJsonStream& FJ;
+  const TAnalysisContext& FContext;
+  std::string FFileName;
+  TTxtWriter FLog;
+};
+
+// A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
+// cannot be shown.
+std::string DateUTCToIso(int64_t DateUTC);
+
+}  // namespace ambrel
