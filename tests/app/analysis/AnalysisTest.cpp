@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "app/analysis/Analysis.h"
 #include "tests/app/TestTables.h"
@@ -12,16 +13,26 @@
 namespace ambrel {
 namespace {
 
-// Says whether it builds graphs side by side as it is told.
+std::unique_ptr<media::IMediaFramework> Desktop() {
+  return media::LoadMediaWorldFile(AMBREL_TEST_DATA_DIR "/worlds/desktop.json").Framework;
+}
+
+// Says whether it builds graphs side by side as it is told. A world serves one thread at
+// a time: the calls of other threads than the one that made it go to a world of their own.
 class TScheduledWorld : public testing::TForwardingFramework {
  public:
-  explicit TScheduledWorld(bool SideBySide)
-      : TForwardingFramework(media::LoadMediaWorldFile(AMBREL_TEST_DATA_DIR "/worlds/desktop.json").Framework),
-        FSideBySide(SideBySide) {}
+  explicit TScheduledWorld(bool SideBySide) : TForwardingFramework(Desktop()), FSideBySide(SideBySide) {}
   bool BuildsGraphsConcurrently() override { return FSideBySide; }
+
+ protected:
+  media::IMediaFramework& Inner() override {
+    return std::this_thread::get_id() == FMaker ? TForwardingFramework::Inner() : *FOthers;
+  }
 
  private:
   bool FSideBySide;
+  std::thread::id FMaker = std::this_thread::get_id();
+  std::unique_ptr<media::IMediaFramework> FOthers = Desktop();
 };
 
 // Notes each result as a line; Stop (optional) is set once the named step is reached.
