@@ -16,10 +16,6 @@ namespace ambrel {
 class TLogWriter;
 class TEbmlReader;
 
-// Well-known element IDs (marker bit included).
-constexpr uint32_t kIdEbmlHeader = 0x1A45DFA3;
-constexpr uint32_t kIdSegment = 0x18538067;
-
 class TEbmlElement {
  public:
   explicit TEbmlElement(TEbmlReader* Reader) : Reader(Reader) {}
@@ -39,7 +35,6 @@ class TEbmlElement {
 
   // Logs "Skipping element ..." and moves past the element's data.
   void Skip();
-  void Assign(const TEbmlElement& Source);
 
   // Value readers: called right after ReadHeader, with the position at the element's data.
   // Name is the element's name in the log and in error messages.
