@@ -68,7 +68,7 @@ TSectionOutput Capture(Section section) {
 
 // The detailed rendering of FileName: the lines between the title and the separator.
 inline TSectionOutput Render(media::IMediaFramework& Fw, const std::string& FileName) {
-  TSectionOutput out = Capture([&](TLogWriter& W) { WriteDetailedRenderingSection(FileName, W, Fw); });
+  TSectionOutput out = Capture([&](TLogWriter& W) { WriteDetailedRenderingSection(W, RenderDetailed(FileName, Fw)); });
   if (!out.Lines.empty()) out.Lines.erase(out.Lines.begin());      // the title
   if (!out.Lines.empty() && out.Lines.back().empty()) out.Lines.pop_back();  // the separator
   return out;

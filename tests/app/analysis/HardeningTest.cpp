@@ -16,6 +16,7 @@
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "app/analysis/ReportAssembly.h"
+#include "app/analysis/SectionsReader.h"
 #include "codecdb/XmlCodecDB.h"
 #include "base/FloatFormat.h"
 #include "io/DataFile.h"
