@@ -2,6 +2,7 @@
 // Wine in CI: its DirectShow plays Matroska through the host's GStreamer).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -144,6 +145,22 @@ TEST(Files, NonAsciiNameIsReadAndReported) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\xE6\x97\xA5\xE6\x9C\xAC.mkv"), std::string::npos);  // 日本 in UTF-8
   EXPECT_EQ(run.out.rfind("Matroska file info : ", 0), 0u) << run.out.substr(0, 400);
+}
+
+// The Windows program's file reports are the Linux build's, byte for byte (the path
+// line aside): the expected reports of every sample were made on Linux.
+TEST(Files, FileReportsAreTheOtherBuildsOnes) {
+  const auto afterFirstLine = [](const std::string& text) { return text.substr(std::min(text.find('\n'), text.size())); };
+  int compared = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(AMBREL_TEST_DATA_DIR) + "/expected")) {
+    const std::string expectedName = entry.path().filename().string();
+    if (entry.path().extension() != ".txt") continue;
+    const std::string sample = std::string(AMBREL_TEST_DATA_DIR) + "/" + expectedName.substr(0, expectedName.size() - 4);
+    const TCliResult run = RunCli({"--no-render", sample});
+    EXPECT_EQ(afterFirstLine(run.out), afterFirstLine(ReadFile(entry.path()))) << expectedName;
+    ++compared;
+  }
+  EXPECT_GT(compared, 10);
 }
 
 }  // namespace
