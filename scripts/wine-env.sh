@@ -12,7 +12,7 @@ ambrel_xvfb_pid=""
 
 ambrel_wine_start() {
   mkdir -p "$HOME"
-  printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+  printf 'pcm.!default { type null }\n' >"$HOME/.asoundrc"
   if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
     local n
     for n in $(seq 90 120); do

@@ -100,7 +100,7 @@ class TPropertyBag : public TWrap<IPropertyBag, ::IPropertyBag> {
     if (FAILED(hr)) return hr;
     if (v.vt == VT_BSTR && v.bstrVal) value = OwnText(v.bstrVal);
     ::VariantClear(&v);
-    return v.vt == VT_EMPTY || !value.empty() ? S_OK : hr;
+    return hr;
   }
 };
 
