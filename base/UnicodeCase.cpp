@@ -7,6 +7,13 @@ namespace ambrel::media {
 
 namespace {
 
+#ifdef _WIN32
+// The C runtime's own wide-character case tables (the basic multilingual plane).
+char32_t MapCase(char32_t c, bool upper) {
+  if ((c >= 0xD800 && c <= 0xDFFF) || c > 0xFFFF) return c;
+  return static_cast<char32_t>(upper ? towupper(static_cast<wint_t>(c)) : towlower(static_cast<wint_t>(c)));
+}
+#else
 // The C.UTF-8 locale carries the Unicode case tables independently of the user's
 // settings; without it only ASCII letters are mapped.
 locale_t UnicodeLocale() {
@@ -25,6 +32,7 @@ char32_t MapCase(char32_t c, bool upper) {
   if (!upper && c >= 'A' && c <= 'Z') return c + 32;
   return c;
 }
+#endif
 
 std::u16string Map(std::u16string_view text, bool upper) {
   std::u16string out;

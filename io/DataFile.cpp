@@ -1,13 +1,17 @@
 #include "io/DataFile.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#endif
 
 namespace ambrel::platform {
+
+#ifndef _WIN32  // Windows: io/win/
 
 namespace {
 
@@ -63,6 +67,7 @@ TReadResult ReadWholeFile(const std::string& Path, int64_t MaxSize, std::string&
   Bytes.resize(done);
   return {};
 }
+#endif
 
 std::string JoinPath(const std::string& Dir, const std::string& Name) {
   if (Dir.empty()) return Name;

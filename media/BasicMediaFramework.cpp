@@ -1,8 +1,12 @@
 #include "media/BasicMediaFramework.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <map>
@@ -102,7 +106,11 @@ uint32_t TBasicMediaFramework::GetTickCount() {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
+#ifdef _WIN32
+uint32_t TBasicMediaFramework::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+#else
 uint32_t TBasicMediaFramework::GetCurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+#endif
 
 int32_t TBasicMediaFramework::RegQueryDefaultValue(const std::u16string&, std::u16string& value) {
   value.clear();
@@ -111,8 +119,12 @@ int32_t TBasicMediaFramework::RegQueryDefaultValue(const std::u16string&, std::u
 
 bool TBasicMediaFramework::FileExists(const std::u16string& path) {
   if (path.empty()) return false;
+#ifdef _WIN32
+  return ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+#else
   struct stat st;
   return stat(WideToUtf8(path).c_str(), &st) == 0;
+#endif
 }
 
 bool TBasicMediaFramework::GetFileVersion(const std::u16string&, uint32_t& versionMS, uint32_t& versionLS) {
@@ -122,6 +134,7 @@ bool TBasicMediaFramework::GetFileVersion(const std::u16string&, uint32_t& versi
 
 std::unique_ptr<IMediaFramework> CreateNoMediaFramework() { return std::make_unique<TBasicMediaFramework>(); }
 
+#ifndef _WIN32  // Windows: the system's own framework (media/dshow/)
 namespace {
 
 // The framework module beside the executable or in the installed library folder; empty
@@ -165,6 +178,7 @@ std::unique_ptr<IMediaFramework> CreateDefaultMediaFramework(TFrameworkStart sta
     return std::unique_ptr<IMediaFramework>(entry ? entry(kMediaModuleAbi) : nullptr);
   }, start);
 }
+#endif
 
 // GLib drops its quark table on purpose when the table grows (readers may still hold the
 // old one), which the framework's many quarks make happen. The leak checker of sanitizer

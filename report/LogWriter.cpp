@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "base/TextUtil.h"
+#include "base/Utf8Path.h"
 #include "base/Verbatim.h"
 
 namespace ambrel {
@@ -147,7 +148,7 @@ std::string RenderText(const std::string& Text) {
 // Both copy a whole buffer, which leaves its position at its end, as reading it would.
 bool TLogWriter::SaveToFile(const std::string& FileName) {
   FStream.Seek(0, 2);
-  std::ofstream file(FileName, std::ios::binary | std::ios::trunc);
+  std::ofstream file(Utf8Path(FileName), std::ios::binary | std::ios::trunc);
   if (!file) return false;
   file.write(FStream.Bytes().data(), static_cast<std::streamsize>(FStream.Size()));
   file.close();

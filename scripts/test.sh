@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: the plain build, the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency tests under ThreadSanitizer,
-# and a short run of every fuzz target. Warnings are errors in all of these builds.
+# Installs what is missing, builds and runs every test: the plain build, the Windows build
+# under Wine, the same tests under AddressSanitizer + UndefinedBehaviorSanitizer, the
+# concurrency tests under ThreadSanitizer, and a short run of every fuzz target. Warnings are errors in all of these builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,6 +11,10 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DAMBREL_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The Windows program, cross-built and tested under Wine (docs/windows.md); it installs
+# the cross compilers and Wine when they are missing.
+scripts/build-windows.sh
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DAMBREL_WERROR=ON -DAMBREL_SANITIZE=ON -DAMBREL_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"

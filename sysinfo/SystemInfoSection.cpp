@@ -3,6 +3,9 @@
 #include <vector>
 
 #include "machine/Machine.h"
+#ifdef _WIN32
+#include "machine/win/WinDxDiag.h"
+#endif
 
 namespace ambrel {
 
@@ -93,7 +96,11 @@ void WriteSystemInfoSection(TLogWriter& W, const TDxDiagProviderFactory& Factory
 }
 
 TDxDiagProviderFactory LocalMachineProvider() {
+#ifdef _WIN32
+  return [] { return platform::CreateWindowsDxDiagProvider(); };
+#else
   return [] { return platform::CreateLinuxDxDiagProvider(platform::CurrentMachine()); };
+#endif
 }
 
 }  // namespace ambrel

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -20,9 +21,19 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 class TTempDir {
  public:
   explicit TTempDir(const std::string& prefix = "ambrel") {
+#ifdef _WIN32
+    // No mkdtemp: a random name, made only when it is new.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && FPath.empty(); ++attempt) {
+      const auto path = std::filesystem::temp_directory_path() / (prefix + "_" + std::to_string(random()));
+      if (std::filesystem::create_directory(path)) FPath = path;
+    }
+    if (FPath.empty()) throw std::runtime_error("no temporary directory for " + prefix);
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
     FPath = pattern;
+#endif
   }
   ~TTempDir() {
     std::error_code ignored;

@@ -27,15 +27,17 @@ codecdb: base io xml resources
 media: base io com
 media/world: base io com media
 media/gst: base io com media
+media/dshow: base io com media
 machine: base io com
-sysinfo: base io com report machine
+machine/win: base io com machine
+sysinfo: base io com report machine machine/win
 dshow: base io com report media
 app/analysis: base io com report matroska xml resources codecdb media dshow
 app/cli: base io com report matroska xml resources codecdb media media/world machine sysinfo dshow app/analysis
 app/window: base io com report matroska xml resources codecdb media machine sysinfo dshow app/analysis
 '
 # Folders that may include system and third-party headers (POSIX, GStreamer, JSON, Qt).
-system_folders=' io media media/world media/gst machine app/cli app/window '
+system_folders=' io media media/world media/gst media/dshow machine machine/win app/cli app/window '
 # Folders that are not product code.
 not_layers=' tests fuzz bench tools scripts docs cmake '
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/TextUtil.h"
+#include "base/Utf8Path.h"
 
 namespace ambrel {
 
@@ -25,11 +26,11 @@ void Print(std::ostream& out, std::string_view bytes) {
 void WalkDirectory(const std::string& Dir, std::vector<TBatchItem>& Items) {
   std::vector<std::string> found;
   std::error_code ec;
-  fs::recursive_directory_iterator it(Dir, fs::directory_options::skip_permission_denied, ec);
+  fs::recursive_directory_iterator it(Utf8Path(Dir), fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_regular_file(typeError) && IsMatroskaFileName(it->path().string())) {
-      found.push_back(it->path().string());
+    if (it->is_regular_file(typeError) && IsMatroskaFileName(PathUtf8(it->path()))) {
+      found.push_back(PathUtf8(it->path()));
     }
   }
   if (ec) {
@@ -42,7 +43,7 @@ void WalkDirectory(const std::string& Dir, std::vector<TBatchItem>& Items) {
 
 void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>& Items) {
   std::error_code ec;
-  if (!fs::is_directory(Arg, ec)) {
+  if (!fs::is_directory(Utf8Path(Arg), ec)) {
     Items.push_back({Arg, {}});
   } else if (Recursive) {
     WalkDirectory(Arg, Items);
@@ -154,7 +155,7 @@ class TParallelBatch {
 }  // namespace
 
 bool IsMatroskaFileName(const std::string& Path) {
-  const std::string extension = fs::path(Path).extension().string();
+  const std::string extension = PathUtf8(Utf8Path(Path).extension());
   for (const char* known : {".mkv", ".mka", ".mks", ".webm"}) {
     if (SameTextAscii(extension, known)) return true;
   }

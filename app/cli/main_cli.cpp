@@ -1,14 +1,21 @@
 // ambrel-cli: the headless entry point. Analyses Matroska files and prints their text
 // reports, HTML pages, parsing logs or JSON documents; answers codec database questions.
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli/CommandLine.h"
+#include "base/Utf16.h"
 #include "io/Executable.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <stdlib.h>
+#else
+#include <unistd.h>
+#endif
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define AMBREL_TEARDOWN_AT_EXIT 1  // the sanitizers' leak and race checks run at exit
@@ -18,10 +25,36 @@
 #endif
 #endif
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+int Run(const std::vector<std::string>& args, bool errorsToTerminal);
+
+}  // namespace
+
+#ifdef _WIN32
+// Arguments arrive as UTF-16 and are handed on as UTF-8 (file names included: the file
+// layer opens them by their wide names). The reports hold their own CR LF line ends, so
+// the standard streams are binary: text mode would write CR CR LF.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg(argv[i]);
+    args.push_back(ambrel::media::WideToUtf8(std::u16string(arg.begin(), arg.end())));
+  }
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  return Run(args, _isatty(_fileno(stderr)) != 0);
+}
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc), isatty(STDERR_FILENO) == 1); }
+#endif
+
+namespace {
+
+int Run(const std::vector<std::string>& args, bool errorsToTerminal) {
   const int status = ambrel::RunCommandLine(args, ambrel::platform::ExecutableDirectory(),
-                                            {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1});
+                                            {std::cin, std::cout, std::cerr, errorsToTerminal});
 #ifdef AMBREL_TEARDOWN_AT_EXIT
   return status;
 #else
@@ -34,3 +67,5 @@ int main(int argc, char** argv) {
   _exit(status);
 #endif
 }
+
+}  // namespace

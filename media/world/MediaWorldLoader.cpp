@@ -13,6 +13,7 @@
 #include "media/world/MediaWorld.h"
 #include "media/world/MediaWorldModel.h"
 #include "base/UnicodeCase.h"
+#include "base/Utf8Path.h"
 
 namespace ambrel::media {
 
@@ -582,7 +583,7 @@ TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
 }
 
 TMediaWorldLoad LoadMediaWorldFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) {
     TMediaWorldLoad result;
     result.Error = "cannot read " + path;

@@ -116,7 +116,7 @@ TEST(Commands, DumpXml) {
   EXPECT_EQ(err.str(), "Invalid Document: Unexpected text in file prolog.\n");
 
   err.str("");
-  EXPECT_EQ(RunDumpXml(dir.Write("nul.xml", std::string("<a/\0>", 5)), out, err), 1);
+  EXPECT_EQ(RunDumpXml(dir.Write("nul_byte.xml", std::string("<a/\0>", 5)), out, err), 1);
   EXPECT_EQ(err.str(), std::string("Invalid XML Element: Expected end of tag but \0 found.\n", 54));
 
   err.str("");
