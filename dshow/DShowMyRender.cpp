@@ -20,7 +20,8 @@ void TDShowMyRender::LogSuccess(const std::string& Text) { Log("<font color=\"#0
 void TDShowMyRender::LogError(const std::string& Text) { Log("<font color=\"#DD0000\">" + Text + "</font>"); }
 
 void TDShowMyRender::LogResult(const std::string& Msg, HRESULT HR) {
-  const std::string text = Msg + " : " + GetErrorText(FFw, HR);
+  // The framework's text is shown as it is; the colour around it is the only markup.
+  const std::string text = Msg + " : " + Verbatim(GetErrorText(FFw, HR));
   if (FAILED(HR)) {
     LogError(text);
   } else {
@@ -60,7 +61,7 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   } else if (AllOutputsConnected()) {
     LogResult("MyRenderFile finished", S_OK);
   } else {
-    LogError("MyRenderFile finished : " + GetErrorText(FFw, VFW_S_PARTIAL_RENDER));
+    LogError("MyRenderFile finished : " + Verbatim(GetErrorText(FFw, VFW_S_PARTIAL_RENDER)));
   }
 }
 

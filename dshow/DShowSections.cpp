@@ -28,7 +28,7 @@ void WriteFilterList(TLogWriter& W, IMediaFramework& Fw, const char* Title, cons
     W.WriteField("Filter name", VerbatimWide(info->FriendlyName));
     W.BeginList();
     std::string file = VerbatimWide(info->FileName);
-    if (!info->Version.empty()) file += " (" + info->Version + ")";
+    if (!info->Version.empty()) file += " (" + Verbatim(info->Version) + ")";
     W.WriteListField("Filename", file);
     W.EndList();
   }
@@ -57,7 +57,7 @@ HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, 
     W.EndList();
   }
   const HRESULT hr = TryRenderFile(Fw, FileName);
-  W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, hr));
+  W.WriteField("RenderFile with DirectShow", Verbatim(GetErrorText(Fw, hr)));
   for (const auto& [label, text] : Fw.RenderFileNotes()) W.WriteField(label, Verbatim(text));
   W.WriteSeparator();
   return hr;

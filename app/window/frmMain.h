@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QString>
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -30,13 +31,16 @@ namespace ambrel {
 
 struct TMainFormOptions {
   QStringList Arguments;  // the command line after the program name
-  // Where the data files are looked for and the reports are saved: beside the executable.
+  // Where the data files are looked for and the reports are saved: beside the executable
+  // (the reports go to the user's data folder when it cannot be written).
   std::string ExeDir;
   // The machine whose system information is gathered.
   TDxDiagProviderFactory SystemInfoProvider;
   // The media framework the rendering checks and filter lists ask; each worker run makes
   // its own on its thread.
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
+  // Restore the window's size and place from the last run and keep them at close.
+  bool RememberGeometry = false;
 };
 
 // The options of the running program.
@@ -88,6 +92,7 @@ class TMainForm : public QWidget {
   QWidget* Panel1;
   QPlainTextEdit* MemoLog;
   QPushButton* bttOpenMatroskaFile;
+  QPushButton* bttSaveReportAs;
   QCheckBox* chkAddSystemInfo;
   QProgressBar* ProgressBar1;
   QTimer* ProgressTimer;
@@ -107,6 +112,9 @@ class TMainForm : public QWidget {
   void WaitForWorker();
   void bttOpenMatroskaFileClick();
   void chkAddSystemInfoClick();
+  void bttSaveReportAsClick();
+  void SaveReports(THTMLWriter& Page, TTxtWriter& Text);
+  void PlaceWindow();
   void ProgressTimerTimer();
   void WebBrowser1BeforeNavigate2(const QUrl& Url);
 
@@ -115,6 +123,9 @@ class TMainForm : public QWidget {
   TFriendlyNames FFriendlyNames;
   TXmlCodecDB FCodecDB;
   std::string FFileName;
+  QString FCaption;       // the program's name and version
+  QString FReportFolder;  // where Report.html and Report.txt go; empty: nowhere
+  QString FSavedNote;     // the last thing the status box said about saving them
   bool FSystemInfoDone = false;
   bool FBusy = false;
   bool FClosing = false;
