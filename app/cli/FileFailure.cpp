@@ -13,8 +13,9 @@ namespace ambrel {
 
 namespace {
 
-// The system's message when the file cannot be opened for reading, else empty.
-std::string OpenFailure(const std::string& Path) {
+// The system's message when the file cannot be opened for reading, a note when it does
+// not start with an EBML header, else empty.
+std::string StartFailure(const std::string& Path) {
   std::error_code ec;
   if (std::filesystem::is_directory(Path, ec)) return std::strerror(EISDIR);
   FILE* file = std::fopen(Path.c_str(), "rb");
@@ -37,7 +38,7 @@ std::string FileFailureLine(std::string_view File, std::string_view Reason) {
 }
 
 std::string FileFailureReason(const std::string& Path) {
-  if (std::string failure = OpenFailure(Path); !failure.empty()) return failure;
+  if (std::string failure = StartFailure(Path); !failure.empty()) return failure;
   std::unique_ptr<TByteSource> source = OpenFileSource(Path);
   if (!source) return std::strerror(EIO);
   TNullWriter log;
