@@ -204,10 +204,6 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   return RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams& Streams) {
   TOptions o;
   const std::function<int(const std::string&)> usageError = [&](const std::string& message) {
