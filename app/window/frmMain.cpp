@@ -80,7 +80,7 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
   return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
-          [] { return media::CreateDefaultMediaFramework(); }, true};
+          [] { return media::CreateDefaultMediaFramework(); }, {}, true};
 }
 
 std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {

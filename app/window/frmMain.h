@@ -39,6 +39,8 @@ struct TMainFormOptions {
   // The media framework the rendering checks and filter lists ask; each worker run makes
   // its own on its thread.
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
+  // Called on the worker as the parse of a file moves on (position, file size); optional.
+  std::function<void(int64_t, int64_t)> OnParseProgress;
   // Restore the window's size and place from the last run and keep them at close.
   bool RememberGeometry = false;
 };
@@ -71,6 +73,7 @@ class TMainForm : public QWidget {
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
+  const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
 
   // The status steps, run on the main thread.
   void AddStatusLine(const QString& Line);
