@@ -9,19 +9,23 @@ namespace ambrel {
 
 namespace {
 
-// Loads "CodecsDB.xml" from ExeDir into DB. False when there is no such file or it
-// failed to load (its message then in *ErrorMessage); RootIsCodecDB tells what the root
-// of a loaded file is.
-bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage, bool& RootIsCodecDB) {
+// Loads "CodecsDB.xml" from ExeDir into DB. False when there is no such file, it failed
+// to load or it is not a codec database (its message then in *ErrorMessage).
+bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
   std::string bytes;
   const platform::TReadResult file = platform::ReadDataFile(ExeDir, "CodecsDB.xml", bytes);
   if (file.Ok()) {
+    // A broken override must not leave the program without a database: the caller
+    // uses the embedded one, told which file was refused and why.
+    const std::string refused = "Cannot use file \"" + platform::JoinPath(ExeDir, "CodecsDB.xml") + "\". ";
     try {
-      RootIsCodecDB = DB.LoadFromString(bytes);
-      return true;
+      if (DB.LoadFromString(bytes)) return true;
+      if (ErrorMessage) {
+        *ErrorMessage = refused + "Not a codec database: the root element is \"" + DB.Document().Root().Name() +
+                        "\", not \"codecdb\"";
+      }
     } catch (const std::exception& error) {
-      // A broken override must not leave the program without a database.
-      if (ErrorMessage) *ErrorMessage = XmlErrorMessage(error);
+      if (ErrorMessage) *ErrorMessage = refused + XmlErrorMessage(error);
     }
   } else if (file.Status != platform::TReadStatus::Missing && ErrorMessage) {
     *ErrorMessage = file.Message;
@@ -32,15 +36,13 @@ bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* Error
 }  // namespace
 
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
-  bool rootIsCodecDB = false;
-  if (LoadDataFile(DB, ExeDir, ErrorMessage, rootIsCodecDB)) return rootIsCodecDB;
+  if (LoadDataFile(DB, ExeDir, ErrorMessage)) return true;
   return DB.LoadFromTables(ambrel::resources::CodecsDBSnapshot(), ambrel::resources::CodecsDBFilterTable());
 }
 
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage) {
   auto db = std::make_unique<TXmlCodecDB>();
-  bool rootIsCodecDB = false;
-  if (LoadDataFile(*db, ExeDir, ErrorMessage, rootIsCodecDB)) return db;
+  if (LoadDataFile(*db, ExeDir, ErrorMessage)) return db;
   return nullptr;
 }
 

@@ -98,8 +98,9 @@ TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 
 // Loads the database the program uses: "CodecsDB.xml" in ExeDir when that file
 // exists, else the embedded one (also when ExeDir is empty: the folder is unknown). A
-// file that fails to load (not a regular file, too large, unreadable, not XML) leaves
-// its message in *ErrorMessage (when given) and the embedded database is used instead.
+// file that fails to load (not a regular file, too large, unreadable, not XML, not a
+// codec database) leaves its message, naming the file, in *ErrorMessage (when given)
+// and the embedded database is used instead.
 // Returns the result of the load that took effect.
 bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
 // Only the data file: the database in "CodecsDB.xml" in ExeDir, or null when there is

@@ -81,7 +81,7 @@ std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidTe
   if (path.empty() || !Fw.FileExists(path)) return "no";
   std::string result = "yes, in " + VerbatimWide(path);
   const std::string version = GetFileVersionString(Fw, path);
-  if (!version.empty()) result += " (" + version + ")";
+  if (!version.empty()) result += " (" + Verbatim(version) + ")";
   return result;
 }
 

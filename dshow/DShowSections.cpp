@@ -28,7 +28,7 @@ void WriteFilterList(TLogWriter& W, IMediaFramework& Fw, const char* Title, cons
     W.WriteField("Filter name", VerbatimWide(info->FriendlyName));
     W.BeginList();
     std::string file = VerbatimWide(info->FileName);
-    if (!info->Version.empty()) file += " (" + info->Version + ")";
+    if (!info->Version.empty()) file += " (" + Verbatim(info->Version) + ")";
     W.WriteListField("Filename", file);
     W.EndList();
   }
@@ -64,7 +64,7 @@ void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
     W.WriteListField("Can be created", YesNoText(s.Creatable));
     W.EndList();
   }
-  W.WriteField("RenderFile with DirectShow", Check.ResultText);
+  W.WriteField("RenderFile with DirectShow", Verbatim(Check.ResultText));
   for (const auto& [label, text] : Check.Notes) W.WriteField(label, Verbatim(text));
   W.WriteSeparator();
 }

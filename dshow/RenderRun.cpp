@@ -82,7 +82,8 @@ std::string Limit(const char* Before, int Count, const char* After) {
 
 std::string TStepText::Body(const TRenderStep& S) const {
   using K = TRenderStepKind;
-  const std::string result = " : " + S.ResultText;
+  // The framework's text is shown as it is; the colour around it is the only markup.
+  const std::string result = " : " + Lit(S.ResultText);
   switch (S.Kind) {
     case K::Start: return Bold("MyRenderFile : " + Lit(S.File));
     case K::CreateGraph: return Outcome("Creation of GraphBuilder" + result, S.Result);

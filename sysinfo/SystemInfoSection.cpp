@@ -63,16 +63,18 @@ const std::vector<TBlock>& Blocks() {
   return blocks;
 }
 
+// The values come from the machine (its files, its drivers, the environment): they are
+// shown as they are, never read as markup.
 void RunStep(const TStep& Step, TDxDiagHelper& Helper, TLogWriter& W) {
   std::string value;
   switch (Step.Op) {
     case TOp::Field:
       Helper.GetPropText(Step.Property, value);
-      W.WriteField(Step.Label, value);
+      W.WriteField(Step.Label, Verbatim(value));
       break;
     case TOp::ListField:
       Helper.GetPropText(Step.Property, value);
-      W.WriteListField(Step.Label, value);
+      W.WriteListField(Step.Label, Verbatim(value));
       break;
     case TOp::BeginList: W.BeginList(); break;
     case TOp::EndList: W.EndList(); break;

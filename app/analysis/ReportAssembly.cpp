@@ -19,11 +19,13 @@ void TReportWriters::BuildHtmlPage(bool AddSystemInfo, THTMLWriter& Page) {
 }
 
 void TReportWriters::WriteHtmlPageHead(THTMLWriter& Page) {
-  Page.WriteRaw(std::string(UTF8BOM) + "<html>");
+  Page.WriteRaw(std::string(UTF8BOM) + "<!DOCTYPE html>");
+  Page.WriteRaw("<html>");
   Page.WriteRaw("<head>");
+  Page.WriteRaw("<title>Ambrel report</title>");
   Page.WriteRaw("<style type=\"text/css\">");
   Page.WriteRaw("h2 { color: #0067AB; }");
-  Page.WriteRaw("ul { margin-top: 0; margin-bottom: 5; }");
+  Page.WriteRaw("ul { margin-top: 0; margin-bottom: 5px; }");
   Page.WriteRaw("</style>");
   Page.WriteRaw("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />");
   Page.WriteRaw("</head><body>");

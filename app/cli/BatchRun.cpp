@@ -10,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/cli/FileFailure.h"
 #include "base/TextUtil.h"
 #include "base/Utf8Path.h"
 
@@ -23,22 +24,28 @@ void Print(std::ostream& out, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WalkDirectory(const std::string& Dir, std::vector<TBatchItem>& Items) {
-  std::vector<std::string> found;
+// Collects the Matroska files under Dir, and a refusal for every folder that cannot be
+// read (the walk goes on with the others).
+void WalkDirectory(const fs::path& Dir, std::vector<TBatchItem>& Found) {
   std::error_code ec;
-  fs::recursive_directory_iterator it(Utf8Path(Dir), fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+  fs::directory_iterator it(Dir, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
-    if (it->is_regular_file(typeError) && IsMatroskaFileName(PathUtf8(it->path()))) {
-      found.push_back(PathUtf8(it->path()));
+    const fs::file_status status = it->symlink_status(typeError);
+    if (fs::is_directory(status)) {
+      WalkDirectory(it->path(), Found);
+    } else if (it->is_regular_file(typeError) && IsMatroskaFileName(PathUtf8(it->path()))) {
+      Found.push_back({PathUtf8(it->path()), {}});
     }
   }
-  if (ec) {
-    Items.push_back({Dir, "cannot read the directory " + Dir + ": " + ec.message()});
-    return;
-  }
-  std::sort(found.begin(), found.end());
-  for (std::string& path : found) Items.push_back({std::move(path), {}});
+  if (ec) Found.push_back({PathUtf8(Dir), "cannot read the directory " + PathUtf8(Dir) + ": " + ec.message(), false});
+}
+
+void WalkArgument(const std::string& Dir, std::vector<TBatchItem>& Items) {
+  std::vector<TBatchItem> found;
+  WalkDirectory(Utf8Path(Dir), found);
+  std::sort(found.begin(), found.end(), [](const TBatchItem& a, const TBatchItem& b) { return a.Path < b.Path; });
+  for (TBatchItem& item : found) Items.push_back(std::move(item));
 }
 
 void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>& Items) {
@@ -46,7 +53,7 @@ void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>
   if (!fs::is_directory(Utf8Path(Arg), ec)) {
     Items.push_back({Arg, {}});
   } else if (Recursive) {
-    WalkDirectory(Arg, Items);
+    WalkArgument(Arg, Items);
   } else {
     Items.push_back({Arg, Arg + " is a directory (give --recursive to analyse the files in it)"});
   }
@@ -57,13 +64,19 @@ void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>
 TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, const TAnalysisContext& Context,
                           std::ostream* Out = nullptr) {
   TFileAnalysis result;
-  try {
-    result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
-                         Item.Refusal.empty() ? Out : nullptr);
-  } catch (const std::exception& e) {
-    // One file that cannot be analysed (memory exhausted, say) does not stop the others.
-    result.Errors = "ambrel-cli: " + Item.Path + ": " + e.what() + "\n";
-    result.Succeeded = false;
+  if (Item.Analyse) {
+    try {
+      result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
+                           Item.Refusal.empty() ? Out : nullptr);
+      if (!result.Succeeded && Item.Refusal.empty()) {
+        if (const std::string reason = FileFailureReason(Item.Path); !reason.empty())
+          result.Errors += FileFailureLine(Item.Path, reason);
+      }
+    } catch (const std::exception& e) {
+      // One file that cannot be analysed (memory exhausted, say) does not stop the others.
+      result.Errors = FileFailureLine(Item.Path, e.what());
+      result.Succeeded = false;
+    }
   }
   // A refused argument still gets its report (which cannot open it), so every argument
   // has one output; the refusal says why on standard error.
@@ -174,9 +187,14 @@ std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args
     if (stdinRead) continue;
     stdinRead = true;
     std::string line;
-    while (std::getline(In, line)) {
+    for (size_t number = 1; std::getline(In, line); ++number) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) AddArgument(line, Recursive, items);
+      if (line.find('\0') != std::string::npos) {
+        // No file name holds a NUL byte: the list is not a list of names.
+        items.push_back({{}, "line " + std::to_string(number) + " of the path list holds a NUL byte", false});
+      } else if (!line.empty()) {
+        AddArgument(line, Recursive, items);
+      }
     }
   }
   return items;
@@ -216,26 +234,34 @@ void TProgressLine::Draw(TClock::time_point Now) {
 
 int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Tables,
              std::ostream& out, std::ostream& err, TProgressLine* Progress) {
-  bool allSucceeded = true;
+  size_t failed = 0;
+  // The progress line and the reports share the terminal: the line goes before a report does.
+  const bool clearFirst = Progress && Options.OutSharesProgressTerminal;
   const auto consume = [&](const TFileAnalysis& result) {
-    if (!result.Errors.empty()) {
-      if (Progress) Progress->Clear();
-      Print(err, result.Errors);
-    }
+    if (Progress && (!result.Errors.empty() || clearFirst)) Progress->Clear();
+    Print(err, result.Errors);
     Print(out, result.Output);
     out.flush();
-    allSucceeded = allSucceeded && result.Succeeded;
+    if (!result.Succeeded) ++failed;
     if (Progress) Progress->Step();
   };
   if (Options.Jobs <= 1 || Items.size() <= 1) {
     TThreadContext context(Options, Tables);
     // One file at a time: each output is written out as it is made.
-    for (const TBatchItem& item : Items) consume(AnalyseItem(item, Options, context.Get(), &out));
+    for (const TBatchItem& item : Items) {
+      // Nothing more can be written: the rest would be analysed for nobody.
+      if (!out) break;
+      if (clearFirst) Progress->Clear();
+      consume(AnalyseItem(item, Options, context.Get(), &out));
+    }
   } else {
     TParallelBatch(Items, Options, Tables).Run(consume);
   }
   if (Progress) Progress->Finish();
-  return allSucceeded ? 0 : 1;
+  if (failed > 0 && Items.size() > 1) {
+    err << "ambrel-cli: " << failed << " of " << Items.size() << " files failed\n";
+  }
+  return failed == 0 ? 0 : 1;
 }
 
 }  // namespace ambrel

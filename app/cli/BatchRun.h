@@ -22,15 +22,17 @@ namespace ambrel {
 struct TBatchItem {
   std::string Path;
   std::string Refusal;
+  bool Analyse = true;  // false: nothing to report on (a folder that cannot be read, a bad list line)
 };
 
 // The extensions a directory walk picks up (compared ignoring ASCII case).
 bool IsMatroskaFileName(const std::string& Path);
 
 // Expands the FILE arguments in order: "-" stands for the paths read from In, one per
-// line (empty lines skipped, a CR before the LF dropped); a directory is walked for
-// Matroska and WebM files (in path order) when Recursive, else refused; anything else is
-// kept as it is, for the analysis to open or report.
+// line (empty lines skipped, a CR before the LF dropped, a line holding a NUL byte
+// refused); a directory is walked for Matroska and WebM files (in path order, with a
+// refusal for each folder that cannot be read) when Recursive, else refused; anything
+// else is kept as it is, for the analysis to open or report.
 std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args, bool Recursive, std::istream& In);
 
 // The line on a terminal that follows a batch: files done of the total and files per
@@ -67,12 +69,14 @@ struct TBatchOptions {
   // at a time); empty: no framework, every proposed filter reads "not installed".
   std::function<std::unique_ptr<media::IMediaFramework>()> MakeFramework;
   bool Render = false;  // run the rendering sections (with a framework)
+  bool OutSharesProgressTerminal = false;  // the output goes to the terminal that shows the progress line
 };
 
 // Analyses Items with the tables of Tables (its framework is not used: each thread makes
 // its own) and writes each one's output to out (and its error lines to err) in the order
 // of Items, whatever order the threads finish in. Progress (optional) is
-// stepped after each file. Returns 0 when every item was analysed successfully, else 1.
+// stepped after each file. A batch with failures ends with a line saying how many failed.
+// Returns 0 when every item was analysed successfully, else 1.
 int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options, const TAnalysisContext& Tables,
              std::ostream& out, std::ostream& err, TProgressLine* Progress = nullptr);
 

@@ -20,9 +20,15 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
     err << XmlErrorMessage(error) << "\n";
     return 1;
   }
-  if (!loadError.empty()) err << loadError << "\n";
+  if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
   std::vector<TCodecProposal> hits;
   db->FindProposals(CodecID, Fourcc, hits);
+  if (hits.empty()) {
+    err << "ambrel-cli: no codec database entry for " << CodecID;
+    if (!Fourcc.empty()) err << " with FOURCC " << Fourcc;
+    err << "\n";
+    return 1;
+  }
   for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";
   return 0;
 }

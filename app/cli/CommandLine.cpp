@@ -198,14 +198,13 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
     options.MakeFramework = [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); };
   }
   const TAnalysisTables tables(ExeDir, s.Err);
+  options.OutSharesProgressTerminal = s.OutIsErrTerminal;
   std::optional<TProgressLine> progress;
   if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
   return RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
 }
 
-}  // namespace
-
-int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams) {
+int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams& Streams) {
   TOptions o;
   const std::function<int(const std::string&)> usageError = [&](const std::string& message) {
     Streams.Err << "ambrel-cli: " << message << "\n" << kUsage
@@ -238,9 +237,29 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   }
   if (files.empty()) return usageError("no file given");
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
+  if (items.empty() && std::find(files.begin(), files.end(), "-") != files.end()) {
+    return usageError("no file given (the path list on standard input is empty)");
+  }
   // Both reports of every file would land on the same two names.
   if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
   return Analyse(o, items, ExeDir, Streams);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams) {
+  int status = Run(Args, ExeDir, Streams);
+  // A report that did not reach its reader is a failure, whatever the analysis said.
+  Streams.Out.flush();
+  if (!Streams.Out) {
+    std::string reason = Streams.OutFailure ? Streams.OutFailure() : std::string();
+    if (reason.empty()) reason = "write error";
+    Streams.Err << "ambrel-cli: cannot write the output: " << reason << "\n";
+    status = 1;
+  }
+  Streams.Err.flush();
+  if (!Streams.Err && status == 0) status = 1;
+  return status;
 }
 
 }  // namespace ambrel

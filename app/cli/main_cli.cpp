@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/cli/CommandLine.h"
+#include "app/cli/FdOutput.h"
 #include "base/Utf16.h"
 #include "io/Executable.h"
 
@@ -14,6 +15,7 @@
 #include <io.h>
 #include <stdlib.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -52,16 +54,32 @@ int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, 
 
 namespace {
 
+// Whether standard output and standard error are the same terminal (the reports would run
+// into the progress line).
+bool OutputIsErrorTerminal() {
+#ifdef _WIN32
+  return _isatty(1) && _isatty(2);
+#else
+  struct stat a {}, b {};
+  return isatty(1) == 1 && isatty(2) == 1 && fstat(1, &a) == 0 && fstat(2, &b) == 0 && a.st_rdev == b.st_rdev;
+#endif
+}
+
 int Run(const std::vector<std::string>& args, bool errorsToTerminal) {
-  const int status = ambrel::RunCommandLine(args, ambrel::platform::ExecutableDirectory(),
-                                            {std::cin, std::cout, std::cerr, errorsToTerminal});
+  // Standard output through a buffer that keeps why a write failed.
+  static ambrel::TFdOutput outBuffer(1);
+  std::ostream out(&outBuffer);
+  const int status = ambrel::RunCommandLine(
+      args, ambrel::platform::ExecutableDirectory(),
+      {std::cin, out, std::cerr, errorsToTerminal, errorsToTerminal && OutputIsErrorTerminal(),
+       [] { return outBuffer.Failure(); }});
 #ifdef AMBREL_TEARDOWN_AT_EXIT
   return status;
 #else
   // Everything is written and every saved file closed by now. Leaving without the exit
   // handlers spares tearing down what the media framework loaded (its plugins' libraries
   // and threads), which costs more processor time than a light file's whole report.
-  std::cout.flush();
+  out.flush();
   std::cerr.flush();
   std::fflush(nullptr);
   _exit(status);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,11 +11,15 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QScreen>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <clocale>
 
 #include "app/window/MatroskaInfoThread.h"
+#include "app/window/ReportFolder.h"
 #include "app/window/SystemInfoThread.h"
 #include "io/Executable.h"
 #include "base/TextUtil.h"
@@ -75,7 +80,7 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
   return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
-          [] { return media::CreateDefaultMediaFramework(); }, {}};
+          [] { return media::CreateDefaultMediaFramework(); }, {}, true};
 }
 
 std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {
@@ -98,7 +103,6 @@ TMainForm::~TMainForm() {
 void TMainForm::CreateControls() {
   setObjectName("MainForm");
   setWindowTitle("Ambrel");
-  resize(683, 524);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
 
@@ -141,7 +145,16 @@ void TMainForm::CreateControls() {
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setFixedWidth(145);
+  // Shown only while a worker runs: an idle, empty bar reads as a text field.
+  QSizePolicy keepPlace = ProgressBar1->sizePolicy();
+  keepPlace.setRetainSizeWhenHidden(true);
+  ProgressBar1->setSizePolicy(keepPlace);
+  ProgressBar1->hide();
+  bttSaveReportAs = new QPushButton("Save report as\u2026", Panel1);
+  bttSaveReportAs->setObjectName("bttSaveReportAs");
+  bttSaveReportAs->setEnabled(false);  // nothing to save before the first report
   controls->addWidget(bttOpenMatroskaFile);
+  controls->addWidget(bttSaveReportAs);
   controls->addSpacing(8);
   controls->addWidget(chkAddSystemInfo);
   controls->addStretch(1);
@@ -160,6 +173,7 @@ void TMainForm::CreateControls() {
 
   connect(bttOpenMatroskaFile, &QPushButton::clicked, this, &TMainForm::bttOpenMatroskaFileClick);
   connect(chkAddSystemInfo, &QCheckBox::toggled, this, &TMainForm::chkAddSystemInfoClick);
+  connect(bttSaveReportAs, &QPushButton::clicked, this, &TMainForm::bttSaveReportAsClick);
   connect(ProgressTimer, &QTimer::timeout, this, &TMainForm::ProgressTimerTimer);
   connect(WebBrowser1, &QTextBrowser::anchorClicked, this, &TMainForm::WebBrowser1BeforeNavigate2);
 }
@@ -167,7 +181,9 @@ void TMainForm::CreateControls() {
 void TMainForm::FormCreate() {
   // Report numbers always use a point, whatever the user's locale says.
   std::setlocale(LC_NUMERIC, "C");
-  setWindowTitle(windowTitle() + " " + AMBREL_FILE_VERSION);
+  FCaption = windowTitle() + " " + AMBREL_FILE_VERSION;
+  setWindowTitle(FCaption);
+  PlaceWindow();
   // A data file beside the executable that cannot be used is said in the status box;
   // the embedded table takes its place.
   std::string loadError;
@@ -176,6 +192,9 @@ void TMainForm::FormCreate() {
   loadError.clear();
   LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError);
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
+  QString problem;
+  FReportFolder = ChooseReportFolder(QString::fromStdString(FOptions.ExeDir), &problem);
+  if (FReportFolder.isEmpty()) AddStatusLine("The reports are not saved: " + problem + ".");
   if (FOptions.Arguments.isEmpty()) {
     WebBrowser1->setSource(TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath()));
   } else {
@@ -192,6 +211,7 @@ void TMainForm::ProcessCommandLine() {
 void TMainForm::AnalyzeFile(const QString& FileName) {
   SetControlsEnabled(false);
   AddStatusLine("Gathering info about : " + FileName);
+  setWindowTitle(FCaption + " - " + QFileInfo(FileName).fileName());
   FFileName = QFile::encodeName(FileName).toStdString();
   StartWorker(std::make_unique<TMatroskaInfoThread>(*this));
 }
@@ -226,6 +246,8 @@ void TMainForm::HandOff(const std::function<void()>& Step) {
 void TMainForm::SetControlsEnabled(bool Enabled) {
   FBusy = !Enabled;
   ProgressBar1->setValue(0);
+  ProgressBar1->setVisible(!Enabled);
+  bttSaveReportAs->setEnabled(Enabled && !FFileName.empty());
   if (Enabled) {
     ProgressTimer->stop();
   } else {
@@ -253,14 +275,65 @@ void TMainForm::UpdateReport() {
   THTMLWriter page;
   FWriters.BuildHtmlPage(withSystemInfo, page);
   WebBrowser1->LoadHTMLFromBytes(page.GetText());
-  page.SaveToFile(FOptions.ExeDir + "Report.html");
   TTxtWriter text;
   FWriters.BuildTextReport(withSystemInfo, text);
-  text.SaveToFile(FOptions.ExeDir + "Report.txt");
+  SaveReports(page, text);
   // The view shows the text without its byte-order mark.
   const std::string textBytes = text.GetText();
   MemoTextReport->setPlainText(ViewText(std::string_view(textBytes).substr(3)));
   MemoParsingLog->setPlainText(ViewText(FWriters.FParsingLog.GetText()));
+}
+
+void TMainForm::SaveReports(THTMLWriter& Page, TTxtWriter& Text) {
+  if (FReportFolder.isEmpty()) return;
+  const std::string folder = QFile::encodeName(FReportFolder).toStdString();
+  QStringList failed;
+  for (const auto& [writer, name] : {std::pair<TLogWriter*, const char*>{&Page, "Report.html"}, {&Text, "Report.txt"}}) {
+    if (!writer->SaveToFile(folder + name)) failed << FReportFolder + name;
+  }
+  // Said once while it stays the same: saved away from the program, or not saved.
+  QString note;
+  if (!failed.isEmpty()) {
+    note = "Cannot write " + failed.join(" and ") + ".";
+  } else if (FReportFolder != QString::fromStdString(FOptions.ExeDir)) {
+    note = "Report.html and Report.txt are saved in " + FReportFolder;
+  }
+  if (!note.isEmpty() && note != FSavedNote) AddStatusLine(note);
+  FSavedNote = note;
+}
+
+void TMainForm::bttSaveReportAsClick() {
+  const QString html = "HTML page (*.html *.htm)", text = "Text report (*.txt)";
+  QString chosen;
+  const QString start = QDir::homePath() + "/" + QFileInfo(QFile::decodeName(FFileName.c_str())).completeBaseName();
+  const QString name = QFileDialog::getSaveFileName(this, "Save report as", start + ".html", html + ";;" + text, &chosen);
+  if (name.isEmpty()) return;
+  const bool asText = chosen == text || name.endsWith(".txt", Qt::CaseInsensitive);
+  const bool withSystemInfo = chkAddSystemInfo->isChecked();
+  bool saved;
+  if (asText) {
+    TTxtWriter report;
+    FWriters.BuildTextReport(withSystemInfo, report);
+    saved = report.SaveToFile(QFile::encodeName(name).toStdString());
+  } else {
+    THTMLWriter report;
+    FWriters.BuildHtmlPage(withSystemInfo, report);
+    saved = report.SaveToFile(QFile::encodeName(name).toStdString());
+  }
+  AddStatusLine(saved ? "Report saved as " + name : "Cannot write " + name + ".");
+}
+
+void TMainForm::PlaceWindow() {
+  // A comfortable start: about 70% of the screen, at least 1000x720 where that fits.
+  QSize size(1000, 720);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize available = screen->availableGeometry().size();
+    size = size.expandedTo(available * 0.7).boundedTo(available);
+  }
+  resize(size);
+  if (!FOptions.RememberGeometry) return;
+  const QByteArray geometry = QSettings().value("window/geometry").toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
 }
 
 void TMainForm::bttOpenMatroskaFileClick() {
@@ -315,6 +388,7 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
   }
   FClosing = true;
   WaitForWorker();
+  if (FOptions.RememberGeometry) QSettings().setValue("window/geometry", saveGeometry());
   Event->accept();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QString>
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -30,7 +31,8 @@ namespace ambrel {
 
 struct TMainFormOptions {
   QStringList Arguments;  // the command line after the program name
-  // Where the data files are looked for and the reports are saved: beside the executable.
+  // Where the data files are looked for and the reports are saved: beside the executable
+  // (the reports go to the user's data folder when it cannot be written).
   std::string ExeDir;
   // The machine whose system information is gathered.
   TDxDiagProviderFactory SystemInfoProvider;
@@ -39,6 +41,8 @@ struct TMainFormOptions {
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
   // Called on the worker as the parse of a file moves on (position, file size); optional.
   std::function<void(int64_t, int64_t)> OnParseProgress;
+  // Restore the window's size and place from the last run and keep them at close.
+  bool RememberGeometry = false;
 };
 
 // The options of the running program.
@@ -91,6 +95,7 @@ class TMainForm : public QWidget {
   QWidget* Panel1;
   QPlainTextEdit* MemoLog;
   QPushButton* bttOpenMatroskaFile;
+  QPushButton* bttSaveReportAs;
   QCheckBox* chkAddSystemInfo;
   QProgressBar* ProgressBar1;
   QTimer* ProgressTimer;
@@ -110,6 +115,9 @@ class TMainForm : public QWidget {
   void WaitForWorker();
   void bttOpenMatroskaFileClick();
   void chkAddSystemInfoClick();
+  void bttSaveReportAsClick();
+  void SaveReports(THTMLWriter& Page, TTxtWriter& Text);
+  void PlaceWindow();
   void ProgressTimerTimer();
   void WebBrowser1BeforeNavigate2(const QUrl& Url);
 
@@ -118,6 +126,9 @@ class TMainForm : public QWidget {
   TFriendlyNames FFriendlyNames;
   TXmlCodecDB FCodecDB;
   std::string FFileName;
+  QString FCaption;       // the program's name and version
+  QString FReportFolder;  // where Report.html and Report.txt go; empty: nowhere
+  QString FSavedNote;     // the last thing the status box said about saving them
   bool FSystemInfoDone = false;
   bool FBusy = false;
   bool FClosing = false;

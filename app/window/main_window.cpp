@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "app/window/frmMain.h"
 #include "resources/Resources.h"
@@ -19,7 +21,40 @@ const char kUsage[] =
     "       ambrel --screenshot PNG [FILE]\n"
     "\n"
     "Opens the Ambrel window and analyses the Matroska FILE (.mkv, .mka, .mks) when given.\n"
-    "  --screenshot PNG  analyse FILE, save a picture of the window to PNG and quit\n";
+    "  --screenshot PNG  analyse FILE, save a picture of the window to PNG and quit\n"
+    "  -h, --help        show this text\n"
+    "  --version         show the program's version\n";
+
+const char kVersion[] = "ambrel 0.1.0\n";
+
+int UsageError(const std::string& Message) {
+  std::fprintf(stderr, "ambrel: %s\n%sRun 'ambrel --help' for the options.\n", Message.c_str(), kUsage);
+  return 2;
+}
+
+// Answers --help and --version and refuses options the window does not know, before any
+// window system is needed. Qt's own options have one dash and are left to Qt. Returns
+// the exit status when the run ends here.
+std::optional<int> ReadLongOptions(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
+    if (arg == "--version") {
+      std::fputs(kVersion, stdout);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
+    if (arg == "--screenshot") {
+      ++i;  // its PNG
+    } else if (arg.starts_with("--")) {
+      return UsageError("unknown option " + arg);
+    }
+  }
+  return std::nullopt;
+}
 
 int Screenshot(QApplication& App, const QString& Png, const QStringList& Arguments) {
   TMainForm form(DefaultMainFormOptions(Arguments));
@@ -44,22 +79,23 @@ int Screenshot(QApplication& App, const QString& Png, const QStringList& Argumen
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = ReadLongOptions(argc, argv)) return *status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ambrel");
+  QApplication::setOrganizationName("Ambrel");
   QPixmap logo;
   const std::string_view logoBytes = ambrel::resources::Logo();
   logo.loadFromData(reinterpret_cast<const uchar*>(logoBytes.data()), static_cast<uint>(logoBytes.size()), "PNG");
   QApplication::setWindowIcon(QIcon(logo));
+  // Qt has taken its own options out; what starts with a dash now is not an option here.
   QStringList arguments = QApplication::arguments().mid(1);
-  if (!arguments.isEmpty() && (arguments.first() == "--help" || arguments.first() == "-h")) {
-    std::fputs(kUsage, stdout);
-    return 0;
+  for (const QString& arg : arguments) {
+    if (arg == "--") break;
+    if (arg.startsWith('-') && arg != "-" && arg != "--screenshot") return UsageError("unknown option " + arg.toStdString());
   }
+  arguments.removeOne("--");
   if (!arguments.isEmpty() && arguments.first() == "--screenshot") {
-    if (arguments.size() < 2 || arguments.size() > 3) {
-      std::fputs(kUsage, stderr);
-      return 2;
-    }
+    if (arguments.size() < 2 || arguments.size() > 3) return UsageError("--screenshot takes PNG and at most one FILE");
     return Screenshot(app, arguments[1], arguments.mid(2));
   }
   TMainForm form(DefaultMainFormOptions(arguments));

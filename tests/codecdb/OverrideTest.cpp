@@ -41,7 +41,8 @@ TEST(Override, BrokenFileFallsBackToTheEmbeddedDatabase) {
   TXmlCodecDB db;
   std::string error;
   EXPECT_TRUE(LoadCodecDB(db, dir.Path(), &error));
-  EXPECT_EQ(error, "Invalid XML Element: Erroneous end of tag, expecting </codecs> but </codec> found.");
+  const std::string refused = "Cannot use file \"" + dir.Path() + "/CodecsDB.xml\". ";
+  EXPECT_EQ(error, refused + "Invalid XML Element: Erroneous end of tag, expecting </codecs> but </codec> found.");
   EXPECT_EQ(Hits(db, "A_AAC/MPEG4/LC").size(), 1u);
 
   // A directory by that name cannot be opened: also reported, also replaced.
@@ -54,7 +55,24 @@ TEST(Override, BrokenFileFallsBackToTheEmbeddedDatabase) {
   std::ostringstream out, err;
   EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), out, err), 0);
   EXPECT_EQ(out.str(), "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}\n");
-  EXPECT_EQ(err.str(), "Invalid XML Element: Erroneous end of tag, expecting </codecs> but </codec> found.\n");
+  EXPECT_EQ(err.str(),
+            "ambrel-cli: " + refused + "Invalid XML Element: Erroneous end of tag, expecting </codecs> but </codec> found.\n");
+
+  // Documents that parse but are not codec databases, or do not parse at all: the file
+  // is named, the embedded database answers, and an unknown CodecID is said.
+  for (const auto& [text, why] : std::vector<std::pair<std::string, std::string>>{
+           {"<foo/>", "Not a codec database: the root element is \"foo\", not \"codecdb\""},
+           {"", "Stream read error"}}) {
+    dir.Write("CodecsDB.xml", text);
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), out, err), 0);
+    EXPECT_EQ(out.str(), "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}\n");
+    EXPECT_EQ(err.str(), "ambrel-cli: " + refused + why + "\n");
+  }
+  err.str("");
+  EXPECT_EQ(RunCodecQuery("V_FOO", "", "", out, err), 1);
+  EXPECT_EQ(err.str(), "ambrel-cli: no codec database entry for V_FOO\n");
 }
 
 TEST(Override, RootsThatAreNotCodecdb) {

@@ -95,7 +95,8 @@ TEST(Tables, UnusableDataFilesAreSaidAtOnceAndTheEmbeddedTablesAnswer) {
   // Said before any analysis asks for a table.
   EXPECT_EQ(err.str(), "ambrel-cli: Cannot open file \"" + (dir / "CodecsFriendlyNames.ini") +
                            "\". Is a directory\n"
-                           "ambrel-cli: Invalid XML Element: Erroneous end of tag, expecting </codecs> but "
+                           "ambrel-cli: Cannot use file \"" + (dir / "CodecsDB.xml") +
+                           "\". Invalid XML Element: Erroneous end of tag, expecting </codecs> but "
                            "</codec> found.\n");
   const TAnalysisContext context = tables.Context();
   EXPECT_EQ(&context.CodecDB.Get(), &EmbeddedCodecDB());

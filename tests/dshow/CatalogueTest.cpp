@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "dshow/DShowHelper.h"
+#include "dshow/DShowSections.h"
+#include "report/LogWriter.h"
 #include "base/Verbatim.h"
 #include "tests/dshow/WorldRun.h"
 
@@ -20,6 +22,19 @@ const char kSplitters[] = R"({
     {"id": "brenn", "name": "Other Splitter", "clsid": "{9AB95E90-1F37-427E-9B3D-257FB0CB25F7}",
      "server": "C:\\Filters\\gone.ax", "server_exists": false, "create_hr": "REGDB_E_CLASSNOTREG"}
   ]})";
+
+TEST(Catalogue, FrameworkErrorTextsAreNeverMarkup) {
+  auto fw = World(R"({"render_file": [{"ext": "mkv", "hr": "E_FAIL"}],
+                      "error_texts": {"E_FAIL": "<script>x</script>&"}})");
+  THTMLWriter html;
+  TTxtWriter text;
+  const TRenderFileCheck check = CheckRenderFile("a.mkv", *fw);
+  WriteRenderFileCheckSection(html, check);
+  WriteRenderFileCheckSection(text, check);
+  EXPECT_NE(html.GetText().find("&lt;script&gt;x&lt;/script&gt;&amp; (0x80004005)"), std::string::npos) << html.GetText();
+  EXPECT_EQ(html.GetText().find("<script>"), std::string::npos);
+  EXPECT_NE(text.GetText().find("<script>x</script>& (0x80004005)"), std::string::npos) << text.GetText();
+}
 
 TEST(Catalogue, ErrorTextsCarryTheirCode) {
   auto fw = World(R"({"error_texts": {"0x80040218": "  padded\ttext \r\n"}})");

@@ -13,6 +13,13 @@ using testing::kChain;
 using testing::Render;
 using testing::World;
 
+// A narrative line as the text report shows it (markup stripped, outside text unwrapped).
+std::string PlainLine(const std::string& Line) {
+  TTxtWriter text;
+  text.WriteRaw(Line);
+  return text.GetText();
+}
+
 TEST(Engine, NarratesAWholeChainFromSourceToRenderer) {
   auto fw = World(kChain);
   const auto out = Render(*fw, "a.mkv");
@@ -87,7 +94,7 @@ TEST(Engine, ASecondGraphUnderTheSameNameIsRegisteredWithAWarningCode) {
   first.MyRenderFile("a.mkv");
   std::vector<std::string> lines;
   TDShowMyRender second(*fw);
-  second.FOnStep = [&](const TRenderStep& s) { lines.push_back(RenderStepLine(s)); };
+  second.FOnStep = [&](const TRenderStep& s) { lines.push_back(PlainLine(RenderStepLine(s))); };
   second.MyRenderFile("a.mkv");
   ASSERT_GE(lines.size(), 4u);
   EXPECT_NE(lines[3].find("Adding graph to ROT : Moniker is already registered in running object table (0x000401E7)"),
@@ -312,7 +319,7 @@ TEST(Engine, TheGraphIsReleasedAndItsRegistrationRevoked) {
   // Had the first graph stayed registered, this one would share its name.
   std::vector<std::string> lines;
   TDShowMyRender again(*fw);
-  again.FOnStep = [&](const TRenderStep& s) { lines.push_back(RenderStepLine(s)); };
+  again.FOnStep = [&](const TRenderStep& s) { lines.push_back(PlainLine(RenderStepLine(s))); };
   again.MyRenderFile("a.mkv");
   ASSERT_GE(lines.size(), 4u);
   EXPECT_NE(lines[3].find("Adding graph to ROT : OK"), std::string::npos);

@@ -15,6 +15,17 @@ using ambrel::test::FakeMachine;
 
 namespace {
 
+// The section written once, to a page and to text.
+struct TReportWritersForTest {
+  THTMLWriter Html;
+  TTxtWriter Text;
+  TMultiWriter Both;
+  TReportWritersForTest() {
+    Both.AddWriter(&Html);
+    Both.AddWriter(&Text);
+  }
+};
+
 class SystemInfoSection : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -169,10 +180,22 @@ TEST_F(SystemInfoSection, PrintedAloneAsTextOrAsAPage) {
   EXPECT_EQ(RunSystemInfo(false, provider, *framework, text), 0);
   EXPECT_EQ(RunSystemInfo(true, provider, *framework, html), 0);
   EXPECT_EQ(text.str().rfind("General system info :\r\nWindows version : Testix", 0), 0u) << text.str();
-  EXPECT_EQ(html.str().rfind("\xEF\xBB\xBF<html>\r\n", 0), 0u);
+  EXPECT_EQ(html.str().rfind("\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>Ambrel report</title>\r\n", 0), 0u);
   EXPECT_NE(html.str().find("<h2>General system info :</h2>\r\n<b>Windows version</b> : Testix"), std::string::npos);
   EXPECT_NE(html.str().find("<li><b>Driver version</b> : 1.6.0</li>"), std::string::npos);
   EXPECT_EQ(html.str().substr(html.str().size() - 16), "</body></html>\r\n");
+}
+
+TEST_F(SystemInfoSection, MachineTextIsShownAsItIsNeverAsMarkup) {
+  FakeMachine m;
+  m.Write("etc/os-release", "PRETTY_NAME=\"<script>alert(1)</script>&x\"\n");
+  const platform::TMachine machine = m.Machine();
+  TReportWritersForTest writers;
+  WriteSystemInfoSection(writers.Both, [machine] { return platform::CreateLinuxDxDiagProvider(machine); });
+  const std::string html = writers.Html.GetText(), text = writers.Text.GetText();
+  EXPECT_EQ(html.find("<script>"), std::string::npos) << html;
+  EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;x"), std::string::npos) << html;
+  EXPECT_NE(text.find("Windows version : <script>alert(1)</script>&x\r\n"), std::string::npos) << text;
 }
 
 }  // namespace

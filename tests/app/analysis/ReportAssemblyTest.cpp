@@ -8,8 +8,9 @@ using namespace ambrel;
 namespace {
 
 const char kSkeletonHead[] =
-    "\xEF\xBB\xBF<html>\r\n<head>\r\n<style type=\"text/css\">\r\nh2 { color: #0067AB; }\r\n"
-    "ul { margin-top: 0; margin-bottom: 5; }\r\n</style>\r\n"
+    "\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>Ambrel report</title>\r\n"
+    "<style type=\"text/css\">\r\nh2 { color: #0067AB; }\r\n"
+    "ul { margin-top: 0; margin-bottom: 5px; }\r\n</style>\r\n"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\r\n</head><body>\r\n";
 
 TEST(ReportAssembly, SystemInformationFollowsTheFileReportOnlyWhenAsked) {

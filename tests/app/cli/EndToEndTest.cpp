@@ -100,7 +100,7 @@ TEST(CommandLine, SystemInfoPrintsThisMachinesBlocksAlone) {
   EXPECT_NE(text.out.find("\r\nSound info :\r\n"), std::string::npos);
   const CliRun html = Cli("--system-info --html");
   EXPECT_EQ(html.status, 0);
-  EXPECT_EQ(html.out.rfind("\xEF\xBB\xBF<html>\r\n", 0), 0u);
+  EXPECT_EQ(html.out.rfind("\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>\r\n", 0), 0u);
   EXPECT_NE(html.out.find("</head><body>\r\n<h2>General system info :</h2>"), std::string::npos);
   EXPECT_EQ(Cli("--system-info --log").status, 2);
   EXPECT_EQ(Cli("--system-info --html sample.mkv").status, 2);

@@ -48,7 +48,7 @@ TEST(MediaWorldCli, FilterListsAloneAsTextOrPage) {
   EXPECT_EQ(text.out.find("DirectShow filters :\r\nFilter name : AAC Decoder\r\n   - Filename : C:\\Codecs\\aac.ax\r\n"), 0u);
   EXPECT_NE(text.out.find("Audio renderer :\r\nFilter name : DirectSound: Speakers\r\n"), std::string::npos);
   const CliRun page = Cli("--media-world worlds/desktop.json --filters --html");
-  EXPECT_EQ(page.out.find("\xEF\xBB\xBF<html>"), 0u);
+  EXPECT_EQ(page.out.find("\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>"), 0u);
   EXPECT_NE(page.out.find("<h2>Audio renderer :</h2>"), std::string::npos);
 }
 

@@ -148,7 +148,7 @@ class WindowTest : public QObject {
   void startsWithTheFileOfTheCommandLine() {
     const QString file = kData + "/sample.mkv";
     auto form = NewForm({file});
-    QVERIFY(QRegularExpression("^Ambrel \\d+\\.\\d+\\.\\d+\\.\\d+$").match(form->windowTitle()).hasMatch());
+    QVERIFY(QRegularExpression("^Ambrel \\d+\\.\\d+\\.\\d+\\.\\d+ - sample\\.mkv$").match(form->windowTitle()).hasMatch());
     QCOMPARE(form->WebBrowser1->source(), QUrl("about:blank"));
     QVERIFY(form->IsBusy());
     QVERIFY(!form->bttOpenMatroskaFile->isEnabled());
@@ -162,7 +162,7 @@ class WindowTest : public QObject {
     QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + file + "\n"));
     QVERIFY(!form->MemoParsingLog->toPlainText().isEmpty());
     QVERIFY(!form->MemoParsingLog->toPlainText().startsWith(QChar(0xFEFF)));
-    QVERIFY(ReadAll(exeDir_.filePath("Report.html")).startsWith("\xEF\xBB\xBF<html>\r\n<head>\r\n"));
+    QVERIFY(ReadAll(exeDir_.filePath("Report.html")).startsWith("\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>\r\n<head>\r\n"));
     QVERIFY(ReadAll(exeDir_.filePath("Report.txt")).startsWith("\xEF\xBB\xBFMatroska file info : "));
   }
 
@@ -393,6 +393,44 @@ class WindowTest : public QObject {
     const QStringList inComma = reports();
     QLocale::setDefault(QLocale::c());
     for (int i = 0; i < plain.size(); ++i) QCOMPARE(inComma[i], plain[i]);
+  }
+
+  void reportsGoToTheDataFolderWhenBesideTheProgramIsNotWritable() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    TMainFormOptions options;
+    options.Arguments = {kData + "/sample.mkv"};
+    options.ExeDir = exeDir_.filePath("no-such-folder").toStdString();
+    options.MediaFramework = media::CreateNoMediaFramework;
+    TMainForm form(std::move(options));
+    form.show();
+    QVERIFY(form.ProgressBar1->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.IsBusy(), kRunTimeoutMs);
+    qunsetenv("XDG_DATA_HOME");
+    const QString folder = data.path() + "/ambrel/";
+    QVERIFY(ReadAll(folder + "Report.txt").startsWith("\xEF\xBB\xBFMatroska file info : "));
+    QVERIFY(StatusLines(form).contains("Report.html and Report.txt are saved in " + folder));
+    QVERIFY(!form.ProgressBar1->isVisible());  // idle: no empty bar
+    QVERIFY(form.bttSaveReportAs->isEnabled());
+    QVERIFY(form.width() >= 683 && form.height() >= 524);
+  }
+
+  void unknownOptionsAreRefusedBeforeAnyWindow() {
+    struct Case {
+      QStringList Args;
+      int Status;
+      QByteArray Out, Err;
+    };
+    for (const Case& c : {Case{{"--bogus"}, 2, "", "ambrel: unknown option --bogus\n"},
+                          Case{{"-z", kData + "/sample.mkv"}, 2, "", "ambrel: unknown option -z\n"},
+                          Case{{"--version"}, 0, "ambrel 0.1.0\n", ""}, Case{{"--help"}, 0, "Usage: ambrel", ""}}) {
+      QProcess ambrel;
+      ambrel.start(AMBREL_WINDOW_PATH, c.Args);
+      QVERIFY(ambrel.waitForFinished(kRunTimeoutMs));
+      QCOMPARE(ambrel.exitCode(), c.Status);
+      QVERIFY2(ambrel.readAllStandardOutput().startsWith(c.Out), qPrintable(c.Args.join(' ')));
+      QVERIFY2(ambrel.readAllStandardError().contains(c.Err), qPrintable(c.Args.join(' ')));
+    }
   }
 
   void screenshotShowsTheWindow() {

@@ -45,7 +45,7 @@ TEST(GstCatalogue, AFactoryIsARegisteredFilterWithItsPluginFileAndVersion) {
   EXPECT_EQ(demuxer->Version, FrameworkVersionAsFourNumbers());
 
   const std::string clsid = GuidToString(demuxer->CLSID);
-  EXPECT_EQ(CheckFilterInstalled(Gst(), clsid), "yes, in " + Verbatim(path) + " (" + demuxer->Version + ")");
+  EXPECT_EQ(CheckFilterInstalled(Gst(), clsid), "yes, in " + Verbatim(path) + " (" + Verbatim(demuxer->Version) + ")");
   EXPECT_TRUE(CheckFilterCreatable(Gst(), clsid));
 }
 

@@ -1,0 +1,20 @@
+// The line on standard error that says why a file's analysis failed, whatever the output:
+// "ambrel-cli: FILE: REASON". The report keeps its own wording; this line is for people
+// and scripts reading standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ambrel {
+
+// "ambrel-cli: File: Reason" and a line break.
+std::string FileFailureLine(std::string_view File, std::string_view Reason);
+
+// Why the file at Path gives no full report: the system's message when it cannot be
+// opened, "not a Matroska file (no EBML header)" when it does not start as one, else
+// the parser's message (or that the file ends before its first Cluster). Empty when
+// the file parses up to its first Cluster.
+std::string FileFailureReason(const std::string& Path);
+
+}  // namespace ambrel

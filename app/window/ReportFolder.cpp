@@ -1,0 +1,26 @@
+#include "app/window/ReportFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace ambrel {
+
+namespace {
+
+QString WithSlash(QString Dir) { return Dir.endsWith('/') ? Dir : Dir + '/'; }
+
+}  // namespace
+
+QString ChooseReportFolder(const QString& ExeDir, QString* Problem) {
+  const QFileInfo exe(ExeDir);
+  if (!ExeDir.isEmpty() && exe.isDir() && exe.isWritable()) return WithSlash(ExeDir);
+  QString data = qEnvironmentVariable("XDG_DATA_HOME");
+  // The data folder must be absolute; a relative one is ignored, as the folder rules say.
+  if (data.isEmpty() || QDir::isRelativePath(data)) data = QDir::homePath() + "/.local/share";
+  const QString dir = WithSlash(data) + "ambrel";
+  if (QDir().mkpath(dir) && QFileInfo(dir).isWritable()) return WithSlash(dir);
+  if (Problem) *Problem = "neither " + ExeDir + " nor " + dir + " can be written";
+  return {};
+}
+
+}  // namespace ambrel
