@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <clocale>
 
+#include "app/analysis/CodecDbChoice.h"
 #include "app/window/MatroskaInfoThread.h"
 #include "app/window/SystemInfoThread.h"
 #include "io/Executable.h"
@@ -173,7 +174,7 @@ void TMainForm::FormCreate() {
   FFriendlyNames.Load(FOptions.ExeDir, &loadError);
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
   loadError.clear();
-  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError);
+  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError, DefaultCodecDbSource(false));
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
   if (FOptions.Arguments.isEmpty()) {
     WebBrowser1->setSource(TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath()));
