@@ -49,7 +49,14 @@ HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, 
   // The framework may render the file while the splitters are looked up (when the caller
   // has not announced it yet).
   PrepareRenderingSections(FileName, Fw);
-  for (const TSplitter& s : kSplitters) {
+  // The platform's own framework says what it is, and its own splitter follows the two
+  // Windows ones.
+  const IMediaFramework::TPlatformFacts platform = Fw.PlatformFacts();
+  if (!platform.Name.empty()) W.WriteField("Media framework", platform.Name);
+  std::vector<TSplitter> splitters(std::begin(kSplitters), std::end(kSplitters));
+  if (!platform.SplitterClsid.empty())
+    splitters.push_back({platform.SplitterName.c_str(), platform.SplitterClsid.c_str()});
+  for (const TSplitter& s : splitters) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();
     W.WriteListField("Installed", CheckFilterInstalled(Fw, s.Clsid));
