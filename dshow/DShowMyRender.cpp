@@ -45,7 +45,7 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   LogResult("Adding graph to ROT", FLastResult);
   if (FAILED(FLastResult)) return;
   ComPtr<IBaseFilter> source;
-  FLastResult = FGraph->AddSourceFilter(ToWide(FileName), nullptr, source);
+  FLastResult = FGraph->AddSourceFilter(PathToWide(FileName), nullptr, source);
   LogResult("Creation of source filter", FLastResult);
   if (FAILED(FLastResult)) return;
 

@@ -41,7 +41,7 @@ std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 }  // namespace
 
 void PrepareRenderingSections(const std::string& FileName, IMediaFramework& Fw) {
-  Fw.PrepareRenderFile(ToWide(FileName));
+  Fw.PrepareRenderFile(PathToWide(FileName));
 }
 
 HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {

@@ -106,7 +106,7 @@ class Framework : public TBasicMediaFramework {
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
 
-  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(PathBytes(fileName)); }
   // Each graph is a pipeline of its own; the registry, the catalogue and the running object
   // table are shared under their own locks.
   bool BuildsGraphsConcurrently() override { return true; }
