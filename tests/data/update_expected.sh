@@ -6,10 +6,12 @@
 # Review the diff by hand (against the samples' .mkvinfo.txt dumps) before committing it.
 set -euo pipefail
 cd "$(dirname "$0")"
-cli=../../build/ambrel-cli
+cli=$(realpath "${AMBREL_CLI:-../../build/ambrel-cli}")
+. ./golden.sh
 mkdir -p expected
 for f in *.mkv *.mka *.mks *.webm; do
-  "$cli" --codec-db directshow --no-render "$f" > "expected/$f.txt" || true
-  "$cli" --codec-db directshow --no-render --html "$f" > "expected/$f.html" || true
-  "$cli" --codec-db directshow --no-render --log "$f" > "expected/$f.log" || true
+  bless "expected/$f.txt" "$cli" --codec-db directshow --no-render "$f"
+  bless "expected/$f.html" "$cli" --codec-db directshow --no-render --html "$f"
+  bless "expected/$f.log" "$cli" --codec-db directshow --no-render --log "$f"
 done
+summary
