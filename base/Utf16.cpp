@@ -33,7 +33,11 @@ std::string WideToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToWide(std::string_view text) {
+namespace {
+
+// Ill-formed sequences become U+FFFD, or with escape each of their bytes the lone
+// surrogate U+DC00 + byte.
+std::u16string Decode(std::string_view text, bool escape) {
   std::u16string out;
   out.reserve(text.size());
   size_t i = 0;
@@ -55,6 +59,11 @@ std::u16string Utf8ToWide(std::string_view text) {
       if (need == 0 || k <= need || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
         c = 0xFFFD;
         len = need == 0 ? 1 : k;
+        if (escape) {
+          for (size_t e = 0; e < len; ++e) out += static_cast<char16_t>(0xDC00 + byte(i + e));
+          i += len;
+          continue;
+        }
       } else {
         len = need + 1;
       }
@@ -68,6 +77,28 @@ std::u16string Utf8ToWide(std::string_view text) {
     i += len;
   }
   return out;
+}
+
+}  // namespace
+
+std::u16string Utf8ToWide(std::string_view text) { return Decode(text, false); }
+
+std::u16string PathToWide(std::string_view path) { return Decode(path, true); }
+
+std::string PathBytes(std::u16string_view wide) {
+  std::string out;
+  size_t run = 0;  // start of the units not yet written
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const char16_t c = wide[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+      ++i;  // a pair
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      out += WideToUtf8(wide.substr(run, i - run));
+      out += static_cast<char>(c - 0xDC00);
+      run = i + 1;
+    }
+  }
+  return out + WideToUtf8(wide.substr(run));
 }
 
 }  // namespace ambrel::media

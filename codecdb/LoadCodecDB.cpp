@@ -35,9 +35,34 @@ bool LoadDataFile(TXmlCodecDB& DB, const std::string& ExeDir, std::string* Error
 
 }  // namespace
 
-bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage) {
+namespace {
+
+struct TEmbeddedTables {
+  std::string_view (*Snapshot)();
+  std::string_view (*FilterTable)();
+};
+
+TEmbeddedTables TablesOf(TCodecDbSource Source) {
+  if (Source == TCodecDbSource::GStreamer)
+    return {ambrel::resources::GstCodecsDBSnapshot, ambrel::resources::GstCodecsDBFilterTable};
+  return {ambrel::resources::CodecsDBSnapshot, ambrel::resources::CodecsDBFilterTable};
+}
+
+// Never freed: the database lives as long as the process, and tearing a tree down at
+// exit would cost as much as a good part of a short run.
+const TXmlCodecDB* MakeEmbedded(TCodecDbSource Source) {
+  auto* embedded = new TXmlCodecDB;
+  const TEmbeddedTables tables = TablesOf(Source);
+  embedded->LoadFromTables(tables.Snapshot(), tables.FilterTable());
+  return embedded;
+}
+
+}  // namespace
+
+bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage, TCodecDbSource Source) {
   if (LoadDataFile(DB, ExeDir, ErrorMessage)) return true;
-  return DB.LoadFromTables(ambrel::resources::CodecsDBSnapshot(), ambrel::resources::CodecsDBFilterTable());
+  const TEmbeddedTables tables = TablesOf(Source);
+  return DB.LoadFromTables(tables.Snapshot(), tables.FilterTable());
 }
 
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage) {
@@ -47,13 +72,12 @@ std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::str
 }
 
 const TXmlCodecDB& EmbeddedCodecDB() {
-  // Never freed: the database lives as long as the process, and tearing a tree down at
-  // exit would cost as much as a good part of a short run.
-  static const TXmlCodecDB* const db = [] {
-    auto* embedded = new TXmlCodecDB;
-    embedded->LoadFromTables(ambrel::resources::CodecsDBSnapshot(), ambrel::resources::CodecsDBFilterTable());
-    return embedded;
-  }();
+  static const TXmlCodecDB* const db = MakeEmbedded(TCodecDbSource::DirectShow);
+  return *db;
+}
+
+const TXmlCodecDB& EmbeddedGstCodecDB() {
+  static const TXmlCodecDB* const db = MakeEmbedded(TCodecDbSource::GStreamer);
   return *db;
 }
 

@@ -96,13 +96,17 @@ bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecI
 // The node after Element in its parent's child list, or null.
 TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 
+// The embedded databases: the Windows filters', and the GStreamer elements' (one codec
+// entry per plugin package, one filter per element, its guid the element's class id).
+enum class TCodecDbSource { DirectShow, GStreamer };
 // Loads the database the program uses: "CodecsDB.xml" in ExeDir when that file
-// exists, else the embedded one (also when ExeDir is empty: the folder is unknown). A
-// file that fails to load (not a regular file, too large, unreadable, not XML, not a
-// codec database) leaves its message, naming the file, in *ErrorMessage (when given)
-// and the embedded database is used instead.
+// exists, else the embedded one of Source (also when ExeDir is empty: the folder is
+// unknown). A file that fails to load (not a regular file, too large, unreadable, not
+// XML, not a codec database) leaves its message, naming the file, in *ErrorMessage (when
+// given) and the embedded database is used instead.
 // Returns the result of the load that took effect.
-bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage);
+bool LoadCodecDB(TXmlCodecDB& DB, const std::string& ExeDir, std::string* ErrorMessage,
+                 TCodecDbSource Source = TCodecDbSource::DirectShow);
 // Only the data file: the database in "CodecsDB.xml" in ExeDir, or null when there is
 // no such file or it fails to load (its message then in *ErrorMessage, when given).
 std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::string* ErrorMessage);
@@ -110,5 +114,6 @@ std::unique_ptr<TXmlCodecDB> LoadCodecDBFile(const std::string& ExeDir, std::str
 // kept for the rest of the process: queries by value read the build-time table of its
 // answers, and its tree is rebuilt from the build-time snapshot only when asked for.
 const TXmlCodecDB& EmbeddedCodecDB();
+const TXmlCodecDB& EmbeddedGstCodecDB();  // the same, of the GStreamer database
 
 }  // namespace ambrel

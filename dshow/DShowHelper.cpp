@@ -101,7 +101,7 @@ HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName) {
   ComPtr<IGraphBuilder> graph;
   const HRESULT hr = CoCreateInstanceAs(Fw, CLSID_FilterGraph, IID_IGraphBuilder, graph);
   if (FAILED(hr)) return hr;
-  return graph->RenderFile(ToWide(FileName), nullptr);
+  return graph->RenderFile(PathToWide(FileName), nullptr);
 }
 
 std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {

@@ -55,7 +55,7 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   NoteResult(TRenderStepKind::RegisterGraph, FLastResult);
   if (FAILED(FLastResult)) return;
   ComPtr<IBaseFilter> source;
-  FLastResult = FGraph->AddSourceFilter(ToWide(FileName), nullptr, source);
+  FLastResult = FGraph->AddSourceFilter(PathToWide(FileName), nullptr, source);
   NoteResult(TRenderStepKind::CreateSource, FLastResult);
   if (FAILED(FLastResult)) return;
 

@@ -40,11 +40,18 @@ std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 
 }  // namespace
 
-void AnnounceRendering(const std::string& FileName, IMediaFramework& Fw) { Fw.PrepareRenderFile(ToWide(FileName)); }
+void AnnounceRendering(const std::string& FileName, IMediaFramework& Fw) { Fw.PrepareRenderFile(PathToWide(FileName)); }
 
 TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& Fw) {
   TRenderFileCheck check;
-  for (const TSplitter& s : kSplitters) {
+  // The platform's own framework says what it is, and its own splitter follows the two
+  // Windows ones.
+  const IMediaFramework::TPlatformFacts platform = Fw.PlatformFacts();
+  check.Framework = platform.Name;
+  std::vector<TSplitter> splitters(std::begin(kSplitters), std::end(kSplitters));
+  if (!platform.SplitterClsid.empty())
+    splitters.push_back({platform.SplitterName.c_str(), platform.SplitterClsid.c_str()});
+  for (const TSplitter& s : splitters) {
     TSplitterCheck& splitter = check.Splitters.emplace_back(TSplitterCheck{s.Name, {}, false});
     splitter.Installed = CheckFilterInstalled(Fw, s.Clsid);
     splitter.Creatable = CheckFilterCreatable(Fw, s.Clsid);
@@ -57,6 +64,7 @@ TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& F
 
 void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
   W.WriteTitle("DirectShow RenderFile check : ");
+  if (!Check.Framework.empty()) W.WriteField("Media framework", Check.Framework);
   for (const TSplitterCheck& s : Check.Splitters) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();

@@ -24,11 +24,12 @@ void AnnounceRendering(const std::string& FileName, media::IMediaFramework& Fw);
 // The RenderFile check's answers: the known Matroska splitters' state, then what the
 // framework's own RenderFile made of the file.
 struct TSplitterCheck {
-  const char* Name;
+  std::string Name;
   std::string Installed;  // report text: "no", or "yes, in " + the path and version
   bool Creatable = false;
 };
 struct TRenderFileCheck {
+  std::string Framework;  // the platform's own framework and its version; empty for others
   std::vector<TSplitterCheck> Splitters;
   media::HRESULT Result = 0;
   std::string ResultText;                                    // the framework's text for Result

@@ -251,6 +251,14 @@ class IMediaFramework {
   // a stand-in took the place of a missing device) and the decoders found missing, named
   // as the framework names them. None by default.
   virtual std::vector<std::pair<std::string, std::string>> RenderFileNotes() { return {}; }
+  // What the RenderFile check says of the platform's own framework when this is one: its
+  // name and version, and its own Matroska splitter (name, class id). Empty by default.
+  struct TPlatformFacts {
+    std::string Name;
+    std::string SplitterName;
+    std::string SplitterClsid;
+  };
+  virtual TPlatformFacts PlatformFacts() { return {}; }
   // Said by a caller that is about to call IGraphBuilder::RenderFile on fileName with a
   // graph of this framework, after a few other questions: a framework may start that work
   // now, concurrently. Every answer stays what it would have been without it. Nothing by

@@ -2,19 +2,18 @@
 
 namespace ambrel {
 
-TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err) {
+TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb) {
   std::string loadError;
   auto names = std::make_unique<TFriendlyNames>();
   if (names->LoadDataFile(ExeDir, &loadError)) FNames = std::move(names);
   if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
-  loadError.clear();
-  FCodecDB = LoadCodecDBFile(ExeDir, &loadError);
-  if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
+  FCodecDB = ChooseCodecDB(CodecDb, ExeDir);
+  if (!FCodecDB.Error.empty()) err << "ambrel-cli: " << FCodecDB.Error << "\n";
 }
 
 TAnalysisContext TAnalysisTables::Context() const {
   return {FNames ? TTableRef<TFriendlyNames>(*FNames) : TTableRef<TFriendlyNames>(&TFriendlyNames::Embedded),
-          FCodecDB ? TTableRef<TXmlCodecDB>(*FCodecDB) : TTableRef<TXmlCodecDB>(&EmbeddedCodecDB)};
+          FCodecDB.File ? TTableRef<TXmlCodecDB>(*FCodecDB.File) : TTableRef<TXmlCodecDB>(FCodecDB.Embedded)};
 }
 
 }  // namespace ambrel

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/analysis/AnalysisContext.h"
+#include "app/analysis/CodecDbChoice.h"
 #include "app/analysis/FriendlyNames.h"
 #include "codecdb/XmlCodecDB.h"
 
@@ -17,16 +18,18 @@ namespace ambrel {
 class TAnalysisTables {
  public:
   // Reads the data files; one that is there but cannot be used is said on err (one line
-  // each) and the embedded table is used instead.
-  TAnalysisTables(const std::string& ExeDir, std::ostream& err);
+  // each) and the embedded table is used instead. A codec database file asked for in
+  // CodecDb that cannot be used is said too, and leaves Failed true.
+  TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb = {});
   TAnalysisTables(const TAnalysisTables&) = delete;
   TAnalysisTables& operator=(const TAnalysisTables&) = delete;
 
   TAnalysisContext Context() const;
+  bool Failed() const { return FCodecDB.Failed; }
 
  private:
   std::unique_ptr<TFriendlyNames> FNames;  // null: the embedded table
-  std::unique_ptr<TXmlCodecDB> FCodecDB;   // null: the embedded database
+  TChosenCodecDB FCodecDB;
 };
 
 }  // namespace ambrel

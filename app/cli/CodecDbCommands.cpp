@@ -9,18 +9,17 @@
 namespace ambrel {
 
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  std::ostream& out, std::ostream& err) {
-  std::unique_ptr<TXmlCodecDB> file;
-  const TXmlCodecDB* db = nullptr;
-  std::string loadError;
+                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err) {
+  TChosenCodecDB chosen;
   try {
-    file = LoadCodecDBFile(ExeDir, &loadError);
-    db = file ? file.get() : &EmbeddedCodecDB();
+    chosen = ChooseCodecDB(Choice, ExeDir);
   } catch (const std::exception& error) {
     err << XmlErrorMessage(error) << "\n";
     return 1;
   }
-  if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
+  if (!chosen.Error.empty()) err << "ambrel-cli: " << chosen.Error << "\n";
+  if (chosen.Failed) return 1;
+  const TXmlCodecDB* db = chosen.File ? chosen.File.get() : &chosen.Embedded();
   std::vector<TCodecProposal> hits;
   db->FindProposals(CodecID, Fourcc, hits);
   if (hits.empty()) {

@@ -5,14 +5,16 @@
 #include <ostream>
 #include <string>
 
+#include "app/analysis/CodecDbChoice.h"
+
 namespace ambrel {
 
 // --codec CODECID [--fourcc FOURCC]: one line per hit of the database the program
-// uses (the one beside the executable, else the embedded one): the codec package's
-// name, a TAB, the filter's guid. A database file that fails to load is reported on
-// err and the embedded database answers instead.
+// uses (app/analysis/CodecDbChoice.h): the codec package's name, a TAB, the filter's
+// guid. A database file beside the executable that fails to load is reported on err and
+// the embedded database answers instead; one asked for that fails to load fails the run.
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  std::ostream& out, std::ostream& err);
+                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err);
 
 // --check-codecdb FILE: "ok <codecs> <filters>" for a codec database; otherwise says
 // why it is not one (root element, or the parser's message) and fails.

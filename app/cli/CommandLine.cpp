@@ -50,6 +50,7 @@ struct TOptions {
   bool SystemInfo = false;
   std::optional<std::string> Codec;
   std::string Fourcc;
+  std::string CodecDb;
   std::optional<std::string> CheckCodecDB;
   std::optional<std::string> DumpXml;
   bool Version = false;
@@ -100,6 +101,9 @@ void Define(CLI::App& app, TOptions& o) {
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
+  app.add_option("--codec-db", o.CodecDb,
+                 "the codec database: directshow, gstreamer (the embedded ones) or a file")
+      ->type_name("DB");
   CLI::Option* check = app.add_option("--check-codecdb", o.CheckCodecDB, "check a codec database file")
                            ->type_name("FILE");
   CLI::Option* dump = app.add_option("--dump-xml", o.DumpXml, "parse an XML file and write it back")->type_name("FILE");
@@ -197,7 +201,8 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
     // The analysis starts it on the thread that waits for the file's report.
     options.MakeFramework = [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); };
   }
-  const TAnalysisTables tables(ExeDir, s.Err);
+  const TAnalysisTables tables(ExeDir, s.Err, {o.CodecDb, o.World.has_value()});
+  if (tables.Failed()) return 1;
   options.OutSharesProgressTerminal = s.OutIsErrTerminal;
   std::optional<TProgressLine> progress;
   if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
@@ -219,7 +224,7 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
     Streams.Out << kVersion;
     return 0;
   }
-  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
+  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, {o.CodecDb, false}, Streams.Out, Streams.Err);
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
   if (o.SystemInfo) {

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <clocale>
 
+#include "app/analysis/CodecDbChoice.h"
 #include "app/window/MatroskaInfoThread.h"
 #include "app/window/ReportFolder.h"
 #include "app/window/SystemInfoThread.h"
@@ -190,7 +191,7 @@ void TMainForm::FormCreate() {
   FFriendlyNames.Load(FOptions.ExeDir, &loadError);
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
   loadError.clear();
-  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError);
+  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError, DefaultCodecDbSource(false));
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
   QString problem;
   FReportFolder = ChooseReportFolder(QString::fromStdString(FOptions.ExeDir), &problem);

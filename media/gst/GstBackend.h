@@ -311,6 +311,10 @@ struct RenderOutcome {
   int rendered = 0;
   std::vector<std::string> missing;    // missing decoders, as the framework describes them
   std::vector<std::string> renderers;  // long names of the sinks the rendered streams reached
+  // What became of each track the demuxer exposed, by Matroska track number, in that order.
+  std::map<uint64_t, std::string> tracks;
+  // The decoder each track found without one lacks, as the framework describes it.
+  std::map<uint64_t, std::string> missingByTrack;
   // The file as the graph was asked for it, and the type its type finder found there
   // (empty when it found none).
   std::string path;

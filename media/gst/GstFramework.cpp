@@ -86,8 +86,19 @@ class Framework : public TBasicMediaFramework {
     const RenderOutcome outcome = LastRenderOutcome();
     std::vector<std::pair<std::string, std::string>> notes;
     for (const std::string& renderer : outcome.renderers) notes.emplace_back("Renderer used", renderer);
-    for (const std::string& missing : outcome.missing) notes.emplace_back("Missing decoder", missing);
+    for (const auto& [number, verdict] : outcome.tracks) notes.emplace_back("Track " + std::to_string(number), verdict);
+    // A missing decoder names the tracks that lack it.
+    for (const std::string& missing : outcome.missing) {
+      std::string tracks;
+      for (const auto& [number, decoder] : outcome.missingByTrack)
+        if (decoder == missing) tracks += (tracks.empty() ? " (track " : ", ") + std::to_string(number);
+      notes.emplace_back("Missing decoder", missing + (tracks.empty() ? "" : tracks + ")"));
+    }
     return notes;
+  }
+
+  TPlatformFacts PlatformFacts() override {
+    return {Description(), "Matroska demuxer", GuidToString(NameGuid("gstreamer-element:matroskademux"))};
   }
 
   bool GetFileVersion(const std::u16string& path, uint32_t& versionMS, uint32_t& versionLS) override {
@@ -95,7 +106,7 @@ class Framework : public TBasicMediaFramework {
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
 
-  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(PathBytes(fileName)); }
   // Each graph is a pipeline of its own; the registry, the catalogue and the running object
   // table are shared under their own locks.
   bool BuildsGraphsConcurrently() override { return true; }

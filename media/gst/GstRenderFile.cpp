@@ -69,16 +69,87 @@ bool LinkToRenderer(RenderState& state, GstPad* pad) {
   return linked;
 }
 
+// The Matroska track number of a stream: the Matroska demuxer ends its streams' ids with
+// "/NUMBER:UID". False for another id.
+bool TrackNumberOf(GstPad* pad, uint64_t& number) {
+  gchar* id = gst_pad_get_stream_id(pad);
+  const char* slash = id ? std::strrchr(id, '/') : nullptr;
+  char* end = nullptr;
+  const bool found = slash && g_ascii_isdigit(slash[1]) &&
+                     (number = g_ascii_strtoull(slash + 1, &end, 10), end && *end == ':');
+  g_free(id);
+  return found;
+}
+
+std::string CodecDescription(GstCaps* caps) {
+  gchar* text = caps ? gst_pb_utils_get_codec_description(caps) : nullptr;
+  std::string description = text ? text : StructureName(caps);
+  g_free(text);
+  return description;
+}
+
 void OnPadAdded(GstElement*, GstPad* pad, RenderState* state) {
   const bool linked = LinkToRenderer(*state, pad);
+  CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
+  RenderRole role = RenderRole::kVideo;
+  const bool known = caps && RoleOfStructureName(StructureName(caps.get()), role);
+  uint64_t track = 0;
+  const bool numbered = TrackNumberOf(pad, track);
   std::lock_guard lock(state->mutex);
   ++state->outcome.streams;
   if (linked) ++state->outcome.rendered;
+  if (!numbered) return;
+  // Decoded streams learn their decoder once the graph has paused; until then they play
+  // as they are (raw audio or video needs none).
+  state->outcome.tracks[track] = !linked || !known ? "not rendered: no renderer for " + CodecDescription(caps.get())
+                                 : role == RenderRole::kText ? "not rendered: subtitles are drawn by the player"
+                                                             : "plays without a decoder";
 }
 
-void OnUnknownType(GstElement*, GstPad*, GstCaps*, RenderState* state) {
+void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, RenderState* state) {
+  uint64_t track = 0;
+  const bool numbered = TrackNumberOf(pad, track);
   std::lock_guard lock(state->mutex);
   ++state->outcome.streams;
+  if (!numbered) return;
+  state->outcome.tracks[track] = "no installed decoder for " + CodecDescription(caps);
+  gchar* decoder = caps ? gst_pb_utils_get_decoder_description(caps) : nullptr;
+  if (decoder) state->outcome.missingByTrack[track] = decoder;
+  g_free(decoder);
+}
+
+// "gstreamer1.0-libav" for a plugin of the gst-libav source module: the name Debian and
+// Ubuntu give the package that brings it.
+std::string PackageOf(GstElementFactory* factory) {
+  GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory));
+  const char* source = plugin ? gst_plugin_get_source(plugin) : nullptr;
+  std::string package = source ? source : "";
+  if (plugin) gst_object_unref(plugin);
+  if (package.rfind("gst-", 0) == 0) package = "gstreamer1.0-" + package.substr(4);
+  return package;
+}
+
+// The decoder of each track, from the paused graph: every decoder names the stream it
+// decodes by the id its output carries.
+void NameDecoders(GstElement* pipeline, std::map<uint64_t, std::string>& tracks) {
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* element = GST_ELEMENT(g_value_get_object(&item));
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+    GstRef<GstPad> src = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "src"));
+    uint64_t track = 0;
+    if (klass && std::strstr(klass, "Decoder") && src && TrackNumberOf(src.get(), track) && tracks.count(track) &&
+        tracks[track] == "plays without a decoder") {
+      tracks[track] = std::string("plays with ") +
+                      gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) + " (" +
+                      GST_OBJECT_NAME(factory) + ", " + PackageOf(factory) + ")";
+    }
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
 }
 
 // The decoding bin is about to try these factories, best first: the best of each kind (the
@@ -258,6 +329,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
       std::lock_guard lock(state->mutex);
       result = state->outcome;
     }
+    if (prerolled) NameDecoders(state->pipeline, result.tracks);
     if (stamped && (prerolled || FAILED(failure))) {
       result.path = path;
       result.stamp = stamp;

@@ -14,9 +14,11 @@ uint32_t MeritFromRank(unsigned rank) {
     unsigned rank;
     uint32_t merit;
   };
+  // Marginal rank, the autoplugger's own threshold, reads as the lowest merit the
+  // rendering asks for, so a stream the framework plays is one the rendering connects.
   static constexpr Point kPoints[] = {{GST_RANK_NONE, 0x200000},
-                                      {GST_RANK_MARGINAL, 0x400000},
-                                      {GST_RANK_SECONDARY, 0x600000},
+                                      {GST_RANK_MARGINAL, 0x600000},
+                                      {GST_RANK_SECONDARY, 0x700000},
                                       {GST_RANK_PRIMARY, 0x800000}};
   for (size_t i = 1; i < std::size(kPoints); ++i) {
     const Point& lo = kPoints[i - 1];

@@ -9,13 +9,17 @@ _ambrel_cli() {
       return ;;
     --jobs|--codec|--fourcc)
       return ;;
+    --codec-db)
+      COMPREPLY=($(compgen -W 'directshow gstreamer' -- "$cur") $(compgen -f -X '!*.@(xml|XML)' -- "$cur")
+                 $(compgen -d -- "$cur"))
+      return ;;
     --check-codecdb|--dump-xml|--media-world)
       COMPREPLY=($(compgen -f -X '!*.@(xml|XML|json|JSON)' -- "$cur") $(compgen -d -- "$cur"))
       return ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --media-world --no-render
-      --filters --system-info --codec --fourcc --check-codecdb --dump-xml --help --version' -- "$cur"))
+      --filters --system-info --codec --fourcc --codec-db --check-codecdb --dump-xml --help --version' -- "$cur"))
     return
   fi
   local IFS=$'\n'

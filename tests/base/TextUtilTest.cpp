@@ -1,5 +1,6 @@
-// Text helpers: UTF-8 validity.
+// Text helpers: UTF-8 validity, and paths carried as UTF-16 with their own bytes.
 #include "base/TextUtil.h"
+#include "base/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,19 @@ TEST(ValidUtf8, ReplacesEachMaximalIllFormedSubpart) {
   EXPECT_EQ(ambrel::ValidUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD");
   EXPECT_TRUE(ambrel::IsValidUtf8("\xF0\x9F\x98\x80"));
   EXPECT_FALSE(ambrel::IsValidUtf8("\xF0\x9F\x98"));
+}
+
+// Any byte string survives the trip through the framework interfaces; valid UTF-8 reads
+// as it does in any other text.
+TEST(PathToWide, GivesThePathsOwnBytesBack) {
+  for (const std::string& path : std::initializer_list<std::string>{"caf\xC3\xA9.mkv", "caf\xE9.mkv", "\xE2\x82x\xF0\x9F\x98\x80", "\xED\xA0\x80\xFF",
+                                 std::string("a\0b", 3)}) {
+    EXPECT_EQ(ambrel::media::PathBytes(ambrel::media::PathToWide(path)), path);
+    if (ambrel::IsValidUtf8(path)) {
+      EXPECT_EQ(ambrel::media::PathToWide(path), ambrel::media::Utf8ToWide(path));
+    }
+  }
+  EXPECT_EQ(ambrel::media::PathToWide("\xE9"), u"\xDCE9");
 }
 
 }  // namespace

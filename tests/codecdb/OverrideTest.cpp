@@ -53,7 +53,7 @@ TEST(Override, BrokenFileFallsBackToTheEmbeddedDatabase) {
   EXPECT_EQ(error.rfind("Cannot open file \"", 0), 0u) << error;
 
   std::ostringstream out, err;
-  EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), out, err), 0);
+  EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), {"", true}, out, err), 0);
   EXPECT_EQ(out.str(), "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}\n");
   EXPECT_EQ(err.str(),
             "ambrel-cli: " + refused + "Invalid XML Element: Erroneous end of tag, expecting </codecs> but </codec> found.\n");
@@ -66,12 +66,12 @@ TEST(Override, BrokenFileFallsBackToTheEmbeddedDatabase) {
     dir.Write("CodecsDB.xml", text);
     out.str("");
     err.str("");
-    EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), out, err), 0);
+    EXPECT_EQ(RunCodecQuery("A_FLAC", "", dir.Path(), {"", true}, out, err), 0);
     EXPECT_EQ(out.str(), "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}\n");
     EXPECT_EQ(err.str(), "ambrel-cli: " + refused + why + "\n");
   }
   err.str("");
-  EXPECT_EQ(RunCodecQuery("V_FOO", "", "", out, err), 1);
+  EXPECT_EQ(RunCodecQuery("V_FOO", "", "", {"", true}, out, err), 1);
   EXPECT_EQ(err.str(), "ambrel-cli: no codec database entry for V_FOO\n");
 }
 
@@ -90,11 +90,43 @@ TEST(Override, RootsThatAreNotCodecdb) {
 TEST(Commands, CodecQueryPrintsOneLinePerHit) {
   TScratchDir dir("query");
   std::ostringstream out, err;
-  EXPECT_EQ(RunCodecQuery("V_MS/VFW/FOURCC", "DX50", dir.Path(), out, err), 0);
+  EXPECT_EQ(RunCodecQuery("V_MS/VFW/FOURCC", "DX50", dir.Path(), {"directshow"}, out, err), 0);
   EXPECT_EQ(out.str(),
             "ffdshow\t{04FE9017-F873-410E-871E-AB91661A4EF7}\n"
             "Divx\t{78766964-0000-0010-8000-00AA00389B71}\n");
   EXPECT_EQ(err.str(), "");
+}
+
+// An explicit choice wins over the data file beside the executable; without one, a run
+// with a scripted world uses the Windows filters' database.
+TEST(Commands, CodecQueryAsksTheChosenDatabase) {
+  TScratchDir dir("choice");
+  const std::string mine = dir.Write("mine.xml",
+                                     "<codecdb><codecs><codec><name>Mine</name><filters><filter guid=\"{G}\">"
+                                     "<matroskaids><id>A_FLAC</id></matroskaids></filter></filters></codec></codecs>"
+                                     "</codecdb>");
+  TScratchDir beside("beside");
+  beside.Write("CodecsDB.xml", "<codecdb/>");
+  const struct {
+    std::string Explicit;
+    bool World;
+    const TScratchDir* Dir;
+    int Status;
+    std::string FirstLine;
+  } cases[] = {
+      {"directshow", false, &beside, 0, "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}"},
+      {"gstreamer", false, &beside, 0, "GStreamer Good Plugins\t{B515F8C6-88FC-54E1-ACC3-94F0FF5BCCDE}"},
+      {mine, false, &beside, 0, "Mine\t{G}"},
+      {dir.Path() + "/missing.xml", false, &dir, 1, ""},
+      {"", true, &dir, 0, "CoreFLAC\t{5DBB7F32-16AF-41C8-9D4B-7D47654B7650}"},
+      {"", true, &beside, 1, ""},  // an empty database beside the executable knows no codec
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCodecQuery("A_FLAC", "", c.Dir->Path(), {c.Explicit, c.World}, out, err), c.Status) << c.Explicit;
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n')), c.FirstLine) << c.Explicit;
+    EXPECT_EQ(err.str().empty(), c.Status == 0) << err.str();
+  }
 }
 
 TEST(Commands, CheckCodecDB) {

@@ -34,7 +34,7 @@ std::string Query(const TXmlCodecDB& db, const std::string& codecID) {
 // below are the first to ask for the embedded tables; ThreadSanitizer watches the loading.
 TEST(Tables, EmbeddedTablesLoadOnceOnFirstUseFromAnyThread) {
   std::ostringstream err;
-  const TAnalysisTables tables("", err);
+  const TAnalysisTables tables("", err, {"directshow"});
   EXPECT_EQ(err.str(), "");
   const TAnalysisContext context = tables.Context();
 
@@ -67,7 +67,7 @@ TEST(Tables, EmbeddedTablesLoadOnceOnFirstUseFromAnyThread) {
   EXPECT_EQ(std::set<const void*>(namesSeen.begin(), namesSeen.end()).size(), 1u);
   EXPECT_EQ(std::set<const void*>(dbSeen.begin(), dbSeen.end()).size(), 1u);
   // Every run of the process shares them.
-  EXPECT_EQ(&TAnalysisTables("", err).Context().CodecDB.Get(), dbSeen[0]);
+  EXPECT_EQ(&TAnalysisTables("", err, {"directshow"}).Context().CodecDB.Get(), dbSeen[0]);
 }
 
 TEST(Tables, DataFilesBesideTheExecutableReplaceTheEmbeddedTables) {
@@ -91,7 +91,7 @@ TEST(Tables, UnusableDataFilesAreSaidAtOnceAndTheEmbeddedTablesAnswer) {
   std::filesystem::create_directory(dir / "CodecsFriendlyNames.ini");
   dir.Write("CodecsDB.xml", "<codecdb><codecs></codec></codecdb>");
   std::ostringstream err;
-  const TAnalysisTables tables(dir.Path().string(), err);
+  const TAnalysisTables tables(dir.Path().string(), err, {"", true});  // a world: the Windows filters
   // Said before any analysis asks for a table.
   EXPECT_EQ(err.str(), "ambrel-cli: Cannot open file \"" + (dir / "CodecsFriendlyNames.ini") +
                            "\". Is a directory\n"

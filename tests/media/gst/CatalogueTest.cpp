@@ -8,6 +8,10 @@
 #include "report/LogWriter.h"
 #include "tests/media/gst/GstTestUtil.h"
 
+namespace ambrel::media::gst {
+uint32_t MeritFromRank(unsigned rank);  // the backend's header needs GStreamer's
+}
+
 namespace ambrel::testing {
 namespace {
 
@@ -29,6 +33,15 @@ std::u16string FriendlyName(IMoniker* moniker) {
   std::u16string name;
   if (SUCCEEDED(moniker->BindToStorage(nullptr, bag))) bag->Read(u"FriendlyName", name);
   return name;
+}
+
+// Marginal rank is both the autoplugger's threshold and the rendering's lowest merit;
+// between the points the merit is linear, and order is kept above primary.
+TEST(GstCatalogue, RankReadsAsMerit) {
+  const std::pair<unsigned, uint32_t> cases[] = {{0, 0x200000},   {32, 0x400000},      {64, 0x600000},
+                                                 {65, 0x604000},  {128, 0x700000},     {192, 0x780000},
+                                                 {256, 0x800000}, {257, 0x804000},     {~0u, 0xFFFFFFFFu}};
+  for (const auto& [rank, merit] : cases) EXPECT_EQ(media::gst::MeritFromRank(rank), merit) << rank;
 }
 
 TEST(GstCatalogue, AFactoryIsARegisteredFilterWithItsPluginFileAndVersion) {

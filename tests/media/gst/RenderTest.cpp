@@ -48,6 +48,14 @@ TEST(GstRendering, AFileWhoseEveryCodecHasADecoderRendersCompletely) {
   const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
   EXPECT_TRUE(Has(check, "RenderFile with DirectShow : OK")) << run.out;
   EXPECT_EQ(std::count_if(check.begin(), check.end(), [](const std::string& l) { return l.rfind("Renderer used : ", 0) == 0; }), 3);
+  // The check names the framework and its own splitter, and says what became of each track.
+  ASSERT_GE(check.size(), 9u);
+  EXPECT_EQ(check[0].rfind("Media framework : GStreamer ", 0), 0u) << check[0];
+  EXPECT_EQ(check[7], "Matroska Splitter : Matroska demuxer");
+  EXPECT_TRUE(Has(check, "Track 1 : plays with libav MPEG-4 part 2 decoder (avdec_mpeg4, gstreamer1.0-libav)"))
+      << run.out;
+  EXPECT_TRUE(Has(check, "Track 2 : plays with Vorbis audio decoder (vorbisdec, gstreamer1.0-plugins-base)"));
+  EXPECT_TRUE(Has(check, "Track 3 : not rendered: subtitles are drawn by the player"));
 
   const std::vector<std::string> steps = Section(run.out, "DirectShow detailed rendering : ");
   ASSERT_FALSE(steps.empty()) << run.out;
@@ -57,6 +65,21 @@ TEST(GstRendering, AFileWhoseEveryCodecHasADecoderRendersCompletely) {
   EXPECT_EQ(Step(steps.back()), "MyRenderFile finished : OK");
 }
 
+// The RenderFile check and the detailed rendering agree on whether each sample plays: the
+// rendering asks for decoders down to the rank the framework's own graph takes.
+TEST(GstRendering, BothAnswersAgreeOnEverySample) {
+  REQUIRE_FACTORIES("matroskademux");
+  for (const auto& entry : std::filesystem::directory_iterator(AMBREL_TEST_DATA_DIR)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".mkv" && ext != ".mka" && ext != ".mks" && ext != ".webm") continue;
+    const CliRun run = Cli(entry.path().filename().string());
+    const bool renderOk = Has(Section(run.out, "DirectShow RenderFile check : "), "RenderFile with DirectShow : OK");
+    const std::vector<std::string> steps = Section(run.out, "DirectShow detailed rendering : ");
+    ASSERT_FALSE(steps.empty()) << entry.path();
+    EXPECT_EQ(renderOk, Step(steps.back()) == "MyRenderFile finished : OK") << entry.path() << "\n" << run.out;
+  }
+}
+
 TEST(GstRendering, AFileWithACodecNoPluginDecodesRendersInPart) {
   REQUIRE_FACTORIES("matroskademux", "vorbisdec");
   const CliRun run = Cli("missing_decoder.mkv");
@@ -64,7 +87,8 @@ TEST(GstRendering, AFileWithACodecNoPluginDecodesRendersInPart) {
   const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
   EXPECT_TRUE(Has(check, "RenderFile with DirectShow : " + partial)) << run.out;
   // The decoder is named as the framework's discoverer names it.
-  EXPECT_TRUE(Has(check, "Missing decoder : video/x-unknown decoder")) << run.out;
+  EXPECT_TRUE(Has(check, "Missing decoder : video/x-unknown decoder (track 1)")) << run.out;
+  EXPECT_TRUE(Has(check, "Track 1 : no installed decoder for video/x-unknown"));
 
   const std::vector<std::string> steps = Section(run.out, "DirectShow detailed rendering : ");
   ASSERT_GE(steps.size(), 2u) << run.out;

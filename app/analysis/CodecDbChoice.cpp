@@ -1,0 +1,47 @@
+#include "app/analysis/CodecDbChoice.h"
+
+#include <exception>
+
+namespace ambrel {
+
+namespace {
+
+const TXmlCodecDB& (*EmbeddedOf(TCodecDbSource Source))() {
+  return Source == TCodecDbSource::GStreamer ? &EmbeddedGstCodecDB : &EmbeddedCodecDB;
+}
+
+}  // namespace
+
+TCodecDbSource DefaultCodecDbSource(bool World) {
+#ifdef AMBREL_FRAMEWORK_IS_GSTREAMER
+  if (!World) return TCodecDbSource::GStreamer;
+#else
+  (void)World;
+#endif
+  return TCodecDbSource::DirectShow;
+}
+
+TChosenCodecDB ChooseCodecDB(const TCodecDbChoice& Choice, const std::string& ExeDir) {
+  TChosenCodecDB chosen;
+  if (Choice.Explicit == "directshow" || Choice.Explicit == "gstreamer") {
+    chosen.Embedded = EmbeddedOf(Choice.Explicit == "gstreamer" ? TCodecDbSource::GStreamer : TCodecDbSource::DirectShow);
+    return chosen;
+  }
+  if (!Choice.Explicit.empty()) {
+    auto db = std::make_unique<TXmlCodecDB>();
+    try {
+      db->LoadFromFile(Choice.Explicit);
+      chosen.File = std::move(db);
+    } catch (const std::exception& error) {
+      chosen.Error = Choice.Explicit + ": " + XmlErrorMessage(error);
+      chosen.Failed = true;
+      chosen.Embedded = EmbeddedOf(DefaultCodecDbSource(Choice.World));
+    }
+    return chosen;
+  }
+  chosen.File = LoadCodecDBFile(ExeDir, &chosen.Error);
+  if (!chosen.File) chosen.Embedded = EmbeddedOf(DefaultCodecDbSource(Choice.World));
+  return chosen;
+}
+
+}  // namespace ambrel
