@@ -78,7 +78,7 @@ class TThreadContext {
  public:
   TThreadContext(const TBatchOptions& Options, const TAnalysisContext& Tables) : FOptions(Options), FTables(Tables) {}
   TAnalysisContext Get() {
-    if (!FMade && FOptions.MakeFramework) FFramework = FOptions.MakeFramework();
+    if ((!FMade || FOptions.FrameworkPerFile) && FOptions.MakeFramework) FFramework = FOptions.MakeFramework();
     FMade = true;
     return {FTables.FriendlyNames, FTables.CodecDB, FFramework.get()};
   }

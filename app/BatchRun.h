@@ -66,6 +66,10 @@ struct TBatchOptions {
   // Makes the media framework of one thread of analyses (a framework serves one analysis
   // at a time); empty: no framework, every proposed filter reads "not installed".
   std::function<std::unique_ptr<media::IMediaFramework>()> MakeFramework;
+  // A framework made afresh for every file rather than one per thread (a scripted world,
+  // whose answers depend on the calls made before: each file then reads the same at any
+  // --jobs and in any batch).
+  bool FrameworkPerFile = false;
   bool Render = false;  // run the rendering sections (with a framework)
 };
 

@@ -178,7 +178,9 @@ int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
   return 0;
 }
 
-int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s) {
+// World (optional): the loaded scripted world, whose frameworks answer instead of the platform's.
+int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s,
+            const media::TMediaWorldLoad* World) {
   TBatchOptions options;
   options.Output = o.Html ? TAnalysisOutput::Html
                  : o.Log  ? TAnalysisOutput::Log
@@ -189,9 +191,11 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   // The parsing log alone uses neither the framework nor the rendering sections.
   const bool logOnly = o.Log && !o.SaveDir;
   options.Render = !o.NoRender && !logOnly;
-  if (o.World && !logOnly) {
-    const std::string world = *o.World;
-    options.MakeFramework = [world] { return media::LoadMediaWorldFile(world).Framework; };
+  if (World && !logOnly) {
+    // The world is loaded once; each file's analysis starts from its initial state, so
+    // that a file's report does not depend on the files analysed before it.
+    options.MakeFramework = World->MakeAnother;
+    options.FrameworkPerFile = true;
   } else if (options.Render) {
     // Starting the platform's framework can take a while; --no-render skips it.
     // The analysis starts it on the thread that waits for the file's report.
@@ -227,9 +231,10 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
     return RunSystemInfo(o.Html, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
   }
   std::vector<std::string> files = o.Files;
+  media::TMediaWorldLoad world;
   if (o.World) {
     // A refused world is a usage error; a world may name the file to analyse.
-    const media::TMediaWorldLoad world = media::LoadMediaWorldFile(*o.World);
+    world = media::LoadMediaWorldFile(*o.World);
     if (!world.Framework) return usageError("media world refused: " + world.Error);
     if (o.Filters) return ListFilters(*world.Framework, o.Html, Streams.Out);
     if (files.empty() && world.File) files.push_back(media::WideToUtf8(*world.File));
@@ -240,7 +245,7 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
   // Both reports of every file would land on the same two names.
   if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
-  return Analyse(o, items, ExeDir, Streams);
+  return Analyse(o, items, ExeDir, Streams, o.World ? &world : nullptr);
 }
 
 }  // namespace ambrel

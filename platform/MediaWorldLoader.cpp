@@ -1,6 +1,11 @@
 // Reads a scripted media world from JSON into its model, refusing anything the format
 // does not allow.
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -16,7 +21,7 @@
 
 namespace ambrel::media {
 
-std::unique_ptr<IMediaFramework> MakeWorldFramework(world::Model model);
+std::unique_ptr<IMediaFramework> MakeWorldFramework(std::shared_ptr<const world::Model> model);
 
 namespace world {
 
@@ -565,14 +570,52 @@ Model ReadModel(const Json& top) {
 
 }  // namespace world
 
+namespace {
+
+// Reads a world file whole: a regular file of at most kMaxWorldBytes. Opened without
+// waiting (a FIFO would block until a writer comes), so that a FIFO, a device, a
+// directory or a pipe is refused at once rather than read without end.
+bool ReadWorldText(const std::string& path, std::string& text, std::string& error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::string("cannot open: ") + std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  bool ok = false;
+  if (fstat(fd, &st) != 0) {
+    error = std::string("cannot read: ") + std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    error = "not a regular file";
+  } else if (st.st_size > static_cast<off_t>(kMaxWorldBytes)) {
+    error = "larger than " + std::to_string(kMaxWorldBytes >> 20) + " MiB";
+  } else {
+    text.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < text.size()) {
+      const ssize_t n = read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ok = got == text.size();
+    if (!ok) error = "cannot read the whole file";
+  }
+  close(fd);
+  return ok;
+}
+
+}  // namespace
+
 TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
   TMediaWorldLoad result;
   try {
     if (json.compare(0, 3, "\xEF\xBB\xBF") == 0) throw world::Refused("the file begins with a byte-order mark");
     const world::Json top = world::Json::parse(world::MarkLoneSurrogates(json));
-    world::Model model = world::ReadModel(top);
-    result.File = model.file;
-    result.Framework = MakeWorldFramework(std::move(model));
+    auto model = std::make_shared<const world::Model>(world::ReadModel(top));
+    result.File = model->file;
+    result.Framework = MakeWorldFramework(model);
+    result.MakeAnother = [model] { return MakeWorldFramework(model); };
   } catch (const world::Json::exception& e) {
     result.Error = std::string("not valid JSON: ") + e.what();
   } catch (const std::exception& e) {
@@ -582,15 +625,13 @@ TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
 }
 
 TMediaWorldLoad LoadMediaWorldFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    TMediaWorldLoad result;
-    result.Error = "cannot read " + path;
+  TMediaWorldLoad result;
+  std::string text;
+  if (!ReadWorldText(path, text, result.Error)) {
+    result.Error = path + ": " + result.Error;
     return result;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  TMediaWorldLoad result = LoadMediaWorldText(text.str());
+  result = LoadMediaWorldText(text);
   if (!result.Error.empty()) result.Error = path + ": " + result.Error;
   return result;
 }

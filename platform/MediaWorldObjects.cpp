@@ -35,7 +35,9 @@ const std::u16string kLegacyPrefix = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C
 
 // What every object of one loaded world shares.
 struct State {
-  Model model;
+  explicit State(std::shared_ptr<const Model> shared) : owner(std::move(shared)), model(*owner) {}
+  std::shared_ptr<const Model> owner;  // one loaded world, shared read-only by its frameworks
+  const Model& model;
   uint64_t ticks = 0;  // GetTickCount calls so far
   std::map<std::u16string, GUID> interned;
   ComPtr<TRunningObjectTable> rot = MakeCom<TRunningObjectTable>();
@@ -428,8 +430,7 @@ class Mapper : public RefCounted<IFilterMapper2> {
 
 class WorldFramework : public TBasicMediaFramework {
  public:
-  explicit WorldFramework(Model model) : FState(std::make_shared<State>()) {
-    FState->model = std::move(model);
+  explicit WorldFramework(std::shared_ptr<const Model> model) : FState(std::make_shared<State>(std::move(model))) {
     if (const auto forced = FState->Fail(kFailRotRegister)) FState->rot->ForceRegisterResult(*forced);
   }
   std::string Description() const override { return "scripted world"; }
@@ -570,7 +571,7 @@ class WorldFramework : public TBasicMediaFramework {
 
 }  // namespace world
 
-std::unique_ptr<IMediaFramework> MakeWorldFramework(world::Model model) {
+std::unique_ptr<IMediaFramework> MakeWorldFramework(std::shared_ptr<const world::Model> model) {
   return std::make_unique<world::WorldFramework>(std::move(model));
 }
 
