@@ -8,7 +8,7 @@
 #include "app/JsonReport.h"
 #include "app/MatroskaReport.h"
 #include "app/ReportAssembly.h"
-#include "dshow/DShowSections.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -32,13 +32,13 @@ auto WriteTo(std::ostream* Out) {
   return [Out](std::string_view bytes) { Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size())); };
 }
 
-// Runs Work (the file's own report) on a thread of its own while this thread puts its first
-// question to the framework, which a framework waiting for one starts here, and gives
-// Work's result once both are done.
+// Runs Work (the file's own report) on a thread of its own while this thread waits for the
+// framework's start (which a framework waiting for a question does here), and gives Work's
+// result once both are done.
 template <class F>
-auto WhileFrameworkStarts(media::IMediaFramework& Fw, F Work) {
+auto WhileFrameworkStarts(IFrameworkSections& Fw, F Work) {
   auto work = std::async(std::launch::async, std::move(Work));
-  Fw.BuildsGraphsConcurrently();
+  Fw.Start();
   return work.get();
 }
 
@@ -86,11 +86,10 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
   if (Render && Context.Framework) {
-    PrepareRenderingSections(FileName, *Context.Framework);
+    Context.Framework->Prepare(FileName);
     result.Succeeded =
         WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
-    TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-    WriteRenderResults(document, FileName, *Context.Framework, &detailed);
+    WriteRenderResults(document, Context.Framework->RenderAnswers(FileName));
   } else {
     result.Succeeded = WriteJsonDocument(document, FileName, Context);
   }
@@ -106,8 +105,7 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
 // --save analyses the file once, and its document reads as --json alone would.
 struct TKeptAnswers {
   TKeptParse File;
-  std::optional<media::HRESULT> RenderFile;  // none when the rendering sections did not run
-  std::vector<std::string> Rendering;
+  std::optional<TRenderAnswers> Render;  // none when the rendering sections did not run
 };
 
 // The file section and, when asked and a framework is there, the two rendering sections.
@@ -116,13 +114,14 @@ bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& 
                    bool Render, TKeptAnswers* Kept = nullptr) {
   TKeptParse* keptFile = Kept ? &Kept->File : nullptr;
   if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile);
-  PrepareRenderingSections(FileName, *Context.Framework);
-  const bool parsed = WhileFrameworkStarts(
-      *Context.Framework, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile); });
-  TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-  const media::HRESULT hr = WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
-  WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed, Kept ? &Kept->Rendering : nullptr);
-  if (Kept) Kept->RenderFile = hr;
+  IFrameworkSections& fw = *Context.Framework;
+  fw.Prepare(FileName);
+  const bool parsed =
+      WhileFrameworkStarts(fw, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile); });
+  TRenderAnswers answers;
+  fw.WriteRenderFileCheck(FileName, Report, answers);
+  fw.WriteDetailedRendering(FileName, Report, answers);
+  if (Kept) Kept->Render = std::move(answers);
   return parsed;
 }
 
@@ -137,7 +136,7 @@ std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, 
     WriteJsonReport(document, FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context);
   else
     WriteJsonReport(document, FileName, nullptr, CantOpenLog(FileName), Context);
-  if (Kept.RenderFile) WriteRenderResults(document, *Context.Framework, *Kept.RenderFile, Kept.Rendering);
+  if (Kept.Render) WriteRenderResults(document, *Kept.Render);
   return JsonLineOf(document);
 }
 

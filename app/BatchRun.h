@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/AnalysisCommand.h"
-#include "platform/MediaFramework.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -64,12 +64,9 @@ struct TBatchOptions {
   const std::string* SaveDir = nullptr;
   unsigned Jobs = 1;  // files analysed at once
   // Makes the media framework of one thread of analyses (a framework serves one analysis
-  // at a time); empty: no framework, every proposed filter reads "not installed".
-  std::function<std::unique_ptr<media::IMediaFramework>()> MakeFramework;
-  // A framework made afresh for every file rather than one per thread (a scripted world,
-  // whose answers depend on the calls made before: each file then reads the same at any
-  // --jobs and in any batch).
-  bool FrameworkPerFile = false;
+  // at a time, and is told when each file begins); empty: no framework, every proposed
+  // filter reads "not installed".
+  std::function<std::unique_ptr<IFrameworkSections>()> MakeFramework;
   bool Render = false;  // run the rendering sections (with a framework)
 };
 

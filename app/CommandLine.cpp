@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/AnalysisTables.h"
+#include "app/AnalysisFramework.h"
 #include "app/BatchRun.h"
 #include "app/CodecDbCommands.h"
 #include "app/ReportAssembly.h"
@@ -191,16 +192,9 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   // The parsing log alone uses neither the framework nor the rendering sections.
   const bool logOnly = o.Log && !o.SaveDir;
   options.Render = !o.NoRender && !logOnly;
-  if (World && !logOnly) {
-    // The world is loaded once; each file's analysis starts from its initial state, so
-    // that a file's report does not depend on the files analysed before it.
-    options.MakeFramework = World->MakeAnother;
-    options.FrameworkPerFile = true;
-  } else if (options.Render) {
-    // Starting the platform's framework can take a while; --no-render skips it.
-    // The analysis starts it on the thread that waits for the file's report.
-    options.MakeFramework = [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); };
-  }
+  // Starting the platform's framework can take a while; --no-render skips it. A world
+  // answers the proposed filters' installed state even then.
+  if ((World && !logOnly) || options.Render) options.MakeFramework = AnalysisFrameworkMaker(World);
   const TAnalysisTables tables(ExeDir, s.Err);
   std::optional<TProgressLine> progress;
   if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());

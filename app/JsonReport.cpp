@@ -4,9 +4,7 @@
 #include "app/FriendlyNames.h"
 #include "app/MatroskaReport.h"
 #include "app/NumberFormat.h"
-#include "dshow/DShowHelper.h"
-#include "dshow/DShowMyRender.h"
-#include "dshow/DShowSections.h"
+#include "dshow/FrameworkSections.h"
 #include "matroska/ValueFormat.h"
 #include "report/LogWriter.h"
 #include "report/TextUtil.h"
@@ -233,32 +231,21 @@ class TRenderingResult {
   std::string FLast;
 };
 
-void WriteRenderFile(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr) {
-  J.Field("render_file", {{"code", static_cast<uint32_t>(Hr)}, {"text", Text(GetErrorText(Fw, Hr))}});
-}
+TJson StoppedError(const TRenderAnswers& Answers) { return {{"error", {{"text", Text(Answers.Stopped)}}}}; }
 
 }  // namespace
 
-void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
-                        TDetailedRenderingAhead* Ahead) {
-  WriteRenderFile(J, Fw, TryRenderFile(Fw, FileName));
-  TRenderingResult rendering;
-  const auto take = [&rendering](const std::string& Line) { rendering.Take(Line); };
-  if (Ahead) {
-    Ahead->TakeLines(take);
-  } else {
-    TDShowMyRender render(Fw);
-    render.FOnLog = take;
-    render.MyRenderFile(FileName);
+void WriteRenderResults(TJsonStream& J, const TRenderAnswers& Answers) {
+  if (Answers.Checked)
+    J.Field("render_file", {{"code", static_cast<uint32_t>(Answers.Hr)}, {"text", Text(Answers.HrText)}});
+  else
+    J.Field("render_file", StoppedError(Answers));
+  if (!Answers.Stopped.empty()) {
+    J.Field("rendering", StoppedError(Answers));
+    return;
   }
-  rendering.Write(J);
-}
-
-void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
-                        const std::vector<std::string>& Lines) {
-  WriteRenderFile(J, Fw, Hr);
   TRenderingResult rendering;
-  for (const std::string& line : Lines) rendering.Take(line);
+  for (const std::string& line : Answers.Lines) rendering.Take(line);
   rendering.Write(J);
 }
 

@@ -25,18 +25,13 @@ bool JsonParsed(const TMatroskaParse* Parse);
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
                      std::string_view ParsingLog, const TAnalysisContext& Context);
 
-class TDetailedRenderingAhead;
+struct TRenderAnswers;
 
-// Writes the media framework's answers for FileName into the object open in J:
-// "render_file" (the RenderFile check's code and text) and "rendering" (the detailed
-// rendering's final result and the paths it completed, as plain text). Ahead, when given,
-// is the detailed rendering begun for this file.
-void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
-                        TDetailedRenderingAhead* Ahead = nullptr);
-// The same from answers already had: Hr the RenderFile check's, Lines the detailed
-// rendering's narrative.
-void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
-                        const std::vector<std::string>& Lines);
+// Writes the media framework's answers into the object open in J: "render_file" (the
+// RenderFile check's code and text) and "rendering" (the detailed rendering's final result
+// and the paths it completed, as plain text). A part the framework stopped before holds an
+// "error" object instead, whose "text" says why.
+void WriteRenderResults(TJsonStream& J, const TRenderAnswers& Answers);
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

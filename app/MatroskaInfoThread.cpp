@@ -3,7 +3,7 @@
 #include "app/AnalysisContext.h"
 #include "app/MatroskaReport.h"
 #include "app/frmMain.h"
-#include "dshow/DShowSections.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -12,8 +12,13 @@ void TMatroskaInfoThread::Execute() {
   TReportWriters& writers = form.Writers();
   const std::string& file = form.FileName();
   // The framework lives on this thread for this run only.
-  const std::unique_ptr<media::IMediaFramework> framework = form.CreateMediaFramework();
+  const std::unique_ptr<IFrameworkSections> framework = form.CreateFrameworkSections();
   const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
+  TRenderAnswers answers;
+  // A framework that stopped says why in the status box.
+  const auto sayWhyStopped = [&] {
+    if (!answers.Stopped.empty()) form.AddStatusLine(QString::fromStdString(answers.Stopped));
+  };
   // Closing the window stops the parse at its next element.
   TParseControl control;
   control.Cancel = &form.StopFlag();
@@ -21,11 +26,12 @@ void TMatroskaInfoThread::Execute() {
       OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
       OnMain([&] { form.UpdateReport(); }),
       OnMain([&] { form.LogParsingDone(); }),
-      OnWorker([&] { WriteRenderFileCheckSection(file, writers.FReportWriter, *framework); }),
+      OnWorker([&] { framework->WriteRenderFileCheck(file, writers.FReportWriter, answers); }),
       OnMain([&] { form.LogRenderFileCheckDone(); }),
-      OnWorker([&] { WriteDetailedRenderingSection(file, writers.FReportWriter, *framework); }),
+      OnWorker([&] { framework->WriteDetailedRendering(file, writers.FReportWriter, answers); }),
       OnMain([&] { form.UpdateReport(); }),
       OnMain([&] { form.LogDetailedRenderingDone(); }),
+      OnMain(sayWhyStopped),
   });
 }
 

@@ -1,3 +1,4 @@
+#include "app/AnalysisFramework.h"
 #include "app/frmMain.h"
 
 #include <QCloseEvent>
@@ -74,7 +75,13 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 }  // namespace
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
-  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(), [] { return media::CreateDefaultMediaFramework(); }};
+  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
+          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr)};
+}
+
+std::unique_ptr<IFrameworkSections> TMainForm::CreateFrameworkSections() const {
+  if (FOptions.FrameworkSections) return FOptions.FrameworkSections();
+  return std::make_unique<TLocalFrameworkSections>([this] { return CreateMediaFramework(); });
 }
 
 std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {

@@ -23,6 +23,7 @@
 #include "app/ReportAssembly.h"
 #include "app/ReportBrowser.h"
 #include "codecdb/XmlCodecDB.h"
+#include "dshow/FrameworkSections.h"
 #include "platform/MediaFramework.h"
 #include "sysinfo/DxDiagHelper.h"
 
@@ -37,6 +38,9 @@ struct TMainFormOptions {
   // The media framework the rendering checks and filter lists ask; each worker run makes
   // its own on its thread.
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
+  // Who answers the file analysis's framework questions (the proposed filters, the
+  // rendering sections); empty: MediaFramework, in this process.
+  std::function<std::unique_ptr<IFrameworkSections>()> FrameworkSections;
 };
 
 // The options of the running program.
@@ -67,6 +71,7 @@ class TMainForm : public QWidget {
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
+  std::unique_ptr<IFrameworkSections> CreateFrameworkSections() const;
 
   // The status steps, run on the main thread.
   void AddStatusLine(const QString& Line);

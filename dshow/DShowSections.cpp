@@ -1,6 +1,7 @@
 #include "dshow/DShowSections.h"
 
 #include "dshow/DShowHelper.h"
+#include "dshow/FrameworkSections.h"
 #include "dshow/DShowMyRender.h"
 
 namespace ambrel {
@@ -45,7 +46,7 @@ void PrepareRenderingSections(const std::string& FileName, IMediaFramework& Fw) 
 }
 
 HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
-  W.WriteTitle("DirectShow RenderFile check : ");
+  W.WriteTitle(kRenderFileCheckTitle);
   // The framework may render the file while the splitters are looked up (when the caller
   // has not announced it yet).
   PrepareRenderingSections(FileName, Fw);
@@ -97,7 +98,7 @@ void TDetailedRenderingAhead::TakeLines(const TOnLine& OnLine) {
 
 void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw,
                                    TDetailedRenderingAhead* Ahead, std::vector<std::string>* Kept) {
-  W.WriteTitle("DirectShow detailed rendering : ");
+  W.WriteTitle(kDetailedRenderingTitle);
   const auto write = [&W, Kept](const std::string& Line) {
     W.WriteLine(Line);
     if (Kept) Kept->push_back(Line);

@@ -19,6 +19,7 @@ struct TMediaWorldLoad {
   // Makes another framework of the same world in its initial state (fresh ticks, running
   // object table and counts); the loaded model is shared, read-only. Empty when refused.
   std::function<std::unique_ptr<IMediaFramework>()> MakeAnother;
+  std::string Text;  // the world's JSON, for a framework host to load
 };
 
 // The largest world file read.

@@ -616,6 +616,7 @@ TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
     result.File = model->file;
     result.Framework = MakeWorldFramework(model);
     result.MakeAnother = [model] { return MakeWorldFramework(model); };
+    result.Text = json;
   } catch (const world::Json::exception& e) {
     result.Error = std::string("not valid JSON: ") + e.what();
   } catch (const std::exception& e) {
