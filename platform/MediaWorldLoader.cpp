@@ -476,6 +476,29 @@ Model ReadModel(const Json& top) {
                     for (const Json& t : Array(y, ww)) m.tickValues.push_back(static_cast<uint32_t>(Integer(t, ww)));
                   }}});
          }},
+        {"fault",
+         [&](const Json& x, const Where& w) {
+           Fault fault{};
+           bool named = false;
+           Keys(Object(x, w), "fault: ",
+                {{"call",
+                  [&](const Json& y, const Where& ww) {
+                    fault.call = Choice<FaultCall>(y, ww, {{"CoCreateInstance", FaultCall::kCoCreateInstance},
+                                                           {"MkParseDisplayName", FaultCall::kMkParseDisplayName},
+                                                           {"RenderFile", FaultCall::kRenderFile},
+                                                           {"AddSourceFilter", FaultCall::kAddSourceFilter},
+                                                           {"ConnectDirect", FaultCall::kConnectDirect},
+                                                           {"EnumMatchingFilters", FaultCall::kEnumMatchingFilters}});
+                    named = true;
+                  }},
+                 {"action",
+                  [&](const Json& y, const Where& ww) {
+                    fault.hang = Choice<bool>(y, ww, {{"crash", false}, {"hang", true}});
+                  }},
+                 {"ext", [&](const Json& y, const Where& ww) { fault.ext = Text(y, ww); }}});
+           if (!named) Where("fault: ", "call").Fail("missing");
+           m.fault = fault;
+         }},
         {"graph_order",
          [&](const Json& x, const Where& w) { m.graphReverse = Choice<bool>(x, w, {{"added", false}, {"reverse", true}}); }},
         {"name_chars", [&](const Json& x, const Where& w) { m.nameChars = Integer(x, w); }},

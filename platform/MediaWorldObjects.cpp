@@ -1,5 +1,8 @@
 // The objects of a scripted media world: its framework, category enumerator, monikers,
 // property bags, filter instances and pins, graphs and mapper.
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -43,6 +46,18 @@ struct State {
   ComPtr<TRunningObjectTable> rot = MakeCom<TRunningObjectTable>();
 
   std::optional<HRESULT> Fail(FailKey key) const { return model.fail[key]; }
+
+  // The world's fault at call, when it has one there: the process ends with SIGSEGV, or
+  // stops answering until it is killed. Meant for a framework host process.
+  void FaultAt(FaultCall call, const std::u16string* fileName = nullptr) const {
+    if (!model.fault || model.fault->call != call) return;
+    if (fileName && !RuleTakes(model.fault->ext, *fileName)) return;
+    if (model.fault->hang) {
+      for (;;) pause();
+    }
+    signal(SIGSEGV, SIG_DFL);
+    raise(SIGSEGV);
+  }
 
   // Media type sides travel through the interface as GUIDs: the wildcard is GUID_NULL,
   // every other text its own GUID, so equal texts compare equal and different texts differ.
@@ -217,6 +232,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYPE*) override {
+    FState->FaultAt(FaultCall::kConnectDirect);
     auto* out = dynamic_cast<PinInstance*>(output);
     auto* in = dynamic_cast<PinInstance*>(input);
     if (!out || !in) return E_POINTER;
@@ -240,6 +256,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT RenderFile(const std::u16string& fileName, const std::u16string*) override {
+    FState->FaultAt(FaultCall::kRenderFile, &fileName);
     for (const RenderRule& r : FState->model.renderFile) {
       if (RuleTakes(r.ext, fileName)) return r.hr;
     }
@@ -250,6 +267,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT AddSourceFilter(const std::u16string& fileName, const std::u16string*, ComPtr<IBaseFilter>& filter) override {
+    FState->FaultAt(FaultCall::kAddSourceFilter, &fileName);
     filter.Reset();
     for (const SourceRule& r : FState->model.sources) {
       if (!RuleTakes(r.ext, fileName)) continue;
@@ -394,6 +412,7 @@ class Mapper : public RefCounted<IFilterMapper2> {
   HRESULT EnumMatchingFilters(ComPtr<IEnumMoniker>& monikers, uint32_t, bool, uint32_t minMerit, bool inputNeeded,
                               uint32_t inputTypeCount, const GUID* inputTypes, const void*, const GUID*, bool, bool,
                               uint32_t, const GUID*, const void*, const GUID*) override {
+    FState->FaultAt(FaultCall::kEnumMatchingFilters);
     monikers.Reset();
     if (const auto forced = FState->Fail(kFailEnumMatching); forced && FAILED(*forced)) return *forced;
     std::vector<size_t> hits;
@@ -443,6 +462,7 @@ class WorldFramework : public TBasicMediaFramework {
   }
 
   HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, ComPtr<IUnknown>& object) override {
+    FState->FaultAt(FaultCall::kCoCreateInstance);
     object.Reset();
     struct Class {
       const CLSID& clsid;
@@ -470,6 +490,7 @@ class WorldFramework : public TBasicMediaFramework {
   }
 
   HRESULT MkParseDisplayName(IBindCtx*, const std::u16string& displayName, ComPtr<IMoniker>& moniker) override {
+    FState->FaultAt(FaultCall::kMkParseDisplayName);
     moniker.Reset();
     if (const auto forced = FState->Fail(kFailParseDisplayName); forced && FAILED(*forced)) return *forced;
     if (displayName.size() < kLegacyPrefix.size() ||
