@@ -22,6 +22,7 @@ namespace {
 constexpr auto kExitGrace = std::chrono::milliseconds(1000);
 
 std::string Seconds(std::chrono::milliseconds Bound) {
+  if (Bound.count() < 1000) return std::to_string(Bound.count()) + " ms";
   const auto tenths = (Bound.count() + 50) / 100;
   return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " s";
 }
