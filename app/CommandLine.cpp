@@ -14,7 +14,6 @@
 #include "app/ReportAssembly.h"
 #include "app/SystemInfoReport.h"
 #include "sysinfo/SystemInfoSection.h"
-#include "dshow/DShowSections.h"
 #include "platform/MediaWorld.h"
 
 namespace ambrel {
@@ -166,9 +165,9 @@ void Print(std::ostream& out, std::string_view bytes) {
   out.flush();
 }
 
-int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
+int ListFilters(IFrameworkSections& fw, bool html, std::ostream& out) {
   TReportWriters writers;
-  WriteDirectShowFiltersSection(writers.FSysInfoWriter, fw);
+  fw.WriteFilterLists(writers.FSysInfoWriter);
   if (html) {
     THTMLWriter page;
     writers.BuildHtmlPage(true, page);
@@ -230,10 +229,10 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
     // A refused world is a usage error; a world may name the file to analyse.
     world = media::LoadMediaWorldFile(*o.World);
     if (!world.Framework) return usageError("media world refused: " + world.Error);
-    if (o.Filters) return ListFilters(*world.Framework, o.Html, Streams.Out);
+    if (o.Filters) return ListFilters(*AnalysisFrameworkMaker(&world)(), o.Html, Streams.Out);
     if (files.empty() && world.File) files.push_back(media::WideToUtf8(*world.File));
   } else if (o.Filters) {
-    return ListFilters(*media::CreateDefaultMediaFramework(), o.Html, Streams.Out);
+    return ListFilters(*AnalysisFrameworkMaker(nullptr)(), o.Html, Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);

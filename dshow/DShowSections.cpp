@@ -111,7 +111,7 @@ void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, I
 }
 
 void WriteDirectShowFiltersSection(TLogWriter& W, IMediaFramework& Fw) {
-  WriteFilterList(W, Fw, "DirectShow filters :", CLSID_LegacyAmFilterCategory);
+  WriteFilterList(W, Fw, kFiltersTitle, CLSID_LegacyAmFilterCategory);
   WriteFilterList(W, Fw, "Audio renderer :", CLSID_AudioRendererCategory);
 }
 

@@ -62,4 +62,6 @@ TRenderAnswers TLocalFrameworkSections::RenderAnswers(const std::string& FileNam
   return answers;
 }
 
+void TLocalFrameworkSections::WriteFilterLists(TLogWriter& W) { WriteDirectShowFiltersSection(W, Framework()); }
+
 }  // namespace ambrel

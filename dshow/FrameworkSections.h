@@ -19,6 +19,7 @@ class TDetailedRenderingAhead;
 
 inline constexpr char kRenderFileCheckTitle[] = "DirectShow RenderFile check : ";
 inline constexpr char kDetailedRenderingTitle[] = "DirectShow detailed rendering : ";
+inline constexpr char kFiltersTitle[] = "DirectShow filters :";
 
 // The rendering sections' answers.
 struct TRenderAnswers {
@@ -49,6 +50,8 @@ class IFrameworkSections {
   virtual void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) = 0;
   // Both answers, without the sections.
   virtual TRenderAnswers RenderAnswers(const std::string& FileName) = 0;
+  // The lists of installed filters and audio renderers.
+  virtual void WriteFilterLists(TLogWriter& W) = 0;
 };
 
 // The sections over a framework of this process: made on the first question by Make, and
@@ -69,6 +72,7 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   void WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
   void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
   TRenderAnswers RenderAnswers(const std::string& FileName) override;
+  void WriteFilterLists(TLogWriter& W) override;
 
   media::IMediaFramework& Framework();
 

@@ -250,4 +250,14 @@ TRenderAnswers TFrameworkHost::RenderAnswers(const std::string& FileName) {
   return answers;
 }
 
+void TFrameworkHost::WriteFilterLists(TLogWriter& W) {
+  std::lock_guard lock(FLock);
+  TRenderAnswers unused;
+  TFrame done;
+  if (!Running() || !Send(TFrame(TKind::Filters)))
+    EndSection(W, kFiltersTitle, false);
+  else
+    ReadSection(W, unused, TKind::Done, kFiltersTitle, done);
+}
+
 }  // namespace ambrel::host

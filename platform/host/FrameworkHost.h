@@ -45,6 +45,7 @@ class TFrameworkHost final : public IFrameworkSections {
   void WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
   void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
   TRenderAnswers RenderAnswers(const std::string& FileName) override;
+  void WriteFilterLists(TLogWriter& W) override;
 
   // The host's process id while one runs, else -1.
   pid_t HostPid() const { return FPid; }

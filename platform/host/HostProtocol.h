@@ -22,6 +22,7 @@ enum class TKind : uint8_t {
   Check = 'C',      // text: the file; answered by Writes, then Checked
   Detailed = 'D',   // text: the file; answered by Writes and Lines, then Done
   Answers = 'A',    // text: the file; answered by Checked, Lines, then Done
+  Filters = 'F',    // answered by Writes (the filter lists), then Done
   // From the host.
   Ready = 'r',
   Text = 't',       // text

@@ -92,6 +92,12 @@ int ServeFrameworkQuestions(int Fd) {
         SendLinesAndDone(Fd, answers);
         break;
       }
+      case TKind::Filters: {
+        TSendingWriter writer(Fd);
+        sections->WriteFilterLists(writer);
+        SendFrame(Fd, TFrame(TKind::Done));
+        break;
+      }
       default:
         return 1;
     }
