@@ -96,6 +96,7 @@ bool TFrameworkHost::Running() {
   }
   FFd = sockets[0];
   FReader = TFrameReader(FFd);
+  FAnswered = false;
   TFrame first(FWorld ? TKind::World : TKind::Platform);
   if (FWorld) first.Put(*FWorld);
   return Send(first);
@@ -110,6 +111,7 @@ bool TFrameworkHost::Send(const TFrame& Frame) {
 bool TFrameworkHost::Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound) {
   switch (FReader.Read(Frame, Deadline)) {
     case TReadResult::Frame:
+      FAnswered = true;
       return true;
     case TReadResult::TimedOut:
       Stop("The media framework did not answer within " + Seconds(Bound));
@@ -162,15 +164,16 @@ void TFrameworkHost::Start() {
   std::lock_guard lock(FLock);
   if (!Running() || !Send(TFrame(TKind::Start))) return;
   TFrame ready;
-  Receive(ready, FileDeadline(), FLimits.File);
+  Receive(ready, TClock::now() + FLimits.File, FLimits.File);
 }
 
 std::string TFrameworkHost::FilterInstalled(const std::string& ClsidText) {
   std::lock_guard lock(FLock);
   TFrame answer;
   std::string text;
-  if (!Running() || !Send(TFrame(TKind::Installed).Put(ClsidText)) ||
-      !Receive(answer, TClock::now() + FLimits.Call, FLimits.Call) || answer.Kind() != TKind::Text ||
+  if (!Running() || !Send(TFrame(TKind::Installed).Put(ClsidText))) return "no";
+  const std::chrono::milliseconds bound = FAnswered ? FLimits.Call : FLimits.File;
+  if (!Receive(answer, TClock::now() + bound, bound) || answer.Kind() != TKind::Text ||
       !answer.Get(text))
     return "no";
   return text;

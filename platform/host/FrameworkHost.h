@@ -6,7 +6,8 @@
 //   the framework starts while the file is parsed) and kept for the next files until it
 //   fails; the file after a failure gets a fresh one.
 // - Every wait for the host is bounded: each question (a filter's installed state) by
-//   Limits.Call, the rendering sections of a file together by Limits.File. A host that
+//   Limits.Call (by Limits.File while the host's framework may still be starting), the
+//   start and the rendering sections of a file together each by Limits.File. A host that
 //   dies or passes a bound is killed; the sections it was writing still get their titles
 //   and end with a red line saying why, and the questions left of that file get no
 //   framework's answers ("no" for an installed filter).
@@ -78,6 +79,7 @@ class TFrameworkHost final : public IFrameworkSections {
   TFrameReader FReader;
   std::string FStopped;  // why this file's host stopped; empty while it answers
   std::optional<TClock::time_point> FFileDeadline;
+  bool FAnswered = false;  // the running host has answered (so its framework has started)
 };
 
 // The stop line of a host that ended with wait status Status.

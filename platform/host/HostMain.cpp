@@ -3,6 +3,7 @@
 // nothing but the rendering sections. It reads the questions from descriptor 3 (a socket
 // the analysis holds the other end of), runs under limits (address space, processor time,
 // no core file), ends when the analysis ends, and keeps no other descriptor of its parent.
+#include <malloc.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -39,6 +40,9 @@ int main(int argc, char** argv) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (std::to_string(getppid()) != argv[2]) return 3;
   Limit(RLIMIT_CORE, 0);
+  // Every malloc arena reserves 64 MiB of address space, and the framework's threads would
+  // make up to eight per core: a few arenas keep the address-space limit for real use.
+  mallopt(M_ARENA_MAX, 4);
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
   // Sanitizer runtimes reserve far more address space than they use.
   Limit(RLIMIT_AS, rlim_t{2} << 30);

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "dshow/FrameworkSections.h"
@@ -16,12 +17,14 @@ namespace {
 constexpr rlim_t kCpuSecondsPerFile = 60;
 
 // Lets this file's questions use kCpuSecondsPerFile more seconds of processor time: past
-// them, the kernel ends the host (SIGXCPU, then SIGKILL).
+// them, the kernel ends the host (SIGXCPU). Only the soft limit moves (an unprivileged
+// process cannot raise its hard limit again).
 void AllowProcessorTimeForAFile() {
   rusage used{};
-  if (getrusage(RUSAGE_SELF, &used) != 0) return;
-  const rlim_t spent = static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec);
-  rlimit limit{spent + kCpuSecondsPerFile, spent + kCpuSecondsPerFile + 5};
+  rlimit limit{};
+  if (getrusage(RUSAGE_SELF, &used) != 0 || getrlimit(RLIMIT_CPU, &limit) != 0) return;
+  const rlim_t wanted = static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) + kCpuSecondsPerFile;
+  limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
   setrlimit(RLIMIT_CPU, &limit);
 }
 
