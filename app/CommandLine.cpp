@@ -221,7 +221,7 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
   if (o.SystemInfo) {
-    return RunSystemInfo(o.Html, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
+    return RunSystemInfo(o.Html, LocalMachineProvider(), *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   std::vector<std::string> files = o.Files;
   media::TMediaWorldLoad world;
