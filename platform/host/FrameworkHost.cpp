@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -95,6 +96,10 @@ bool TFrameworkHost::Running() {
     return false;
   }
   FFd = sockets[0];
+  // A host that stops reading cannot hold a question up either.
+  const timeval sendLimit{static_cast<time_t>(FLimits.Call.count() / 1000),
+                          static_cast<suseconds_t>(FLimits.Call.count() % 1000 * 1000)};
+  setsockopt(FFd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
   FReader = TFrameReader(FFd);
   FAnswered = false;
   TFrame first(FWorld ? TKind::World : TKind::Platform);
@@ -104,7 +109,8 @@ bool TFrameworkHost::Running() {
 
 bool TFrameworkHost::Send(const TFrame& Frame) {
   if (SendFrame(FFd, Frame)) return true;
-  Stop({});
+  const bool full = errno == EAGAIN || errno == EWOULDBLOCK;
+  Stop(full ? "The media framework did not answer within " + Seconds(FLimits.Call) : std::string());
   return false;
 }
 
