@@ -242,10 +242,7 @@ HRESULT FromError(GError* error) {
   return VFW_E_INVALID_FILE_FORMAT;
 }
 
-}  // namespace
-
-namespace {
-
+// Whether the automatic graphs lose their demuxers' errors (for tests).
 std::atomic<bool> demuxerErrorsDropped{false};
 
 bool IsDemuxer(GstObject* object) {
