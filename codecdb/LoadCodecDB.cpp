@@ -2,7 +2,7 @@
 #include <exception>
 
 #include "codecdb/XmlCodecDB.h"
-#include "platform/DataFile.h"
+#include "io/DataFile.h"
 #include "resources/Resources.h"
 
 namespace ambrel {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/UnicodeCase.h"
+#include "base/UnicodeCase.h"
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace ambrel {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MediaFramework.h"
+#include "media/MediaFramework.h"
 
 namespace ambrel {
 

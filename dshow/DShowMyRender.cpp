@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace ambrel {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MediaFramework.h"
+#include "media/MediaFramework.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {

@@ -2,7 +2,7 @@
 // prepare, whether a proposed filter is installed, the RenderFile check and the detailed
 // rendering (as sections, or as the answers the JSON document reads). Answered in this
 // process over a framework (TLocalFrameworkSections), or by a framework host process that
-// runs the same sections and streams them back (platform/host/).
+// runs the same sections and streams them back (media/host/).
 #pragma once
 
 #include <functional>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MediaFramework.h"
+#include "media/MediaFramework.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {

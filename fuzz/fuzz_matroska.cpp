@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "matroska/MatroskaHelper.h"
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 #include "report/LogWriter.h"
 
 using namespace ambrel;

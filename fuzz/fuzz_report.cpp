@@ -8,12 +8,12 @@
 #include <memory>
 #include <string_view>
 
-#include "app/FriendlyNames.h"
-#include "app/JsonReport.h"
-#include "app/MatroskaReport.h"
-#include "app/ReportAssembly.h"
+#include "app/analysis/FriendlyNames.h"
+#include "app/cli/JsonReport.h"
+#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 
 using namespace ambrel;
 

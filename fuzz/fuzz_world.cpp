@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dshow/DShowSections.h"
-#include "platform/MediaWorld.h"
+#include "media/world/MediaWorld.h"
 #include "report/LogWriter.h"
 
 using namespace ambrel;

@@ -9,7 +9,7 @@
 #include <deque>
 #include <string_view>
 
-#include "report/LogWriter.h"
+#include "base/ByteStream.h"
 
 namespace ambrel {
 

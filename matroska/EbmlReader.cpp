@@ -6,10 +6,10 @@
 #include <limits>
 #include <type_traits>
 
-#include "matroska/FloatFormat.h"
+#include "base/FloatFormat.h"
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace ambrel {
 

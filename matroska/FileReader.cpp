@@ -6,7 +6,7 @@
 
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace ambrel {
 

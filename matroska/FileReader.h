@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 
 namespace ambrel {
 

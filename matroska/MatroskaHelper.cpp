@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "matroska/ElementRules.h"
-#include "matroska/Rounding.h"
+#include "base/Rounding.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {

@@ -17,7 +17,7 @@
 #include "matroska/ChapterOutline.h"
 #include "matroska/EbmlReader.h"
 #include "matroska/FileReader.h"
-#include "matroska/FloatFormat.h"
+#include "base/FloatFormat.h"
 #include "matroska/MatroskaError.h"
 #include "matroska/MatroskaRecords.h"
 

@@ -9,7 +9,7 @@
 
 #include "matroska/FileReader.h"
 #include "matroska/MatroskaHelper.h"
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 
 namespace ambrel {
 

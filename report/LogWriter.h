@@ -9,47 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ByteStream.h"
+#include "base/Verbatim.h"
+
 namespace ambrel {
-
-// In-memory byte buffer with a position. A write puts its bytes at the position and
-// cuts the buffer off right after them; seeking only moves the position. The buffer
-// grows in place where the allocator can (large blocks are remapped, not copied), so
-// a report tens of megabytes long never needs twice its size while it grows.
-class TByteStream {
- public:
-  TByteStream() = default;
-  ~TByteStream();
-  TByteStream(const TByteStream&) = delete;
-  TByteStream& operator=(const TByteStream&) = delete;
-
-  void Write(std::string_view bytes);
-  // Moves the position, clamped to 0 .. Size(); returns the new position.
-  int64_t Seek(int64_t offset, int origin = 0);
-  // Copies up to count bytes from the position onward and advances it.
-  std::string Read(size_t count);
-  int64_t Position() const { return static_cast<int64_t>(pos_); }
-  int64_t Size() const { return static_cast<int64_t>(size_); }
-  // All bytes; valid until the next write.
-  std::string_view Bytes() const { return {data_, size_}; }
-
-  // From now on, each write that brings the buffer to Threshold bytes or more hands all
-  // of them to Drain and empties the buffer, so a long text written out as it is made is
-  // never held whole. For a buffer nobody reads back; an empty Drain stops it.
-  void SetDrain(std::function<void(std::string_view)> Drain, size_t Threshold);
-  // Hands the bytes still held to the drain (if any) and empties the buffer.
-  void FlushDrain();
-
- private:
-  void Reserve(size_t capacity);
-
-  std::function<void(std::string_view)> drain_;
-  size_t drainThreshold_ = 0;
-
-  char* data_ = nullptr;  // malloc'd, so that it can grow with realloc
-  size_t size_ = 0;
-  size_t capacity_ = 0;
-  size_t pos_ = 0;
-};
 
 class TLogWriter {
  public:
@@ -165,15 +128,6 @@ class TMultiWriter : public TLogWriter {
  private:
   std::vector<TLogWriter*> FWriters;
 };
-
-// Text that comes from outside the program (values read from a file, file paths) is
-// passed to the writers wrapped by Verbatim(). The HTML writer shows it HTML-escaped and
-// the text writer never strips tags from it, while the program's own markup around it
-// is rendered or stripped as usual. The wrapping never reaches a buffer. Verbatim("")
-// is the empty string, so blank checks still see an empty value.
-std::string Verbatim(std::string_view text);
-// Appends Verbatim(text) to out.
-void AppendVerbatim(std::string& out, std::string_view text);
 
 // Removes every leading and trailing byte whose code is 32 or below (looking through
 // Verbatim() wrappings).

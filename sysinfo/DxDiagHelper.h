@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/DxDiagProvider.h"
+#include "machine/DxDiagProvider.h"
 
 namespace ambrel {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/Machine.h"
+#include "machine/Machine.h"
 
 namespace ambrel {
 

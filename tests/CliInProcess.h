@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 
 struct TCliResult {
   std::string out, err;

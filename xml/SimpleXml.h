@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 #include "xml/XmlStream.h"
 
 namespace ambrel {

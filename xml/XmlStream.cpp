@@ -1,6 +1,6 @@
 #include "xml/XmlStream.h"
 
-#include "platform/DataFile.h"
+#include "io/DataFile.h"
 
 namespace ambrel {
 

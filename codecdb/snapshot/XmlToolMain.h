@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "tools/WriteMadeFile.h"
+#include "codecdb/snapshot/WriteMadeFile.h"
 #include "xml/SimpleXml.h"
 
 namespace ambrel::tools {

@@ -1,10 +1,10 @@
 // The tables the command line uses when nothing lies beside it, for the report tests.
 #pragma once
 
-#include "app/AnalysisContext.h"
-#include "app/FriendlyNames.h"
+#include "app/analysis/AnalysisContext.h"
+#include "app/analysis/FriendlyNames.h"
 #include "codecdb/XmlCodecDB.h"
-#include "platform/DataFile.h"
+#include "io/DataFile.h"
 
 namespace ambrel::testing {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "CodecDbTestUtil.h"
-#include "app/CodecDbCommands.h"
+#include "app/cli/CodecDbCommands.h"
 
 using namespace ambrel;
 

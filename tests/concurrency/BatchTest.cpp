@@ -11,7 +11,7 @@
 
 #include "CliInProcess.h"
 #include "TempDir.h"
-#include "app/BatchRun.h"
+#include "app/cli/BatchRun.h"
 
 using namespace ambrel;
 namespace fs = std::filesystem;

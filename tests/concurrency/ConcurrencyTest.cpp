@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/FriendlyNames.h"
-#include "app/MatroskaReport.h"
-#include "app/ReportAssembly.h"
+#include "app/analysis/FriendlyNames.h"
+#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/ReportAssembly.h"
 #include "codecdb/XmlCodecDB.h"
 
 using namespace ambrel;

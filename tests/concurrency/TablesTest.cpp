@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "app/AnalysisTables.h"
-#include "app/FriendlyNames.h"
+#include "app/analysis/AnalysisTables.h"
+#include "app/analysis/FriendlyNames.h"
 #include "codecdb/XmlCodecDB.h"
 
 using namespace ambrel;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dshow/DShowHelper.h"
-#include "report/Verbatim.h"
+#include "base/Verbatim.h"
 #include "tests/dshow/WorldRun.h"
 
 namespace ambrel {

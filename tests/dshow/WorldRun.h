@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dshow/DShowSections.h"
-#include "platform/MediaWorld.h"
+#include "media/world/MediaWorld.h"
 #include "report/LogWriter.h"
 
 namespace ambrel::testing {

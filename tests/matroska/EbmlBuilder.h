@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "matroska/MatroskaHelper.h"
-#include "platform/ByteSource.h"
+#include "io/ByteSource.h"
 #include "report/LogWriter.h"
 
 using namespace ambrel;

@@ -10,7 +10,7 @@
 
 #include "EbmlBuilder.h"
 #include "TempDir.h"
-#include "report/TextUtil.h"
+#include "base/TextUtil.h"
 
 using namespace ambrel;
 

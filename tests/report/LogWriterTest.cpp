@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "report/LogWriter.h"
-#include "report/TextUtil.h"
 
 using namespace ambrel;
 
@@ -106,37 +105,6 @@ TEST(Buffer, AppendWriterCopiesWithoutChangingTheSource) {
   EXPECT_EQ(b.GetStream().Position(), b.GetStream().Size());
 }
 
-TEST(Buffer, StreamSeekClampsAndReadAdvances) {
-  TByteStream s;
-  s.Write("hello");
-  EXPECT_EQ(s.Seek(-3, 0), 0);
-  EXPECT_EQ(s.Seek(99, 1), 5);
-  s.Seek(1);
-  EXPECT_EQ(s.Read(3), "ell");
-  s.Write("P");
-  EXPECT_EQ(s.Bytes(), "hellP");
-}
-
-TEST(Buffer, DrainTakesTheBytesOnceTheyReachTheThreshold) {
-  TByteStream s;
-  std::vector<std::string> drained;
-  s.FlushDrain();  // no drain: nothing happens
-  s.Write("abc");
-  s.SetDrain([&](std::string_view bytes) { drained.emplace_back(bytes); }, 4);
-  s.Write("d");  // 4 bytes: handed over, and the buffer starts afresh
-  s.Write("ef");
-  s.Write("");  // an empty write below the threshold keeps what is held
-  EXPECT_EQ(s.Bytes(), "ef");
-  s.Write("ghijk");
-  s.FlushDrain();
-  s.FlushDrain();  // nothing left: no empty chunk
-  EXPECT_EQ(drained, (std::vector<std::string>{"abcd", "efghijk"}));
-  EXPECT_EQ(s.Size(), 0);
-  s.SetDrain(nullptr, 0);
-  s.Write("kept");
-  EXPECT_EQ(s.Bytes(), "kept");
-}
-
 TEST(MultiWriter, ForwardsToEveryTargetInOrder) {
   THTMLWriter h;
   TTxtWriter t;
@@ -215,18 +183,6 @@ TEST(Verbatim, LinksInFileTextStayInert) {
   THTMLWriter h;
   h.WriteLine(Verbatim("http://x\" onmouseover=\"y"));
   EXPECT_EQ(h.GetText(), "<a href=\"http://x&quot;\">http://x&quot;</a> onmouseover=&quot;y<br />\r\n");
-}
-
-TEST(ValidUtf8, ReplacesEachMaximalIllFormedSubpart) {
-  EXPECT_EQ(ambrel::ValidUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
-  EXPECT_EQ(ambrel::ValidUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
-  // A truncated three-byte sequence is one subpart; an overlong lead is one per byte.
-  EXPECT_EQ(ambrel::ValidUtf8("\xE2\x82" "x"), "\xEF\xBF\xBD" "x");
-  EXPECT_EQ(ambrel::ValidUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
-  EXPECT_EQ(ambrel::ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-  EXPECT_EQ(ambrel::ValidUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD");
-  EXPECT_TRUE(ambrel::IsValidUtf8("\xF0\x9F\x98\x80"));
-  EXPECT_FALSE(ambrel::IsValidUtf8("\xF0\x9F\x98"));
 }
 
 }  // namespace

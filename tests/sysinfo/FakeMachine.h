@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/Machine.h"
+#include "machine/Machine.h"
 
 namespace ambrel::test {
 

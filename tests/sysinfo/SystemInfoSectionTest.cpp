@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/SystemInfoReport.h"
+#include "app/cli/SystemInfoReport.h"
 #include "report/LogWriter.h"
 #include "sysinfo/SystemInfoSection.h"
 #include "tests/sysinfo/FakeMachine.h"

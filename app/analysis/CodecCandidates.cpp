@@ -1,0 +1,55 @@
+#include "app/analysis/CodecCandidates.h"
+
+#include "codecdb/XmlCodecDB.h"
+#include "dshow/FrameworkSections.h"
+
+namespace ambrel {
+
+const std::vector<TCodecProposal>& TCodecCandidateCache::Lookup(const TXmlCodecDB& Db, const std::string& CodecID,
+                                                                  const std::string& Fourcc) {
+  auto key = std::make_pair(CodecID, Fourcc);
+  if (const auto found = FKnown.find(key); found != FKnown.end()) return found->second;
+  if (FKnown.size() >= kMaxKeys) {
+    Db.FindProposals(CodecID, Fourcc, FScratch);
+    return FScratch;
+  }
+  std::vector<TCodecProposal>& proposals = FKnown[std::move(key)];
+  Db.FindProposals(CodecID, Fourcc, proposals);
+  return proposals;
+}
+
+std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
+                                                 TCodecCandidateCache* Cache) {
+  const TXmlCodecDB& db = Context.CodecDB;
+  std::vector<TCodecProposal> uncached;
+  const std::vector<TCodecProposal>* proposals = &uncached;
+  if (Cache) {
+    proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
+  } else {
+    db.FindProposals(Track.CodecID, Track.Fourcc, uncached);
+  }
+  std::vector<TCodecCandidate> candidates;
+  candidates.reserve(proposals->size());
+  for (const TCodecProposal& p : *proposals) {
+    // A filter element without a guid attribute names no class, so it reads "no".
+    candidates.push_back({p.Name, Context.Framework ? Context.Framework->FilterInstalled(p.Guid) : "no",
+                          p.InstallComments, p.Url});
+  }
+  return candidates;
+}
+
+void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context,
+                          TCodecCandidateCache* Cache) {
+  for (const TCodecCandidate& c : FindCodecCandidates(Track, Context, Cache)) {
+    W.BeginList();
+    W.WriteListField("Possible filter", c.Name);
+    W.BeginList();
+    W.WriteListField("Installed", c.Installed);
+    W.WriteListField("Install comments", c.InstallComments);
+    W.WriteListField("Link", c.Link);
+    W.EndList();
+    W.EndList();
+  }
+}
+
+}  // namespace ambrel

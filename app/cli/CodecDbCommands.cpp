@@ -1,0 +1,70 @@
+#include "app/cli/CodecDbCommands.h"
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "codecdb/XmlCodecDB.h"
+
+namespace ambrel {
+
+int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
+                  std::ostream& out, std::ostream& err) {
+  std::unique_ptr<TXmlCodecDB> file;
+  const TXmlCodecDB* db = nullptr;
+  std::string loadError;
+  try {
+    file = LoadCodecDBFile(ExeDir, &loadError);
+    db = file ? file.get() : &EmbeddedCodecDB();
+  } catch (const std::exception& error) {
+    err << XmlErrorMessage(error) << "\n";
+    return 1;
+  }
+  if (!loadError.empty()) err << loadError << "\n";
+  std::vector<TCodecProposal> hits;
+  db->FindProposals(CodecID, Fourcc, hits);
+  for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";
+  return 0;
+}
+
+int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream& /*err*/) {
+  TXmlCodecDB db;
+  bool isCodecDB = false;
+  try {
+    isCodecDB = db.LoadFromFile(FileName);
+  } catch (const std::exception& error) {
+    out << XmlErrorMessage(error) << "\n";
+    return 1;
+  }
+  TSimpleXmlElemClassic& root = db.Document().Root();
+  if (!isCodecDB) {
+    out << "not a codec database: the root element is \"" << root.Name() << "\", not \"codecdb\"\n";
+    return 1;
+  }
+  int codecCount = 0;
+  int filterCount = 0;
+  if (TSimpleXmlElem* codecs = root.Items().FindItem("codecs")) {
+    codecCount = codecs->Items().Count();
+    for (int i = 0; i < codecCount; ++i) {
+      if (TSimpleXmlElem* filters = codecs->Items().Item(i)->Items().FindItem("filters")) {
+        filterCount += filters->Items().Count();
+      }
+    }
+  }
+  out << "ok " << codecCount << ' ' << filterCount << "\n";
+  return 0;
+}
+
+int RunDumpXml(const std::string& FileName, std::ostream& out, std::ostream& err) {
+  TSimpleXml xml;
+  try {
+    xml.LoadFromFile(FileName);
+  } catch (const std::exception& error) {
+    err << XmlErrorMessage(error) << "\n";
+    return 1;
+  }
+  xml.SaveToStream(out);
+  return 0;
+}
+
+}  // namespace ambrel

@@ -1,0 +1,245 @@
+#include "app/cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "app/analysis/AnalysisFramework.h"
+#include "app/analysis/AnalysisTables.h"
+#include "app/cli/BatchRun.h"
+#include "app/cli/CodecDbCommands.h"
+#include "app/analysis/ReportAssembly.h"
+#include "app/cli/SystemInfoReport.h"
+#include "sysinfo/SystemInfoSection.h"
+#include "media/world/MediaWorld.h"
+
+namespace ambrel {
+
+namespace {
+
+const char kDescription[] =
+    "Analyses Matroska files (.mkv, .mka, .mks) and WebM files and prints their text reports\n"
+    "(the file's structure, the RenderFile check and the detailed rendering), HTML pages,\n"
+    "parsing logs or JSON documents; lists the installed filters; prints the system\n"
+    "information; answers codec database questions.\n";
+
+const char kVersion[] = "ambrel-cli 0.1.0\n";
+
+const char kUsage[] =
+    "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log | --json] [--save DIR]\n"
+    "                  [--jobs N] [--recursive] FILE...\n"
+    "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
+    "       ambrel-cli --system-info [--html]\n"
+    "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
+    "       ambrel-cli --check-codecdb FILE\n"
+    "       ambrel-cli --dump-xml FILE\n";
+
+struct TOptions {
+  bool Html = false;
+  bool Log = false;
+  bool Json = false;
+  std::optional<std::string> SaveDir;
+  unsigned Jobs = 1;
+  bool Recursive = false;
+  std::optional<std::string> World;
+  bool NoRender = false;
+  bool Filters = false;
+  bool SystemInfo = false;
+  std::optional<std::string> Codec;
+  std::string Fourcc;
+  std::optional<std::string> CheckCodecDB;
+  std::optional<std::string> DumpXml;
+  bool Version = false;
+  std::vector<std::string> Files;
+};
+
+// Lists each option on one line: its names, its value's name, its description.
+class TOneLineFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override { return kUsage; }
+  std::string make_option(const CLI::Option* Opt, bool Positional) const override {
+    std::string names = "  " + make_option_name(Opt, Positional);
+    if (Positional) {
+      names += "...";
+    } else if (Opt->get_type_size() != 0) {
+      names += " " + Opt->get_type_name();
+    }
+    names.resize(std::max<size_t>(names.size() + 1, 24), ' ');
+    return names + Opt->get_description() + "\n";
+  }
+};
+
+void Define(CLI::App& app, TOptions& o) {
+  app.formatter(std::make_shared<TOneLineFormatter>());
+  app.set_help_flag("-h,--help", "show this text");
+  app.add_flag("--version", o.Version, "show the program's version");
+  CLI::Option* html = app.add_flag("--html", o.Html, "print the HTML report page instead of the text report");
+  CLI::Option* log = app.add_flag("--log", o.Log, "print the Matroska parsing log instead");
+  CLI::Option* json = app.add_flag("--json", o.Json, "print one JSON document per file, one per line");
+  html->excludes(log, json);
+  log->excludes(json);
+  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR (one FILE)")
+                          ->type_name("DIR");
+  CLI::Option* jobs = app.add_option("--jobs", o.Jobs, "analyse up to N files at once (output stays in order)")
+                          ->type_name("N")
+                          ->check(CLI::Range(1, 256).description(""));
+  CLI::Option* recursive = app.add_flag("--recursive", o.Recursive, "walk directories for .mkv .mka .mks .webm files");
+  CLI::Option* files = app.add_option("FILE", o.Files, "Matroska files, directories, or - for paths on standard input")
+                           ->type_name("");
+  CLI::Option* world = app.add_option("--media-world", o.World, "answer media-framework questions from a scripted world (JSON)")
+                           ->type_name("WORLD");
+  CLI::Option* noRender = app.add_flag("--no-render", o.NoRender, "leave out the two rendering sections (no framework started)");
+  CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
+  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
+  CLI::Option* systemInfo =
+      app.add_flag("--system-info", o.SystemInfo, "print this machine's system information (--html: as a page)");
+  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
+  CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
+                           ->type_name("CODECID");
+  app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
+  CLI::Option* check = app.add_option("--check-codecdb", o.CheckCodecDB, "check a codec database file")
+                           ->type_name("FILE");
+  CLI::Option* dump = app.add_option("--dump-xml", o.DumpXml, "parse an XML file and write it back")->type_name("FILE");
+  // The database and XML modes take nothing else.
+  for (CLI::Option* mode : {codec, check, dump}) {
+    for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters,
+                               systemInfo}) {
+      if (other != mode) mode->excludes(other);
+    }
+  }
+}
+
+// Reads the commonest command lines, report flags and file names only (and --version),
+// without setting up the full parser, whose set-up is a noticeable part of a short run.
+// False for anything else (another option, "--", a name that starts with '-', a flag
+// given twice, flags that exclude each other): the full parser reads those and words
+// their errors.
+bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
+  struct TFlag {
+    std::string_view Name;
+    bool TOptions::*Field;
+  };
+  static constexpr TFlag kFlags[] = {
+      {"--no-render", &TOptions::NoRender}, {"--html", &TOptions::Html}, {"--log", &TOptions::Log},
+      {"--json", &TOptions::Json},          {"--version", &TOptions::Version}};
+  TOptions read;
+  for (const std::string& arg : Args) {
+    if (arg.empty()) return false;
+    if (arg[0] != '-') {
+      read.Files.push_back(arg);
+      continue;
+    }
+    const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return f.Name == arg; });
+    if (flag == std::end(kFlags) || read.*(flag->Field)) return false;
+    read.*(flag->Field) = true;
+  }
+  if (int{read.Html} + int{read.Log} + int{read.Json} > 1) return false;
+  o = std::move(read);
+  return true;
+}
+
+// Reads any command line with the full parser. Returns the exit status when the run ends
+// here (help, a usage error), else nothing.
+std::optional<int> ReadCommandLine(const std::vector<std::string>& Args, TOptions& o, std::ostream& Out,
+                                   const std::function<int(const std::string&)>& usageError) {
+  CLI::App app(kDescription, "ambrel-cli");
+  Define(app, o);
+  try {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(Args.rbegin(), Args.rend());
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    Out << app.help();
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return usageError(e.what());
+  }
+  return std::nullopt;
+}
+
+void Print(std::ostream& out, std::string_view bytes) {
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+}
+
+int ListFilters(IFrameworkSections& fw, bool html, std::ostream& out) {
+  TReportWriters writers;
+  fw.WriteFilterLists(writers.FSysInfoWriter);
+  if (html) {
+    THTMLWriter page;
+    writers.BuildHtmlPage(true, page);
+    Print(out, page.GetStream().Bytes());
+  } else {
+    Print(out, writers.FSysInfoText.GetStream().Bytes());
+  }
+  return 0;
+}
+
+// World (optional): the loaded scripted world, whose frameworks answer instead of the platform's.
+int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s,
+            const TScriptedWorld* World) {
+  TBatchOptions options;
+  options.Output = o.Html ? TAnalysisOutput::Html
+                 : o.Log  ? TAnalysisOutput::Log
+                 : o.Json ? TAnalysisOutput::Json
+                          : TAnalysisOutput::Text;
+  options.SaveDir = o.SaveDir ? &*o.SaveDir : nullptr;
+  options.Jobs = o.Jobs;
+  // The parsing log alone uses neither the framework nor the rendering sections.
+  const bool logOnly = o.Log && !o.SaveDir;
+  options.Render = !o.NoRender && !logOnly;
+  // Starting the platform's framework can take a while; --no-render skips it. A world
+  // answers the proposed filters' installed state even then.
+  if ((World && !logOnly) || options.Render) options.MakeFramework = AnalysisFrameworkMaker(World);
+  const TAnalysisTables tables(ExeDir, s.Err);
+  std::optional<TProgressLine> progress;
+  if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
+  return RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams) {
+  TOptions o;
+  const std::function<int(const std::string&)> usageError = [&](const std::string& message) {
+    Streams.Err << "ambrel-cli: " << message << "\n" << kUsage
+                << "Run 'ambrel-cli --help' for the options.\n";
+    return 2;
+  };
+  if (Args.empty()) return usageError("no file given");
+  if (!ReadReportArguments(Args, o)) {
+    if (const std::optional<int> status = ReadCommandLine(Args, o, Streams.Out, usageError)) return *status;
+  }
+  if (o.Version) {
+    Streams.Out << kVersion;
+    return 0;
+  }
+  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
+  if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
+  if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
+  if (o.SystemInfo) {
+    return RunSystemInfo(o.Html, LocalMachineProvider(), *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
+  }
+  std::vector<std::string> files = o.Files;
+  TScriptedWorld world;
+  if (o.World) {
+    // A refused world is a usage error; a world may name the file to analyse.
+    media::TMediaWorldLoad loaded = media::LoadMediaWorldFile(*o.World);
+    if (!loaded.Framework) return usageError("media world refused: " + loaded.Error);
+    world = {std::move(loaded.Text), std::move(loaded.MakeAnother)};
+    if (o.Filters) return ListFilters(*AnalysisFrameworkMaker(&world)(), o.Html, Streams.Out);
+    if (files.empty() && loaded.File) files.push_back(media::WideToUtf8(*loaded.File));
+  } else if (o.Filters) {
+    return ListFilters(*AnalysisFrameworkMaker(nullptr)(), o.Html, Streams.Out);
+  }
+  if (files.empty()) return usageError("no file given");
+  const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
+  // Both reports of every file would land on the same two names.
+  if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
+  return Analyse(o, items, ExeDir, Streams, o.World ? &world : nullptr);
+}
+
+}  // namespace ambrel

@@ -1,0 +1,14 @@
+#include "base/NumberFormat.h"
+
+#include <cmath>
+
+#include "base/Rounding.h"
+
+namespace ambrel {
+
+uint32_t RoundLow32(double value) {
+  if (!std::isfinite(value)) return 0;
+  return Low32OfWhole(RoundHalfEven(value));
+}
+
+}  // namespace ambrel

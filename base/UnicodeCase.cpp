@@ -1,0 +1,64 @@
+#include "base/UnicodeCase.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace ambrel::media {
+
+namespace {
+
+// The C.UTF-8 locale carries the Unicode case tables independently of the user's
+// settings; without it only ASCII letters are mapped.
+locale_t UnicodeLocale() {
+  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  return locale;
+}
+
+char32_t MapCase(char32_t c, bool upper) {
+  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  const locale_t locale = UnicodeLocale();
+  if (locale) {
+    return static_cast<char32_t>(upper ? towupper_l(static_cast<wint_t>(c), locale)
+                                       : towlower_l(static_cast<wint_t>(c), locale));
+  }
+  if (upper && c >= 'a' && c <= 'z') return c - 32;
+  if (!upper && c >= 'A' && c <= 'Z') return c + 32;
+  return c;
+}
+
+std::u16string Map(std::u16string_view text, bool upper) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char32_t c : WideCodePoints(text)) {
+    c = MapCase(c, upper);
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u32string WideCodePoints(std::u16string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      out += 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::u16string WideLower(std::u16string_view text) { return Map(text, false); }
+std::u16string WideUpper(std::u16string_view text) { return Map(text, true); }
+
+}  // namespace ambrel::media

@@ -1,0 +1,269 @@
+// The JSON documents: read back by a JSON parser, checked against the text report of the
+// same files, and kept well-formed whatever bytes the file holds.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "TempDir.h"
+#include "CliInProcess.h"
+#include "app/cli/JsonReport.h"
+#include "base/TextUtil.h"
+
+using namespace ambrel;
+namespace fs = std::filesystem;
+using json = nlohmann::json;
+
+namespace {
+
+const fs::path kData = AMBREL_TEST_DATA_DIR;
+
+std::vector<std::string> SampleFiles() {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(kData)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".mkv" || ext == ".mka" || ext == ".mks" || ext == ".webm") files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool Has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }
+
+}  // namespace
+
+TEST(JsonReport, SampleDocumentsAgreeWithTheTextReport) {
+  const std::vector<std::string> files = SampleFiles();
+  ASSERT_GE(files.size(), 10u);
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    const TCliResult jsonRun = RunCli({"--no-render", "--json", file});
+    const TCliResult textRun = RunCli({"--no-render", file});
+    EXPECT_EQ(jsonRun.status, textRun.status);
+    ASSERT_EQ(jsonRun.out.back(), '\n');
+    ASSERT_EQ(jsonRun.out.find('\n'), jsonRun.out.size() - 1) << "one line per document";
+    const json doc = json::parse(jsonRun.out);
+    const std::string& text = textRun.out;
+    EXPECT_EQ(doc["path"], file);
+    EXPECT_EQ(doc["parsed"], textRun.status == 0);
+    if (!doc["parsed"]) {
+      EXPECT_FALSE(doc["error"].get<std::string>().empty());
+      continue;
+    }
+    const json& segment = doc["segment"];
+    EXPECT_TRUE(Has(text, "File complete : " + std::string(segment["complete"] ? "yes" : "no (maybe)")));
+    EXPECT_TRUE(Has(text, "Duration : " + segment["duration"].get<std::string>() + "\r\n"));
+    // The text report leaves empty fields out.
+    if (segment["title"] != "") {
+      EXPECT_TRUE(Has(text, "Title : " + segment["title"].get<std::string>() + "\r\n"));
+    }
+    EXPECT_TRUE(Has(text, "Writing application : " + segment["writing_app"].get<std::string>()));
+    EXPECT_TRUE(Has(text, "Tracks : " + std::to_string(doc["tracks"].size()) + "\r\n"));
+    for (const json& track : doc["tracks"]) {
+      EXPECT_TRUE(Has(text, "Codec : " + track["codec"].get<std::string>() + "\r\n")) << track["codec"];
+      if (!track["language"].get<std::string>().empty()) {
+        EXPECT_TRUE(Has(text, "Language : " + track["language_name"].get<std::string>() + " (" +
+                                  track["language"].get<std::string>() + ")"));
+      }
+      if (track.contains("video")) {
+        EXPECT_TRUE(Has(text, "Pixel Width : " + std::to_string(track["video"]["pixel_width"].get<int>())));
+      }
+      if (track.contains("audio")) {
+        EXPECT_TRUE(Has(text, "Channels : " + std::to_string(track["audio"]["channels"].get<int>())));
+      }
+      if (track.contains("fourcc_name")) {
+        EXPECT_TRUE(Has(text, "Fourcc : " + track["fourcc_name"].get<std::string>()));
+      }
+      if (track.contains("format_tag_name")) {
+        EXPECT_TRUE(Has(text, "wFormatTag : " + track["format_tag_name"].get<std::string>()));
+      }
+    }
+    for (const json& file : doc["attachments"]) EXPECT_TRUE(Has(text, "Attached file : " + file["file_name"].get<std::string>()));
+    size_t editions = 0;
+    for (size_t p = 0; (p = text.find("Edition entry : ", p)) != std::string::npos; ++p) ++editions;
+    EXPECT_EQ(doc["editions"].size(), editions);
+    for (const json& edition : doc["editions"]) {
+      for (const json& atom : edition["chapters"]) {
+        EXPECT_TRUE(Has(text, atom["start"].get<std::string>() + " - " + atom["end"].get<std::string>()));
+        EXPECT_LE(atom["start_ns"].get<int64_t>(), atom["end_ns"].get<int64_t>());
+      }
+    }
+  }
+}
+
+TEST(JsonReport, SampleDetailsAreTypedValues) {
+  const json doc = json::parse(RunCli({"--no-render", "--json", (kData / "sample.mkv").string()}).out);
+  EXPECT_EQ(doc["ebml"]["doc_type"], "matroska");
+  EXPECT_TRUE(doc["file_size"].is_number_integer());
+  EXPECT_EQ(doc["segment"]["duration_ms"], 1033.0);
+  EXPECT_EQ(doc["segment"]["date"], "2021-06-15T12:34:56.000Z");
+  const json& audio = doc["tracks"][1];
+  EXPECT_EQ(audio["type_name"], "Audio");
+  EXPECT_EQ(audio["audio"]["sampling_frequency"], 22050.0);
+  EXPECT_EQ(audio["name"], "Tonspur f\xC3\xBCr Tests");
+  EXPECT_TRUE(doc["tags"].is_array());
+}
+
+TEST(JsonReport, FilesThatDoNotParseSayWhy) {
+  const TCliResult missing = RunCli({"--no-render", "--json", "no-such-file.mkv"});
+  EXPECT_EQ(missing.status, 1);
+  const json doc = json::parse(missing.out);
+  EXPECT_EQ(doc["parsed"], false);
+  EXPECT_EQ(doc["error"], "Can't open file no-such-file.mkv");
+  EXPECT_TRUE(doc["file_size"].is_null());
+  EXPECT_FALSE(doc.contains("tracks"));
+
+  const TTempDir temp("ambrel_json");
+  const json junk = json::parse(RunCli({"--no-render", "--json", temp.Write("junk.mkv", std::string(300, 'x'))}).out);
+  EXPECT_EQ(junk["parsed"], false);
+  EXPECT_EQ(junk["file_size"], 300);
+  EXPECT_FALSE(junk["error"].get<std::string>().empty());
+}
+
+TEST(JsonReport, IllFormedBytesBecomeReplacementCharacters) {
+  // Bytes that are no UTF-8 in the path and in a track name: the document stays
+  // well-formed and shows U+FFFD where the reports do.
+  const TTempDir temp("ambrel_json");
+  std::string bytes = ReadFile(kData / "sample.mkv");
+  const size_t name = bytes.find("Test pattern");
+  ASSERT_NE(name, std::string::npos);
+  bytes[name + 4] = '\xFF';
+  bytes[name + 5] = '\xC3';
+  const std::string path = temp.Write("bad\xFE.mkv", bytes);
+  const TCliResult run = RunCli({"--no-render", "--json", path});
+  ASSERT_TRUE(IsValidUtf8(run.out));
+  const json doc = json::parse(run.out);
+  EXPECT_EQ(doc["tracks"][0]["name"], "Test\xEF\xBF\xBD\xEF\xBF\xBD" "attern");
+  EXPECT_NE(doc["path"].get<std::string>().find("bad\xEF\xBF\xBD.mkv"), std::string::npos);
+  // Control bytes and quotes are escaped, never written raw.
+  TJsonStream j;
+  j.BeginObject();
+  j.Field("t", std::string("a\"\n\x01\0b", 6));
+  j.EndObject();
+  EXPECT_EQ(j.TakeText(), "{\"t\":\"a\\\"\\n\\u0001\\u0000b\"}");
+}
+
+TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const std::string file = (kData / "sample.mkv").string();
+  const json doc = json::parse(RunCli({"--media-world", world, "--json", file}).out);
+  const std::string text = RunCli({"--media-world", world, file}).out;
+  size_t proposals = 0;
+  for (const json& track : doc["tracks"]) {
+    for (const json& c : track["codec_candidates"]) {
+      ++proposals;
+      EXPECT_TRUE(Has(text, "Possible filter : " + c["name"].get<std::string>() + "\r\n"));
+      EXPECT_TRUE(Has(text, "Installed : " + c["installed"].get<std::string>() + "\r\n"));
+    }
+  }
+  size_t lines = 0;
+  for (size_t p = 0; (p = text.find("Possible filter : ", p)) != std::string::npos; ++p) ++lines;
+  EXPECT_EQ(proposals, lines);
+  EXPECT_GT(proposals, 0u);
+
+  EXPECT_EQ(doc["render_file"]["code"], 0x00040242);
+  EXPECT_TRUE(Has(text, "RenderFile with DirectShow : " + doc["render_file"]["text"].get<std::string>() + "\r\n"));
+  EXPECT_TRUE(Has(text, "> MyRenderFile finished : " + doc["rendering"]["result"].get<std::string>() + "\r\n"));
+  const json& paths = doc["rendering"]["completed_paths"];
+  ASSERT_EQ(paths.size(), 2u);
+  for (const json& path : paths) EXPECT_TRUE(Has(text, "> Completed path : " + path.get<std::string>() + "\r\n"));
+
+  const json quiet = json::parse(RunCli({"--media-world", world, "--no-render", "--json", file}).out);
+  EXPECT_FALSE(quiet.contains("render_file"));
+  EXPECT_FALSE(quiet.contains("rendering"));
+}
+
+TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
+  // With --save the document is built from the analysis that wrote the saved reports: it
+  // reads as --json alone does (tags and chapters included, the parse's own error for a
+  // file that does not parse), and the saved text report as the text output.
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const TTempDir temp("ambrel_json_save");
+  const std::string junk = temp.Write("junk.mkv", std::string(300, 'x'));
+  const std::string dir = (temp.Path() / "saved").string();
+  fs::create_directory(dir);
+  for (const std::string& file : {(kData / "sample.mkv").string(), (kData / "late_meta.mkv").string(), junk,
+                                  (temp.Path() / "missing.mkv").string()}) {
+    SCOPED_TRACE(file);
+    for (const std::vector<std::string>& render : {std::vector<std::string>{}, std::vector<std::string>{"--no-render"}}) {
+      std::vector<std::string> args = {"--media-world", world, "--json"};
+      args.insert(args.end(), render.begin(), render.end());
+      args.push_back(file);
+      const TCliResult alone = RunCli(args);
+      args.insert(args.end() - 1, {"--save", dir});
+      const TCliResult saved = RunCli(args);
+      EXPECT_EQ(saved.out, alone.out);
+      EXPECT_EQ(saved.status, alone.status);
+      std::vector<std::string> text = {"--media-world", world};
+      text.insert(text.end(), render.begin(), render.end());
+      text.push_back(file);
+      EXPECT_EQ(ReadFile(fs::path(dir) / "Report.txt"), "\xEF\xBB\xBF" + RunCli(text).out);  // saved with a BOM
+    }
+  }
+}
+
+TEST(JsonReport, StreamedDocumentReadsAsTheTreeDumped) {
+  // Empty and nested objects and arrays, values after closed ones, scalars written
+  // directly (every ASCII byte in a text, numbers at their limits), and a drain that takes
+  // the text in small pieces: the bytes equal the tree's compact form.
+  std::string ascii;
+  for (int c = 0; c < 128; ++c) ascii += static_cast<char>(c);
+  ascii += "\xC3\xA9\xE2\x80\xA8";  // multi-byte characters stay as they are
+  const TJson tree = {{"a", 1},
+                      {"text", ascii},
+                      {"numbers", {INT64_MIN, UINT64_MAX, 0, -1}},
+                      {"flags", {true, false, nullptr}},
+                      {"empty_list", TJson::array()},
+                      {"empty_object", TJson::object()},
+                      {"list", {{{"x", TJson::array({1, 2})}, {"y", nullptr}}, TJson::array(), "t\"\n"}},
+                      {"after", 2.5}};
+  for (const size_t threshold : {size_t{0}, size_t{1}, size_t{7}, size_t{1000}}) {
+    TJsonStream j;
+    std::string drained;
+    if (threshold) j.SetDrain([&](std::string_view piece) { drained += piece; }, threshold);
+    j.BeginObject();
+    j.Field("a", 1);
+    j.Field("text", ascii);
+    j.Key("numbers");
+    j.BeginArray();
+    j.Value(INT64_MIN);
+    j.Value(UINT64_MAX);
+    j.Value(0u);
+    j.Value(-1);
+    j.EndArray();
+    j.Key("flags");
+    j.BeginArray();
+    j.Value(true);
+    j.Value(false);
+    j.Value(nullptr);
+    j.EndArray();
+    j.Key("empty_list");
+    j.BeginArray();
+    j.EndArray();
+    j.Field("empty_object", TJson::object());
+    j.Key("list");
+    j.BeginArray();
+    j.BeginObject();
+    j.Field("x", TJson::array({1, 2}));
+    j.Field("y", nullptr);
+    j.EndObject();
+    j.BeginArray();
+    j.EndArray();
+    j.Value("t\"\n");
+    j.EndArray();
+    j.Field("after", 2.5);
+    j.EndObject();
+    EXPECT_EQ(drained + j.TakeText(), JsonDump(tree)) << threshold;
+  }
+}
+
+TEST(JsonReport, DatesAreIso8601InUtc) {
+  EXPECT_EQ(DateUTCToIso(0), "2001-01-01T00:00:00.000Z");
+  EXPECT_EQ(DateUTCToIso(-1'000'000), "2000-12-31T23:59:59.999Z");
+  EXPECT_EQ(DateUTCToIso(INT64_MAX), "2293-04-11T23:47:16.854Z");
+  EXPECT_EQ(DateUTCToIso(INT64_MIN), "1708-09-22T00:12:43.145Z");
+}

@@ -1,0 +1,327 @@
+// The window as a user drives it: start-up with and without a file, drops, the system
+// information check box, the busy state, links, the saved reports and closing while a
+// worker runs. Runs under Qt's offscreen platform.
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "app/window/frmMain.h"
+
+using namespace ambrel;
+
+namespace {
+
+const QString kData = AMBREL_TEST_DATA_DIR;
+constexpr int kRunTimeoutMs = 60000;
+
+// A machine whose system information is a small fixed tree; it counts how often it is
+// gathered and can take its time.
+struct ScriptedMachine {
+  std::atomic<int> Gathered{0};
+  int DelayMs = 0;
+  std::string Os = "Test OS 1.0";
+};
+
+class ScriptedProvider : public platform::IDxDiagProvider {
+ public:
+  explicit ScriptedProvider(ScriptedMachine& machine) : machine_(machine) {}
+  platform::HRESULT Initialize() override {
+    ++machine_.Gathered;
+    std::this_thread::sleep_for(std::chrono::milliseconds(machine_.DelayMs));
+    root_.AddChild("DxDiag_SystemInfo").SetText("szOSExLongEnglish", machine_.Os);
+    return platform::S_OK;
+  }
+  platform::HRESULT GetRootContainer(const platform::IDxDiagContainer*& root) override {
+    root = &root_;
+    return platform::S_OK;
+  }
+
+ private:
+  ScriptedMachine& machine_;
+  platform::TDxDiagNode root_;
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList StatusLines(TMainForm& form) { return form.MemoLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void openUrl(const QUrl& url) { opened_ << url; }
+
+ private:
+  QTemporaryDir exeDir_;
+  ScriptedMachine machine_;
+  QList<QUrl> opened_;
+
+  std::unique_ptr<TMainForm> NewForm(const QStringList& arguments) {
+    TMainFormOptions options;
+    options.Arguments = arguments;
+    options.ExeDir = exeDir_.path().toStdString();
+    options.SystemInfoProvider = [this] { return std::make_unique<ScriptedProvider>(machine_); };
+    // No media framework: the rendering sections answer at once and the same everywhere.
+    options.MediaFramework = media::CreateNoMediaFramework;
+    auto form = std::make_unique<TMainForm>(std::move(options));
+    form->show();
+    return form;
+  }
+
+  static bool Drop(TMainForm& form, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    return true;
+  }
+
+  static void ExpectIdle(TMainForm& form) {
+    QVERIFY(!form.IsBusy());
+    QVERIFY(form.bttOpenMatroskaFile->isEnabled());
+    QVERIFY(form.chkAddSystemInfo->isEnabled());
+    QVERIFY(!form.ProgressTimer->isActive());
+    QVERIFY(form.acceptDrops());
+    QCOMPARE(form.ProgressBar1->value(), 0);
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(exeDir_.isValid());
+    machine_.Gathered = 0;
+    machine_.DelayMs = 0;
+    opened_.clear();
+  }
+
+  void startsWithTheFileOfTheCommandLine() {
+    const QString file = kData + "/sample.mkv";
+    auto form = NewForm({file});
+    QVERIFY(QRegularExpression("^Ambrel \\d+\\.\\d+\\.\\d+\\.\\d+$").match(form->windowTitle()).hasMatch());
+    QCOMPARE(form->WebBrowser1->source(), QUrl("about:blank"));
+    QVERIFY(form->IsBusy());
+    QVERIFY(!form->bttOpenMatroskaFile->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    ExpectIdle(*form);
+    QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + file, "Parsing Matroska file done.",
+                                              "DirectShow RenderFile check done.",
+                                              "DirectShow detailed rendering done."}));
+    QVERIFY(form->WebBrowser1->toPlainText().contains("Matroska file info : " + file));
+    QVERIFY(form->WebBrowser1->toPlainText().contains("Sous-titres français"));
+    QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + file + "\n"));
+    QVERIFY(!form->MemoParsingLog->toPlainText().isEmpty());
+    QVERIFY(!form->MemoParsingLog->toPlainText().startsWith(QChar(0xFEFF)));
+    QVERIFY(ReadAll(exeDir_.filePath("Report.html")).startsWith("\xEF\xBB\xBF<html>\r\n<head>\r\n"));
+    QVERIFY(ReadAll(exeDir_.filePath("Report.txt")).startsWith("\xEF\xBB\xBFMatroska file info : "));
+  }
+
+  void analysesOnlyTheFirstArgument() {
+    auto form = NewForm({kData + "/audio.mka", kData + "/sample.mkv"});
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    const QStringList lines = StatusLines(*form);
+    QCOMPARE(lines.filter("Gathering info about").size(), 1);
+    QCOMPARE(lines.first(), "Gathering info about : " + kData + "/audio.mka");
+    QVERIFY(form->MemoTextReport->toPlainText().contains("audio.mka"));
+    QVERIFY(!form->MemoTextReport->toPlainText().contains("sample.mkv"));
+  }
+
+  void showsTheWelcomePageWithoutArguments() {
+    auto form = NewForm({});
+    ExpectIdle(*form);
+    QCOMPARE(form->WebBrowser1->source().scheme(), "res");
+    QVERIFY(form->WebBrowser1->source().path().endsWith("/RT_HTML/AMBREL_LOGO_HTML"));
+    const QString page = form->WebBrowser1->toPlainText();
+    QVERIFY(page.contains("Welcome to"));
+    QVERIFY(page.contains("You can drag & drop your Matroka file on me :-)"));
+    QVERIFY(page.contains("Go to Matroska homepage."));
+    const QVariant logo = form->WebBrowser1->loadResource(
+        QTextDocument::ImageResource, form->WebBrowser1->source().resolved(QUrl("/PNG/AMBREL_LOGO")));
+    QVERIFY(!logo.value<QImage>().isNull());
+    QVERIFY(StatusLines(*form).isEmpty());
+  }
+
+  void dropsAnalyseTheFirstExistingFile() {
+    auto form = NewForm({});
+    // A folder, a missing name, and a missing name before an existing file do nothing.
+    QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData)}));
+    QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData + "/no-such-file.mkv")}));
+    QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData + "/no-such-file.mkv"), QUrl::fromLocalFile(kData + "/sample.mkv")}));
+    QVERIFY(Drop(*form, {QUrl("http://example.org/remote.mkv")}));
+    QVERIFY(!form->IsBusy());
+    QVERIFY(StatusLines(*form).isEmpty());
+
+    const QList<QUrl> three = {QUrl::fromLocalFile(kData + "/subs.mks"), QUrl::fromLocalFile(kData + "/sample.mkv"),
+                               QUrl::fromLocalFile(kData + "/audio.mka")};
+    QVERIFY(Drop(*form, three));
+    QVERIFY(form->IsBusy());
+    QVERIFY2(!Drop(*form, three), "a busy window refuses drops");
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    QCOMPARE(StatusLines(*form).filter("Gathering info about").join('|'), "Gathering info about : " + kData + "/subs.mks");
+    QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + kData + "/subs.mks"));
+  }
+
+  void systemInformationIsGatheredOnce() {
+    auto form = NewForm({});
+    const QString report = exeDir_.filePath("Report.txt");
+    // Before any file: the report holds the system information alone.
+    form->chkAddSystemInfo->setChecked(true);
+    QVERIFY(form->IsBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    QCOMPARE(StatusLines(*form), QStringList({"Gathering system information, please wait...",
+                                              "Gathering general system information done.",
+                                              "Gathering DirectShow information done."}));
+    const QByteArray withInfo = "\xEF\xBB\xBFGeneral system info :\r\nWindows version : Test OS 1.0\r\n\r\n"
+                                "Video info :\r\nSound info :\r\n"
+                                "DirectShow filters :\r\n\r\nAudio renderer :\r\n\r\n";
+    QCOMPARE(ReadAll(report), withInfo);
+    QVERIFY(form->WebBrowser1->toPlainText().contains("Test OS 1.0"));
+
+    // Unticking and ticking again rebuild the report at once, without gathering again.
+    form->chkAddSystemInfo->setChecked(false);
+    QVERIFY(!form->IsBusy());
+    QCOMPARE(ReadAll(report), QByteArray("\xEF\xBB\xBF"));
+    QVERIFY(!form->WebBrowser1->toPlainText().contains("Test OS 1.0"));
+    form->chkAddSystemInfo->setChecked(true);
+    QVERIFY(!form->IsBusy());
+    QCOMPARE(ReadAll(report), withInfo);
+    QCOMPARE(machine_.Gathered.load(), 1);
+    QCOMPARE(StatusLines(*form).size(), 3);
+
+    // A file analysed afterwards comes first, the system information after it.
+    QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData + "/audio.mka")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    const QByteArray both = ReadAll(report);
+    QVERIFY(both.startsWith("\xEF\xBB\xBFMatroska file info : "));
+    QVERIFY(both.endsWith(withInfo.mid(3)));
+    QCOMPARE(machine_.Gathered.load(), 1);
+  }
+
+  void busyStateWhileAWorkerRuns() {
+    machine_.DelayMs = 800;
+    auto form = NewForm({});
+    QTest::mouseClick(form->chkAddSystemInfo, Qt::LeftButton);
+    QVERIFY(form->chkAddSystemInfo->isChecked());
+    QSet<int> positions;
+    while (form->IsBusy()) {
+      QVERIFY(!form->bttOpenMatroskaFile->isEnabled());
+      QVERIFY(!form->chkAddSystemInfo->isEnabled());
+      QVERIFY(!form->acceptDrops());
+      QVERIFY(form->ProgressTimer->isActive());
+      QCOMPARE(form->ProgressTimer->interval(), 100);
+      positions << form->ProgressBar1->value();
+      QTest::qWait(30);
+    }
+    QVERIFY2(positions.size() >= 4, "the bar moves while the worker runs");
+    for (int position : positions) QVERIFY(position >= 0 && position <= 10);
+    ExpectIdle(*form);
+  }
+
+  void httpLinksOpenOutsideTheView() {
+    QDesktopServices::setUrlHandler("http", this, "openUrl");
+    auto form = NewForm({kData + "/sample.mkv"});
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    const QString report = form->WebBrowser1->toPlainText();
+    emit form->WebBrowser1->anchorClicked(QUrl("http://www.matroska.org/"));
+    QCOMPARE(opened_, QList<QUrl>({QUrl("http://www.matroska.org/")}));
+    QCOMPARE(form->WebBrowser1->toPlainText(), report);
+    // Anything else navigates inside the view.
+    emit form->WebBrowser1->anchorClicked(QUrl("about:blank"));
+    QCOMPARE(opened_.size(), 1);
+    QCOMPARE(form->WebBrowser1->source(), QUrl("about:blank"));
+    QVERIFY(form->WebBrowser1->toPlainText().isEmpty());
+    QDesktopServices::unsetUrlHandler("http");
+  }
+
+  void badCodecDatabaseIsReported() {
+    QFile bad(exeDir_.filePath("CodecsDB.xml"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("this is not XML");
+    bad.close();
+    auto form = NewForm({kData + "/sample.mkv"});
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    QFile::remove(exeDir_.filePath("CodecsDB.xml"));
+    const QStringList lines = StatusLines(*form);
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(!lines.first().isEmpty());
+    QCOMPARE(lines[1], "Gathering info about : " + kData + "/sample.mkv");
+    QCOMPARE(lines.last(), "DirectShow detailed rendering done.");
+    QCOMPARE(QString::fromStdString(form->CodecDB().Document().Root().Name()), "codecdb");
+  }
+
+  void viewsStayEmptyForTextThatIsNotUtf8() {
+    machine_.Os = "Caf\xE9 OS";  // Latin-1, not UTF-8
+    auto form = NewForm({});
+    form->chkAddSystemInfo->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    QVERIFY(form->MemoTextReport->toPlainText().isEmpty());
+    // The saved report keeps the bytes as they are.
+    QVERIFY(ReadAll(exeDir_.filePath("Report.txt")).contains("Caf\xE9 OS"));
+    form->chkAddSystemInfo->setChecked(false);
+    QVERIFY(form->MemoTextReport->toPlainText().isEmpty());
+  }
+
+  void closingWhileBusyWaitsForTheWorker() {
+    machine_.DelayMs = 500;
+    auto form = NewForm({});
+    form->chkAddSystemInfo->setChecked(true);
+    // Close while the worker is inside the section.
+    QTRY_COMPARE(machine_.Gathered.load(), 1);
+    QVERIFY(form->IsBusy());
+    QVERIFY(form->close());
+    QVERIFY(!form->IsBusy());
+    // The worker ended without its remaining steps.
+    QCOMPARE(StatusLines(*form), QStringList({"Gathering system information, please wait..."}));
+    form.reset();
+
+    // Destroying the window without closing it waits as well.
+    form = NewForm({});
+    form->chkAddSystemInfo->setChecked(true);
+    QTRY_COMPARE(machine_.Gathered.load(), 2);
+    form.reset();
+
+    // And so does closing during a file analysis, which stops the parse.
+    form = NewForm({kData + "/sample.mkv"});
+    QVERIFY(form->IsBusy());
+    QVERIFY(form->close());
+    QVERIFY(!form->IsBusy());
+  }
+
+  void screenshotShowsTheWindow() {
+    const QString png = exeDir_.filePath("window.png");
+    QProcess ambrel;
+    ambrel.start(AMBREL_WINDOW_PATH, {"--screenshot", png, kData + "/sample.mkv"});
+    QVERIFY(ambrel.waitForFinished(kRunTimeoutMs));
+    QCOMPARE(ambrel.exitCode(), 0);
+    const QImage picture(png);
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() >= 400 && picture.height() >= 300);
+    // Not a blank picture: the report and the controls are drawn.
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height(); y += 7) {
+      for (int x = 0; x < picture.width(); x += 7) colours << picture.pixel(x, y);
+    }
+    QVERIFY(colours.size() > 8);
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "WindowTest.moc"
