@@ -27,39 +27,26 @@ void TLocalFrameworkSections::BeginFile() {
   FFw = nullptr;
 }
 
-void TLocalFrameworkSections::Prepare(const std::string& FileName) { PrepareRenderingSections(FileName, Framework()); }
+void TLocalFrameworkSections::Prepare(const std::string& FileName) { AnnounceRendering(FileName, Framework()); }
 
-void TLocalFrameworkSections::Start() { Framework().BuildsGraphsConcurrently(); }
+void TLocalFrameworkSections::Start() { FSideBySide = Framework().BuildsGraphsConcurrently(); }
 
 std::string TLocalFrameworkSections::FilterInstalled(const std::string& ClsidText) {
   return CheckFilterInstalled(Framework(), ClsidText);
 }
 
-void TLocalFrameworkSections::WriteRenderFileCheck(const std::string& FileName, TLogWriter& W,
-                                                   TRenderAnswers& Answers) {
-  // The detailed rendering may be built while the RenderFile check's graph renders.
-  FAhead = std::make_unique<TDetailedRenderingAhead>(FileName, Framework());
+TRenderFileCheck TLocalFrameworkSections::CheckRenderFile(const std::string& FileName) {
+  // A framework that builds graphs side by side builds the detailed rendering's graph while
+  // the RenderFile check's renders.
+  FAhead = std::make_unique<TDetailedRenderingAhead>(FileName, Framework(), FSideBySide);
   FAheadFile = FileName;
-  Answers.Hr = WriteRenderFileCheckSection(FileName, W, Framework());
-  Answers.HrText = GetErrorText(Framework(), Answers.Hr);
-  Answers.Checked = true;
+  return ambrel::CheckRenderFile(FileName, Framework());
 }
 
-void TLocalFrameworkSections::WriteDetailedRendering(const std::string& FileName, TLogWriter& W,
-                                                     TRenderAnswers& Answers) {
+TRenderRun TLocalFrameworkSections::RenderDetailed(const std::string& FileName) {
   const std::unique_ptr<TDetailedRenderingAhead> ahead = std::move(FAhead);
-  WriteDetailedRenderingSection(FileName, W, Framework(), FAheadFile == FileName ? ahead.get() : nullptr,
-                                &Answers.Lines);
-}
-
-TRenderAnswers TLocalFrameworkSections::RenderAnswers(const std::string& FileName) {
-  TRenderAnswers answers;
-  TDetailedRenderingAhead detailed(FileName, Framework());
-  answers.Hr = TryRenderFile(Framework(), FileName);
-  answers.HrText = GetErrorText(Framework(), answers.Hr);
-  answers.Checked = true;
-  detailed.TakeLines([&answers](const std::string& Line) { answers.Lines.push_back(Line); });
-  return answers;
+  if (ahead && FAheadFile == FileName) return ahead->Take();
+  return ambrel::RenderDetailed(FileName, Framework());
 }
 
 void TLocalFrameworkSections::WriteFilterLists(TLogWriter& W) { WriteDirectShowFiltersSection(W, Framework()); }

@@ -1,8 +1,8 @@
-// What an analysis asks the media framework, at the level of its report sections: a file to
-// prepare, whether a proposed filter is installed, the RenderFile check and the detailed
-// rendering (as sections, or as the answers the JSON document reads). Answered in this
-// process over a framework (TLocalFrameworkSections), or by a framework host process that
-// runs the same sections and streams them back (media/host/).
+// What an analysis asks the media framework: a file to prepare, whether a proposed filter is
+// installed, the RenderFile check's and the detailed rendering's results (as data, which the
+// analysis's readers turn into sections or documents), and the lists of installed filters.
+// Answered in this process over a framework (TLocalFrameworkSections), or by a framework
+// host process that runs the same checks and streams their results back (media/host/).
 #pragma once
 
 #include <functional>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dshow/DShowSections.h"
 #include "media/MediaFramework.h"
 #include "report/LogWriter.h"
 
@@ -20,17 +21,6 @@ class TDetailedRenderingAhead;
 inline constexpr char kRenderFileCheckTitle[] = "DirectShow RenderFile check : ";
 inline constexpr char kDetailedRenderingTitle[] = "DirectShow detailed rendering : ";
 inline constexpr char kFiltersTitle[] = "DirectShow filters :";
-
-// The rendering sections' answers.
-struct TRenderAnswers {
-  bool Checked = false;            // the RenderFile check answered
-  media::HRESULT Hr = media::S_OK; // its answer
-  std::string HrText;              // and the answer's text, as the section shows it
-  std::vector<std::string> Lines;  // the detailed rendering's narrative
-  // Set when the framework stopped before the sections were done: the line that says so
-  // ("The media framework stopped while rendering this file: ..."); what came before stays.
-  std::string Stopped;
-};
 
 class IFrameworkSections {
  public:
@@ -44,12 +34,12 @@ class IFrameworkSections {
   virtual void Start() = 0;
   // The proposed filter's installed state, as the codec candidates show it.
   virtual std::string FilterInstalled(const std::string& ClsidText) = 0;
-  // Writes the RenderFile check section into W; its answer goes into Answers.
-  virtual void WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) = 0;
-  // Writes the detailed rendering section into W; its lines go into Answers.
-  virtual void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) = 0;
-  // Both answers, without the sections.
-  virtual TRenderAnswers RenderAnswers(const std::string& FileName) = 0;
+  // The RenderFile check of the prepared file; the detailed rendering may begin with it.
+  // A framework that stopped says so in the result's Stopped.
+  virtual TRenderFileCheck CheckRenderFile(const std::string& FileName) = 0;
+  // The detailed rendering, after the RenderFile check; one that stopped keeps the steps
+  // it made and says why in Stopped.
+  virtual TRenderRun RenderDetailed(const std::string& FileName) = 0;
   // The lists of installed filters and audio renderers.
   virtual void WriteFilterLists(TLogWriter& W) = 0;
 };
@@ -69,9 +59,8 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   void Prepare(const std::string& FileName) override;
   void Start() override;
   std::string FilterInstalled(const std::string& ClsidText) override;
-  void WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
-  void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
-  TRenderAnswers RenderAnswers(const std::string& FileName) override;
+  TRenderFileCheck CheckRenderFile(const std::string& FileName) override;
+  TRenderRun RenderDetailed(const std::string& FileName) override;
   void WriteFilterLists(TLogWriter& W) override;
 
   media::IMediaFramework& Framework();
@@ -84,6 +73,7 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   // The detailed rendering begun with the RenderFile check, for that file.
   std::unique_ptr<TDetailedRenderingAhead> FAhead;
   std::string FAheadFile;
+  bool FSideBySide = false;  // the framework builds graphs side by side
 };
 
 }  // namespace ambrel

@@ -11,13 +11,13 @@ namespace {
 
 const std::array<TElementRule<TEbmlHeader>, 7>& HeaderRules() {
   static const std::array<TElementRule<TEbmlHeader>, 7> rules = {
-      UintRule(0x4286, "EBMLVersion", &TEbmlHeader::EBMLVersion),
-      UintRule(0x42F7, "EBMLReadVersion", &TEbmlHeader::EBMLReadVersion),
-      UintRule(0x42F2, "EBMLMaxIDLength", &TEbmlHeader::EBMLMaxIDLength),
-      UintRule(0x42F3, "EBMLMaxSizeLength", &TEbmlHeader::EBMLMaxSizeLength),
-      StringRule(0x4282, "DocType", &TEbmlHeader::DocType),
-      UintRule(0x4287, "DocTypeVersion", &TEbmlHeader::DocTypeVersion),
-      UintRule(0x4285, "DocTypeReadVersion", &TEbmlHeader::DocTypeReadVersion),
+      UintRule(ids::kEBMLVersion, "EBMLVersion", &TEbmlHeader::EBMLVersion).WithDefault(1),
+      UintRule(ids::kEBMLReadVersion, "EBMLReadVersion", &TEbmlHeader::EBMLReadVersion).WithDefault(1),
+      UintRule(ids::kEBMLMaxIDLength, "EBMLMaxIDLength", &TEbmlHeader::EBMLMaxIDLength).WithDefault(4),
+      UintRule(ids::kEBMLMaxSizeLength, "EBMLMaxSizeLength", &TEbmlHeader::EBMLMaxSizeLength).WithDefault(8),
+      StringRule(ids::kDocType, "DocType", &TEbmlHeader::DocType),
+      UintRule(ids::kDocTypeVersion, "DocTypeVersion", &TEbmlHeader::DocTypeVersion),
+      UintRule(ids::kDocTypeReadVersion, "DocTypeReadVersion", &TEbmlHeader::DocTypeReadVersion),
   };
   return rules;
 }
@@ -45,27 +45,21 @@ std::string Hex(uint32_t Value) {
 void TEbmlReader::ReaderHeader() {
   TEbmlElement E(this);
   if (E.ReadID() == 0) throw EMatroskaError("TEbmlReader.ReaderHeader : Can't read EBML header.");
-  if (E.ID != kIdEbmlHeader)
+  if (E.ID != ids::kEBML)
     throw EMatroskaError("TEbmlReader.ReaderHeader : EBML header ID not found (found 0x" + Hex(E.ID) + ")");
   if (E.ReadSize() == 0)
     throw EMatroskaError("TEbmlReader.ReaderHeader : Can't read EBML header length.");
 
-  Header.EBMLVersion = 1;
-  Header.EBMLReadVersion = 1;
-  Header.EBMLMaxIDLength = 4;
-  Header.EBMLMaxSizeLength = 8;
-
+  const std::span<const TElementRule<TEbmlHeader>> rules = HeaderRules();
+  ApplyDefaults(rules, Header);
   EnterElement(E);
   TLeaveGuard leave(*this);
-  const auto& rules = HeaderRules();
   while (InElement()) {
     if (E.ReadHeader() == 0) {
       throw EMatroskaError("TEbmlReader.ReaderHeader : Error while reading element at position " +
                            std::to_string(E.Position) + ".");
     }
-    const TElementRule<TEbmlHeader>* rule =
-        FindRule(std::span<const TElementRule<TEbmlHeader>>(rules), E.ID);
-    if (rule) {
+    if (const TElementRule<TEbmlHeader>* rule = FindRule(rules, E.ID)) {
       ReadRuleValue(E, *rule, Header);
     } else {
       E.Skip();

@@ -10,6 +10,7 @@
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
 #include "base/TextUtil.h"
+#include "base/Verbatim.h"
 
 namespace ambrel {
 
@@ -20,47 +21,57 @@ int64_t WrapAdd(int64_t A, int64_t B) {
   return static_cast<int64_t>(static_cast<uint64_t>(A) + static_cast<uint64_t>(B));
 }
 
+// One variable-length field: its bytes read big-endian with the length marker included,
+// the marker's bit, and its length (0 when a byte was missing).
+struct TVint {
+  uint64_t Value = 0;
+  uint64_t Mask = 0x80;
+  uint32_t Length = 0;
+};
+
+// Reads one field of at most MaxLength bytes from Next(), which returns -1 when there is
+// none. Without a marker in MaxLength bytes the field ends there all the same, one byte
+// longer and with Value shifted once more (an ID then counts 5 bytes, as it always has).
+template <class NextByte>
+TVint DecodeVint(NextByte Next, uint32_t MaxLength) {
+  TVint v;
+  uint32_t k = 0;
+  while (k < MaxLength) {
+    const int32_t b = Next();
+    if (b < 0) return v;
+    v.Value |= static_cast<uint32_t>(b);
+    if ((v.Value & v.Mask) == v.Mask) break;  // the length-marker bit was found
+    v.Mask <<= 7;
+    v.Value <<= 8;
+    ++k;
+  }
+  v.Length = k + 1;
+  return v;
+}
+
 }  // namespace
 
 // ---- TEbmlElement -----------------------------------------------------------
 
-// Both decoders take their bytes from Next(), which returns -1 when there is none. An ID
-// is up to 4 bytes long and a size up to 8; without a length marker in them, the field
-// ends there all the same (the ID then counts 5 bytes, as it always has).
+// An ID keeps its marker bit and is up to 4 bytes long.
 template <class NextByte>
 uint32_t TEbmlElement::DecodeID(NextByte Next) {
-  ID = 0;
-  uint64_t mask = 0x80;
-  uint32_t k = 0;
-  while (k < 4) {
-    const int32_t b = Next();
-    if (b < 0) return 0;
-    ID |= static_cast<uint32_t>(b);
-    if ((ID & mask) == mask) break;  // the length-marker bit was found
-    mask <<= 7;
-    ID <<= 8;
-    ++k;
-  }
-  IDLength = k + 1;
-  return IDLength;
+  const TVint v = DecodeVint(Next, 4);
+  ID = static_cast<uint32_t>(v.Value);
+  if (v.Length != 0) IDLength = v.Length;
+  return v.Length;
 }
 
+// A size loses its marker bit and is up to 8 bytes long.
 template <class NextByte>
 uint32_t TEbmlElement::DecodeSize(NextByte Next) {
-  DataSize = 0;
-  uint64_t mask = 0x80;
-  uint32_t k = 0;
-  while (k < 8) {
-    const int32_t b = Next();
-    if (b < 0) return 0;
-    DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) | static_cast<uint32_t>(b));
-    if ((static_cast<uint64_t>(DataSize) & mask) == mask) break;
-    mask <<= 7;
-    DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) << 8);
-    ++k;
+  const TVint v = DecodeVint(Next, 8);
+  if (v.Length == 0) {
+    DataSize = static_cast<int64_t>(v.Value);
+    return 0;
   }
-  DataSize = static_cast<int64_t>(static_cast<uint64_t>(DataSize) & ~mask);
-  SizeLength = k + 1;
+  DataSize = static_cast<int64_t>(v.Value & ~v.Mask);
+  SizeLength = v.Length;
   TotalSize = WrapAdd(static_cast<int64_t>(IDLength) + SizeLength, DataSize);
   return SizeLength;
 }
@@ -104,15 +115,6 @@ void TEbmlElement::Skip() {
   end = std::to_chars(end, line + sizeof line, Position).ptr;
   Reader->LogLine(std::string_view(line, static_cast<size_t>(end - line)));
   Reader->FileReader.Seek(DataSize, 1);
-}
-
-void TEbmlElement::Assign(const TEbmlElement& Source) {
-  Position = Source.Position;
-  TotalSize = Source.TotalSize;
-  ID = Source.ID;
-  IDLength = Source.IDLength;
-  DataSize = Source.DataSize;
-  SizeLength = Source.SizeLength;
 }
 
 void TEbmlElement::ReadError(std::string_view Operation, std::string_view Name,
@@ -238,9 +240,7 @@ TEbmlReader::TEbmlReader(TFileReader& FileReader, TLogWriter& ParseLog)
     : FileReader(FileReader), ParseLog(ParseLog), FLogging(ParseLog.KeepsText()) {}
 
 void TEbmlReader::EnterElement(const TEbmlElement& Element) {
-  TEbmlElement copy(this);
-  copy.Assign(Element);
-  FStack.push_back(copy);
+  FStack.push_back(Element);
 }
 
 void TEbmlReader::LeaveElement() {
@@ -263,6 +263,8 @@ void TEbmlReader::LogLine(std::string_view Text) {
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
+  FLastText.assign(Text);
+  FLastIsValue = false;
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
@@ -270,6 +272,20 @@ void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));
+  // A blank value writes no line.
+  const std::string_view shown = TrimBlank(Value);
+  if (shown.empty()) return;
+  FLastText.assign(Name);
+  FLastValue.assign(shown);
+  FLastIsValue = true;
+}
+
+std::string TEbmlReader::LastLogLine() const {
+  if (FLastIsValue) return FLastText + " : " + FLastValue;
+  // The line's own text, with the wrappings of file text undone.
+  std::string text;
+  verbatim::ForEachSegment(FLastText, [&](bool, std::string_view piece) { text.append(piece); });
+  return text;
 }
 
 }  // namespace ambrel

@@ -16,10 +16,6 @@ namespace ambrel {
 class TLogWriter;
 class TEbmlReader;
 
-// Well-known element IDs (marker bit included).
-constexpr uint32_t kIdEbmlHeader = 0x1A45DFA3;
-constexpr uint32_t kIdSegment = 0x18538067;
-
 class TEbmlElement {
  public:
   explicit TEbmlElement(TEbmlReader* Reader) : Reader(Reader) {}
@@ -39,7 +35,6 @@ class TEbmlElement {
 
   // Logs "Skipping element ..." and moves past the element's data.
   void Skip();
-  void Assign(const TEbmlElement& Source);
 
   // Value readers: called right after ReadHeader, with the position at the element's data.
   // Name is the element's name in the log and in error messages.
@@ -93,6 +88,9 @@ class TEbmlReader {
   void LogLine(std::string_view Text);
   // Writes Name : Value; Value comes from the file and is passed through Verbatim.
   void LogValue(std::string_view Name, std::string_view Value);
+  // The text of the last line written to the log, as the text log shows it (without its
+  // indentation); empty when nothing was logged.
+  std::string LastLogLine() const;
 
   // Reads the EBML header at the current position into Header, logging every value.
   void ReaderHeader();
@@ -103,6 +101,9 @@ class TEbmlReader {
   std::vector<TEbmlElement> FStack;  // outermost first
   std::string FLine;                 // the log line being built
   bool FLogging = true;
+  // The last line logged: a line's text, or a value line's name and value.
+  std::string FLastText, FLastValue;
+  bool FLastIsValue = false;
 };
 
 }  // namespace ambrel

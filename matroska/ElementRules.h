@@ -1,6 +1,7 @@
 // Table-driven reading of EBML containers. Every container has one table of rules that
-// maps a child's ID to its log name (or title), its kind and where its value goes; one
-// loop, written once, reads any container from its table.
+// maps a child's ID to its log name (or title), its kind, where its value goes and what
+// the field holds when the element is absent; one loop, written once, reads any container
+// from its table.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "matroska/EbmlReader.h"
+#include "matroska/ElementIds.h"
 #include "matroska/MatroskaHelper.h"
 
 namespace ambrel {
@@ -41,8 +43,35 @@ struct TElementRule {
   std::vector<uint8_t> Rec::* BinaryField = nullptr;
   bool Rec::* PresentField = nullptr;  // set when the element's value was read
   TChildReader Child = nullptr;
+  const TElementRule* Entry = nullptr;  // a list's one kind of element, read instead of Child
   TCustomReader Custom = nullptr;
   int TMatroskaReader::* Depth = nullptr;  // nesting counter bounding this container
+  // The field's value from the moment the container is entered, before its children are
+  // read; none: the field keeps what it holds.
+  std::variant<std::monostate, int64_t, double, std::string_view> Default{};
+  // When not 0: a field still 0 once the container is read takes the value of the field of
+  // the sibling element with this ID (a rule of the same kind in the same table).
+  uint32_t FallbackID = 0;
+
+  template <class V>
+  TElementRule WithDefault(V Value) const {
+    TElementRule rule = *this;
+    if constexpr (std::is_arithmetic_v<V>) {
+      if (Kind == TElementKind::Float) {
+        rule.Default = static_cast<double>(Value);
+      } else {
+        rule.Default = static_cast<int64_t>(Value);
+      }
+    } else {
+      rule.Default = std::string_view(Value);
+    }
+    return rule;
+  }
+  TElementRule WithFallback(uint32_t SourceID) const {
+    TElementRule rule = *this;
+    rule.FallbackID = SourceID;
+    return rule;
+  }
 };
 
 template <class Rec, class Int>
@@ -76,6 +105,12 @@ TElementRule<Rec> ContainerRule(uint32_t ID, const char* Title,
                                 typename TElementRule<Rec>::TChildReader Child,
                                 int TMatroskaReader::* Depth = nullptr) {
   return {.ID = ID, .Kind = TElementKind::Container, .Name = Title, .Child = Child, .Depth = Depth};
+}
+
+// A container that holds one kind of element, read as Entry says.
+template <class Rec>
+TElementRule<Rec> ListRule(uint32_t ID, const char* Title, const TElementRule<Rec>& Entry) {
+  return {.ID = ID, .Kind = TElementKind::Container, .Name = Title, .Entry = &Entry};
 }
 
 template <class Rec>
@@ -128,6 +163,45 @@ void ReadRuleValue(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) 
   }
 }
 
+// Gives the fields of Record that have a default their default.
+template <class Rec>
+void ApplyDefaults(std::span<const TElementRule<Rec>> Rules, Rec& Record) {
+  for (const TElementRule<Rec>& r : Rules) {
+    if (const auto* v = std::get_if<int64_t>(&r.Default); v && r.Kind == TElementKind::Uint) {
+      std::visit([&](auto Field) { Record.*Field = static_cast<std::remove_reference_t<decltype(Record.*Field)>>(*v); },
+                 r.IntField);
+    } else if (const auto* d = std::get_if<double>(&r.Default); d && r.Kind == TElementKind::Float) {
+      Record.*r.FloatField = *d;
+    } else if (const auto* t = std::get_if<std::string_view>(&r.Default); t && r.Kind == TElementKind::String) {
+      if (r.StringField) {
+        Record.*r.StringField = std::string(*t);
+      } else {
+        Record.*r.TextField = std::string(*t);
+      }
+    }
+  }
+}
+
+// Gives the fields of Record that are still 0 and have a fallback their source's value.
+template <class Rec>
+void ApplyFallbacks(std::span<const TElementRule<Rec>> Rules, Rec& Record) {
+  for (const TElementRule<Rec>& r : Rules) {
+    if (r.FallbackID == 0) continue;
+    const TElementRule<Rec>* source = FindRule(Rules, r.FallbackID);
+    if (!source || source->Kind != r.Kind) continue;
+    if (r.Kind == TElementKind::Float) {
+      if (Record.*r.FloatField == 0) Record.*r.FloatField = Record.*source->FloatField;
+    } else if (r.Kind == TElementKind::Uint) {
+      std::visit(
+          [&](auto To, auto From) {
+            using T = std::remove_reference_t<decltype(Record.*To)>;
+            if (Record.*To == 0) Record.*To = static_cast<T>(Record.*From);
+          },
+          r.IntField, source->IntField);
+    }
+  }
+}
+
 // Counts one more level of nesting while it lives.
 class TDepthGuard {
  public:
@@ -156,16 +230,23 @@ bool TMatroskaReader::EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule,
   bool ok;
   {
     TDepthGuard guard(depth);
-    ok = (this->*Rule.Child)(Record);
+    ok = ReadChildren(Rule, Record);
   }
   if (ok) EbmlReader->LeaveElement();
   return ok;
 }
 
 template <class Rec>
+bool TMatroskaReader::ReadChildren(const TElementRule<Rec>& Rule, Rec& Record) {
+  if (Rule.Entry) return ReadContainer(Record, std::span<const TElementRule<Rec>>(Rule.Entry, 1));
+  return (this->*Rule.Child)(Record);
+}
+
+template <class Rec>
 bool TMatroskaReader::ReadContainer(Rec& Record,
                                     std::span<const TElementRule<std::type_identity_t<Rec>>> Rules) {
   TEbmlReader& reader = *EbmlReader;
+  ApplyDefaults(Rules, Record);
   TEbmlElement E(&reader);
   while (reader.InElement() && E.ReadHeader() > 0) {
     CheckControl();
@@ -182,6 +263,7 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
       ReadRuleValue(E, *rule, Record);
     }
   }
+  ApplyFallbacks(Rules, Record);
   return !reader.InElement();
 }
 

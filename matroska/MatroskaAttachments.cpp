@@ -3,21 +3,14 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadAttachments(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(0x61A7, "Attached file :", &TMatroskaReader::ReadAttachedFile),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadAttachedFile(TMatroskaReader& Owner) {
   using F = TMatroskaAttachedFile;
   static const TElementRule<F> rules[] = {
-      StringRule(0x467E, "FileDescription", &F::FileDescription),
-      StringRule(0x466E, "FileName", &F::FileName),
-      StringRule(0x4660, "FileMimeType", &F::FileMimeType),
-      CustomRule<F>(0x465C, "FileData", &TMatroskaReader::ReadFileData),
-      UintRule(0x46AE, "FileUID", &F::FileUID),
+      StringRule(ids::kFileDescription, "FileDescription", &F::FileDescription),
+      StringRule(ids::kFileName, "FileName", &F::FileName),
+      StringRule(ids::kFileMimeType, "FileMimeType", &F::FileMimeType),
+      CustomRule<F>(ids::kFileData, "FileData", &TMatroskaReader::ReadFileData),
+      UintRule(ids::kFileUID, "FileUID", &F::FileUID),
   };
   return ReadRecord(Owner.Attachments, rules);
 }

@@ -5,13 +5,6 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadChapters(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(0x45B9, "Edition entry :", &TMatroskaReader::ReadEditionEntry),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 // Runs ReadOne (which says whether its record was read to its end and, for an atom,
 // points Atom at it) between the opening of an outline entry at Depth and its
 // completion, or its removal when the record was cut short or the read failed.
@@ -37,12 +30,12 @@ bool TMatroskaReader::ReadOutlined(int Depth, Read&& ReadOne) {
 bool TMatroskaReader::ReadEditionEntry(TMatroskaReader& Owner) {
   using E = TMatroskaEditionEntry;
   static const TElementRule<E> rules[] = {
-      ContainerRule<E>(0xB6, "Chapter Atom :", &TMatroskaReader::ReadEditionAtom,
+      ContainerRule<E>(ids::kChapterAtom, "Chapter Atom :", &TMatroskaReader::ReadEditionAtom,
                        &TMatroskaReader::FChapterDepth),
-      UintRule(0x45BC, "EditionUID", &E::EditionUID),
-      UintRule(0x45BD, "EditionFlagHidden", &E::EditionFlagHidden),
-      UintRule(0x45DB, "EditionFlagDefault", &E::EditionFlagDefault),
-      UintRule(0x45DD, "EditionManaged", &E::EditionManaged),
+      UintRule(ids::kEditionUID, "EditionUID", &E::EditionUID),
+      UintRule(ids::kEditionFlagHidden, "EditionFlagHidden", &E::EditionFlagHidden),
+      UintRule(ids::kEditionFlagDefault, "EditionFlagDefault", &E::EditionFlagDefault),
+      UintRule(ids::kEditionManaged, "EditionManaged", &E::EditionManaged),
   };
   return ReadOutlined(0, [&](const TMatroskaChapterAtom*&) { return ReadRecord(Owner.Editions, rules); });
 }
@@ -53,15 +46,15 @@ template <class List>
 bool TMatroskaReader::ReadChapterAtom(List& Atoms) {
   using A = TMatroskaChapterAtom;
   static const TElementRule<A> rules[] = {
-      UintRule(0x73C4, "ChapterUID", &A::ChapterUID),
-      UintRule(0x91, "ChapterTimeStart", &A::ChapterTimeStart),
-      UintRule(0x92, "ChapterTimeEnd", &A::ChapterTimeEnd),
-      UintRule(0x98, "ChapterFlagHidden", &A::ChapterFlagHidden),
-      UintRule(0x4598, "ChapterFlagEnabled", &A::ChapterFlagEnabled),
-      UintRule(0x63C3, "ChapterPhysicalEquiv", &A::ChapterPhysicalEquiv),
-      ContainerRule<A>(0x8F, "Chapter track number :", &TMatroskaReader::ReadChapterTrack),
-      ContainerRule<A>(0x80, "Chapter Display :", &TMatroskaReader::ReadChapterDisplay),
-      ContainerRule<A>(0xB6, "Chapter Atom :", &TMatroskaReader::ReadNestedAtom,
+      UintRule(ids::kChapterUID, "ChapterUID", &A::ChapterUID),
+      UintRule(ids::kChapterTimeStart, "ChapterTimeStart", &A::ChapterTimeStart),
+      UintRule(ids::kChapterTimeEnd, "ChapterTimeEnd", &A::ChapterTimeEnd),
+      UintRule(ids::kChapterFlagHidden, "ChapterFlagHidden", &A::ChapterFlagHidden),
+      UintRule(ids::kChapterFlagEnabled, "ChapterFlagEnabled", &A::ChapterFlagEnabled),
+      UintRule(ids::kChapterPhysicalEquiv, "ChapterPhysicalEquiv", &A::ChapterPhysicalEquiv),
+      ContainerRule<A>(ids::kChapterTrack, "Chapter track number :", &TMatroskaReader::ReadChapterTrack),
+      ContainerRule<A>(ids::kChapterDisplay, "Chapter Display :", &TMatroskaReader::ReadChapterDisplay),
+      ContainerRule<A>(ids::kChapterAtom, "Chapter Atom :", &TMatroskaReader::ReadNestedAtom,
                        &TMatroskaReader::FChapterDepth),
   };
   const bool complete = ReadOutlined(FChapterDepth, [&](const A*& Atom) {
@@ -83,8 +76,9 @@ bool TMatroskaReader::ReadNestedAtom(TMatroskaChapterAtom& Parent) {
 }
 
 bool TMatroskaReader::ReadChapterTrack(TMatroskaChapterAtom& Atom) {
-  static const TElementRule<TMatroskaChapterAtom> rules[] = {
-      CustomRule<TMatroskaChapterAtom>(0x89, "ChapterTrackNumber", &TMatroskaReader::ReadChapterTrackNumber),
+  using A = TMatroskaChapterAtom;
+  static const TElementRule<A> rules[] = {
+      CustomRule<A>(ids::kChapterTrackNumber, "ChapterTrackNumber", &TMatroskaReader::ReadChapterTrackNumber),
   };
   return ReadContainer(Atom, rules);
 }
@@ -92,20 +86,19 @@ bool TMatroskaReader::ReadChapterTrack(TMatroskaChapterAtom& Atom) {
 // Keeps up to 32 track numbers per atom, across all its ChapterTrack elements; further
 // ones are skipped.
 void TMatroskaReader::ReadChapterTrackNumber(TEbmlElement& E, TMatroskaChapterAtom& Atom) {
-  if (Atom.ChapterTrackCount >= TMatroskaChapterAtom::kMaxTrackNumbers) {
+  if (Atom.ChapterTrackNumbers.size() >= TMatroskaChapterAtom::kMaxTrackNumbers) {
     E.Skip();
     return;
   }
   Atom.ChapterTrackNumbers.push_back(static_cast<int64_t>(E.ReadValueUINT("ChapterTrackNumber")));
-  ++Atom.ChapterTrackCount;
 }
 
 bool TMatroskaReader::ReadChapterDisplay(TMatroskaChapterAtom& Atom) {
   using D = TMatroskaChapterDisplay;
   static const TElementRule<D> rules[] = {
-      StringRule(0x85, "ChapString", &D::ChapString),
-      StringRule(0x437C, "ChapLanguage", &D::ChapLanguage),
-      StringRule(0x437E, "ChapCountry", &D::ChapCountry),
+      StringRule(ids::kChapString, "ChapString", &D::ChapString),
+      StringRule(ids::kChapLanguage, "ChapLanguage", &D::ChapLanguage),
+      StringRule(ids::kChapCountry, "ChapCountry", &D::ChapCountry),
   };
   return ReadRecord(Atom.Displays, rules);
 }

@@ -14,14 +14,6 @@ namespace ambrel {
 
 namespace {
 
-constexpr uint32_t kIdInfo = 0x1549A966;
-constexpr uint32_t kIdSeekHead = 0x114D9B74;
-constexpr uint32_t kIdTracks = 0x1654AE6B;
-constexpr uint32_t kIdAttachments = 0x1941A469;
-constexpr uint32_t kIdChapters = 0x1043A770;
-constexpr uint32_t kIdTags = 0x1254C367;
-constexpr uint32_t kIdCluster = 0x1F43B675;
-
 // Seek heads that the seek phase follows from the ones already known, at most.
 constexpr int kMaxChainedSeekHeads = 4;
 
@@ -63,13 +55,20 @@ bool TMatroskaReader::SeekToSegmentPosition(int64_t SeekPosition) {
 }
 
 std::span<const TElementRule<TMatroskaReader>> TMatroskaReader::SegmentRules() {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(kIdInfo, "Segment Info :", &TMatroskaReader::ReadSegmentInfo),
-      ContainerRule<TMatroskaReader>(kIdSeekHead, "MetaSeek Info :", &TMatroskaReader::ReadSeekHead),
-      ContainerRule<TMatroskaReader>(kIdTracks, "Tracks :", &TMatroskaReader::ReadTracks),
-      ContainerRule<TMatroskaReader>(kIdAttachments, "Attachments :", &TMatroskaReader::ReadAttachments),
-      ContainerRule<TMatroskaReader>(kIdChapters, "Chapters :", &TMatroskaReader::ReadChapters),
-      ContainerRule<TMatroskaReader>(kIdTags, "Tags :", &TMatroskaReader::ReadTags),
+  using R = TMatroskaReader;
+  // The one kind of element each list holds.
+  static const TElementRule<R> seek = ContainerRule<R>(ids::kSeek, "MetaSeek seek Info :", &R::ReadSeek);
+  static const TElementRule<R> track = ContainerRule<R>(ids::kTrackEntry, "TrackEntry :", &R::ReadTrackEntry);
+  static const TElementRule<R> file = ContainerRule<R>(ids::kAttachedFile, "Attached file :", &R::ReadAttachedFile);
+  static const TElementRule<R> edition = ContainerRule<R>(ids::kEditionEntry, "Edition entry :", &R::ReadEditionEntry);
+  static const TElementRule<R> tag = ContainerRule<R>(ids::kTag, "Tag :", &R::ReadTag);
+  static const TElementRule<R> rules[] = {
+      ContainerRule<R>(ids::kInfo, "Segment Info :", &R::ReadSegmentInfo),
+      ListRule<R>(ids::kSeekHead, "MetaSeek Info :", seek),
+      ListRule<R>(ids::kTracks, "Tracks :", track),
+      ListRule<R>(ids::kAttachments, "Attachments :", file),
+      ListRule<R>(ids::kChapters, "Chapters :", edition),
+      ListRule<R>(ids::kTags, "Tags :", tag),
   };
   return rules;
 }
@@ -109,7 +108,7 @@ bool TMatroskaReader::ParseBody() {
   }
 
   TEbmlElement segment(&reader);
-  if (segment.ReadHeader() == 0 || segment.ID != kIdSegment) {
+  if (segment.ReadHeader() == 0 || segment.ID != ids::kSegment) {
     reader.LogLine("Segment not found");
     return false;
   }
@@ -128,7 +127,7 @@ bool TMatroskaReader::ParseBody() {
   bool infoFound = false;
   std::vector<int64_t> seekHeadPositions;  // segment-relative positions of the seek heads read
   while (reader.InElement() && H.ReadHeader() > 0) {
-    if (H.ID == kIdCluster) {
+    if (H.ID == ids::kCluster) {
       SegmentInfo.ClusterPosition = H.Position;
       clusterFound = true;
       break;
@@ -139,8 +138,8 @@ bool TMatroskaReader::ParseBody() {
       H.Skip();
       continue;
     }
-    if (H.ID == kIdInfo) infoFound = true;
-    if (H.ID == kIdSeekHead) seekHeadPositions.push_back(H.Position - SegmentInfo.SegmentDataPosition);
+    if (H.ID == ids::kInfo) infoFound = true;
+    if (H.ID == ids::kSeekHead) seekHeadPositions.push_back(H.Position - SegmentInfo.SegmentDataPosition);
     if (!EnterChild(H, *rule, *this)) break;
   }
 
@@ -157,16 +156,16 @@ void TMatroskaReader::FinishRecords() {
   if (SegmentInfo.Duration > 0)
     SegmentInfo.Duration = SegmentInfo.Duration * static_cast<double>(SegmentInfo.TimecodeScale) / 1000000;
   EbmlReader->FileReader.Seek(SegmentInfo.ClusterPosition, 0);
-  EbmlReader->LeaveUntil(kIdSegment);
+  EbmlReader->LeaveUntil(ids::kSegment);
 }
 
 bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {
   switch (ID) {
-    case kIdInfo: return !InfoFound;
-    case kIdTracks: return Tracks.empty();
-    case kIdChapters: return Editions.empty();
-    case kIdAttachments: return Attachments.empty();
-    case kIdTags: return FTagsRead == 0;
+    case ids::kInfo: return !InfoFound;
+    case ids::kTracks: return Tracks.empty();
+    case ids::kChapters: return Editions.empty();
+    case ids::kAttachments: return Attachments.empty();
+    case ids::kTags: return FTagsRead == 0;
     default: return false;
   }
 }
@@ -185,7 +184,7 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
     const TElementRule<TMatroskaReader>* rule = FindRule(rules, id);
     reader.LogLine(rule->Name);
     reader.EnterElement(H);
-    (this->*rule->Child)(*this);  // the result is not looked at: what was read stays
+    ReadChildren(*rule, *this);  // the result is not looked at: what was read stays
     reader.LeaveElement();
     return true;
   };
@@ -194,17 +193,17 @@ void TMatroskaReader::ReadSeekPhase(TEbmlElement& H, bool InfoFound, std::vector
     // per position, so heads that list themselves or each other end the chain.
     int chained = 0;
     for (size_t i = 0; i < SeekEntries.size() && chained < kMaxChainedSeekHeads; ++i) {
-      if (SeekEntries[i].SeekID != kIdSeekHead) continue;
+      if (SeekEntries[i].SeekID != ids::kSeekHead) continue;
       const int64_t position = SeekEntries[i].SeekPosition;
       if (std::find(SeekHeadPositions.begin(), SeekHeadPositions.end(), position) != SeekHeadPositions.end())
         continue;
-      if (SeekToSegmentPosition(position) && fetch(kIdSeekHead)) {
+      if (SeekToSegmentPosition(position) && fetch(ids::kSeekHead)) {
         SeekHeadPositions.push_back(position);
         ++chained;
       }
     }
     // In this order; each list is looked at when its turn comes.
-    for (const uint32_t id : {kIdInfo, kIdTracks, kIdChapters, kIdAttachments, kIdTags}) {
+    for (const uint32_t id : {ids::kInfo, ids::kTracks, ids::kChapters, ids::kAttachments, ids::kTags}) {
       if (StillMissing(id, InfoFound) && SeekToElement(id)) fetch(id);
     }
   } catch (const EMatroskaError& e) {
@@ -223,32 +222,24 @@ void TMatroskaReader::FillAllChapterEndTimes() {
 bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
   using I = TMatroskaSegmentInfo;
   static const TElementRule<I> rules[] = {
-      UintRule(0x2AD7B1, "TimecodeScale", &I::TimecodeScale),
-      FloatRule(0x4489, "Duration", &I::Duration),
-      StringRule(0x7BA9, "Title", &I::Title),
-      StringRule(0x4D80, "MuxingApp", &I::MuxingApp),
-      StringRule(0x5741, "WritingApp", &I::WritingApp),
-      UintRule(0x4461, "DateUTC", &I::DateUTC, &I::HasDateUTC),
-      StringRule(0x7384, "SegmentFilename", &I::SegmentFilename),
-      StringRule(0x3C83AB, "PrevFilename", &I::PrevFilename),
-      StringRule(0x3E83BB, "NextFilename", &I::NextFilename),
+      UintRule(ids::kTimecodeScale, "TimecodeScale", &I::TimecodeScale).WithDefault(1000000),
+      FloatRule(ids::kDuration, "Duration", &I::Duration),
+      StringRule(ids::kTitle, "Title", &I::Title),
+      StringRule(ids::kMuxingApp, "MuxingApp", &I::MuxingApp),
+      StringRule(ids::kWritingApp, "WritingApp", &I::WritingApp),
+      UintRule(ids::kDateUTC, "DateUTC", &I::DateUTC, &I::HasDateUTC),
+      StringRule(ids::kSegmentFilename, "SegmentFilename", &I::SegmentFilename),
+      StringRule(ids::kPrevFilename, "PrevFilename", &I::PrevFilename),
+      StringRule(ids::kNextFilename, "NextFilename", &I::NextFilename),
   };
-  Owner.SegmentInfo.TimecodeScale = 1000000;
   return ReadContainer(Owner.SegmentInfo, rules);
-}
-
-bool TMatroskaReader::ReadSeekHead(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(0x4DBB, "MetaSeek seek Info :", &TMatroskaReader::ReadSeek),
-  };
-  return ReadContainer(Owner, rules);
 }
 
 bool TMatroskaReader::ReadSeek(TMatroskaReader& Owner) {
   using S = TMatroskaSeekEntry;
   static const TElementRule<S> rules[] = {
-      UintRule(0x53AB, "SeekID", &S::SeekID),
-      UintRule(0x53AC, "SeekPosition", &S::SeekPosition),
+      UintRule(ids::kSeekID, "SeekID", &S::SeekID),
+      UintRule(ids::kSeekPosition, "SeekPosition", &S::SeekPosition),
   };
   return ReadRecord(Owner.SeekEntries, rules);
 }

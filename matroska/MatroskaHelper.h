@@ -90,17 +90,21 @@ class TMatroskaReader {
   TChapterOutline ChapterOutline;
 
  private:
-  // The container loop, driven by a table of child rules; returns not InElement.
+  // The container loop, driven by a table of child rules: sets the defaults the rules
+  // give, reads the children, then fills the fallbacks; returns not InElement.
   template <class Rec>
   bool ReadContainer(Rec& Record, std::span<const TElementRule<std::type_identity_t<Rec>>> Rules);
-  // Logs a container's title, enters it and runs its reader; false when the reader failed
-  // (the child then stays on the element stack).
   // Reads one element into a new record and appends it to List when the element was read
   // to its end; a record cut short is dropped.
   template <class List>
   bool ReadRecord(List& Records, std::span<const TElementRule<typename List::value_type>> Rules);
+  // Logs a container's title, enters it and runs its reader; false when the reader failed
+  // (the child then stays on the element stack).
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
+  // Reads the children of the container that Rule stands for, entered already.
+  template <class Rec>
+  bool ReadChildren(const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
   bool ParseBody();
   void FinishRecords();
@@ -119,22 +123,18 @@ class TMatroskaReader {
   // Segment level.
   static std::span<const TElementRule<TMatroskaReader>> SegmentRules();
   bool ReadSegmentInfo(TMatroskaReader& Owner);
-  bool ReadSeekHead(TMatroskaReader& Owner);
   bool ReadSeek(TMatroskaReader& Owner);
 
   // Tracks.
-  bool ReadTracks(TMatroskaReader& Owner);
   bool ReadTrackEntry(TMatroskaReader& Owner);
   bool ReadVideo(TMatroskaTrackEntry& Track);
   bool ReadAudio(TMatroskaTrackEntry& Track);
 
   // Attachments.
-  bool ReadAttachments(TMatroskaReader& Owner);
   bool ReadAttachedFile(TMatroskaReader& Owner);
   void ReadFileData(TEbmlElement& E, TMatroskaAttachedFile& File);
 
   // Chapters.
-  bool ReadChapters(TMatroskaReader& Owner);
   bool ReadEditionEntry(TMatroskaReader& Owner);
   bool ReadEditionAtom(TMatroskaEditionEntry& Edition);
   bool ReadNestedAtom(TMatroskaChapterAtom& Parent);
@@ -147,7 +147,6 @@ class TMatroskaReader {
   bool ReadChapterDisplay(TMatroskaChapterAtom& Atom);
 
   // Tags.
-  bool ReadTags(TMatroskaReader& Owner);
   bool ReadTag(TMatroskaReader& Owner);
   bool ReadTagTargets(TMatroskaTag& Tag);
   bool ReadTagSimpleTag(TMatroskaTag& Tag);

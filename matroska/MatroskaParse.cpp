@@ -23,9 +23,13 @@ TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& Pa
   parse.Reader->SetControl(nullptr);
   parse.Cancelled = parse.Reader->Cancelled();
   if (!parse.Error.empty()) {
-    ParsingLog.WriteLine(Verbatim(parse.Error));
+    parse.Failure = parse.Error;
+    ParsingLog.WriteLine(Verbatim(parse.Failure));
   } else if (parse.Cancelled) {
-    ParsingLog.WriteLine(kAnalysisCancelled);
+    parse.Failure = kAnalysisCancelled;
+    ParsingLog.WriteLine(parse.Failure);
+  } else if (!parse.ClusterFound) {
+    parse.Failure = parse.Reader->EbmlReader->LastLogLine();
   }
   return parse;
 }

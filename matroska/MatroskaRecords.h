@@ -1,6 +1,7 @@
 // The records that the Matroska parser fills: the EBML header, the segment information,
 // seek entries, track entries, attached files, chapter editions and tags. Every record
-// owns what it lists; the reader (TMatroskaReader) owns the records.
+// owns what it lists; the reader (TMatroskaReader) owns the records. Fields start at 0 or
+// empty: the values of absent elements stand in the readers' rule tables.
 #pragma once
 
 #include <cstdint>
@@ -68,7 +69,7 @@ struct TMatroskaSegmentInfo {
   int64_t SegmentPosition = 0;      // first ID byte of the Segment
   int64_t SegmentSize = 0;          // the Segment's TotalSize (ID, size field and data)
   int64_t SegmentDataPosition = 0;  // first child of the Segment; seek positions count from here
-  int64_t TimecodeScale = 0;        // 1000000 once an Info element is entered, then as read
+  int64_t TimecodeScale = 0;        // its default once an Info element is entered, then as read
   double Duration = 0.0;            // TimecodeScale units while parsing; milliseconds after Parse
   std::string Title;
   std::string MuxingApp;
@@ -92,15 +93,15 @@ struct TMatroskaSeekEntry {
 struct TMatroskaTrackEntry {
   uint32_t TrackNumber = 0;
   uint32_t TrackUID = 0;
-  uint32_t FlagEnabled = 1;
-  uint32_t FlagDefault = 1;
-  uint32_t FlagLacing = 1;
+  uint32_t FlagEnabled = 0;
+  uint32_t FlagDefault = 0;
+  uint32_t FlagLacing = 0;
   uint32_t MinCache = 0;
   uint32_t MaxCache = 0;
   uint32_t DefaultDuration = 0;  // nanoseconds per frame as stored
-  double TrackTimecodeScale = 1.0;
+  double TrackTimecodeScale = 0.0;
   TOptionalText Name;
-  std::string Language = "eng";
+  std::string Language;
   std::string CodecID;
   // Set only for "V_MS/VFW/FOURCC" video tracks whose CodecPrivate holds at least 20 bytes
   // (the biCompression field of the BITMAPINFOHEADER, in file order); empty otherwise.
@@ -116,7 +117,7 @@ struct TMatroskaTrackEntry {
   TOptionalText CodecSettings;
   TOptionalText CodecInfoURL;
   TOptionalText CodecDownloadURL;
-  uint32_t CodecDecodeAll = 1;
+  uint32_t CodecDecodeAll = 0;
   uint32_t TrackOverlay = 0;
 
   // Video settings (0 unless a Video element was read).
@@ -174,14 +175,13 @@ struct TMatroskaChapterDisplay {
   TOptionalText ChapCountry;  // rarely set
 };
 
-// Fields are ordered to leave no padding: files can hold hundreds of thousands of atoms.
+// Fields are ordered to keep the record small: files can hold hundreds of thousands of atoms.
 struct TMatroskaChapterAtom {
-  static constexpr int kMaxTrackNumbers = 32;
+  static constexpr size_t kMaxTrackNumbers = 32;
 
   uint32_t ChapterUID = 0;
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
-  uint32_t ChapterTrackCount = 0;  // entries of ChapterTrackNumbers
   int64_t ChapterTimeStart = 0;  // nanoseconds
   int64_t ChapterTimeEnd = 0;    // nanoseconds; missing ends are filled at the end of the parse
   int64_t ChapterPhysicalEquiv = 0;

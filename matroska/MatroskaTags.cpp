@@ -3,18 +3,11 @@
 
 namespace ambrel {
 
-bool TMatroskaReader::ReadTags(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(0x7373, "Tag :", &TMatroskaReader::ReadTag),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
   using T = TMatroskaTag;
   static const TElementRule<T> rules[] = {
-      ContainerRule<T>(0x63C0, "Targets :", &TMatroskaReader::ReadTagTargets),
-      ContainerRule<T>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadTagSimpleTag,
+      ContainerRule<T>(ids::kTargets, "Targets :", &TMatroskaReader::ReadTagTargets),
+      ContainerRule<T>(ids::kSimpleTag, "SimpleTag :", &TMatroskaReader::ReadTagSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
   if (Owner.FKeepTags) {
@@ -31,12 +24,12 @@ bool TMatroskaReader::ReadTag(TMatroskaReader& Owner) {
 bool TMatroskaReader::ReadTagTargets(TMatroskaTag& Tag) {
   using G = TMatroskaTagTarget;
   static const TElementRule<G> rules[] = {
-      UintRule(0x68CA, "TargetTypeValue", &G::TargetTypeValue),
-      StringRule(0x63CA, "TargetType", &G::TargetType),
-      UintRule(0x63C5, "TrackUID", &G::TrackUID),
-      UintRule(0x63C9, "EditionUID", &G::EditionUID),
-      UintRule(0x63C4, "ChapterUID", &G::ChapterUID),
-      UintRule(0x63C6, "AttachmentUID", &G::AttachmentUID),
+      UintRule(ids::kTargetTypeValue, "TargetTypeValue", &G::TargetTypeValue),
+      StringRule(ids::kTargetType, "TargetType", &G::TargetType),
+      UintRule(ids::kTagTrackUID, "TrackUID", &G::TrackUID),
+      UintRule(ids::kTagEditionUID, "EditionUID", &G::EditionUID),
+      UintRule(ids::kTagChapterUID, "ChapterUID", &G::ChapterUID),
+      UintRule(ids::kTagAttachmentUID, "AttachmentUID", &G::AttachmentUID),
   };
   return ReadContainer(Tag.Targets, rules);
 }
@@ -52,11 +45,11 @@ bool TMatroskaReader::ReadNestedSimpleTag(TMatroskaSimpleTag& Parent) {
 bool TMatroskaReader::ReadSimpleTag(std::vector<TMatroskaSimpleTag>& List) {
   using S = TMatroskaSimpleTag;
   static const TElementRule<S> rules[] = {
-      StringRule(0x45A3, "TagName", &S::TagName),
-      StringRule(0x447A, "TagLanguage", &S::TagLanguage),
-      StringRule(0x4487, "TagString", &S::TagString),
-      UintRule(0x4484, "TagDefault", &S::TagDefault),
-      ContainerRule<S>(0x67C8, "SimpleTag :", &TMatroskaReader::ReadNestedSimpleTag,
+      StringRule(ids::kTagName, "TagName", &S::TagName),
+      StringRule(ids::kTagLanguage, "TagLanguage", &S::TagLanguage),
+      StringRule(ids::kTagString, "TagString", &S::TagString),
+      UintRule(ids::kTagDefault, "TagDefault", &S::TagDefault),
+      ContainerRule<S>(ids::kSimpleTag, "SimpleTag :", &TMatroskaReader::ReadNestedSimpleTag,
                        &TMatroskaReader::FSimpleTagDepth),
   };
   return ReadRecord(List, rules);

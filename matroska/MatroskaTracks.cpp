@@ -31,74 +31,63 @@ bool IsAcmTrack(const TMatroskaTrackEntry* Track) {
   return Track && Track->TrackType == 2 && Track->CodecID == "A_MS/ACM";
 }
 
-bool TMatroskaReader::ReadTracks(TMatroskaReader& Owner) {
-  static const TElementRule<TMatroskaReader> rules[] = {
-      ContainerRule<TMatroskaReader>(0xAE, "TrackEntry :", &TMatroskaReader::ReadTrackEntry),
-  };
-  return ReadContainer(Owner, rules);
-}
-
 bool TMatroskaReader::ReadTrackEntry(TMatroskaReader& Owner) {
   using T = TMatroskaTrackEntry;
   static const TElementRule<T> rules[] = {
-      UintRule(0xD7, "TrackNumber", &T::TrackNumber),
-      UintRule(0x73C5, "TrackUID", &T::TrackUID),
-      UintRule(0x83, "TrackType", &T::TrackType),
-      UintRule(0xB9, "FlagEnabled", &T::FlagEnabled),
-      UintRule(0x88, "FlagDefault", &T::FlagDefault),
-      UintRule(0x9C, "FlagLacing", &T::FlagLacing),
-      UintRule(0x6DE7, "MinCache", &T::MinCache),
-      UintRule(0x6DF8, "MaxCache", &T::MaxCache),
-      UintRule(0x23E383, "DefaultDuration", &T::DefaultDuration),
-      FloatRule(0x23314F, "TrackTimecodeScale", &T::TrackTimecodeScale),
-      StringRule(0x536E, "Name", &T::Name),
-      StringRule(0x22B59C, "Language", &T::Language),
-      StringRule(0x86, "CodecID", &T::CodecID),
-      BinaryRule(0x63A2, "CodecPrivate", &T::CodecPrivate, &T::HasCodecPrivate),
-      StringRule(0x258688, "CodecName", &T::CodecName),
-      StringRule(0x3A9697, "CodecSettings", &T::CodecSettings),
-      StringRule(0x3B4040, "CodecInfoURL", &T::CodecInfoURL),
-      StringRule(0x26B240, "CodecDownloadURL", &T::CodecDownloadURL),
-      UintRule(0xAA, "CodecDecodeAll", &T::CodecDecodeAll),
-      UintRule(0x6FAB, "TrackOverlay", &T::TrackOverlay),
-      ContainerRule<T>(0xE0, "Video :", &TMatroskaReader::ReadVideo),
-      ContainerRule<T>(0xE1, "Audio :", &TMatroskaReader::ReadAudio),
+      UintRule(ids::kTrackNumber, "TrackNumber", &T::TrackNumber),
+      UintRule(ids::kTrackUID, "TrackUID", &T::TrackUID),
+      UintRule(ids::kTrackType, "TrackType", &T::TrackType),
+      UintRule(ids::kFlagEnabled, "FlagEnabled", &T::FlagEnabled).WithDefault(1),
+      UintRule(ids::kFlagDefault, "FlagDefault", &T::FlagDefault).WithDefault(1),
+      UintRule(ids::kFlagLacing, "FlagLacing", &T::FlagLacing).WithDefault(1),
+      UintRule(ids::kMinCache, "MinCache", &T::MinCache),
+      UintRule(ids::kMaxCache, "MaxCache", &T::MaxCache),
+      UintRule(ids::kDefaultDuration, "DefaultDuration", &T::DefaultDuration),
+      FloatRule(ids::kTrackTimecodeScale, "TrackTimecodeScale", &T::TrackTimecodeScale).WithDefault(1.0),
+      StringRule(ids::kName, "Name", &T::Name),
+      StringRule(ids::kLanguage, "Language", &T::Language).WithDefault("eng"),
+      StringRule(ids::kCodecID, "CodecID", &T::CodecID),
+      BinaryRule(ids::kCodecPrivate, "CodecPrivate", &T::CodecPrivate, &T::HasCodecPrivate),
+      StringRule(ids::kCodecName, "CodecName", &T::CodecName),
+      StringRule(ids::kCodecSettings, "CodecSettings", &T::CodecSettings),
+      StringRule(ids::kCodecInfoURL, "CodecInfoURL", &T::CodecInfoURL),
+      StringRule(ids::kCodecDownloadURL, "CodecDownloadURL", &T::CodecDownloadURL),
+      UintRule(ids::kCodecDecodeAll, "CodecDecodeAll", &T::CodecDecodeAll).WithDefault(1),
+      UintRule(ids::kTrackOverlay, "TrackOverlay", &T::TrackOverlay),
+      ContainerRule<T>(ids::kVideo, "Video :", &TMatroskaReader::ReadVideo),
+      ContainerRule<T>(ids::kAudio, "Audio :", &TMatroskaReader::ReadAudio),
   };
-  // The record's defaults are the entry's defaults.
   if (!ReadRecord(Owner.Tracks, rules)) return false;
   DeriveCodecKeys(Owner.Tracks.back());
   return true;
 }
 
+// A display size that is not stored (or stored as 0) is the pixel size, each dimension on
+// its own. Nothing is reset when a track holds a second Video element.
 bool TMatroskaReader::ReadVideo(TMatroskaTrackEntry& Track) {
   using T = TMatroskaTrackEntry;
   static const TElementRule<T> rules[] = {
-      UintRule(0xB0, "PixelWidth", &T::PixelWidth),
-      UintRule(0xBA, "PixelHeight", &T::PixelHeight),
-      UintRule(0x54B0, "DisplayWidth", &T::DisplayWidth),
-      UintRule(0x54BA, "DisplayHeight", &T::DisplayHeight),
+      UintRule(ids::kPixelWidth, "PixelWidth", &T::PixelWidth),
+      UintRule(ids::kPixelHeight, "PixelHeight", &T::PixelHeight),
+      UintRule(ids::kDisplayWidth, "DisplayWidth", &T::DisplayWidth).WithFallback(ids::kPixelWidth),
+      UintRule(ids::kDisplayHeight, "DisplayHeight", &T::DisplayHeight).WithFallback(ids::kPixelHeight),
   };
-  const bool complete = ReadContainer(Track, rules);
-  // A display size that is not stored is the pixel size, each dimension on its own.
-  if (Track.DisplayWidth == 0) Track.DisplayWidth = Track.PixelWidth;
-  if (Track.DisplayHeight == 0) Track.DisplayHeight = Track.PixelHeight;
-  return complete;
+  return ReadContainer(Track, rules);
 }
 
+// Each Audio element starts from the defaults; an output frequency that is not stored (or
+// stored as 0) is the sampling frequency.
 bool TMatroskaReader::ReadAudio(TMatroskaTrackEntry& Track) {
   using T = TMatroskaTrackEntry;
   static const TElementRule<T> rules[] = {
-      FloatRule(0xB5, "SamplingFrequency", &T::SamplingFrequency),
-      FloatRule(0x78B5, "OutputSamplingFrequency", &T::OutputSamplingFrequency),
-      UintRule(0x9F, "Channels", &T::Channels),
-      UintRule(0x6264, "BitDepth", &T::BitDepth),
+      FloatRule(ids::kSamplingFrequency, "SamplingFrequency", &T::SamplingFrequency).WithDefault(8000.0),
+      FloatRule(ids::kOutputSamplingFrequency, "OutputSamplingFrequency", &T::OutputSamplingFrequency)
+          .WithDefault(0.0)
+          .WithFallback(ids::kSamplingFrequency),
+      UintRule(ids::kChannels, "Channels", &T::Channels).WithDefault(1),
+      UintRule(ids::kBitDepth, "BitDepth", &T::BitDepth),
   };
-  Track.SamplingFrequency = 8000.0;
-  Track.OutputSamplingFrequency = 0;
-  Track.Channels = 1;
-  const bool complete = ReadContainer(Track, rules);
-  if (Track.OutputSamplingFrequency == 0) Track.OutputSamplingFrequency = Track.SamplingFrequency;
-  return complete;
+  return ReadContainer(Track, rules);
 }
 
 }  // namespace ambrel

@@ -1,72 +1,19 @@
 #include "app/cli/AnalysisCommand.h"
 
-#include <future>
-#include <optional>
 #include <string_view>
-#include <vector>
 
-#include "app/cli/JsonReport.h"
-#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/Analysis.h"
 #include "app/analysis/ReportAssembly.h"
-#include "dshow/FrameworkSections.h"
+#include "app/analysis/SectionsReader.h"
+#include "app/cli/JsonReport.h"
 
 namespace ambrel {
 
 namespace {
 
-// Keeps in Tail the last line of a text given in pieces (More is the next one), with the
-// line breaks that follow it.
-void KeepLastLine(std::string& Tail, std::string_view More) {
-  size_t end = More.size();
-  while (end > 0 && (More[end - 1] == '\n' || More[end - 1] == '\r')) --end;
-  const size_t lineBreak = end > 0 ? More.find_last_of("\r\n", end - 1) : std::string_view::npos;
-  if (lineBreak != std::string_view::npos) {
-    Tail.assign(More.substr(lineBreak + 1));
-  } else {
-    Tail.append(More);
-  }
-}
-
 // Writes the bytes it is given to Out as they come.
 auto WriteTo(std::ostream* Out) {
   return [Out](std::string_view bytes) { Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size())); };
-}
-
-// Runs Work (the file's own report) on a thread of its own while this thread waits for the
-// framework's start (which a framework waiting for a question does here), and gives Work's
-// result once both are done.
-template <class F>
-auto WhileFrameworkStarts(IFrameworkSections& Fw, F Work) {
-  auto work = std::async(std::launch::async, std::move(Work));
-  Fw.Start();
-  return work.get();
-}
-
-// The log of a file that did not open, from which the JSON document reads its error.
-std::string CantOpenLog(const std::string& FileName) {
-  TTxtWriter log;
-  log.WriteLine("Can't open file " + FileName);
-  return log.GetText();
-}
-
-// Writes the file's members into the document open in J; returns whether it parsed.
-bool WriteJsonDocument(TJsonStream& J, const std::string& FileName, const TAnalysisContext& Context) {
-  // The document uses the log's last line only (the error of a file that did not parse),
-  // so the log passes through, leaving its last line.
-  TTxtWriter log;
-  std::string lastLine;
-  log.GetStream().SetDrain([&lastLine](std::string_view piece) { KeepLastLine(lastLine, piece); }, kStreamChunk);
-  std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
-  std::optional<TMatroskaParse> parse;
-  if (source) {
-    parse = ParseMatroska(std::move(source), log);
-  } else {
-    lastLine = CantOpenLog(FileName);
-  }
-  log.GetStream().FlushDrain();
-  const TMatroskaParse* parsed = parse ? &*parse : nullptr;
-  WriteJsonReport(J, FileName, parsed, lastLine, Context);
-  return JsonParsed(parsed);
 }
 
 // The document ends the line it is on (JSON Lines); gives the text the stream still holds.
@@ -77,22 +24,16 @@ std::string JsonLineOf(TJsonStream& J) {
   return line;
 }
 
-// Out (optional) receives the document as it is made, and Output stays empty.
-TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render,
-                            std::ostream* Out) {
+// --json alone: the document is the only output. Out (optional) receives it as it is
+// made, and Output stays empty.
+TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, std::ostream* Out) {
   TFileAnalysis result;
   TJsonStream document;
   const auto write = WriteTo(Out);
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
-  if (Render && Context.Framework) {
-    Context.Framework->Prepare(FileName);
-    result.Succeeded =
-        WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
-    WriteRenderResults(document, Context.Framework->RenderAnswers(FileName));
-  } else {
-    result.Succeeded = WriteJsonDocument(document, FileName, Context);
-  }
+  TJsonReader json(document, Context);
+  result.Succeeded = Analysis.Run(json);
   result.Output = JsonLineOf(document);
   if (Out) {
     write(result.Output);
@@ -101,50 +42,12 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   return result;
 }
 
-// What the JSON document is built from, kept while the sections are written: --json with
-// --save analyses the file once, and its document reads as --json alone would.
-struct TKeptAnswers {
-  TKeptParse File;
-  std::optional<TRenderAnswers> Render;  // none when the rendering sections did not run
-};
-
-// The file section and, when asked and a framework is there, the two rendering sections.
-// Kept (optional) receives what the JSON document needs.
-bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& Log, const TAnalysisContext& Context,
-                   bool Render, TKeptAnswers* Kept = nullptr) {
-  TKeptParse* keptFile = Kept ? &Kept->File : nullptr;
-  if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile);
-  IFrameworkSections& fw = *Context.Framework;
-  fw.Prepare(FileName);
-  const bool parsed =
-      WhileFrameworkStarts(fw, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile); });
-  TRenderAnswers answers;
-  fw.WriteRenderFileCheck(FileName, Report, answers);
-  fw.WriteDetailedRendering(FileName, Report, answers);
-  if (Kept) Kept->Render = std::move(answers);
-  return parsed;
-}
-
-// The JSON document of an analysis whose sections were written with Kept, Log its
-// parsing log.
-std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, std::string_view Log,
-                         const TAnalysisContext& Context) {
-  TJsonStream document;
-  document.BeginObject();
-  const std::optional<TMatroskaParse>& parse = Kept.File.Parse;
-  if (parse)
-    WriteJsonReport(document, FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context);
-  else
-    WriteJsonReport(document, FileName, nullptr, CantOpenLog(FileName), Context);
-  if (Kept.Render) WriteRenderResults(document, *Kept.Render);
-  return JsonLineOf(document);
-}
-
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out) {
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render, Out);
+  TAnalysis analysis(FileName, Context, Render);
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Out);
   TFileAnalysis result;
   TReportWriters writers;
   // Without --save only the chosen output is built: the others would be thrown away.
@@ -161,6 +64,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       case TAnalysisOutput::Json: break;
     }
   }
+  TSectionsReader sections(*report, *log, Context);
   if (Out && chosen) {
     // The output goes out as it is made; an HTML page's skeleton is written around it.
     const auto write = WriteTo(Out);
@@ -171,7 +75,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       skeleton.ResetWriter();
     }
     chosen->GetStream().SetDrain(write, kStreamChunk);
-    result.Succeeded = WriteSections(FileName, *report, *log, Context, Render);
+    result.Succeeded = analysis.Run(sections);
     chosen->GetStream().FlushDrain();
     if (Output == TAnalysisOutput::Html) {
       TReportWriters::WriteHtmlPageTail(skeleton);
@@ -179,9 +83,17 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
     }
     return result;
   }
-  std::optional<TKeptAnswers> kept;
-  if (Output == TAnalysisOutput::Json) kept.emplace();
-  const bool parsed = WriteSections(FileName, *report, *log, Context, Render, kept ? &*kept : nullptr);
+  bool parsed = false;
+  // --json with --save: the document is made from the same analysis as the saved reports.
+  TJsonStream document;
+  if (Output == TAnalysisOutput::Json) {
+    document.BeginObject();
+    TJsonReader json(document, Context);
+    TReaderPair both(sections, json);
+    parsed = analysis.Run(both);
+  } else {
+    parsed = analysis.Run(sections);
+  }
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {
@@ -198,9 +110,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       result.Output = page.GetStream().Bytes();
       break;
     }
-    case TAnalysisOutput::Json:
-      result.Output = JsonFromKept(FileName, *kept, writers.FParsingLog.GetStream().Bytes(), Context);
-      break;
+    case TAnalysisOutput::Json: result.Output = JsonLineOf(document); break;
   }
   result.Succeeded = parsed && saved;
   return result;

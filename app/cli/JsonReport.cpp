@@ -4,7 +4,6 @@
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "base/NumberFormat.h"
-#include "dshow/FrameworkSections.h"
 #include "matroska/ValueFormat.h"
 #include "report/LogWriter.h"
 #include "base/TextUtil.h"
@@ -26,84 +25,102 @@ std::string LastLine(std::string_view log) {
   return Text(TrimBlank(start == std::string_view::npos ? log : log.substr(start + 1)));
 }
 
-TJson EbmlHeaderJson(const TEbmlHeader& h) {
-  return {{"version", h.EBMLVersion},
-          {"read_version", h.EBMLReadVersion},
-          {"max_id_length", h.EBMLMaxIDLength},
-          {"max_size_length", h.EBMLMaxSizeLength},
-          {"doc_type", Text(h.DocType)},
-          {"doc_type_version", h.DocTypeVersion},
-          {"doc_type_read_version", h.DocTypeReadVersion}};
+void WriteEbmlHeaderJson(TJsonStream& J, const TEbmlHeader& h) {
+  J.BeginObject();
+  J.Field("version", h.EBMLVersion);
+  J.Field("read_version", h.EBMLReadVersion);
+  J.Field("max_id_length", h.EBMLMaxIDLength);
+  J.Field("max_size_length", h.EBMLMaxSizeLength);
+  J.Field("doc_type", Text(h.DocType));
+  J.Field("doc_type_version", h.DocTypeVersion);
+  J.Field("doc_type_read_version", h.DocTypeReadVersion);
+  J.EndObject();
 }
 
-TJson SegmentJson(const TMatroskaSegmentInfo& info) {
-  TJson j;
-  j["complete"] = info.Complete;
+void WriteSegmentJson(TJsonStream& J, const TMatroskaSegmentInfo& info) {
+  J.BeginObject();
+  J.Field("complete", info.Complete);
   // Not finite durations have no JSON number: they are written as null.
-  j["duration_ms"] = info.Duration;
-  j["duration"] = MillisecondsToStr(RoundLow32(info.Duration));
-  j["timecode_scale"] = info.TimecodeScale;
-  j["title"] = Text(info.Title);
-  j["muxing_app"] = Text(info.MuxingApp);
-  j["writing_app"] = Text(info.WritingApp);
+  J.Field("duration_ms", info.Duration);
+  J.Field("duration", MillisecondsToStr(RoundLow32(info.Duration)));
+  J.Field("timecode_scale", info.TimecodeScale);
+  J.Field("title", Text(info.Title));
+  J.Field("muxing_app", Text(info.MuxingApp));
+  J.Field("writing_app", Text(info.WritingApp));
   const std::string date = info.HasDateUTC ? DateUTCToIso(info.DateUTC) : std::string();
-  j["date"] = date.empty() ? TJson() : TJson(date);
-  return j;
+  J.Key("date");
+  if (date.empty())
+    J.Value(nullptr);
+  else
+    J.Value(date);
+  J.EndObject();
 }
 
-TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context, TCodecCandidateCache& cache) {
+void WriteTrackJson(TJsonStream& J, const TMatroskaTrackEntry& t, const TAnalysisContext& context,
+                    TCodecCandidateCache& cache) {
   const TFriendlyNames& names = context.FriendlyNames;
-  TJson j;
-  j["number"] = t.TrackNumber;
-  j["uid"] = t.TrackUID;
-  j["type"] = t.TrackType;
-  j["type_name"] = TrackTypeToStr(t.TrackType);
-  j["codec_id"] = Text(t.CodecID);
-  j["codec"] = Friendly(names, t.CodecID);
+  J.BeginObject();
+  J.Field("number", t.TrackNumber);
+  J.Field("uid", t.TrackUID);
+  J.Field("type", t.TrackType);
+  J.Field("type_name", TrackTypeToStr(t.TrackType));
+  J.Field("codec_id", Text(t.CodecID));
+  J.Field("codec", Friendly(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) {
-    j["fourcc"] = Text(t.Fourcc);
-    j["fourcc_name"] = Friendly(names, t.Fourcc);
+    J.Field("fourcc", Text(t.Fourcc));
+    J.Field("fourcc_name", Friendly(names, t.Fourcc));
   }
   if (IsAcmTrack(&t) && t.HasFormatTag) {
-    j["format_tag"] = t.FormatTag;
-    j["format_tag_name"] = Text(names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
+    J.Field("format_tag", t.FormatTag);
+    J.Field("format_tag_name", Text(names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag))));
   }
-  j["codec_name"] = Text(t.CodecName);
-  j["name"] = Text(t.Name);
-  j["language"] = Text(t.Language);
-  j["language_name"] = t.Language.empty() ? std::string() : LanguageCodeToName(t.Language.c_str());
-  j["enabled"] = t.FlagEnabled != 0;
-  j["default"] = t.FlagDefault != 0;
-  j["lacing"] = t.FlagLacing != 0;
-  j["default_duration_ns"] = t.DefaultDuration;
-  TJson candidates = TJson::array();
+  J.Field("codec_name", Text(t.CodecName));
+  J.Field("name", Text(t.Name));
+  J.Field("language", Text(t.Language));
+  J.Field("language_name", t.Language.empty() ? std::string() : LanguageCodeToName(t.Language.c_str()));
+  J.Field("enabled", t.FlagEnabled != 0);
+  J.Field("default", t.FlagDefault != 0);
+  J.Field("lacing", t.FlagLacing != 0);
+  J.Field("default_duration_ns", t.DefaultDuration);
+  J.Key("codec_candidates");
+  J.BeginArray();
   for (const TCodecCandidate& c : FindCodecCandidates(t, context, &cache)) {
-    candidates.push_back({{"name", Text(c.Name)},
-                          {"installed", Text(c.Installed)},
-                          {"install_comments", Text(c.InstallComments)},
-                          {"link", Text(c.Link)}});
+    J.BeginObject();
+    J.Field("name", Text(c.Name));
+    J.Field("installed", Text(c.Installed));
+    J.Field("install_comments", Text(c.InstallComments));
+    J.Field("link", Text(c.Link));
+    J.EndObject();
   }
-  j["codec_candidates"] = std::move(candidates);
+  J.EndArray();
   if (t.TrackType == 1) {
-    j["video"] = {{"pixel_width", t.PixelWidth},
-                  {"pixel_height", t.PixelHeight},
-                  {"display_width", t.DisplayWidth},
-                  {"display_height", t.DisplayHeight}};
+    J.Key("video");
+    J.BeginObject();
+    J.Field("pixel_width", t.PixelWidth);
+    J.Field("pixel_height", t.PixelHeight);
+    J.Field("display_width", t.DisplayWidth);
+    J.Field("display_height", t.DisplayHeight);
+    J.EndObject();
   } else if (t.TrackType == 2) {
-    j["audio"] = {{"sampling_frequency", t.SamplingFrequency},
-                  {"output_sampling_frequency", t.OutputSamplingFrequency},
-                  {"channels", t.Channels},
-                  {"bit_depth", t.BitDepth}};
+    J.Key("audio");
+    J.BeginObject();
+    J.Field("sampling_frequency", t.SamplingFrequency);
+    J.Field("output_sampling_frequency", t.OutputSamplingFrequency);
+    J.Field("channels", t.Channels);
+    J.Field("bit_depth", t.BitDepth);
+    J.EndObject();
   }
-  return j;
+  J.EndObject();
 }
 
-TJson AttachmentJson(const TMatroskaAttachedFile& f) {
-  return {{"file_name", Text(f.FileName)},
-          {"mime_type", Text(f.FileMimeType)},
-          {"description", Text(f.FileDescription)},
-          {"size", f.FileDataSize},
-          {"uid", f.FileUID}};
+void WriteAttachmentJson(TJsonStream& J, const TMatroskaAttachedFile& f) {
+  J.BeginObject();
+  J.Field("file_name", Text(f.FileName));
+  J.Field("mime_type", Text(f.FileMimeType));
+  J.Field("description", Text(f.FileDescription));
+  J.Field("size", f.FileDataSize);
+  J.Field("uid", f.FileUID);
+  J.EndObject();
 }
 
 // Atoms nest at most as deep as the parser reads them, which bounds this recursion.
@@ -187,7 +204,7 @@ void WriteTagJson(TJsonStream& J, const TMatroskaTag& tag) {
   J.EndObject();
 }
 
-// Each record is written as it is made: only one is held as a tree at a time.
+// Each record is written as it is made.
 template <class Rec, class F>
 void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>& records, F write) {
   J.Key(Name);
@@ -196,57 +213,51 @@ void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>&
   J.EndArray();
 }
 
-// A line of the rendering narrative as plain text: markup removed, file texts unwrapped,
-// the elapsed-time prefix ("123> ") dropped.
-std::string PlainRenderLine(const std::string& line) {
-  TTxtWriter plain;
-  plain.WriteLine(line);
-  std::string_view text = plain.GetStream().Bytes();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  const size_t prompt = text.find("> ");
-  if (prompt != std::string_view::npos && prompt > 0 &&
-      text.substr(0, prompt).find_first_not_of("0123456789") == std::string_view::npos) {
-    text.remove_prefix(prompt + 2);
-  }
-  return Text(text);
+// A part the media framework stopped before: an "error" object whose "text" says why.
+void WriteStoppedJson(TJsonStream& J, const std::string& Stopped) {
+  J.Key("error");
+  J.BeginObject();
+  J.Field("text", Text(Stopped));
+  J.EndObject();
 }
-
-// Reads the detailed rendering's lines, given to Take one by one, into the document.
-class TRenderingResult {
- public:
-  void Take(const std::string& Line) {
-    FLast = PlainRenderLine(Line);
-    if (FLast.starts_with(kFinished)) FResult = FLast.substr(kFinished.size());
-    if (FLast.starts_with(kCompleted)) FPaths.push_back(FLast.substr(kCompleted.size()));
-  }
-  void Write(TJsonStream& J) {
-    J.Field("rendering", {{"result", FResult.is_null() ? TJson(FLast) : FResult}, {"completed_paths", std::move(FPaths)}});
-  }
-
- private:
-  static constexpr std::string_view kFinished = "MyRenderFile finished : ";
-  static constexpr std::string_view kCompleted = "Completed path : ";
-  TJson FResult;  // null when the run stopped before its end (its last line says why)
-  TJson FPaths = TJson::array();
-  std::string FLast;
-};
-
-TJson StoppedError(const TRenderAnswers& Answers) { return {{"error", {{"text", Text(Answers.Stopped)}}}}; }
 
 }  // namespace
 
-void WriteRenderResults(TJsonStream& J, const TRenderAnswers& Answers) {
-  if (Answers.Checked)
-    J.Field("render_file", {{"code", static_cast<uint32_t>(Answers.Hr)}, {"text", Text(Answers.HrText)}});
-  else
-    J.Field("render_file", StoppedError(Answers));
-  if (!Answers.Stopped.empty()) {
-    J.Field("rendering", StoppedError(Answers));
+void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check) {
+  J.Key("render_file");
+  J.BeginObject();
+  if (!Check.Stopped.empty()) {
+    WriteStoppedJson(J, Check.Stopped);
+    J.EndObject();
     return;
   }
-  TRenderingResult rendering;
-  for (const std::string& line : Answers.Lines) rendering.Take(line);
-  rendering.Write(J);
+  J.Field("code", static_cast<uint32_t>(Check.Result));
+  J.Field("text", Text(Check.ResultText));
+  J.EndObject();
+}
+
+void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run) {
+  J.Key("rendering");
+  J.BeginObject();
+  if (!Run.Stopped.empty()) {
+    WriteStoppedJson(J, Run.Stopped);
+    J.EndObject();
+    return;
+  }
+  // A run stopped before its end says why in its last step.
+  const TRenderStep* finished = Run.Finished();
+  J.Field("result", Text(finished         ? finished->ResultText
+                         : Run.Steps.empty() ? std::string()
+                                             : RenderStepText(Run.Steps.back())));
+  J.Key("completed_paths");
+  J.BeginArray();
+  for (const std::string& path : Run.CompletedPaths()) J.Value(Text(path));
+  J.EndArray();
+  J.EndObject();
+}
+
+TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context) : FJ(J), FContext(Context) {
+  FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024);
 }
 
 std::string DateUTCToIso(int64_t DateUTC) {
@@ -258,26 +269,29 @@ std::string DateUTCToIso(int64_t DateUTC) {
   return text;
 }
 
-bool JsonParsed(const TMatroskaParse* Parse) {
-  return Parse && Parse->ClusterFound && !Parse->Cancelled && Parse->Error.empty();
-}
-
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
-                     std::string_view ParsingLog, const TAnalysisContext& Context) {
+                     const TAnalysisContext& Context) {
   J.Field("path", Text(FileName));
-  const bool parsed = JsonParsed(Parse);
+  const bool parsed = Parse && Parse->Complete();
   J.Field("parsed", parsed);
-  if (!parsed) J.Field("error", LastLine(ParsingLog));
-  J.Field("file_size", Parse && Parse->FileSize >= 0 ? TJson(Parse->FileSize) : TJson());
+  // The error is the last line of its message, as the parsing log ends with it.
+  if (!parsed) J.Field("error", LastLine(Parse ? Parse->Failure : "Can't open file " + FileName));
+  J.Key("file_size");
+  if (Parse && Parse->FileSize >= 0)
+    J.Value(Parse->FileSize);
+  else
+    J.Value(nullptr);
   if (!parsed) return;
   const TMatroskaReader& reader = *Parse->Reader;
-  J.Field("ebml", EbmlHeaderJson(reader.EbmlReader->Header));
-  J.Field("segment", SegmentJson(reader.SegmentInfo));
+  J.Key("ebml");
+  WriteEbmlHeaderJson(J, reader.EbmlReader->Header);
+  J.Key("segment");
+  WriteSegmentJson(J, reader.SegmentInfo);
   // One database search per codec, however many tracks share it, as in the text report.
   TCodecCandidateCache candidates;
   WriteListJson(J, "tracks", reader.Tracks,
-                [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context, candidates)); });
-  WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { J.Value(AttachmentJson(f)); });
+                [&](const TMatroskaTrackEntry& t) { WriteTrackJson(J, t, Context, candidates); });
+  WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { WriteAttachmentJson(J, f); });
   WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
   WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { WriteTagJson(J, t); });
 }

@@ -5,33 +5,46 @@
 #pragma once
 
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "app/analysis/AnalysisContext.h"
+#include "app/analysis/Analysis.h"
 #include "app/cli/JsonStream.h"
 #include "matroska/MatroskaParse.h"
-#include "media/MediaFramework.h"
+#include "report/LogWriter.h"
 
 namespace ambrel {
 
-// Whether the document of Parse says "parsed": the parse reached the first Cluster, was
-// not stopped and met no error.
-bool JsonParsed(const TMatroskaParse* Parse);
-
 // Writes the members of FileName's document into the object open in J: Parse is null
-// when the file could not be opened. ParsingLog is the parse's log; its last line is the
-// error shown when the file did not parse.
+// when the file could not be opened. A file that did not parse completely shows why as
+// its "error".
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
-                     std::string_view ParsingLog, const TAnalysisContext& Context);
+                     const TAnalysisContext& Context);
 
-struct TRenderAnswers;
+// The media framework's answers: "render_file" (the RenderFile check's code and text) and
+// "rendering" (the detailed rendering's final result, or why it stopped, and the paths it
+// completed, as plain text).
+void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check);
+void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run);
 
-// Writes the media framework's answers into the object open in J: "render_file" (the
-// RenderFile check's code and text) and "rendering" (the detailed rendering's final result
-// and the paths it completed, as plain text). A part the framework stopped before holds an
-// "error" object instead, whose "text" says why.
-void WriteRenderResults(TJsonStream& J, const TRenderAnswers& Answers);
+// An analysis written as the members of its JSON document, into the object open in J.
+class TJsonReader : public TAnalysisReader {
+ public:
+  TJsonReader(TJsonStream& J, const TAnalysisContext& Context);
+
+  // The document reads nothing from the log, but the parser says why a file fell short
+  // only when its log keeps text: the log is made and dropped as it goes.
+  TLogWriter& ParsingLog() override { return FLog; }
+  bool KeepsAllRecords() const override { return true; }
+  void FileBegins(const std::string& FileName) override { FFileName = FileName; }
+  void FileParsed(const TMatroskaParse* Parse) override { WriteJsonReport(FJ, FFileName, Parse, FContext); }
+  void RenderFileChecked(const TRenderFileCheck& Check) override { WriteRenderFileJson(FJ, Check); }
+  void Rendered(const TRenderRun& Run) override { WriteRenderingJson(FJ, Run); }
+
+ private:
+  TJsonStream& FJ;
+  const TAnalysisContext& FContext;
+  std::string FFileName;
+  TTxtWriter FLog;
+};
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

@@ -1,38 +1,60 @@
 #include "app/window/MatroskaInfoThread.h"
 
+#include "app/analysis/Analysis.h"
 #include "app/analysis/AnalysisContext.h"
-#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/SectionsReader.h"
 #include "app/window/frmMain.h"
 #include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
+namespace {
+
+// The report sections, with the window told after each step.
+class TWindowReader : public TSectionsReader {
+ public:
+  // Runs a step on the main thread (unless the window is closing).
+  using TStepRunner = std::function<void(std::function<void()>)>;
+  TWindowReader(TReportWriters& Writers, const TAnalysisContext& Context, TMainForm& Form, TStepRunner OnMain)
+      : TSectionsReader(Writers.FReportWriter, Writers.FParsingLog, Context), FForm(Form), FOnMain(std::move(OnMain)) {}
+
+  void FileDone() override {
+    FOnMain([this] { FForm.UpdateReport(); });
+    FOnMain([this] { FForm.LogParsingDone(); });
+  }
+  void RenderFileChecked(const TRenderFileCheck& Check) override {
+    TSectionsReader::RenderFileChecked(Check);
+    FOnMain([this] { FForm.LogRenderFileCheckDone(); });
+    FStopped = Check.Stopped;
+  }
+  void Rendered(const TRenderRun& Run) override {
+    TSectionsReader::Rendered(Run);
+    FOnMain([this] { FForm.UpdateReport(); });
+    FOnMain([this] { FForm.LogDetailedRenderingDone(); });
+    // A framework that stopped says why in the status box, once.
+    if (FStopped.empty()) FStopped = Run.Stopped;
+    if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(QString::fromStdString(FStopped)); });
+  }
+
+ private:
+  TMainForm& FForm;
+  TStepRunner FOnMain;
+  std::string FStopped;  // why the framework stopped, when it did
+};
+
+}  // namespace
+
 void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
-  TReportWriters& writers = form.Writers();
-  const std::string& file = form.FileName();
   // The framework lives on this thread for this run only.
   const std::unique_ptr<IFrameworkSections> framework = form.CreateFrameworkSections();
   const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
-  TRenderAnswers answers;
-  // A framework that stopped says why in the status box.
-  const auto sayWhyStopped = [&] {
-    if (!answers.Stopped.empty()) form.AddStatusLine(QString::fromStdString(answers.Stopped));
-  };
-  // Closing the window stops the parse at its next element.
+  // Closing the window stops the parse at its next element, and the analysis after it.
   TParseControl control;
   control.Cancel = &form.StopFlag();
-  RunSteps({
-      OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
-      OnMain([&] { form.UpdateReport(); }),
-      OnMain([&] { form.LogParsingDone(); }),
-      OnWorker([&] { framework->WriteRenderFileCheck(file, writers.FReportWriter, answers); }),
-      OnMain([&] { form.LogRenderFileCheckDone(); }),
-      OnWorker([&] { framework->WriteDetailedRendering(file, writers.FReportWriter, answers); }),
-      OnMain([&] { form.UpdateReport(); }),
-      OnMain([&] { form.LogDetailedRenderingDone(); }),
-      OnMain(sayWhyStopped),
-  });
+  control.OnProgress = form.OnParseProgress();
+  TWindowReader reader(form.Writers(), context, form, [this](std::function<void()> Step) { RunSteps({OnMain(std::move(Step))}); });
+  TAnalysis(form.FileName(), context, true, &control).Run(reader);
 }
 
 }  // namespace ambrel

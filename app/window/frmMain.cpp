@@ -76,7 +76,7 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
   return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
-          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr)};
+          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr), {}};
 }
 
 std::unique_ptr<IFrameworkSections> TMainForm::CreateFrameworkSections() const {

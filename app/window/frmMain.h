@@ -41,6 +41,8 @@ struct TMainFormOptions {
   // Who answers the file analysis's framework questions (the proposed filters, the
   // rendering sections); empty: MediaFramework, in this process.
   std::function<std::unique_ptr<IFrameworkSections>()> FrameworkSections;
+  // Called on the worker as the parse of a file moves on (position, file size); optional.
+  std::function<void(int64_t, int64_t)> OnParseProgress;
 };
 
 // The options of the running program.
@@ -72,6 +74,7 @@ class TMainForm : public QWidget {
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
   std::unique_ptr<IFrameworkSections> CreateFrameworkSections() const;
+  const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
 
   // The status steps, run on the main thread.
   void AddStatusLine(const QString& Line);

@@ -291,7 +291,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path, std::function<voi
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
-    const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + CurrentTimeouts().render;
     // A demuxer seen to have given up is taken as failed on the next round, unless its error
     // (which it posts right after stopping) has come through meanwhile.
     bool gaveUp = false;
@@ -390,7 +390,7 @@ bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
   }
   // The run ends within its own time limit; the margin covers a streaming thread that holds
   // the graph's state change.
-  if (run.wait_for(kRenderTimeout + kPrerollTimeout) != std::future_status::ready) {
+  if (run.wait_for(CurrentTimeouts().render + CurrentTimeouts().preroll) != std::future_status::ready) {
     outcome = RenderOutcome{};
     outcome.hr = VFW_E_TIMEOUT;
   } else {
@@ -417,7 +417,7 @@ bool RenderSession::TakeDetectedType(const std::string& path, CapsRef& type) {
     found = std::move(type_);
     type_ = {};
   }
-  if (found.wait_for(kRenderTimeout) != std::future_status::ready) return false;
+  if (found.wait_for(CurrentTimeouts().render) != std::future_status::ready) return false;
   const DetectedType& then = found.get();
   FileStamp now;
   if (!then.caps || !then.stamped || !StampOf(path, now) || !(now == then.stamp)) return false;

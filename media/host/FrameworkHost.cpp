@@ -13,6 +13,7 @@
 
 #include "io/Executable.h"
 #include "media/host/HostWriter.h"
+#include "media/host/RenderResultsWire.h"
 
 extern char** environ;
 
@@ -22,6 +23,8 @@ namespace {
 
 // How long a host whose socket has closed is given to be seen ending before it is killed.
 constexpr auto kExitGrace = std::chrono::milliseconds(1000);
+
+constexpr char kUnreadable[] = "The media framework's answer could not be read";
 
 std::string Seconds(std::chrono::milliseconds Bound) {
   if (Bound.count() < 1000) return std::to_string(Bound.count()) + " ms";
@@ -200,82 +203,56 @@ void TFrameworkHost::EndSection(TLogWriter& W, const char* Title, bool Titled) {
   W.WriteSeparator();
 }
 
-bool TFrameworkHost::ReadSection(TLogWriter& W, TRenderAnswers& Answers, TKind Last, const char* Title,
-                                 TFrame& LastFrame) {
-  bool titled = false;
-  for (;;) {
-    TFrame frame;
-    if (!Receive(frame, FileDeadline(), FLimits.File)) break;
-    if (frame.Kind() == Last) {
-      LastFrame = std::move(frame);
-      return true;
-    }
-    uint8_t op = 0;
-    std::string line;
-    if (frame.Kind() == TKind::Line && frame.Get(line)) {
-      Answers.Lines.push_back(std::move(line));
-    } else if (ReplayWrite(frame, W, op)) {
-      titled = titled || op == kTitleCall;
-    } else {
-      Stop("The media framework's answer could not be read");
-      break;
-    }
-  }
-  Answers.Stopped = FStopped;
-  EndSection(W, Title, titled);
-  return false;
+bool TFrameworkHost::Ask(TKind Kind, const std::string& FileName) {
+  return Running() && Send(TFrame(Kind).Put(FileName));
 }
 
-void TFrameworkHost::WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) {
+TRenderFileCheck TFrameworkHost::CheckRenderFile(const std::string& FileName) {
   std::lock_guard lock(FLock);
-  TFrame checked;
-  if (!Running() || !Send(TFrame(TKind::Check).Put(FileName))) {
-    Answers.Stopped = FStopped;
-    EndSection(W, kRenderFileCheckTitle, false);
-    return;
-  }
-  if (!ReadSection(W, Answers, TKind::Checked, kRenderFileCheckTitle, checked)) return;
-  uint32_t hr = 0;
-  Answers.Checked = checked.GetNumber(hr) && checked.Get(Answers.HrText);
-  Answers.Hr = static_cast<media::HRESULT>(hr);
-}
-
-void TFrameworkHost::WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) {
-  std::lock_guard lock(FLock);
-  TFrame done;
-  if (!Running() || !Send(TFrame(TKind::Detailed).Put(FileName))) {
-    Answers.Stopped = FStopped;
-    EndSection(W, kDetailedRenderingTitle, false);
-    return;
-  }
-  ReadSection(W, Answers, TKind::Done, kDetailedRenderingTitle, done);
-}
-
-TRenderAnswers TFrameworkHost::RenderAnswers(const std::string& FileName) {
-  std::lock_guard lock(FLock);
-  TRenderAnswers answers;
-  TNullWriter none;
+  TRenderFileCheck check;
   TFrame frame;
-  if (!Running() || !Send(TFrame(TKind::Answers).Put(FileName)) ||
-      !ReadSection(none, answers, TKind::Checked, kRenderFileCheckTitle, frame)) {
-    answers.Stopped = FStopped;
-    return answers;
+  if (Ask(TKind::Check, FileName) && Receive(frame, FileDeadline(), FLimits.File)) {
+    if (frame.Kind() == TKind::Checked && GetCheck(frame, check)) return check;
+    Stop(kUnreadable);
   }
-  uint32_t hr = 0;
-  answers.Checked = frame.GetNumber(hr) && frame.Get(answers.HrText);
-  answers.Hr = static_cast<media::HRESULT>(hr);
-  ReadSection(none, answers, TKind::Done, kDetailedRenderingTitle, frame);
-  return answers;
+  TRenderFileCheck stopped;
+  stopped.Stopped = FStopped;
+  return stopped;
+}
+
+TRenderRun TFrameworkHost::RenderDetailed(const std::string& FileName) {
+  std::lock_guard lock(FLock);
+  TRenderRun run;
+  TFrame frame;
+  if (Ask(TKind::Detailed, FileName)) {
+    while (Receive(frame, FileDeadline(), FLimits.File)) {
+      if (frame.Kind() == TKind::Done) return run;
+      if (frame.Kind() != TKind::Step || !GetStep(frame, run)) {
+        Stop(kUnreadable);
+        break;
+      }
+    }
+  }
+  run.Stopped = FStopped;
+  return run;
 }
 
 void TFrameworkHost::WriteFilterLists(TLogWriter& W) {
   std::lock_guard lock(FLock);
-  TRenderAnswers unused;
-  TFrame done;
-  if (!Running() || !Send(TFrame(TKind::Filters)))
-    EndSection(W, kFiltersTitle, false);
-  else
-    ReadSection(W, unused, TKind::Done, kFiltersTitle, done);
+  bool titled = false;
+  if (Running() && Send(TFrame(TKind::Filters))) {
+    TFrame frame;
+    while (Receive(frame, FileDeadline(), FLimits.File)) {
+      if (frame.Kind() == TKind::Done) return;
+      uint8_t op = 0;
+      if (!ReplayWrite(frame, W, op)) {
+        Stop(kUnreadable);
+        break;
+      }
+      titled = titled || op == kTitleCall;
+    }
+  }
+  EndSection(W, kFiltersTitle, titled);
 }
 
 }  // namespace ambrel::host

@@ -8,9 +8,9 @@
 // - Every wait for the host is bounded: each question (a filter's installed state) by
 //   Limits.Call (by Limits.File while the host's framework may still be starting), the
 //   start and the rendering sections of a file together each by Limits.File. A host that
-//   dies or passes a bound is killed; the sections it was writing still get their titles
-//   and end with a red line saying why, and the questions left of that file get no
-//   framework's answers ("no" for an installed filter).
+//   dies or passes a bound is killed; the results it was giving say why in their Stopped
+//   (the sections keep their titles and end with a red line saying so), and the questions
+//   left of that file get no framework's answers ("no" for an installed filter).
 #pragma once
 
 #include <sys/types.h>
@@ -43,9 +43,8 @@ class TFrameworkHost final : public IFrameworkSections {
   void Prepare(const std::string& FileName) override;
   void Start() override;
   std::string FilterInstalled(const std::string& ClsidText) override;
-  void WriteRenderFileCheck(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
-  void WriteDetailedRendering(const std::string& FileName, TLogWriter& W, TRenderAnswers& Answers) override;
-  TRenderAnswers RenderAnswers(const std::string& FileName) override;
+  TRenderFileCheck CheckRenderFile(const std::string& FileName) override;
+  TRenderRun RenderDetailed(const std::string& FileName) override;
   void WriteFilterLists(TLogWriter& W) override;
 
   // The host's process id while one runs, else -1.
@@ -64,11 +63,12 @@ class TFrameworkHost final : public IFrameworkSections {
   // Ends the host: Reason says why, or (empty) its exit is read for it.
   void Stop(std::string Reason);
   TClock::time_point FileDeadline();
-  // Writes a rendering section the host did not finish: its title unless Titled, the
-  // stop line and the separator.
+  // Writes a section the host did not finish: its title unless Titled, the stop line and
+  // the separator.
   void EndSection(TLogWriter& W, const char* Title, bool Titled);
-  // Reads Writes (replayed into W), Lines (into Answers) until a frame of kind Last.
-  bool ReadSection(TLogWriter& W, TRenderAnswers& Answers, TKind Last, const char* Title, TFrame& LastFrame);
+  // Sends a rendering question about FileName; false (said in FStopped) when the host
+  // cannot take it.
+  bool Ask(TKind Kind, const std::string& FileName);
 
   std::string FHostPath;
   std::optional<std::string> FWorld;

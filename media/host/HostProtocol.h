@@ -19,16 +19,15 @@ enum class TKind : uint8_t {
   Prepare = 'P',    // text: the file whose rendering sections follow
   Start = 'S',      // answered by Ready once the framework has started
   Installed = 'I',  // text: a class id; answered by Text
-  Check = 'C',      // text: the file; answered by Writes, then Checked
-  Detailed = 'D',   // text: the file; answered by Writes and Lines, then Done
-  Answers = 'A',    // text: the file; answered by Checked, Lines, then Done
+  Check = 'C',      // text: the file; answered by Checked
+  Detailed = 'D',   // text: the file; answered by Steps, then Done
   Filters = 'F',    // answered by Writes (the filter lists), then Done
   // From the host.
   Ready = 'r',
   Text = 't',       // text
   Write = 'w',      // a writer call: its operation (1 byte), then one or two texts
-  Checked = 'c',    // number: the RenderFile answer; text: its text
-  Line = 'l',       // text: a line of the detailed rendering
+  Checked = 'c',    // the RenderFile check's results (RenderResultsWire.h)
+  Step = 's',       // a step of the detailed rendering (RenderResultsWire.h)
   Done = 'd',
 };
 

@@ -8,6 +8,7 @@
 #include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
 #include "media/host/HostWriter.h"
+#include "media/host/RenderResultsWire.h"
 
 namespace ambrel::host {
 
@@ -40,15 +41,6 @@ std::unique_ptr<IFrameworkSections> SectionsFor(TFrame& First) {
       [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); });
 }
 
-void SendLinesAndDone(int Fd, const TRenderAnswers& Answers) {
-  for (const std::string& line : Answers.Lines) SendFrame(Fd, TFrame(TKind::Line).Put(line));
-  SendFrame(Fd, TFrame(TKind::Done));
-}
-
-void SendChecked(int Fd, const TRenderAnswers& Answers) {
-  SendFrame(Fd, TFrame(TKind::Checked).PutNumber(static_cast<uint32_t>(Answers.Hr)).Put(Answers.HrText));
-}
-
 }  // namespace
 
 int ServeFrameworkQuestions(int Fd) {
@@ -76,23 +68,18 @@ int ServeFrameworkQuestions(int Fd) {
         SendFrame(Fd, TFrame(TKind::Text).Put(sections->FilterInstalled(text)));
         break;
       case TKind::Check: {
-        TSendingWriter writer(Fd);
-        TRenderAnswers answers;
-        sections->WriteRenderFileCheck(text, writer, answers);
-        SendChecked(Fd, answers);
+        TFrame checked(TKind::Checked);
+        PutCheck(checked, sections->CheckRenderFile(text));
+        SendFrame(Fd, checked);
         break;
       }
       case TKind::Detailed: {
-        TSendingWriter writer(Fd);
-        TRenderAnswers answers;
-        sections->WriteDetailedRendering(text, writer, answers);
-        SendLinesAndDone(Fd, answers);
-        break;
-      }
-      case TKind::Answers: {
-        const TRenderAnswers answers = sections->RenderAnswers(text);
-        SendChecked(Fd, answers);
-        SendLinesAndDone(Fd, answers);
+        for (const TRenderStep& step : sections->RenderDetailed(text).Steps) {
+          TFrame frame(TKind::Step);
+          PutStep(frame, step);
+          SendFrame(Fd, frame);
+        }
+        SendFrame(Fd, TFrame(TKind::Done));
         break;
       }
       case TKind::Filters: {

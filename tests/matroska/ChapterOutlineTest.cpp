@@ -87,11 +87,11 @@ std::string MadeFile() {
   const std::string first = Master(
       kEditionEntry,
       {Atom(0, {Display("Intro <b>&"), Display("second"),
-                Atom(kSecond, {Uint(0x98, 1)}), Atom(2 * kSecond, {Display("")}), Atom(0, {Uint(0x92, 3)})}),
-       Atom(5 * kSecond, {Uint(0x92, 7 * kSecond), Display(std::string("nul\0byte", 8)),
+                Atom(kSecond, {Uint(kChapterFlagHidden, 1)}), Atom(2 * kSecond, {Display("")}), Atom(0, {Uint(kChapterTimeEnd, 3)})}),
+       Atom(5 * kSecond, {Uint(kChapterTimeEnd, 7 * kSecond), Display(std::string("nul\0byte", 8)),
                           Atom(6 * kSecond, {Master(kChapterDisplay, {})})}),
-       Atom(0), Atom(0, {Uint(0x98, 1)}), deep});
-  const std::string second = Master(kEditionEntry, {Uint(0x45BC, 7), Atom(3 * kSecond, {Display("alone")})});
+       Atom(0), Atom(0, {Uint(kChapterFlagHidden, 1)}), deep});
+  const std::string second = Master(kEditionEntry, {Uint(kEditionUID, 7), Atom(3 * kSecond, {Display("alone")})});
   return Header() + Segment(Master(kInfo, {Uint(kTimecodeScale, 1000000), Float8(kDuration, 20000)}) +
                             Master(kChapters, {first, second, Master(kEditionEntry, {})}) + Cluster());
 }

@@ -101,11 +101,11 @@ TEST(Chapters, TrackNumbersAndDisplays) {
   for (int i = 1; i <= 31; ++i) tracks += Uint(kChapterTrackNumber, i);
   const std::string second = Element(kChapterTrack, Uint(kChapterTrackNumber, 32) + Uint(kChapterTrackNumber, 33));
   TParse p(Header() + Segment(Chapters({Atom(0, {Element(kChapterTrack, tracks), second,
-                                                 Master(kChapterDisplay, {Str(kChapString, "One"), Str(0x437C, "eng")}),
+                                                 Master(kChapterDisplay, {Str(kChapString, "One"), Str(kChapLanguage, "eng")}),
                                                  Master(kChapterDisplay, {Str(kChapString, "Un")})})}) +
                               Cluster()));
   const TMatroskaChapterAtom& a = Top(p, 0);
-  EXPECT_EQ(a.ChapterTrackCount, 32u);
+  EXPECT_EQ(a.ChapterTrackNumbers.size(), 32u);
   EXPECT_EQ(a.ChapterTrackNumbers[31], 32);
   ASSERT_EQ(a.Displays.size(), 2u);
   EXPECT_EQ(a.Displays[0].ChapLanguage, "eng");
@@ -138,11 +138,11 @@ TEST(Chapters, DeepNestingIsCutAtTheLimit) {
 
 TEST(Tags, TargetsAndNestedSimpleTags) {
   TParse p(Header() + Segment(Master(kTags, {Master(kTag, {
-      Master(kTargets, {Uint(kTargetTypeValue, 50), Uint(0x63C5, 11), Uint(0x63C4, 12)}),
-      Master(kTargets, {Uint(0x63C5, 21)}),
+      Master(kTargets, {Uint(kTargetTypeValue, 50), Uint(kTagTrackUID, 11), Uint(kTagChapterUID, 12)}),
+      Master(kTargets, {Uint(kTagTrackUID, 21)}),
       Master(kSimpleTag, {Str(kTagName, "TITLE"), Str(kTagString, "Film"),
                           Master(kSimpleTag, {Str(kTagName, "SUBTITLE")})}),
-      Master(kSimpleTag, {Str(kTagName, "YEAR"), Element(0x4485, "bin")})})}) + Cluster()));
+      Master(kSimpleTag, {Str(kTagName, "YEAR"), Element(kTagBinary, "bin")})})}) + Cluster()));
   ASSERT_EQ(p.Reader.Tags.size(), 1u);
   const TMatroskaTag& tag = p.Reader.Tags[0];
   EXPECT_EQ(tag.Targets.TargetTypeValue, 50u);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "matroska/ElementIds.h"
 #include "matroska/MatroskaHelper.h"
 #include "io/ByteSource.h"
 #include "report/LogWriter.h"
@@ -65,31 +66,18 @@ inline std::string Float8(uint32_t id, double value) {
   return Element(id, data);
 }
 
-// Element IDs used by the tests.
-enum : uint32_t {
-  kEbml = 0x1A45DFA3, kDocType = 0x4282, kDocTypeVersion = 0x4287, kDocTypeReadVersion = 0x4285,
-  kSegment = 0x18538067, kSeekHead = 0x114D9B74, kSeek = 0x4DBB, kSeekID = 0x53AB, kSeekPosition = 0x53AC,
-  kInfo = 0x1549A966, kTimecodeScale = 0x2AD7B1, kDuration = 0x4489, kTitle = 0x7BA9, kDateUTC = 0x4461,
-  kTracks = 0x1654AE6B, kTrackEntry = 0xAE, kTrackNumber = 0xD7, kTrackType = 0x83, kTrackUID = 0x73C5,
-  kCodecID = 0x86, kCodecPrivate = 0x63A2, kVideo = 0xE0, kAudio = 0xE1, kPixelWidth = 0xB0, kPixelHeight = 0xBA,
-  kDisplayWidth = 0x54B0, kDisplayHeight = 0x54BA, kSamplingFrequency = 0xB5, kChannels = 0x9F,
-  kAttachments = 0x1941A469, kAttachedFile = 0x61A7, kFileName = 0x466E, kFileData = 0x465C,
-  kChapters = 0x1043A770, kEditionEntry = 0x45B9, kChapterAtom = 0xB6, kChapterTimeStart = 0x91,
-  kChapterTimeEnd = 0x92, kChapterUID = 0x73C4,
-  kChapterTrack = 0x8F, kChapterTrackNumber = 0x89, kChapterDisplay = 0x80, kChapString = 0x85,
-  kTags = 0x1254C367, kTag = 0x7373, kTargets = 0x63C0, kTargetTypeValue = 0x68CA, kSimpleTag = 0x67C8,
-  kTagName = 0x45A3, kTagString = 0x4487, kCluster = 0x1F43B675, kVoid = 0xEC,
-};
+// The element IDs go by their names.
+using namespace ambrel::ids;
 
 // An EBML header with the given document type and read version.
 inline std::string Header(const std::string& docType = "matroska", uint64_t readVersion = 1) {
-  return Master(kEbml, {Str(kDocType, docType), Uint(kDocTypeVersion, 1), Uint(kDocTypeReadVersion, readVersion)});
+  return Master(kEBML, {Str(kDocType, docType), Uint(kDocTypeVersion, 1), Uint(kDocTypeReadVersion, readVersion)});
 }
 
 // A Segment with a size field of 8 bytes, so offsets of its children don't move when it grows.
 inline std::string Segment(const std::string& children) { return Id(kSegment) + Size(children.size(), 8) + children; }
 
-inline std::string Cluster() { return Master(kCluster, {Uint(0xE7, 0)}); }
+inline std::string Cluster() { return Master(kCluster, {Uint(kTimecode, 0)}); }
 
 // Joins lines into a log text (each line ends with CR LF).
 inline std::string Log(std::initializer_list<std::string> lines) {

@@ -68,7 +68,7 @@ TEST(EbmlElement, HeaderCodings) {
                             "\x01\x02\x03\x04"          // no marker within four ID bytes: length 5
                             "\x00\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 30));  // no marker in the size: length 9
   EXPECT_EQ(p.E.ReadHeader(), 5u);
-  EXPECT_EQ(p.E.ID, 0x1A45DFA3u);
+  EXPECT_EQ(p.E.ID, kEBML);
   EXPECT_EQ(p.E.DataSize, 31);
   EXPECT_EQ(p.E.TotalSize, 36);
   p.E.ReadHeader();

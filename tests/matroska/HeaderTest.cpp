@@ -10,9 +10,9 @@ using namespace ebml;
 TEST(EbmlHeader, Failures) {
   EXPECT_EQ(TParse("").Error, "TEbmlReader.ReaderHeader : Can't read EBML header.");
   EXPECT_EQ(TParse(Segment("")).Error, "TEbmlReader.ReaderHeader : EBML header ID not found (found 0x18538067)");
-  EXPECT_EQ(TParse(Id(kEbml)).Error, "TEbmlReader.ReaderHeader : Can't read EBML header length.");
+  EXPECT_EQ(TParse(Id(kEBML)).Error, "TEbmlReader.ReaderHeader : Can't read EBML header length.");
   // The header claims 40 bytes; its one child reads well, then the file (12 bytes) ends.
-  TParse p(Id(kEbml) + Size(40) + Str(kDocType, "webm"));
+  TParse p(Id(kEBML) + Size(40) + Str(kDocType, "webm"));
   EXPECT_EQ(p.Error, "TEbmlReader.ReaderHeader : Error while reading element at position 12.");
   EXPECT_EQ(p.Log(), Log({"DocType : webm"}));
   EXPECT_EQ(p.Reader.EbmlReader->Level(), 0);  // the header left the stack on the error
@@ -25,7 +25,7 @@ TEST(EbmlHeader, DefaultsSkipsAndRepeats) {
   EXPECT_EQ(h.EBMLVersion + h.EBMLReadVersion + h.EBMLMaxIDLength + h.EBMLMaxSizeLength, 1 + 1 + 4 + 8);
   EXPECT_EQ(empty.Log(), Log({"Wrong DocType ()"}));
 
-  TParse p(Master(kEbml, {Uint(0x4286, 1), Element(0xBF, "abcd"), Str(kDocType, "matroska"),
+  TParse p(Master(kEBML, {Uint(kEBMLVersion, 1), Element(kCRC32, "abcd"), Str(kDocType, "matroska"),
                           Uint(kDocTypeReadVersion, 7), Element(kVoid, ""), Uint(kDocTypeReadVersion, 2)}) +
            Segment(Cluster()));
   EXPECT_TRUE(p.Result);

@@ -51,9 +51,9 @@ TEST(HostileSizes, ValuesPastTheEndFailAtOnce) {
   EXPECT_NE(binary.find("ReadValueBinary CodecPrivate : read error at position "), std::string::npos);
   EXPECT_EQ(binary.back(), '.');
   // For a float the wrong length is reported before the missing bytes.
-  EXPECT_NE(TParse(TrackWith(Claiming(0x23314F, uint64_t{1} << 50))).Error.find("Float wrong length (1125899906842624)"),
+  EXPECT_NE(TParse(TrackWith(Claiming(kTrackTimecodeScale, uint64_t{1} << 50))).Error.find("Float wrong length (1125899906842624)"),
             std::string::npos);
-  const std::string lastFloat = TrackWith(Claiming(0x23314F, 8));  // the file ends 4 bytes into it
+  const std::string lastFloat = TrackWith(Claiming(kTrackTimecodeScale, 8));  // the file ends 4 bytes into it
   EXPECT_NE(TParse(lastFloat.substr(0, lastFloat.size() - Cluster().size())).Error.find("ReadValueFloat TrackTimecodeScale : read error"),
             std::string::npos);
 }

@@ -138,8 +138,8 @@ TEST(Segment, SeekPhaseErrorIsLoggedAtItsDepth) {
 TEST(Segment, SeekPhaseReaderCutShortLeavesItsContainerOpen) {
   // After the Cluster: Tags, then Chapters cut off by the end of the file inside its
   // edition. The failed edition stays the innermost element, so the one LeaveElement
-  // after ReadChapters closes only the edition: Chapters stays open and the Tags read
-  // next are logged one level deeper.
+  // after the Chapters were read closes only the edition: Chapters stays open and the
+  // Tags read next are logged one level deeper.
   const std::string info = Info(1);
   const std::string cluster = Cluster();
   const std::string tags = Master(kTags, {Master(kTag, {Master(kSimpleTag, {Str(kTagName, "A")})})});

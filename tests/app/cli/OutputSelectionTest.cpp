@@ -11,10 +11,11 @@
 
 #include "TempDir.h"
 #include "app/TestTables.h"
-#include "app/cli/AnalysisCommand.h"
-#include "app/cli/JsonReport.h"
 #include "app/analysis/MatroskaReport.h"
 #include "app/analysis/ReportAssembly.h"
+#include "app/analysis/SectionsReader.h"
+#include "app/cli/AnalysisCommand.h"
+#include "app/cli/JsonReport.h"
 #include "matroska/EbmlBuilder.h"
 #include "base/TextUtil.h"
 
@@ -182,8 +183,8 @@ TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
   EXPECT_TRUE(unused.str().empty());
 }
 
-// The JSON document of a file that did not parse shows the last line of its parsing log,
-// which the document no longer gathers whole: logs of several chunks, cut anywhere.
+// The JSON document of a file that did not parse says why as its parsing log's last line
+// does, from the parse itself: logs of several chunks, cut anywhere.
 TEST(OutputSelection, JsonErrorIsTheLogsLastLine) {
   const TTables tables;
   const TTempDir temp("ambrel_outputs");
