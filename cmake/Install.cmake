@@ -8,6 +8,7 @@ set(desktop_dir ${PROJECT_SOURCE_DIR}/resources/desktop)
 set(app_id org.ambrel.Ambrel)
 
 install(TARGETS ambrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ambrel-framework-host RUNTIME DESTINATION ${AMBREL_MEDIA_MODULE_DIR})
 if(TARGET ambrel-gstreamer)
   install(TARGETS ambrel-gstreamer LIBRARY DESTINATION ${AMBREL_MEDIA_MODULE_DIR})
 endif()

@@ -1,6 +1,7 @@
 #include "dshow/DShowSections.h"
 
 #include "dshow/DShowHelper.h"
+#include "dshow/FrameworkSections.h"
 #include "dshow/DShowMyRender.h"
 
 namespace ambrel {
@@ -62,8 +63,19 @@ TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& F
   return check;
 }
 
+namespace {
+
+// The red line of a section the framework stopped in, and the section's end.
+void EndStoppedSection(TLogWriter& W, const std::string& Stopped) {
+  W.WriteLine("<font color=\"#DD0000\">" + Stopped + "</font>");
+  W.WriteSeparator();
+}
+
+}  // namespace
+
 void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
-  W.WriteTitle("DirectShow RenderFile check : ");
+  W.WriteTitle(kRenderFileCheckTitle);
+  if (!Check.Stopped.empty()) return EndStoppedSection(W, Check.Stopped);
   if (!Check.Framework.empty()) W.WriteField("Media framework", Check.Framework);
   for (const TSplitterCheck& s : Check.Splitters) {
     W.WriteField("Matroska Splitter", s.Name);
@@ -98,13 +110,14 @@ TDetailedRenderingAhead::~TDetailedRenderingAhead() {
 TRenderRun TDetailedRenderingAhead::Take() { return FAhead.valid() ? FAhead.get() : RenderDetailed(FFileName, FFw); }
 
 void WriteDetailedRenderingSection(TLogWriter& W, const TRenderRun& Run) {
-  W.WriteTitle("DirectShow detailed rendering : ");
+  W.WriteTitle(kDetailedRenderingTitle);
   for (const TRenderStep& step : Run.Steps) W.WriteLine(RenderStepLine(step));
+  if (!Run.Stopped.empty()) return EndStoppedSection(W, Run.Stopped);
   W.WriteSeparator();
 }
 
 void WriteDirectShowFiltersSection(TLogWriter& W, IMediaFramework& Fw) {
-  WriteFilterList(W, Fw, "DirectShow filters :", CLSID_LegacyAmFilterCategory);
+  WriteFilterList(W, Fw, kFiltersTitle, CLSID_LegacyAmFilterCategory);
   WriteFilterList(W, Fw, "Audio renderer :", CLSID_AudioRendererCategory);
 }
 

@@ -34,6 +34,8 @@ struct TRenderFileCheck {
   media::HRESULT Result = 0;
   std::string ResultText;                                    // the framework's text for Result
   std::vector<std::pair<std::string, std::string>> Notes;  // (label, text) found beyond it
+  // Set when the framework stopped before answering: the line that says so.
+  std::string Stopped;
 };
 TRenderFileCheck CheckRenderFile(const std::string& FileName, media::IMediaFramework& Fw);
 void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check);

@@ -71,6 +71,9 @@ struct TRenderStep {
 
 struct TRenderRun {
   std::vector<TRenderStep> Steps;
+  // Set when the framework stopped before the run's end: the line that says so; the steps
+  // before stay.
+  std::string Stopped;
 
   // The final step; none when the run stopped before its end.
   const TRenderStep* Finished() const;

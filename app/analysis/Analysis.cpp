@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "dshow/FrameworkSections.h"
 #include "io/ByteSource.h"
 
 namespace ambrel {
@@ -52,23 +53,20 @@ bool TAnalysis::Run(TAnalysisReader& Reader) {
     Reader.FileDone();
     return parsed;
   }
-  media::IMediaFramework& fw = *FFramework;
+  IFrameworkSections& fw = *FFramework;
   // The framework may start rendering the file for the RenderFile check now, while the
   // file is parsed and reported.
-  AnnounceRendering(FFileName, fw);
-  // The file's part runs on a thread of its own while this thread puts its first question
-  // to the framework, which a framework waiting for one starts here.
+  fw.Prepare(FFileName);
+  // The file's part runs on a thread of its own while this thread waits for the framework
+  // to start, which a framework waiting for its first question starts here.
   auto file = std::async(std::launch::async, [&] { return ReadFile(Reader); });
-  const bool sideBySide = fw.BuildsGraphsConcurrently();
+  fw.Start();
   const bool parsed = file.get();
   Reader.FileDone();
   if (Stopped()) return parsed;
-  // A framework that builds graphs side by side builds the detailed rendering's graph
-  // while the RenderFile check's renders.
-  TDetailedRenderingAhead detailed(FFileName, fw, sideBySide);
-  Reader.RenderFileChecked(CheckRenderFile(FFileName, fw));
+  Reader.RenderFileChecked(fw.CheckRenderFile(FFileName));
   if (Stopped()) return parsed;
-  Reader.Rendered(detailed.Take());
+  Reader.Rendered(fw.RenderDetailed(FFileName));
   return parsed;
 }
 

@@ -68,7 +68,7 @@ class TAnalysis {
 
   std::string FFileName;
   const TAnalysisContext& FContext;
-  media::IMediaFramework* FFramework;  // none: no rendering
+  IFrameworkSections* FFramework;  // none: no rendering
   const TParseControl* FControl;
 };
 

@@ -1,7 +1,7 @@
 // What the report sections of a file analysis consult besides the file: the loaded
-// tables and the media framework, passed as arguments rather than reached through
-// globals. The tables are read-only while analyses run, so one context serves several
-// threads; the framework is used by one analysis at a time.
+// tables and the media framework's sections, passed as arguments rather than reached
+// through globals. The tables are read-only while analyses run, so one context serves
+// several threads; the framework is used by one analysis at a time.
 #pragma once
 
 namespace ambrel {
@@ -9,9 +9,7 @@ namespace ambrel {
 class TFriendlyNames;
 class TXmlCodecDB;
 
-namespace media {
-class IMediaFramework;
-}
+class IFrameworkSections;
 
 // A table an analysis may consult: either one already loaded, or a function that gives
 // the table, loading it on its first call (once, whichever thread calls first). A run
@@ -35,8 +33,9 @@ class TTableRef {
 struct TAnalysisContext {
   TTableRef<TFriendlyNames> FriendlyNames;
   TTableRef<TXmlCodecDB> CodecDB;
-  // Answers whether a proposed filter is installed; none: every filter reads "no".
-  media::IMediaFramework* Framework = nullptr;
+  // Answers whether a proposed filter is installed and renders the file; none: every
+  // filter reads "no".
+  IFrameworkSections* Framework = nullptr;
 };
 
 }  // namespace ambrel

@@ -1,7 +1,7 @@
 #include "app/analysis/CodecCandidates.h"
 
 #include "codecdb/XmlCodecDB.h"
-#include "dshow/DShowHelper.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -32,7 +32,7 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
   candidates.reserve(proposals->size());
   for (const TCodecProposal& p : *proposals) {
     // A filter element without a guid attribute names no class, so it reads "no".
-    candidates.push_back({p.Name, Context.Framework ? CheckFilterInstalled(*Context.Framework, p.Guid) : "no",
+    candidates.push_back({p.Name, Context.Framework ? Context.Framework->FilterInstalled(p.Guid) : "no",
                           p.InstallComments, p.Url});
   }
   return candidates;

@@ -91,16 +91,18 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
 class TThreadContext {
  public:
   TThreadContext(const TBatchOptions& Options, const TAnalysisContext& Tables) : FOptions(Options), FTables(Tables) {}
+  // The context of the next file's analysis.
   TAnalysisContext Get() {
     if (!FMade && FOptions.MakeFramework) FFramework = FOptions.MakeFramework();
     FMade = true;
+    if (FFramework) FFramework->BeginFile();
     return {FTables.FriendlyNames, FTables.CodecDB, FFramework.get()};
   }
 
  private:
   const TBatchOptions& FOptions;
   const TAnalysisContext& FTables;
-  std::unique_ptr<media::IMediaFramework> FFramework;
+  std::unique_ptr<IFrameworkSections> FFramework;
   bool FMade = false;
 };
 

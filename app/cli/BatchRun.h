@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/cli/AnalysisCommand.h"
-#include "media/MediaFramework.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -66,8 +66,9 @@ struct TBatchOptions {
   const std::string* SaveDir = nullptr;
   unsigned Jobs = 1;  // files analysed at once
   // Makes the media framework of one thread of analyses (a framework serves one analysis
-  // at a time); empty: no framework, every proposed filter reads "not installed".
-  std::function<std::unique_ptr<media::IMediaFramework>()> MakeFramework;
+  // at a time, and is told when each file begins); empty: no framework, every proposed
+  // filter reads "not installed".
+  std::function<std::unique_ptr<IFrameworkSections>()> MakeFramework;
   bool Render = false;  // run the rendering sections (with a framework)
   bool OutSharesProgressTerminal = false;  // the output goes to the terminal that shows the progress line
 };

@@ -7,13 +7,13 @@
 #include <iterator>
 #include <optional>
 
+#include "app/analysis/AnalysisFramework.h"
 #include "app/analysis/AnalysisTables.h"
 #include "app/cli/BatchRun.h"
 #include "app/cli/CodecDbCommands.h"
 #include "app/analysis/ReportAssembly.h"
 #include "app/cli/SystemInfoReport.h"
 #include "sysinfo/SystemInfoSection.h"
-#include "dshow/DShowSections.h"
 #include "media/world/MediaWorld.h"
 
 namespace ambrel {
@@ -169,9 +169,9 @@ void Print(std::ostream& out, std::string_view bytes) {
   out.flush();
 }
 
-int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
+int ListFilters(IFrameworkSections& fw, bool html, std::ostream& out) {
   TReportWriters writers;
-  WriteDirectShowFiltersSection(writers.FSysInfoWriter, fw);
+  fw.WriteFilterLists(writers.FSysInfoWriter);
   if (html) {
     THTMLWriter page;
     writers.BuildHtmlPage(true, page);
@@ -182,7 +182,9 @@ int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
   return 0;
 }
 
-int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s) {
+// World (optional): the loaded scripted world, whose frameworks answer instead of the platform's.
+int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s,
+            const TScriptedWorld* World) {
   TBatchOptions options;
   options.Output = o.Html ? TAnalysisOutput::Html
                  : o.Log  ? TAnalysisOutput::Log
@@ -193,14 +195,9 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   // The parsing log alone uses neither the framework nor the rendering sections.
   const bool logOnly = o.Log && !o.SaveDir;
   options.Render = !o.NoRender && !logOnly;
-  if (o.World && !logOnly) {
-    const std::string world = *o.World;
-    options.MakeFramework = [world] { return media::LoadMediaWorldFile(world).Framework; };
-  } else if (options.Render) {
-    // Starting the platform's framework can take a while; --no-render skips it.
-    // The analysis starts it on the thread that waits for the file's report.
-    options.MakeFramework = [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); };
-  }
+  // Starting the platform's framework can take a while; --no-render skips it. A world
+  // answers the proposed filters' installed state even then.
+  if ((World && !logOnly) || options.Render) options.MakeFramework = AnalysisFrameworkMaker(World);
   const TAnalysisTables tables(ExeDir, s.Err, {o.CodecDb, o.World.has_value()});
   if (tables.Failed()) return 1;
   options.OutSharesProgressTerminal = s.OutIsErrTerminal;
@@ -228,17 +225,19 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
   if (o.SystemInfo) {
-    return RunSystemInfo(o.Html, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
+    return RunSystemInfo(o.Html, LocalMachineProvider(), *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   std::vector<std::string> files = o.Files;
+  TScriptedWorld world;
   if (o.World) {
     // A refused world is a usage error; a world may name the file to analyse.
-    const media::TMediaWorldLoad world = media::LoadMediaWorldFile(*o.World);
-    if (!world.Framework) return usageError("media world refused: " + world.Error);
-    if (o.Filters) return ListFilters(*world.Framework, o.Html, Streams.Out);
-    if (files.empty() && world.File) files.push_back(media::WideToUtf8(*world.File));
+    media::TMediaWorldLoad loaded = media::LoadMediaWorldFile(*o.World);
+    if (!loaded.Framework) return usageError("media world refused: " + loaded.Error);
+    world = {std::move(loaded.Text), std::move(loaded.MakeAnother)};
+    if (o.Filters) return ListFilters(*AnalysisFrameworkMaker(&world)(), o.Html, Streams.Out);
+    if (files.empty() && loaded.File) files.push_back(media::WideToUtf8(*loaded.File));
   } else if (o.Filters) {
-    return ListFilters(*media::CreateDefaultMediaFramework(), o.Html, Streams.Out);
+    return ListFilters(*AnalysisFrameworkMaker(nullptr)(), o.Html, Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
@@ -247,7 +246,7 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
   }
   // Both reports of every file would land on the same two names.
   if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
-  return Analyse(o, items, ExeDir, Streams);
+  return Analyse(o, items, ExeDir, Streams, o.World ? &world : nullptr);
 }
 
 }  // namespace

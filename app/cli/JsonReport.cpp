@@ -213,11 +213,24 @@ void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>&
   J.EndArray();
 }
 
+// A part the media framework stopped before: an "error" object whose "text" says why.
+void WriteStoppedJson(TJsonStream& J, const std::string& Stopped) {
+  J.Key("error");
+  J.BeginObject();
+  J.Field("text", Text(Stopped));
+  J.EndObject();
+}
+
 }  // namespace
 
 void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check) {
   J.Key("render_file");
   J.BeginObject();
+  if (!Check.Stopped.empty()) {
+    WriteStoppedJson(J, Check.Stopped);
+    J.EndObject();
+    return;
+  }
   J.Field("code", static_cast<uint32_t>(Check.Result));
   J.Field("text", Text(Check.ResultText));
   J.EndObject();
@@ -226,6 +239,11 @@ void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check) {
 void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run) {
   J.Key("rendering");
   J.BeginObject();
+  if (!Run.Stopped.empty()) {
+    WriteStoppedJson(J, Run.Stopped);
+    J.EndObject();
+    return;
+  }
   // A run stopped before its end says why in its last step.
   const TRenderStep* finished = Run.Finished();
   J.Field("result", Text(finished         ? finished->ResultText

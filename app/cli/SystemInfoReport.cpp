@@ -1,16 +1,15 @@
 #include "app/cli/SystemInfoReport.h"
 
 #include "app/analysis/ReportAssembly.h"
-#include "dshow/DShowSections.h"
 #include "sysinfo/SystemInfoSection.h"
 
 namespace ambrel {
 
-int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, media::IMediaFramework& Framework,
+int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, IFrameworkSections& Framework,
                   std::ostream& Out) {
   TReportWriters writers;
   WriteSystemInfoSection(writers.FSysInfoWriter, Provider);
-  WriteDirectShowFiltersSection(writers.FSysInfoWriter, Framework);
+  Framework.WriteFilterLists(writers.FSysInfoWriter);
   std::string bytes = writers.FSysInfoText.GetText();
   if (Html) {
     THTMLWriter page;

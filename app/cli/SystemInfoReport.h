@@ -4,14 +4,14 @@
 
 #include <ostream>
 
-#include "media/MediaFramework.h"
+#include "dshow/FrameworkSections.h"
 #include "sysinfo/DxDiagHelper.h"
 
 namespace ambrel {
 
 // Prints the system information that Provider and Framework answer: its text report, or
 // (Html) the HTML page holding it alone. Returns the exit status.
-int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, media::IMediaFramework& Framework,
+int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, IFrameworkSections& Framework,
                   std::ostream& Out);
 
 }  // namespace ambrel

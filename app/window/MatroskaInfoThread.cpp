@@ -4,6 +4,7 @@
 #include "app/analysis/AnalysisContext.h"
 #include "app/analysis/SectionsReader.h"
 #include "app/window/frmMain.h"
+#include "dshow/FrameworkSections.h"
 
 namespace ambrel {
 
@@ -24,16 +25,21 @@ class TWindowReader : public TSectionsReader {
   void RenderFileChecked(const TRenderFileCheck& Check) override {
     TSectionsReader::RenderFileChecked(Check);
     FOnMain([this] { FForm.LogRenderFileCheckDone(); });
+    FStopped = Check.Stopped;
   }
   void Rendered(const TRenderRun& Run) override {
     TSectionsReader::Rendered(Run);
     FOnMain([this] { FForm.UpdateReport(); });
     FOnMain([this] { FForm.LogDetailedRenderingDone(); });
+    // A framework that stopped says why in the status box, once.
+    if (FStopped.empty()) FStopped = Run.Stopped;
+    if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(QString::fromStdString(FStopped)); });
   }
 
  private:
   TMainForm& FForm;
   TStepRunner FOnMain;
+  std::string FStopped;  // why the framework stopped, when it did
 };
 
 }  // namespace
@@ -41,7 +47,7 @@ class TWindowReader : public TSectionsReader {
 void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
   // The framework lives on this thread for this run only.
-  const std::unique_ptr<media::IMediaFramework> framework = form.CreateMediaFramework();
+  const std::unique_ptr<IFrameworkSections> framework = form.CreateFrameworkSections();
   const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
   // Closing the window stops the parse at its next element, and the analysis after it.
   TParseControl control;

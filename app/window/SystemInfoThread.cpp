@@ -1,7 +1,7 @@
 #include "app/window/SystemInfoThread.h"
 
 #include "app/window/frmMain.h"
-#include "dshow/DShowSections.h"
+#include "dshow/FrameworkSections.h"
 #include "sysinfo/SystemInfoSection.h"
 
 namespace ambrel {
@@ -12,7 +12,7 @@ void TSystemInfoThread::Execute() {
   RunSteps({
       OnWorker([&] { WriteSystemInfoSection(writer, form.SystemInfoProvider()); }),
       OnMain([&] { form.LogSystemInfoDone(); }),
-      OnWorker([&] { WriteDirectShowFiltersSection(writer, *form.CreateMediaFramework()); }),
+      OnWorker([&] { form.CreateFrameworkSections()->WriteFilterLists(writer); }),
       OnMain([&] { form.LogDirectShowInfoDone(); }),
       OnMain([&] { form.UpdateReport(); }),
   });

@@ -19,6 +19,7 @@
 #include <clocale>
 
 #include "app/analysis/CodecDbChoice.h"
+#include "app/analysis/AnalysisFramework.h"
 #include "app/window/MatroskaInfoThread.h"
 #include "app/window/ReportFolder.h"
 #include "app/window/SystemInfoThread.h"
@@ -81,7 +82,12 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
   return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
-          [] { return media::CreateDefaultMediaFramework(); }, {}, true};
+          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr), {}, true};
+}
+
+std::unique_ptr<IFrameworkSections> TMainForm::CreateFrameworkSections() const {
+  if (FOptions.FrameworkSections) return FOptions.FrameworkSections();
+  return std::make_unique<TLocalFrameworkSections>([this] { return CreateMediaFramework(); });
 }
 
 std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {

@@ -24,6 +24,7 @@
 #include "app/analysis/ReportAssembly.h"
 #include "app/window/ReportBrowser.h"
 #include "codecdb/XmlCodecDB.h"
+#include "dshow/FrameworkSections.h"
 #include "media/MediaFramework.h"
 #include "sysinfo/DxDiagHelper.h"
 
@@ -39,6 +40,9 @@ struct TMainFormOptions {
   // The media framework the rendering checks and filter lists ask; each worker run makes
   // its own on its thread.
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
+  // Who answers the file analysis's framework questions (the proposed filters, the
+  // rendering sections); empty: MediaFramework, in this process.
+  std::function<std::unique_ptr<IFrameworkSections>()> FrameworkSections;
   // Called on the worker as the parse of a file moves on (position, file size); optional.
   std::function<void(int64_t, int64_t)> OnParseProgress;
   // Restore the window's size and place from the last run and keep them at close.
@@ -73,6 +77,7 @@ class TMainForm : public QWidget {
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
+  std::unique_ptr<IFrameworkSections> CreateFrameworkSections() const;
   const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
 
   // The status steps, run on the main thread.

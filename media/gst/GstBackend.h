@@ -209,6 +209,12 @@ std::string MediaClassOfMajor(const GUID& major);
 
 ComPtr<IEnumMediaTypes> MakeMediaTypeEnum(std::vector<CapsRef> types);
 
+// How many media type GUIDs are remembered at most, and how many bytes of caps text they
+// keep at most; and how many are remembered now.
+inline constexpr size_t kMaxRemembered = 4096;
+inline constexpr size_t kMaxRememberedBytes = size_t{8} << 20;
+size_t RememberedMediaTypes();
+
 // ---------------------------------------------------------------------------------------
 // Filters and pins (GstFilter.cpp).
 
@@ -269,11 +275,11 @@ ComPtr<IPin> PinOfPad(GstPad* pad);
 // ---------------------------------------------------------------------------------------
 // The graph (GstGraph.cpp) and the framework's own rendering (GstRenderFile.cpp).
 
-class PreparedRenders;
+class RenderSession;
 
 class GstGraph : public RefCounted<IGraphBuilder> {
  public:
-  explicit GstGraph(std::shared_ptr<PreparedRenders> prepared = nullptr);
+  explicit GstGraph(std::shared_ptr<RenderSession> session);
   ~GstGraph() override;
 
   HRESULT AddFilter(IBaseFilter* filter, const std::u16string& name) override;
@@ -290,7 +296,7 @@ class GstGraph : public RefCounted<IGraphBuilder> {
   HRESULT Preroll(GstElement* element);
 
   GstRef<GstElement> pipeline_;
-  std::shared_ptr<PreparedRenders> prepared_;
+  std::shared_ptr<RenderSession> session_;
   std::vector<ComPtr<GstFilter>> filters_;
   std::chrono::steady_clock::duration prerollLeft_ = CurrentTimeouts().graphPrerollAllowance;
 };
@@ -304,6 +310,14 @@ struct FileStamp {
 };
 bool StampOf(const std::string& path, FileStamp& stamp);
 
+// The type the automatic graph's type finder found in a file (empty caps when it found
+// none), with the file's stamp when the graph started.
+struct DetectedType {
+  CapsRef caps;
+  bool stamped = false;
+  FileStamp stamp;
+};
+
 // What the framework's automatic graph makes of a file.
 struct RenderOutcome {
   HRESULT hr = S_OK;
@@ -315,37 +329,44 @@ struct RenderOutcome {
   std::map<uint64_t, std::string> tracks;
   // The decoder each track found without one lacks, as the framework describes it.
   std::map<uint64_t, std::string> missingByTrack;
-  // The file as the graph was asked for it, and the type its type finder found there
-  // (empty when it found none).
-  std::string path;
-  FileStamp stamp;
-  CapsRef detectedType;
 };
-RenderOutcome RenderFileAutomatically(const std::string& path);
+// Runs the automatic graph of path. onType (optional) is called once, from any thread, with
+// the type the graph's type finder found, as soon as it is known (at the latest when the
+// run ends).
+RenderOutcome RenderFileAutomatically(const std::string& path,
+                                      std::function<void(DetectedType)> onType = nullptr);
+// For tests: while set, the automatic graphs lose every error their demuxers post, as the
+// decoding bin does with the error of a demuxer that fails before the bin has taken it
+// (which happens under load).
+void DropDemuxerErrors(bool drop);
 
-// The outcome of the latest RenderFile of this process, for the report, and its recording.
-RenderOutcome LastRenderOutcome();
-void RecordRenderOutcome(const RenderOutcome& outcome);
-// The type the latest RenderFile's type finder found in path, handed out once, when the file
-// is still the one it read: a source made for the same file then needs no type finding of
-// its own (the same type finders would read the same bytes). False otherwise.
-bool TakeDetectedType(const std::string& path, CapsRef& type);
-
-// The automatic graph of a file started ahead of the RenderFile that asks for it, on a
-// thread of its own, so that it runs while the caller asks its other questions. One run
-// is kept: a start for another file drops the previous one (which finishes on its own);
-// a start for the file already started, and not yet taken, changes nothing.
-class PreparedRenders {
+// The automatic graphs of one framework. A run is started ahead of the RenderFile that
+// asks for it, on a thread of its own, so that it runs while the caller asks its other
+// questions; RenderFile takes its outcome, which the framework's notes then read. One run
+// is kept: a start for another file drops the previous one (which finishes on its own); a
+// start for the file already started, and not yet taken, changes nothing. Each framework
+// has its own session, so that analyses on several threads never read each other's notes.
+class RenderSession {
  public:
   void Start(const std::string& path);
-  // The outcome of the run started for path, waited for and handed out once; false when
-  // no run was started for it.
+  // The outcome of the run started for path, waited for (bounded) and handed out once;
+  // false when no run was started for it.
   bool Take(const std::string& path, RenderOutcome& outcome);
+  // The outcome of the latest RenderFile, for the report, and its recording.
+  void Record(const RenderOutcome& outcome);
+  RenderOutcome Last() const;
+  // The type the latest run's type finder found in path, handed out once, when the file is
+  // still the one it read: a source made for the same file then needs no type finding of
+  // its own (the same type finders would read the same bytes). Waits (bounded) for a run
+  // still finding it. False otherwise.
+  bool TakeDetectedType(const std::string& path, CapsRef& type);
 
  private:
-  std::mutex mutex_;
-  std::string path_;
-  std::shared_future<RenderOutcome> run_;
+  mutable std::mutex mutex_;
+  std::string path_;  // of the latest run
+  std::shared_future<RenderOutcome> run_;  // valid while not taken
+  std::shared_future<DetectedType> type_;  // valid while not taken
+  RenderOutcome last_;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -41,7 +41,7 @@ class Framework : public TBasicMediaFramework {
       object = MakeDeviceEnumerator();
     } else if (clsid == CLSID_FilterGraph) {
       if (!wants(IID_IGraphBuilder)) return E_NOINTERFACE;
-      object = MakeCom<GstGraph>(prepared_);
+      object = MakeCom<GstGraph>(session_);
     } else if (clsid == CLSID_FilterMapper2) {
       if (!wants(IID_IFilterMapper2)) return E_NOINTERFACE;
       object = MakeMapper();
@@ -83,7 +83,7 @@ class Framework : public TBasicMediaFramework {
   }
 
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override {
-    const RenderOutcome outcome = LastRenderOutcome();
+    const RenderOutcome outcome = session_->Last();
     std::vector<std::pair<std::string, std::string>> notes;
     for (const std::string& renderer : outcome.renderers) notes.emplace_back("Renderer used", renderer);
     for (const auto& [number, verdict] : outcome.tracks) notes.emplace_back("Track " + std::to_string(number), verdict);
@@ -106,13 +106,13 @@ class Framework : public TBasicMediaFramework {
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
 
-  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(PathBytes(fileName)); }
+  void PrepareRenderFile(const std::u16string& fileName) override { session_->Start(PathBytes(fileName)); }
   // Each graph is a pipeline of its own; the registry, the catalogue and the running object
   // table are shared under their own locks.
   bool BuildsGraphsConcurrently() override { return true; }
 
  private:
-  std::shared_ptr<PreparedRenders> prepared_ = std::make_shared<PreparedRenders>();
+  std::shared_ptr<RenderSession> session_ = std::make_shared<RenderSession>();
 
 };
 

@@ -95,9 +95,9 @@ void UnlinkAll(GstElement* element) {
 
 }  // namespace
 
-GstGraph::GstGraph(std::shared_ptr<PreparedRenders> prepared)
+GstGraph::GstGraph(std::shared_ptr<RenderSession> session)
     : pipeline_(GstRef<GstElement>::Adopt(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))))),
-      prepared_(std::move(prepared)) {}
+      session_(std::move(session)) {}
 
 GstGraph::~GstGraph() {
   // The demuxer threads are stopped on a thread of its own, which keeps the references it
@@ -259,7 +259,7 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return HRESULT_FILE_NOT_FOUND;
   CapsRef type;
-  if (!TakeDetectedType(path, type)) {
+  if (!session_->TakeDetectedType(path, type)) {
     if (const HRESULT found = DetectType(path, type); FAILED(found)) return found;
   }
 
@@ -293,9 +293,11 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 
 HRESULT GstGraph::RenderFile(const std::u16string& fileName, const std::u16string*) {
   const std::string path = PathBytes(fileName);
+  // A run started ahead for the file is taken; otherwise one is started now.
+  session_->Start(path);
   RenderOutcome outcome;
-  if (!prepared_ || !prepared_->Take(path, outcome)) outcome = RenderFileAutomatically(path);
-  RecordRenderOutcome(outcome);
+  session_->Take(path, outcome);
+  session_->Record(outcome);
   return outcome.hr;
 }
 

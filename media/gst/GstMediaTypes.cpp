@@ -8,7 +8,9 @@ namespace {
 
 // Remembers what the GUIDs handed out were made from (a media class for a major type, one
 // caps structure for a subtype), so that the mapper can turn a (major, subtype) pair back
-// into caps.
+// into caps. One analysis uses a few hundred at most; a long batch would make many more
+// (every distinct codec private block is a subtype of its own), so the oldest are
+// forgotten once the texts kept pass kMaxRememberedBytes or their number kMaxRemembered.
 class GuidOrigins {
  public:
   static GuidOrigins& Get() {
@@ -18,7 +20,13 @@ class GuidOrigins {
   GUID Remember(const std::string& text, const CapsRef& caps) {
     const GUID guid = NameGuid(text);
     std::lock_guard lock(mutex_);
-    origins_.emplace(guid, Origin{text, caps});
+    const auto [it, added] = origins_.emplace(guid, Origin{text, caps, 0});
+    // One seen again moves to the young end, so that what an analysis uses stays.
+    if (!added) order_.erase(it->second.age);
+    it->second.age = ++clock_;
+    order_.emplace(it->second.age, guid);
+    if (added) bytes_ += text.size();
+    while (origins_.size() > kMaxRemembered || bytes_ > kMaxRememberedBytes) Forget();
     return guid;
   }
   bool Find(const GUID& guid, std::string& text, CapsRef& caps) {
@@ -29,15 +37,38 @@ class GuidOrigins {
     caps = it->second.caps;
     return true;
   }
+  size_t Size() {
+    std::lock_guard lock(mutex_);
+    return origins_.size();
+  }
 
  private:
   struct Origin {
     std::string text;
     CapsRef caps;
+    uint64_t age;
   };
+  // Forgets the origin not seen for longest.
+  void Forget() {
+    const auto oldest = order_.begin();
+    const auto it = origins_.find(oldest->second);
+    order_.erase(oldest);
+    bytes_ -= it->second.text.size();
+    origins_.erase(it);
+  }
+
   std::mutex mutex_;
   std::map<GUID, Origin> origins_;
+  std::map<uint64_t, GUID> order_;
+  uint64_t clock_ = 0;
+  size_t bytes_ = 0;
 };
+
+}  // namespace
+
+size_t RememberedMediaTypes() { return GuidOrigins::Get().Size(); }
+
+namespace {
 
 // Keeps the caps of a media type alive in its pUnk field.
 class CapsHolder : public RefCounted<IUnknown> {

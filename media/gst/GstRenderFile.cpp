@@ -22,6 +22,18 @@ struct RenderState {
   RenderOutcome outcome;
   bool noMorePads = false;
   std::atomic<bool> sinksPreloaded{false};
+  // Told the type finder's answer once (see RenderFileAutomatically).
+  std::function<void(DetectedType)> onType;
+  std::atomic<bool> typeTold{false};
+  DetectedType type;  // the caps filled in when found
+  std::vector<GstRef<GstElement>> demuxers;  // under mutex
+
+  void TellType(CapsRef caps) {
+    if (typeTold.exchange(true) || !onType) return;
+    DetectedType found = type;
+    found.caps = std::move(caps);
+    onType(std::move(found));
+  }
 };
 
 std::string StructureName(GstCaps* caps) {
@@ -185,15 +197,35 @@ GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factori
   return nullptr;
 }
 
-// A demuxer that fails on the file posts its error and then announces that it has no more
-// outputs, having made none. The decoding bin drops errors of an element it is still
-// setting up (so that it can try another), and the demuxer's streaming thread can fail in
-// the moment between the bin starting it and the bin accepting it: the error is then lost,
-// and the graph waits for outputs that will never come, until its time limit. Every
-// demuxer of the graph is watched: one that ends without outputs tells the graph's wait,
-// after its error when that got through (the error reaches the bus first, from the same
-// thread), so the answer is the same either way.
+// A demuxer that fails on the file posts its error. The decoding bin drops errors of an
+// element it is still setting up (so that it can try another), and the demuxer's streaming
+// thread can fail in the moment between the bin starting it and the bin accepting it (the
+// bin's thread is slower to get there under load): the error is then lost, and the graph
+// would wait for outputs that never come until its time limit. Every demuxer of the graph
+// is therefore watched:
+// - one that announces it has no more outputs, having made none, tells the graph's wait
+//   (after its error when that got through: the error reaches the bus first, from the
+//   same thread);
+// - one whose streaming task has stopped (at the end of the file or on an error) without
+//   any output is found by the wait's polling (a demuxer that ends its task at the end of
+//   the data without streams announces nothing).
+// The answer is the same either way: the file format is invalid.
 constexpr const char* kDemuxerWithoutOutputs = "ambrel-demuxer-without-outputs";
+
+// Whether a watched demuxer has stopped reading without making any output.
+bool DemuxerGaveUp(RenderState& state) {
+  std::lock_guard lock(state.mutex);
+  for (const GstRef<GstElement>& demuxer : state.demuxers) {
+    GstElement* element = demuxer.get();
+    GST_OBJECT_LOCK(element);
+    bool stopped = element->numsrcpads == 0 && element->sinkpads != nullptr;
+    for (GList* l = element->sinkpads; stopped && l; l = l->next)
+      stopped = gst_pad_get_task_state(GST_PAD(l->data)) == GST_TASK_PAUSED;
+    GST_OBJECT_UNLOCK(element);
+    if (stopped) return true;
+  }
+  return false;
+}
 
 void OnDemuxerDone(GstElement* demuxer, RenderState* state) {
   if (demuxer->numsrcpads) return;
@@ -202,10 +234,22 @@ void OnDemuxerDone(GstElement* demuxer, RenderState* state) {
   gst_object_unref(bus);
 }
 
+// The decoding bin's type finder has found the file's type: a detailed rendering of the same
+// file, waiting for it, can go on.
+void OnHaveType(GstElement*, guint, GstCaps* caps, RenderState* state) {
+  state->TellType(CapsRef::Adopt(caps ? gst_caps_ref(caps) : nullptr));
+}
+
 void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, RenderState* state) {
   GstElementFactory* factory = gst_element_get_factory(element);
+  if (factory && std::strcmp(GST_OBJECT_NAME(factory), "typefind") == 0)
+    g_signal_connect(element, "have-type", G_CALLBACK(OnHaveType), state);
   const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
-  if (klass && std::strstr(klass, "Demux")) g_signal_connect(element, "no-more-pads", G_CALLBACK(OnDemuxerDone), state);
+  if (klass && std::strstr(klass, "Demux")) {
+    g_signal_connect(element, "no-more-pads", G_CALLBACK(OnDemuxerDone), state);
+    std::lock_guard lock(state->mutex);
+    state->demuxers.push_back(GstRef<GstElement>::Share(element));
+  }
   // The graph only has to show that each decoder takes the stream and yields a frame: libav's
   // video decoders, left to choose, decode several frames at once on as many threads, so
   // that the first frame waits for the frames begun with it and the threads outlive the
@@ -269,26 +313,43 @@ HRESULT FromError(GError* error) {
   return VFW_E_INVALID_FILE_FORMAT;
 }
 
-std::mutex lastMutex;
-RenderOutcome last;
+// Whether the automatic graphs lose their demuxers' errors (for tests).
+std::atomic<bool> demuxerErrorsDropped{false};
+
+bool IsDemuxer(GstObject* object) {
+  GstElementFactory* factory = GST_IS_ELEMENT(object) ? gst_element_get_factory(GST_ELEMENT(object)) : nullptr;
+  const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  return klass && std::strstr(klass, "Demux");
+}
+
+GstBusSyncReply DropDemuxerErrors(GstBus*, GstMessage* message, gpointer) {
+  return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR && IsDemuxer(GST_MESSAGE_SRC(message)) ? GST_BUS_DROP
+                                                                                                : GST_BUS_PASS;
+}
 
 }  // namespace
 
-RenderOutcome RenderFileAutomatically(const std::string& path) {
-  FileStamp stamp;
-  const bool stamped = StampOf(path, stamp);
+void DropDemuxerErrors(bool drop) { demuxerErrorsDropped = drop; }
+
+RenderOutcome RenderFileAutomatically(const std::string& path, std::function<void(DetectedType)> onType) {
+  // The state outlives this call when a streaming thread is stuck past the time limit.
+  auto state = std::make_shared<RenderState>();
+  state->onType = std::move(onType);
+  state->type.stamped = StampOf(path, state->type.stamp);
   RenderOutcome result;
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (path.empty() || ec || !std::filesystem::is_regular_file(absolute, ec)) {
+  GstElement* decode = nullptr;
+  gchar* uri = nullptr;
+  if (path.empty() || ec || !std::filesystem::is_regular_file(absolute, ec) ||
+      !(uri = gst_filename_to_uri(absolute.c_str(), nullptr))) {
     result.hr = HRESULT_FILE_NOT_FOUND;
-  } else if (gchar* uri = gst_filename_to_uri(absolute.c_str(), nullptr)) {
-    // The state outlives this call when a streaming thread is stuck past the time limit.
-    auto state = std::make_shared<RenderState>();
+  } else if (!(decode = gst_element_factory_make("uridecodebin", nullptr))) {
+    // A machine without the decoding bin has no automatic graph to build.
+    result.hr = VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+  } else {
     state->pipeline = GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr)));
-    GstElement* decode = gst_element_factory_make("uridecodebin", nullptr);
     g_object_set(decode, "uri", uri, nullptr);
-    g_free(uri);
     gst_bin_add(GST_BIN(state->pipeline), decode);
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnPadAdded), state.get());
     g_signal_connect(decode, "unknown-type", G_CALLBACK(OnUnknownType), state.get());
@@ -297,13 +358,21 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     g_signal_connect(state->pipeline, "deep-element-added", G_CALLBACK(OnDeepElementAdded), state.get());
 
     GstBus* bus = gst_element_get_bus(state->pipeline);
+    if (demuxerErrorsDropped) gst_bus_set_sync_handler(bus, DropDemuxerErrors, nullptr, nullptr);
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
     const auto deadline = std::chrono::steady_clock::now() + CurrentTimeouts().render;
+    // A demuxer seen to have given up is taken as failed on the next round, unless its error
+    // (which it posts right after stopping) has come through meanwhile.
+    bool gaveUp = false;
     while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
       GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
-      if (!message) continue;
+      if (!message) {
+        if (gaveUp) failure = VFW_E_INVALID_FILE_FORMAT;
+        gaveUp = DemuxerGaveUp(*state);
+        continue;
+      }
       if (gst_is_missing_plugin_message(message)) {
         gchar* description = gst_missing_plugin_message_get_description(message);
         std::lock_guard lock(state->mutex);
@@ -330,11 +399,9 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
       result = state->outcome;
     }
     if (prerolled) NameDecoders(state->pipeline, result.tracks);
-    if (stamped && (prerolled || FAILED(failure))) {
-      result.path = path;
-      result.stamp = stamp;
-      result.detectedType = FoundType(state->pipeline);
-    }
+    // A type finder that never announced its type (a graph that failed before) may still
+    // hold one.
+    state->TellType(FoundType(state->pipeline));
     // A graph that errs does not play, whatever it had built; one that pauses plays the
     // streams that reached a sink.
     if (FAILED(failure))
@@ -352,9 +419,9 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
       gst_element_set_state(pipeline, GST_STATE_NULL);
       gst_object_unref(pipeline);
     });
-  } else {
-    result.hr = HRESULT_FILE_NOT_FOUND;
   }
+  g_free(uri);
+  state->TellType(CapsRef());
   return result;
 }
 
@@ -366,58 +433,67 @@ bool StampOf(const std::string& path, FileStamp& stamp) {
   return true;
 }
 
-bool TakeDetectedType(const std::string& path, CapsRef& type) {
-  CapsRef found;
-  FileStamp then;
-  {
-    std::lock_guard lock(lastMutex);
-    if (!last.detectedType || last.path != path) return false;
-    found = std::move(last.detectedType);
-    last.detectedType = CapsRef();
-    then = last.stamp;
-  }
-  FileStamp now;
-  if (!StampOf(path, now) || !(now == then)) return false;
-  type = std::move(found);
-  return true;
-}
-
-RenderOutcome LastRenderOutcome() {
-  std::lock_guard lock(lastMutex);
-  return last;
-}
-
-void RecordRenderOutcome(const RenderOutcome& outcome) {
-  std::lock_guard lock(lastMutex);
-  last = outcome;
-}
-
-void PreparedRenders::Start(const std::string& path) {
+void RenderSession::Start(const std::string& path) {
+  std::promise<DetectedType> typeFound;
+  std::shared_future<DetectedType> type = typeFound.get_future().share();
+  std::promise<RenderOutcome> promise;
+  std::shared_future<RenderOutcome> run = promise.get_future().share();
   {
     std::lock_guard lock(mutex_);
     if (run_.valid() && path_ == path) return;  // already started for it, not taken yet
+    path_ = path;
+    run_ = run;
+    type_ = type;
   }
-  std::promise<RenderOutcome> promise;
-  std::shared_future<RenderOutcome> run = promise.get_future().share();
   // Detached: a run nobody takes any more finishes on its own.
-  std::thread([path, promise = std::move(promise)]() mutable {
-    promise.set_value(RenderFileAutomatically(path));
+  std::thread([path, promise = std::move(promise), typeFound = std::move(typeFound)]() mutable {
+    auto told = std::make_shared<std::promise<DetectedType>>(std::move(typeFound));
+    promise.set_value(RenderFileAutomatically(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
   }).detach();
-  std::lock_guard lock(mutex_);
-  path_ = path;
-  run_ = std::move(run);
 }
 
-bool PreparedRenders::Take(const std::string& path, RenderOutcome& outcome) {
+bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
   std::shared_future<RenderOutcome> run;
   {
     std::lock_guard lock(mutex_);
     if (!run_.valid() || path_ != path) return false;
     run = std::move(run_);
     run_ = {};
-    path_.clear();
   }
-  outcome = run.get();
+  // The run ends within its own time limit; the margin covers a streaming thread that holds
+  // the graph's state change.
+  if (run.wait_for(CurrentTimeouts().render + CurrentTimeouts().preroll) != std::future_status::ready) {
+    outcome = RenderOutcome{};
+    outcome.hr = VFW_E_TIMEOUT;
+  } else {
+    outcome = run.get();
+  }
+  return true;
+}
+
+void RenderSession::Record(const RenderOutcome& outcome) {
+  std::lock_guard lock(mutex_);
+  last_ = outcome;
+}
+
+RenderOutcome RenderSession::Last() const {
+  std::lock_guard lock(mutex_);
+  return last_;
+}
+
+bool RenderSession::TakeDetectedType(const std::string& path, CapsRef& type) {
+  std::shared_future<DetectedType> found;
+  {
+    std::lock_guard lock(mutex_);
+    if (!type_.valid() || path_ != path) return false;
+    found = std::move(type_);
+    type_ = {};
+  }
+  if (found.wait_for(CurrentTimeouts().render) != std::future_status::ready) return false;
+  const DetectedType& then = found.get();
+  FileStamp now;
+  if (!then.caps || !then.stamped || !StampOf(path, now) || !(now == then.stamp)) return false;
+  type = then.caps;
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Reads a scripted media world from JSON into its model, refusing anything the format
 // does not allow.
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -14,10 +15,11 @@
 #include "media/world/MediaWorldModel.h"
 #include "base/UnicodeCase.h"
 #include "base/Utf8Path.h"
+#include "io/DataFile.h"
 
 namespace ambrel::media {
 
-std::unique_ptr<IMediaFramework> MakeWorldFramework(world::Model model);
+std::unique_ptr<IMediaFramework> MakeWorldFramework(std::shared_ptr<const world::Model> model);
 
 namespace world {
 
@@ -472,6 +474,29 @@ Model ReadModel(const Json& top) {
                     for (const Json& t : Array(y, ww)) m.tickValues.push_back(static_cast<uint32_t>(Integer(t, ww)));
                   }}});
          }},
+        {"fault",
+         [&](const Json& x, const Where& w) {
+           Fault fault{};
+           bool named = false;
+           Keys(Object(x, w), "fault: ",
+                {{"call",
+                  [&](const Json& y, const Where& ww) {
+                    fault.call = Choice<FaultCall>(y, ww, {{"CoCreateInstance", FaultCall::kCoCreateInstance},
+                                                           {"MkParseDisplayName", FaultCall::kMkParseDisplayName},
+                                                           {"RenderFile", FaultCall::kRenderFile},
+                                                           {"AddSourceFilter", FaultCall::kAddSourceFilter},
+                                                           {"ConnectDirect", FaultCall::kConnectDirect},
+                                                           {"EnumMatchingFilters", FaultCall::kEnumMatchingFilters}});
+                    named = true;
+                  }},
+                 {"action",
+                  [&](const Json& y, const Where& ww) {
+                    fault.hang = Choice<bool>(y, ww, {{"crash", false}, {"hang", true}});
+                  }},
+                 {"ext", [&](const Json& y, const Where& ww) { fault.ext = Text(y, ww); }}});
+           if (!named) Where("fault: ", "call").Fail("missing");
+           m.fault = fault;
+         }},
         {"graph_order",
          [&](const Json& x, const Where& w) { m.graphReverse = Choice<bool>(x, w, {{"added", false}, {"reverse", true}}); }},
         {"name_chars", [&](const Json& x, const Where& w) { m.nameChars = Integer(x, w); }},
@@ -566,14 +591,41 @@ Model ReadModel(const Json& top) {
 
 }  // namespace world
 
+namespace {
+
+// Reads a world file whole: a regular file of at most kMaxWorldBytes, through the guarded
+// reader of the data files, so that a FIFO, a device, a directory or a pipe is refused at
+// once rather than read without end.
+bool ReadWorldText(const std::string& path, std::string& text, std::string& error) {
+  const platform::TReadResult read = platform::ReadWholeFile(path, kMaxWorldBytes, text);
+  switch (read.Status) {
+    case platform::TReadStatus::Ok:
+      return true;
+    case platform::TReadStatus::NotRegular:
+      error = "not a regular file";
+      break;
+    case platform::TReadStatus::TooLarge:
+      error = "larger than " + std::to_string(kMaxWorldBytes >> 20) + " MiB";
+      break;
+    default:
+      error = read.Message;
+      break;
+  }
+  return false;
+}
+
+}  // namespace
+
 TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
   TMediaWorldLoad result;
   try {
     if (json.compare(0, 3, "\xEF\xBB\xBF") == 0) throw world::Refused("the file begins with a byte-order mark");
     const world::Json top = world::Json::parse(world::MarkLoneSurrogates(json));
-    world::Model model = world::ReadModel(top);
-    result.File = model.file;
-    result.Framework = MakeWorldFramework(std::move(model));
+    auto model = std::make_shared<const world::Model>(world::ReadModel(top));
+    result.File = model->file;
+    result.Framework = MakeWorldFramework(model);
+    result.MakeAnother = [model] { return MakeWorldFramework(model); };
+    result.Text = json;
   } catch (const world::Json::exception& e) {
     result.Error = std::string("not valid JSON: ") + e.what();
   } catch (const std::exception& e) {
@@ -583,15 +635,13 @@ TMediaWorldLoad LoadMediaWorldText(const std::string& json) {
 }
 
 TMediaWorldLoad LoadMediaWorldFile(const std::string& path) {
-  std::ifstream in(Utf8Path(path), std::ios::binary);
-  if (!in) {
-    TMediaWorldLoad result;
-    result.Error = "cannot read " + path;
+  TMediaWorldLoad result;
+  std::string text;
+  if (!ReadWorldText(path, text, result.Error)) {
+    result.Error = path + ": " + result.Error;
     return result;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  TMediaWorldLoad result = LoadMediaWorldText(text.str());
+  result = LoadMediaWorldText(text);
   if (!result.Error.empty()) result.Error = path + ": " + result.Error;
   return result;
 }

@@ -95,6 +95,18 @@ enum FailKey {
   kFailKeyCount
 };
 
+// The calls at which a world may make its framework host fail.
+enum class FaultCall { kCoCreateInstance, kMkParseDisplayName, kRenderFile, kAddSourceFilter, kConnectDirect,
+                       kEnumMatchingFilters };
+
+// The host's process ends with SIGSEGV (crash) or stops answering (hang) at the call.
+// RenderFile and AddSourceFilter fail so only for a file whose extension ext takes.
+struct Fault {
+  FaultCall call;
+  bool hang = false;
+  std::u16string ext = u"*";
+};
+
 struct Model {
   std::optional<std::u16string> file;
   uint32_t pid = 0x1A2C;
@@ -114,6 +126,7 @@ struct Model {
   std::map<GUID, std::u16string> servers;  // InprocServer32 values, after every rule
   std::map<std::u16string, FileRecord> files;
   std::vector<Filter> filters;
+  std::optional<Fault> fault;
 };
 
 // The extension of a file name as the world's rules see it, and whether a rule's ext

@@ -1,5 +1,8 @@
 // The objects of a scripted media world: its framework, category enumerator, monikers,
 // property bags, filter instances and pins, graphs and mapper.
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -35,12 +38,26 @@ const std::u16string kLegacyPrefix = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C
 
 // What every object of one loaded world shares.
 struct State {
-  Model model;
+  explicit State(std::shared_ptr<const Model> shared) : owner(std::move(shared)), model(*owner) {}
+  std::shared_ptr<const Model> owner;  // one loaded world, shared read-only by its frameworks
+  const Model& model;
   uint64_t ticks = 0;  // GetTickCount calls so far
   std::map<std::u16string, GUID> interned;
   ComPtr<TRunningObjectTable> rot = MakeCom<TRunningObjectTable>();
 
   std::optional<HRESULT> Fail(FailKey key) const { return model.fail[key]; }
+
+  // The world's fault at call, when it has one there: the process ends with SIGSEGV, or
+  // stops answering until it is killed. Meant for a framework host process.
+  void FaultAt(FaultCall call, const std::u16string* fileName = nullptr) const {
+    if (!model.fault || model.fault->call != call) return;
+    if (fileName && !RuleTakes(model.fault->ext, *fileName)) return;
+    if (model.fault->hang) {
+      for (;;) pause();
+    }
+    signal(SIGSEGV, SIG_DFL);
+    raise(SIGSEGV);
+  }
 
   // Media type sides travel through the interface as GUIDs: the wildcard is GUID_NULL,
   // every other text its own GUID, so equal texts compare equal and different texts differ.
@@ -215,6 +232,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYPE*) override {
+    FState->FaultAt(FaultCall::kConnectDirect);
     auto* out = dynamic_cast<PinInstance*>(output);
     auto* in = dynamic_cast<PinInstance*>(input);
     if (!out || !in) return E_POINTER;
@@ -238,6 +256,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT RenderFile(const std::u16string& fileName, const std::u16string*) override {
+    FState->FaultAt(FaultCall::kRenderFile, &fileName);
     for (const RenderRule& r : FState->model.renderFile) {
       if (RuleTakes(r.ext, fileName)) return r.hr;
     }
@@ -248,6 +267,7 @@ class Graph : public RefCounted<IGraphBuilder> {
   }
 
   HRESULT AddSourceFilter(const std::u16string& fileName, const std::u16string*, ComPtr<IBaseFilter>& filter) override {
+    FState->FaultAt(FaultCall::kAddSourceFilter, &fileName);
     filter.Reset();
     for (const SourceRule& r : FState->model.sources) {
       if (!RuleTakes(r.ext, fileName)) continue;
@@ -392,6 +412,7 @@ class Mapper : public RefCounted<IFilterMapper2> {
   HRESULT EnumMatchingFilters(ComPtr<IEnumMoniker>& monikers, uint32_t, bool, uint32_t minMerit, bool inputNeeded,
                               uint32_t inputTypeCount, const GUID* inputTypes, const void*, const GUID*, bool, bool,
                               uint32_t, const GUID*, const void*, const GUID*) override {
+    FState->FaultAt(FaultCall::kEnumMatchingFilters);
     monikers.Reset();
     if (const auto forced = FState->Fail(kFailEnumMatching); forced && FAILED(*forced)) return *forced;
     std::vector<size_t> hits;
@@ -428,8 +449,7 @@ class Mapper : public RefCounted<IFilterMapper2> {
 
 class WorldFramework : public TBasicMediaFramework {
  public:
-  explicit WorldFramework(Model model) : FState(std::make_shared<State>()) {
-    FState->model = std::move(model);
+  explicit WorldFramework(std::shared_ptr<const Model> model) : FState(std::make_shared<State>(std::move(model))) {
     if (const auto forced = FState->Fail(kFailRotRegister)) FState->rot->ForceRegisterResult(*forced);
   }
   std::string Description() const override { return "scripted world"; }
@@ -442,6 +462,7 @@ class WorldFramework : public TBasicMediaFramework {
   }
 
   HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, ComPtr<IUnknown>& object) override {
+    FState->FaultAt(FaultCall::kCoCreateInstance);
     object.Reset();
     struct Class {
       const CLSID& clsid;
@@ -469,6 +490,7 @@ class WorldFramework : public TBasicMediaFramework {
   }
 
   HRESULT MkParseDisplayName(IBindCtx*, const std::u16string& displayName, ComPtr<IMoniker>& moniker) override {
+    FState->FaultAt(FaultCall::kMkParseDisplayName);
     moniker.Reset();
     if (const auto forced = FState->Fail(kFailParseDisplayName); forced && FAILED(*forced)) return *forced;
     if (displayName.size() < kLegacyPrefix.size() ||
@@ -570,7 +592,7 @@ class WorldFramework : public TBasicMediaFramework {
 
 }  // namespace world
 
-std::unique_ptr<IMediaFramework> MakeWorldFramework(world::Model model) {
+std::unique_ptr<IMediaFramework> MakeWorldFramework(std::shared_ptr<const world::Model> model) {
   return std::make_unique<world::WorldFramework>(std::move(model));
 }
 

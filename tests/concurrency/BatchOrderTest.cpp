@@ -72,9 +72,11 @@ TEST(Batch, FilesFinishingInAChosenOrderArePrintedInTheGivenOrderWithinTheWindow
     options.Output = TAnalysisOutput::Json;
     options.Jobs = static_cast<unsigned>(jobs);
     options.Render = true;
-    options.MakeFramework = [schedule]() -> std::unique_ptr<media::IMediaFramework> {
-      if (!schedule) return media::CreateNoMediaFramework();
-      return std::make_unique<TScheduledFramework>(*schedule);
+    options.MakeFramework = [schedule]() -> std::unique_ptr<IFrameworkSections> {
+      return std::make_unique<TLocalFrameworkSections>([schedule]() -> std::unique_ptr<media::IMediaFramework> {
+        if (!schedule) return media::CreateNoMediaFramework();
+        return std::make_unique<TScheduledFramework>(*schedule);
+      });
     };
     EXPECT_EQ(RunBatch(items, options, tables.Context, out, err), 1);
     return err.str();

@@ -35,6 +35,8 @@ if [ -f "$build/ambrel-gstreamer.so" ]; then
     exported=$(nm -D --defined-only "$module" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | grep -v '^_' | tr '\n' ' ')
     [ "$exported" = "ambrel_create_media_framework " ] || fail "the module exports: $exported"
   fi
+  # The framework host, which loads the module for the analysis, lies beside it.
+  [ -x "$(dirname "$module")/ambrel-framework-host" ] || fail "no ambrel-framework-host beside $module"
   sample="$source/tests/data/sample.mkv"
   rendered=$("$prefix/bin/ambrel-cli" "$sample" | tr -d '\r' | grep '^RenderFile with DirectShow : ')
   case $rendered in *"Class not registered"*|"") fail "installed ambrel-cli renders without the framework: $rendered" ;; esac

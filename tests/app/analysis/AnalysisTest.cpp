@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/analysis/Analysis.h"
+#include "dshow/FrameworkSections.h"
 #include "tests/app/TestTables.h"
 #include "tests/dshow/WorldRun.h"
 
@@ -66,7 +67,8 @@ class TRecorder : public TAnalysisReader {
 std::vector<std::string> Analyse(const std::string& File, bool Render, bool SideBySide, const std::string& StopAt = "") {
   const testing::TTables tables;
   TScheduledWorld world(SideBySide);
-  const TAnalysisContext context{tables.Names, tables.CodecDB, &world};
+  TLocalFrameworkSections sections(world);
+  const TAnalysisContext context{tables.Names, tables.CodecDB, &sections};
   std::atomic<bool> stop = false;
   TParseControl control;
   control.Cancel = &stop;

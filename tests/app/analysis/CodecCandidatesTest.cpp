@@ -5,6 +5,7 @@
 #include "app/analysis/CodecCandidates.h"
 #include "app/analysis/FriendlyNames.h"
 #include "codecdb/XmlCodecDB.h"
+#include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
 
 namespace ambrel {
@@ -13,16 +14,17 @@ namespace {
 struct Fixture {
   TFriendlyNames names;
   TXmlCodecDB db;
-  std::unique_ptr<media::IMediaFramework> fw;
+  std::unique_ptr<IFrameworkSections> fw;
 
   Fixture() {
     LoadCodecDB(db, "/nonexistent/", nullptr);
     // DirectVobSub installed with a version; the MP3 decoder registered but its file gone.
-    fw = media::LoadMediaWorldText(R"({"filters": [
+    const media::TMediaWorldLoad world = media::LoadMediaWorldText(R"({"filters": [
       {"id": "vobsub", "clsid": "{93A22E7A-5091-45EF-BA61-6DA26156A5D0}", "server": "/usr/lib/vsfilter<x>.ax",
        "version": "2.39.5.0"},
       {"id": "mp3", "clsid": "{38BE3000-DBF4-11D0-860E-00A024CFEF6D}", "server": "l3codecx.ax", "server_exists": false}
-    ]})").Framework;
+    ]})");
+    fw = std::make_unique<TLocalFrameworkSections>(world.MakeAnother);
   }
 
   std::string Text(const std::string& codecId, const std::string& fourcc = "", bool withFramework = true) {

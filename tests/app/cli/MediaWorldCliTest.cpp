@@ -1,6 +1,7 @@
 // The command line over scripted worlds: the whole analysis, the filter lists, and
 // worlds that the loader refuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/app/cli/CliRun.h"
 
@@ -60,6 +61,27 @@ TEST(MediaWorldCli, ARefusedWorldIsAUsageError) {
   EXPECT_EQ(Cli("--media-world no-such-world.json sample.mkv").status, 2);
   EXPECT_EQ(Cli("--media-world").status, 2);
   EXPECT_EQ(Cli("--filters sample.mkv").status, 2);
+}
+
+TEST(MediaWorldCli, AWorldThatIsNotARegularFileIsRefusedUnread) {
+  const TTempDir dir;
+  const std::string fifo = dir / "world.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& world : {fifo, std::string("/dev/zero"), kData + "/worlds"}) {
+    const CliRun run = Cli("--media-world " + Quote(world) + " sample.mkv");
+    EXPECT_EQ(run.status, 2) << world;
+    EXPECT_NE(run.err.find(world + ": not a regular file"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << world;
+  }
+}
+
+TEST(MediaWorldCli, EachFileReadsTheSameInAnyBatchAndAtAnyJobs) {
+  const std::string files[] = {"sample.mkv", "audio.mka", "subs.mks"};
+  std::string alone;
+  for (const std::string& file : files) alone += Cli("--media-world worlds/desktop.json " + file).out;
+  const std::string list = files[0] + " " + files[1] + " " + files[2];
+  EXPECT_EQ(Cli("--media-world worlds/desktop.json " + list).out, alone);
+  EXPECT_EQ(Cli("--media-world worlds/desktop.json --jobs 2 " + list).out, alone);
 }
 
 }  // namespace

@@ -131,6 +131,19 @@ TEST(GstRendering, AFileNoTypeFinderRecognisesIsNotRendered) {
   EXPECT_EQ(Step(steps.back()), "Creation of source filter : " + unknown);
 }
 
+TEST(GstRendering, AMachineWithoutTheDecodingBinAnswersAtOnce) {
+  // GStreamer with no plugin at all: no decoding bin for the automatic graph.
+  const TTempDir empty;
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0"}) setenv(variable, empty.Path().c_str(), 1);
+  setenv("GST_REGISTRY_1_0", (empty / "registry.bin").c_str(), 1);
+  const CliRun run = Cli("sample.mkv");
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0", "GST_REGISTRY_1_0"}) unsetenv(variable);
+  EXPECT_TRUE(Has(Section(run.out, "DirectShow RenderFile check : "),
+                  "RenderFile with DirectShow : The source filter for this file could not be loaded. (0x80040241)"))
+      << run.out;
+  EXPECT_EQ(run.err.find("CRITICAL"), std::string::npos) << run.err;
+}
+
 TEST(GstRendering, FilterListsNameTheInstalledElements) {
   REQUIRE_FACTORIES("matroskademux", "fakeaudiosink");
   const CliRun run = Cli("--filters");

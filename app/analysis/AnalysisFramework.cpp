@@ -1,0 +1,52 @@
+#include "app/analysis/AnalysisFramework.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "media/host/FrameworkHost.h"
+
+namespace ambrel {
+
+namespace {
+
+std::optional<std::string> HostProgram() {
+  if (const char* inProcess = std::getenv("AMBREL_FRAMEWORK_IN_PROCESS"); inProcess && std::string(inProcess) == "1")
+    return std::nullopt;
+  std::string path = host::FindHostProgram();
+  if (path.empty()) return std::nullopt;
+  return path;
+}
+
+host::THostLimits HostLimits() {
+  host::THostLimits limits;
+  if (const char* seconds = std::getenv("AMBREL_FRAMEWORK_HOST_SECONDS")) {
+    char* end = nullptr;
+    const double value = std::strtod(seconds, &end);
+    if (end != seconds && value > 0 && value < 86400) {
+      limits.File = std::chrono::milliseconds(static_cast<int64_t>(value * 1000));
+      limits.Call = std::min(limits.Call, limits.File);
+    }
+  }
+  return limits;
+}
+
+}  // namespace
+
+TMakeFrameworkSections AnalysisFrameworkMaker(const TScriptedWorld* World) {
+  if (const std::optional<std::string> host = HostProgram()) {
+    std::optional<std::string> world;
+    if (World) world = World->Text;
+    const host::THostLimits limits = HostLimits();
+    return [path = *host, world, limits] { return std::make_unique<host::TFrameworkHost>(path, world, limits); };
+  }
+  if (World) {
+    return [make = World->Make] { return std::make_unique<TLocalFrameworkSections>(make, true); };
+  }
+  return [] {
+    return std::make_unique<TLocalFrameworkSections>(
+        [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); });
+  };
+}
+
+}  // namespace ambrel

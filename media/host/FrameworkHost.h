@@ -1,0 +1,92 @@
+// The analysis's side of a framework host process: the framework sections, answered by a
+// host process it starts (ambrel-framework-host), so that a crash or a stall inside the
+// framework costs the analysis only the rendering sections.
+//
+// - The host is started at the first question (normally the file's announcement, so that
+//   the framework starts while the file is parsed) and kept for the next files until it
+//   fails; the file after a failure gets a fresh one.
+// - Every wait for the host is bounded: each question (a filter's installed state) by
+//   Limits.Call (by Limits.File while the host's framework may still be starting), the
+//   start and the rendering sections of a file together each by Limits.File. A host that
+//   dies or passes a bound is killed; the results it was giving say why in their Stopped
+//   (the sections keep their titles and end with a red line saying so), and the questions
+//   left of that file get no framework's answers ("no" for an installed filter).
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "dshow/FrameworkSections.h"
+#include "media/host/HostProtocol.h"
+
+namespace ambrel::host {
+
+struct THostLimits {
+  std::chrono::milliseconds Call{10000};
+  std::chrono::milliseconds File{30000};
+};
+
+class TFrameworkHost final : public IFrameworkSections {
+ public:
+  // HostPath: the host program. World: a scripted world's JSON, answered in the host
+  // instead of the platform's framework.
+  TFrameworkHost(std::string HostPath, std::optional<std::string> World, THostLimits Limits = {});
+  ~TFrameworkHost() override;
+  TFrameworkHost(const TFrameworkHost&) = delete;
+  TFrameworkHost& operator=(const TFrameworkHost&) = delete;
+
+  void BeginFile() override;
+  void Prepare(const std::string& FileName) override;
+  void Start() override;
+  std::string FilterInstalled(const std::string& ClsidText) override;
+  TRenderFileCheck CheckRenderFile(const std::string& FileName) override;
+  TRenderRun RenderDetailed(const std::string& FileName) override;
+  void WriteFilterLists(TLogWriter& W) override;
+
+  // The host's process id while one runs, else -1.
+  pid_t HostPid() const { return FPid; }
+
+ private:
+  using TClock = std::chrono::steady_clock;
+
+  // Starts the host when none runs and this file's has not failed; false when none runs.
+  bool Running();
+  // Sends a question; false (the host then stopped) when it cannot be sent.
+  bool Send(const TFrame& Frame);
+  // The next frame of the host's answer, waited for until Deadline; false when the host
+  // stopped (said in FStopped).
+  bool Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound);
+  // Ends the host: Reason says why, or (empty) its exit is read for it.
+  void Stop(std::string Reason);
+  TClock::time_point FileDeadline();
+  // Writes a section the host did not finish: its title unless Titled, the stop line and
+  // the separator.
+  void EndSection(TLogWriter& W, const char* Title, bool Titled);
+  // Sends a rendering question about FileName; false (said in FStopped) when the host
+  // cannot take it.
+  bool Ask(TKind Kind, const std::string& FileName);
+
+  std::string FHostPath;
+  std::optional<std::string> FWorld;
+  THostLimits FLimits;
+  std::mutex FLock;  // one exchange with the host at a time
+  pid_t FPid = -1;
+  int FFd = -1;
+  TFrameReader FReader;
+  std::string FStopped;  // why this file's host stopped; empty while it answers
+  std::optional<TClock::time_point> FFileDeadline;
+  bool FAnswered = false;  // the running host has answered (so its framework has started)
+};
+
+// The host program: beside the executable (a build tree), else in the installed library
+// folder beside the media module; empty when neither holds it.
+std::string FindHostProgram();
+
+// The stop line of a host that ended with wait status Status.
+std::string HostStoppedLine(int Status);
+
+}  // namespace ambrel::host

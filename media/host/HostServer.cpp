@@ -1,0 +1,98 @@
+#include "media/host/HostServer.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "dshow/FrameworkSections.h"
+#include "media/world/MediaWorld.h"
+#include "media/host/HostWriter.h"
+#include "media/host/RenderResultsWire.h"
+
+namespace ambrel::host {
+
+namespace {
+
+// Processor time one file's questions may take.
+constexpr rlim_t kCpuSecondsPerFile = 60;
+
+// Lets this file's questions use kCpuSecondsPerFile more seconds of processor time: past
+// them, the kernel ends the host (SIGXCPU). Only the soft limit moves (an unprivileged
+// process cannot raise its hard limit again).
+void AllowProcessorTimeForAFile() {
+  rusage used{};
+  rlimit limit{};
+  if (getrusage(RUSAGE_SELF, &used) != 0 || getrlimit(RLIMIT_CPU, &limit) != 0) return;
+  const rlim_t wanted = static_cast<rlim_t>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) + kCpuSecondsPerFile;
+  limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+  setrlimit(RLIMIT_CPU, &limit);
+}
+
+std::unique_ptr<IFrameworkSections> SectionsFor(TFrame& First) {
+  if (First.Kind() == TKind::World) {
+    std::string text;
+    First.Get(text);
+    media::TMediaWorldLoad world = media::LoadMediaWorldText(text);
+    if (world.MakeAnother) return std::make_unique<TLocalFrameworkSections>(world.MakeAnother, true);
+    return std::make_unique<TLocalFrameworkSections>([] { return media::CreateNoMediaFramework(); });
+  }
+  return std::make_unique<TLocalFrameworkSections>(
+      [] { return media::CreateDefaultMediaFramework(media::TFrameworkStart::FirstQuestion); });
+}
+
+}  // namespace
+
+int ServeFrameworkQuestions(int Fd) {
+  TFrameReader reader(Fd);
+  TFrame frame;
+  if (reader.Read(frame) != TReadResult::Frame) return 1;
+  AllowProcessorTimeForAFile();
+  const std::unique_ptr<IFrameworkSections> sections = SectionsFor(frame);
+  while (reader.Read(frame) == TReadResult::Frame) {
+    std::string text;
+    frame.Get(text);
+    switch (frame.Kind()) {
+      case TKind::BeginFile:
+        AllowProcessorTimeForAFile();
+        sections->BeginFile();
+        break;
+      case TKind::Prepare:
+        sections->Prepare(text);
+        break;
+      case TKind::Start:
+        sections->Start();
+        SendFrame(Fd, TFrame(TKind::Ready));
+        break;
+      case TKind::Installed:
+        SendFrame(Fd, TFrame(TKind::Text).Put(sections->FilterInstalled(text)));
+        break;
+      case TKind::Check: {
+        TFrame checked(TKind::Checked);
+        PutCheck(checked, sections->CheckRenderFile(text));
+        SendFrame(Fd, checked);
+        break;
+      }
+      case TKind::Detailed: {
+        for (const TRenderStep& step : sections->RenderDetailed(text).Steps) {
+          TFrame frame(TKind::Step);
+          PutStep(frame, step);
+          SendFrame(Fd, frame);
+        }
+        SendFrame(Fd, TFrame(TKind::Done));
+        break;
+      }
+      case TKind::Filters: {
+        TSendingWriter writer(Fd);
+        sections->WriteFilterLists(writer);
+        SendFrame(Fd, TFrame(TKind::Done));
+        break;
+      }
+      default:
+        return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace ambrel::host

@@ -1,0 +1,109 @@
+#include "media/host/RenderResultsWire.h"
+
+namespace ambrel::host {
+
+namespace {
+
+void PutName(TFrame& Frame, const TShownName& Name) {
+  Frame.PutByte(Name ? 1 : 0);
+  if (Name) Frame.Put(*Name);
+}
+
+bool GetName(TFrame& Frame, TShownName& Name) {
+  uint8_t present = 0;
+  if (!Frame.GetByte(present)) return false;
+  if (!present) {
+    Name.reset();
+    return true;
+  }
+  Name.emplace();
+  return Frame.Get(*Name);
+}
+
+void PutTexts(TFrame& Frame, const std::vector<std::string>& Texts) {
+  Frame.PutNumber(static_cast<uint32_t>(Texts.size()));
+  for (const std::string& text : Texts) Frame.Put(text);
+}
+
+bool GetCount(TFrame& Frame, uint32_t& Count) {
+  // Every item takes at least one byte: a count beyond the frame's limit is no count.
+  return Frame.GetNumber(Count) && Count <= kMaxFrame;
+}
+
+}  // namespace
+
+void PutCheck(TFrame& Frame, const TRenderFileCheck& Check) {
+  Frame.Put(Check.Framework);
+  Frame.PutNumber(static_cast<uint32_t>(Check.Splitters.size()));
+  for (const TSplitterCheck& s : Check.Splitters) Frame.Put(s.Name).Put(s.Installed).PutByte(s.Creatable ? 1 : 0);
+  Frame.PutNumber(static_cast<uint32_t>(Check.Result)).Put(Check.ResultText);
+  Frame.PutNumber(static_cast<uint32_t>(Check.Notes.size()));
+  for (const auto& [label, text] : Check.Notes) Frame.Put(label).Put(text);
+}
+
+bool GetCheck(TFrame& Frame, TRenderFileCheck& Check) {
+  uint32_t count = 0;
+  if (!Frame.Get(Check.Framework) || !GetCount(Frame, count)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    TSplitterCheck s;
+    uint8_t creatable = 0;
+    if (!Frame.Get(s.Name) || !Frame.Get(s.Installed) || !Frame.GetByte(creatable)) return false;
+    s.Creatable = creatable != 0;
+    Check.Splitters.push_back(std::move(s));
+  }
+  uint32_t hr = 0;
+  if (!Frame.GetNumber(hr) || !Frame.Get(Check.ResultText) || !GetCount(Frame, count)) return false;
+  Check.Result = static_cast<media::HRESULT>(hr);
+  for (uint32_t i = 0; i < count; ++i) {
+    std::pair<std::string, std::string> note;
+    if (!Frame.Get(note.first) || !Frame.Get(note.second)) return false;
+    Check.Notes.push_back(std::move(note));
+  }
+  return true;
+}
+
+void PutStep(TFrame& Frame, const TRenderStep& Step) {
+  Frame.PutByte(static_cast<uint8_t>(Step.Kind)).PutNumber(Step.Elapsed).PutNumber(static_cast<uint32_t>(Step.Result));
+  Frame.Put(Step.ResultText).Put(Step.File);
+  Frame.PutNumber(static_cast<uint32_t>(Step.Path.size()));
+  for (const TPathHop& hop : Step.Path) {
+    PutName(Frame, hop.Filter);
+    PutName(Frame, hop.Pin);
+  }
+  PutName(Frame, Step.Filter);
+  PutName(Frame, Step.Pin);
+  PutName(Frame, Step.Joined.Name);
+  Frame.PutByte(Step.Joined.Given ? 1 : 0).Put(Step.Joined.Suffix);
+  PutTexts(Frame, Step.Names);
+}
+
+bool GetStep(TFrame& Frame, TRenderRun& Run) {
+  uint8_t kind = 0;
+  uint32_t result = 0;
+  uint32_t count = 0;
+  if (!Frame.GetByte(kind) || kind > static_cast<uint8_t>(TRenderStepKind::Finished)) return false;
+  TRenderStep step(static_cast<TRenderStepKind>(kind));
+  if (!Frame.GetNumber(step.Elapsed) || !Frame.GetNumber(result) || !Frame.Get(step.ResultText) ||
+      !Frame.Get(step.File) || !GetCount(Frame, count))
+    return false;
+  step.Result = static_cast<media::HRESULT>(result);
+  for (uint32_t i = 0; i < count; ++i) {
+    TPathHop hop;
+    if (!GetName(Frame, hop.Filter) || !GetName(Frame, hop.Pin)) return false;
+    step.Path.push_back(std::move(hop));
+  }
+  uint8_t given = 0;
+  if (!GetName(Frame, step.Filter) || !GetName(Frame, step.Pin) || !GetName(Frame, step.Joined.Name) ||
+      !Frame.GetByte(given) || !Frame.Get(step.Joined.Suffix) || !GetCount(Frame, count))
+    return false;
+  step.Joined.Given = given != 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string name;
+    if (!Frame.Get(name)) return false;
+    step.Names.push_back(std::move(name));
+  }
+  Run.Steps.push_back(std::move(step));
+  return true;
+}
+
+}  // namespace ambrel::host

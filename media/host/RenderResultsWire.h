@@ -1,0 +1,20 @@
+// The rendering results across the host boundary: the RenderFile check as one frame, the
+// detailed rendering as one frame per step, so that the analysis's readers get the same
+// data a framework of their own process gives.
+#pragma once
+
+#include "dshow/DShowSections.h"
+#include "dshow/RenderRun.h"
+#include "media/host/HostProtocol.h"
+
+namespace ambrel::host {
+
+void PutCheck(TFrame& Frame, const TRenderFileCheck& Check);
+// False for a frame that does not hold a check.
+bool GetCheck(TFrame& Frame, TRenderFileCheck& Check);
+
+void PutStep(TFrame& Frame, const TRenderStep& Step);
+// False for a frame that does not hold a step.
+bool GetStep(TFrame& Frame, TRenderRun& Run);
+
+}  // namespace ambrel::host

@@ -1,0 +1,70 @@
+// The backend's own automatic graphs and media types, seen from inside: a demuxer that fails
+// before the decoding bin accepts it, notes kept per framework, and the media types
+// remembered over a long run.
+#include <chrono>
+#include <random>
+
+#include "media/gst/GstBackend.h"
+#include "tests/TempDir.h"
+#include "tests/media/gst/GstTestUtil.h"
+
+namespace ambrel::testing {
+namespace {
+
+using namespace std::chrono_literals;
+const std::string kData = AMBREL_TEST_DATA_DIR;
+
+// The EBML magic followed by random bytes: the type finders take it for Matroska, and the
+// demuxer gives up at once.
+std::string NotQuiteMatroska() {
+  std::string bytes = "\x1A\x45\xDF\xA3";
+  std::mt19937 random(7);
+  for (int i = 0; i < 4000; ++i) bytes += static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+TEST(GstRenderSession, ADemuxerFailingBeforeTheDecodingBinTakesItEndsTheWaitAtOnce) {
+  REQUIRE_FACTORIES("uridecodebin", "matroskademux");
+  TTempDir dir;
+  const std::string file = dir.Write("broken.mkv", NotQuiteMatroska());
+  // The demuxer's error is lost, as when it fails before the decoding bin has taken it.
+  gst::DropDemuxerErrors(true);
+  const auto start = std::chrono::steady_clock::now();
+  const gst::RenderOutcome outcome = gst::RenderFileAutomatically(file);
+  const auto spent = std::chrono::steady_clock::now() - start;
+  gst::DropDemuxerErrors(false);
+  EXPECT_EQ(outcome.hr, VFW_E_INVALID_FILE_FORMAT);
+  EXPECT_LT(spent, 3s);
+}
+
+std::vector<std::pair<std::string, std::string>> RenderedNotes(IMediaFramework& fw, const std::string& file) {
+  ComPtr<IGraphBuilder> graph;
+  CoCreateInstanceAs(fw, CLSID_FilterGraph, IID_IGraphBuilder, graph);
+  graph->RenderFile(Utf8ToWide(file), nullptr);
+  return fw.RenderFileNotes();
+}
+
+TEST(GstRenderSession, EachFrameworkKeepsTheNotesOfItsOwnRenderFile) {
+  REQUIRE_FACTORIES("uridecodebin", "matroskademux", "vorbisdec", "fakesink");
+  const auto first = CreateGStreamerFramework();
+  const auto second = CreateGStreamerFramework();
+  const auto own = RenderedNotes(*first, kData + "/missing_decoder.mkv");
+  RenderedNotes(*second, kData + "/audio.mka");
+  EXPECT_EQ(first->RenderFileNotes(), own);
+  EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const auto& note) { return note.first == "Missing decoder"; }));
+}
+
+TEST(GstRenderSession, MediaTypesRememberedStayBoundedOverALongRun) {
+  Gst();
+  for (size_t i = 0; i < gst::kMaxRemembered + 100; ++i) {
+    const std::string text = "test/x-bounded, n=(int)" + std::to_string(i);
+    gst::MakeMediaType(gst::CapsRef::Adopt(gst_caps_from_string(text.c_str())));
+  }
+  EXPECT_LE(gst::RememberedMediaTypes(), gst::kMaxRemembered);
+  // The latest are still known.
+  const auto latest = gst::MakeMediaType(gst::CapsRef::Adopt(gst_caps_from_string("test/x-bounded, n=(int)1")));
+  EXPECT_TRUE(gst::CapsOfSubtype(latest->subtype));
+}
+
+}  // namespace
+}  // namespace ambrel::testing
