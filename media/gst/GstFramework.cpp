@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "com/Moniker.h"
 #include "media/BasicMediaFramework.h"
 #include "media/gst/GstBackend.h"
 
@@ -53,7 +54,7 @@ class Framework : public TBasicMediaFramework {
 
   HRESULT MkParseDisplayName(IBindCtx*, const std::u16string& displayName, ComPtr<IMoniker>& moniker) override {
     moniker.Reset();
-    const std::u16string prefix = u"@device:sw:" + GuidToWString(CLSID_LegacyAmFilterCategory) + u"\\";
+    const std::u16string_view prefix = kLegacyFilterMonikerPrefix;
     if (!StartsWithNoCase(displayName, prefix)) return MK_E_SYNTAX;
     GUID clsid;
     if (FAILED(CLSIDFromString(std::u16string_view(displayName).substr(prefix.size()), clsid))) return MK_E_SYNTAX;
@@ -95,7 +96,7 @@ class Framework : public TBasicMediaFramework {
     return !path.empty() && Catalogue::Get().PluginFileVersion(path, versionMS, versionLS);
   }
 
-  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(Narrow(fileName)); }
+  void PrepareRenderFile(const std::u16string& fileName) override { prepared_->Start(WideToUtf8(fileName)); }
   // Each graph is a pipeline of its own; the registry, the catalogue and the running object
   // table are shared under their own locks.
   bool BuildsGraphsConcurrently() override { return true; }

@@ -255,7 +255,7 @@ HRESULT GstGraph::Preroll(GstElement* element) {
 HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16string* filterName,
                                   ComPtr<IBaseFilter>& filter) {
   filter.Reset();
-  const std::string path = Narrow(fileName);
+  const std::string path = WideToUtf8(fileName);
   std::error_code ec;
   if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return HRESULT_FILE_NOT_FOUND;
   CapsRef type;
@@ -292,7 +292,7 @@ HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16
 }
 
 HRESULT GstGraph::RenderFile(const std::u16string& fileName, const std::u16string*) {
-  const std::string path = Narrow(fileName);
+  const std::string path = WideToUtf8(fileName);
   RenderOutcome outcome;
   if (!prepared_ || !prepared_->Take(path, outcome)) outcome = RenderFileAutomatically(path);
   RecordRenderOutcome(outcome);
