@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace ambrel {
 
@@ -21,15 +22,29 @@ constexpr char AsciiUpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cas
 // Lower-cases one ASCII letter; any other byte is returned as it is.
 constexpr char AsciiLowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Text without its leading and trailing bytes of code 32 or below (spaces, line breaks,
-// other control bytes).
-inline std::string_view TrimBlank(std::string_view text) {
-  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+// True for a byte or code unit of code 32 or below: a space, a line break or another
+// control character.
+template <class Unit>
+constexpr bool IsBlankUnit(Unit c) {
+  return static_cast<std::make_unsigned_t<Unit>>(c) <= 32;
+}
+
+namespace detail {
+template <class Unit>
+constexpr std::basic_string_view<Unit> TrimBlankUnits(std::basic_string_view<Unit> text) {
   size_t b = 0, e = text.size();
-  while (b < e && blank(text[b])) ++b;
-  while (e > b && blank(text[e - 1])) --e;
+  while (b < e && IsBlankUnit(text[b])) ++b;
+  while (e > b && IsBlankUnit(text[e - 1])) --e;
   return text.substr(b, e - b);
 }
+}  // namespace detail
+
+// Text without its leading and trailing blank units (IsBlankUnit).
+inline std::string_view TrimBlank(std::string_view text) { return detail::TrimBlankUnits(text); }
+inline std::u16string_view TrimBlank(std::u16string_view text) { return detail::TrimBlankUnits(text); }
+
+// "yes" or "no".
+constexpr const char* YesNo(bool Flag) { return Flag ? "yes" : "no"; }
 
 // Upper-cases ASCII letters only.
 std::string AsciiUpper(std::string_view text);

@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "base/Utf16.h"
+
 namespace ambrel::media {
 
 namespace {
@@ -22,7 +24,7 @@ locale_t UnicodeLocale() {
 }
 
 char32_t MapCase(char32_t c, bool upper) {
-  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  if (IsSurrogate(c)) return c;
   const locale_t locale = UnicodeLocale();
   if (locale) {
     return static_cast<char32_t>(upper ? towupper_l(static_cast<wint_t>(c), locale)
@@ -38,13 +40,7 @@ std::u16string Map(std::u16string_view text, bool upper) {
   std::u16string out;
   out.reserve(text.size());
   for (char32_t c : WideCodePoints(text)) {
-    c = MapCase(c, upper);
-    if (c >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+    AppendUtf16(out, MapCase(c, upper));
   }
   return out;
 }
@@ -56,8 +52,8 @@ std::u32string WideCodePoints(std::u16string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      out += 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    if (SurrogatePairAt(text, i)) {
+      out += CombineSurrogates(c, text[i + 1]);
       ++i;
     } else {
       out += c;

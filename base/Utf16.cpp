@@ -1,6 +1,8 @@
 // UTF-16 to and from UTF-8.
 #include "base/Utf16.h"
 
+#include "base/Utf8Decode.h"
+
 namespace ambrel::media {
 
 std::string WideToUtf8(std::u16string_view text) {
@@ -8,10 +10,10 @@ std::string WideToUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    if (SurrogatePairAt(text, i)) {
+      c = CombineSurrogates(c, text[i + 1]);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
+    } else if (IsSurrogate(c)) {
       c = 0xFFFD;
     }
     if (c < 0x80) {

@@ -4,18 +4,12 @@
 #include <array>
 #include <cstdio>
 
+#include "base/Hex.h"
 #include "base/Sha1.h"
 
 namespace ambrel::media {
 
 namespace {
-
-int HexValue(char32_t c) {
-  if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-  return -1;
-}
 
 template <class Char>
 HRESULT ParseGuid(std::basic_string_view<Char> text, GUID& guid) {
@@ -28,7 +22,7 @@ HRESULT ParseGuid(std::basic_string_view<Char> text, GUID& guid) {
       if (text[i] != '-') return E_INVALIDARG;
       continue;
     }
-    const int v = HexValue(static_cast<char32_t>(text[i]));
+    const int v = HexDigitValue(static_cast<char32_t>(text[i]));
     if (v < 0) return E_INVALIDARG;
     bytes[nibbles / 2] = static_cast<uint8_t>(bytes[nibbles / 2] * 16 + v);
     ++nibbles;

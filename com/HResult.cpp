@@ -1,6 +1,8 @@
 // Result-code names and their usual texts, and the copying of a text out.
 #include "com/HResult.h"
 
+#include "base/Utf16.h"
+
 namespace ambrel::media {
 
 namespace {
@@ -92,8 +94,7 @@ uint32_t CopyErrorText(const std::u16string& text, char16_t* buffer, uint32_t si
   size_t at = 0;
   size_t i = 0;
   while (i < text.size() && count + 1 < size) {
-    const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                      text[i + 1] <= 0xDFFF;
+    const bool pair = SurrogatePairAt(text, i);
     buffer[at++] = text[i++];
     if (pair) buffer[at++] = text[i++];
     ++count;

@@ -1,11 +1,12 @@
 #include "dshow/DShowHelper.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "base/UnicodeCase.h"
-#include "report/LogWriter.h"
+#include "base/Hex.h"
 #include "base/TextUtil.h"
+#include "base/UnicodeCase.h"
+#include "com/Moniker.h"
+#include "report/LogWriter.h"
 
 namespace ambrel {
 
@@ -46,8 +47,6 @@ void SortFilterInfoList(TFilterInfoList& List) {
   std::stable_sort(List.begin(), List.end(),
                    [](const auto& a, const auto& b) { return CompareFilterInfoByName(*a, *b) < 0; });
 }
-
-void FreeFilterInfoList(TFilterInfoList& List) { List.clear(); }
 
 std::u16string GetFilterFileName(IMediaFramework& Fw, const GUID& Clsid) {
   if (Clsid == GUID_NULL) return {};
@@ -90,7 +89,7 @@ bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText) {
   if (FAILED(Fw.CreateBindCtx(0, ctx))) return false;
   TComInit com(Fw);
   ComPtr<IMoniker> moniker;
-  const std::u16string name = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\" + ToWide(ClsidText);
+  const std::u16string name = LegacyFilterDisplayName(Utf8ToWide(ClsidText));
   if (FAILED(Fw.MkParseDisplayName(ctx.Get(), name, moniker)) || !moniker) return false;
   ComPtr<IBaseFilter> filter;
   return SUCCEEDED(moniker->BindToObject(nullptr, filter));
@@ -112,17 +111,9 @@ std::string GetErrorText(IMediaFramework& Fw, HRESULT HR) {
   std::u16string text;
   if (Fw.AMGetErrorTextW(HR, buffer, 160) != 0) {
     buffer[159] = 0;
-    text = buffer;
-    const size_t first = text.find_first_not_of(u"\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
-                                                 u"\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F ");
-    const size_t last = text.find_last_not_of(u"\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"
-                                               u"\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F ");
-    text = first == std::u16string::npos ? std::u16string() : text.substr(first, last - first + 1);
+    text = std::u16string(TrimBlank(std::u16string_view(buffer)));
   }
-  char code[16];
-  std::snprintf(code, sizeof code, "%08X", static_cast<uint32_t>(HR));
-  return WideToUtf8(text) + " (0x" + code + ")";
+  return WideToUtf8(text) + " (0x" + HexText(static_cast<uint32_t>(HR), 8) + ")";
 }
 
-std::u16string ToWide(const std::string& Text) { return Utf8ToWide(ValidUtf8(Text)); }
 }  // namespace ambrel

@@ -55,7 +55,6 @@ void EnumFiltersByCategory(IMediaFramework& Fw, const GUID& Category, TFilterInf
 int CompareFilterInfoByName(const TMyFilterInfo& A, const TMyFilterInfo& B);
 // Stable sort by CompareFilterInfoByName.
 void SortFilterInfoList(TFilterInfoList& List);
-void FreeFilterInfoList(TFilterInfoList& List);
 
 // The registered in-process server path of a class, or empty.
 std::u16string GetFilterFileName(IMediaFramework& Fw, const GUID& Clsid);
@@ -69,10 +68,6 @@ bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText);
 HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName);
 // "OK" for 0, else the framework's text (trimmed) + " (0x%08X)".
 std::string GetErrorText(IMediaFramework& Fw, HRESULT HR);
-
-// Report text (UTF-8, possibly ill-formed when it is a file path) as the framework's wide
-// text; ill-formed sequences become U+FFFD as the reports show them.
-std::u16string ToWide(const std::string& Text);
 
 // Wide text from the framework as report text that is shown, never interpreted.
 std::string VerbatimWide(const std::u16string& Text);

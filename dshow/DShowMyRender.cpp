@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/TextUtil.h"
+#include "base/Utf16.h"
 
 namespace ambrel {
 
@@ -188,7 +189,7 @@ std::u16string TDShowMyRender::CutFriendlyName(const std::u16string& Name) {
   if (room <= 0) return {};
   if (Name.size() <= static_cast<uint64_t>(room)) return Name;
   size_t keep = static_cast<size_t>(room);
-  if (Name[keep - 1] >= 0xD800 && Name[keep - 1] <= 0xDBFF && Name[keep] >= 0xDC00 && Name[keep] <= 0xDFFF) --keep;
+  if (SurrogatePairAt(Name, keep - 1)) --keep;
   return Name.substr(0, keep);
 }
 

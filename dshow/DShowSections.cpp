@@ -1,5 +1,6 @@
 #include "dshow/DShowSections.h"
 
+#include "base/TextUtil.h"
 #include "dshow/DShowHelper.h"
 #include "dshow/FrameworkSections.h"
 #include "dshow/DShowMyRender.h"
@@ -33,11 +34,8 @@ void WriteFilterList(TLogWriter& W, IMediaFramework& Fw, const char* Title, cons
     W.WriteListField("Filename", file);
     W.EndList();
   }
-  FreeFilterInfoList(list);
   W.WriteSeparator();
 }
-
-std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 
 }  // namespace
 
@@ -81,7 +79,7 @@ void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();
     W.WriteListField("Installed", s.Installed);
-    W.WriteListField("Can be created", YesNoText(s.Creatable));
+    W.WriteListField("Can be created", YesNo(s.Creatable));
     W.EndList();
   }
   W.WriteField("RenderFile with DirectShow", Verbatim(Check.ResultText));

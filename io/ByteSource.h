@@ -21,7 +21,8 @@ class TByteSource {
   // The source's size in bytes, -1 when it cannot be determined.
   virtual int64_t Size() = 0;
 
-  // Number of read calls made to the operating system so far (0 for memory sources).
+  // Number of reads made so far: calls to the operating system for a file, ReadAt calls
+  // for memory; 0 for a source that does not count them.
   virtual uint64_t ReadCalls() const { return 0; }
 };
 

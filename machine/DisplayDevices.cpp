@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "base/TextUtil.h"
 #include "machine/Machine.h"
 
 namespace ambrel::platform {
@@ -20,13 +21,13 @@ std::string PciName(const TMachineFiles& Files, const std::string& Vendor, const
   std::string vendorName;
   for (const std::string& line : SplitLines(ids)) {
     if (vendorName.empty()) {
-      if (StartsWithHexId(line, 0, Vendor)) vendorName = Trim(line.substr(4));
+      if (StartsWithHexId(line, 0, Vendor)) vendorName = TrimBlank(std::string_view(line).substr(4));
       continue;
     }
     if (line.empty() || line[0] == '#') continue;
     if (line[0] != '\t') break;  // the next vendor: the device is not listed
     if (line.size() > 1 && line[1] != '\t' && StartsWithHexId(line, 1, Device)) {
-      return vendorName + " " + Trim(line.substr(5));
+      return vendorName + " " + std::string(TrimBlank(std::string_view(line).substr(5)));
     }
   }
   if (!vendorName.empty()) return vendorName + " device " + Device;

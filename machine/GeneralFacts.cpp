@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <regex>
 
+#include "base/TextUtil.h"
 #include "machine/Machine.h"
 
 namespace ambrel::platform {
@@ -35,8 +36,8 @@ std::string OperatingSystemText(const TMachineFiles& Files) {
   std::string osRelease = Files.Read("etc/os-release").value_or("");
   if (osRelease.empty()) osRelease = Files.Read("usr/lib/os-release").value_or("");
   std::string name = Unquote(FindKeyValue(osRelease, "PRETTY_NAME", '='));
-  if (name.empty()) name = Trim(Unquote(FindKeyValue(osRelease, "NAME", '=')) + " " +
-                                Unquote(FindKeyValue(osRelease, "VERSION", '=')));
+  if (name.empty()) name = TrimBlank(Unquote(FindKeyValue(osRelease, "NAME", '=')) + " " +
+                                    Unquote(FindKeyValue(osRelease, "VERSION", '=')));
   const std::string kernel = Files.FirstLine("proc/sys/kernel/osrelease");
   if (kernel.empty()) return name;
   const std::string kernelText = "Linux " + kernel;
@@ -72,7 +73,7 @@ std::string ProcessorText(const TMachineFiles& Files) {
   int count = 0;
   for (const std::string& line : SplitLines(cpuinfo)) {
     const size_t sep = line.find(':');
-    if (sep != std::string::npos && Trim(line.substr(0, sep)) == "processor") ++count;
+    if (sep != std::string::npos && TrimBlank(std::string_view(line).substr(0, sep)) == "processor") ++count;
   }
   if (count == 0) return model;
   const std::string cpus = std::to_string(count) + (count == 1 ? " CPU" : " CPUs");

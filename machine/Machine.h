@@ -47,7 +47,6 @@ class TMachineFiles {
 };
 
 // Text helpers for the facts files.
-std::string Trim(const std::string& Text);
 std::vector<std::string> SplitLines(const std::string& Text);
 // The value of "Key<sep>value" lines (sep ':' or '='), blanks trimmed; the first match.
 std::string FindKeyValue(const std::string& Text, const std::string& Key, char Separator);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/TextUtil.h"
 #include "machine/Machine.h"
 
 namespace ambrel::platform {
@@ -40,7 +41,7 @@ std::optional<std::string> TMachineFiles::Read(const std::string& Relative) cons
 std::string TMachineFiles::FirstLine(const std::string& Relative) const {
   const auto text = Read(Relative);
   if (!text) return {};
-  return Trim(text->substr(0, text->find('\n')));
+  return std::string(TrimBlank(std::string_view(*text).substr(0, text->find('\n'))));
 }
 
 std::vector<std::string> TMachineFiles::List(const std::string& Relative) const {
@@ -64,13 +65,6 @@ std::optional<std::time_t> TMachineFiles::ModificationTime(const std::string& Re
   return info.st_mtime;
 }
 
-std::string Trim(const std::string& Text) {
-  const char* blanks = " \t\r\n";
-  const size_t first = Text.find_first_not_of(blanks);
-  if (first == std::string::npos) return {};
-  return Text.substr(first, Text.find_last_not_of(blanks) - first + 1);
-}
-
 std::vector<std::string> SplitLines(const std::string& Text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -86,7 +80,8 @@ std::vector<std::string> SplitLines(const std::string& Text) {
 std::string FindKeyValue(const std::string& Text, const std::string& Key, char Separator) {
   for (const std::string& line : SplitLines(Text)) {
     const size_t sep = line.find(Separator);
-    if (sep != std::string::npos && Trim(line.substr(0, sep)) == Key) return Trim(line.substr(sep + 1));
+    const std::string_view l = line;
+    if (sep != std::string::npos && TrimBlank(l.substr(0, sep)) == Key) return std::string(TrimBlank(l.substr(sep + 1)));
   }
   return {};
 }

@@ -3,6 +3,7 @@
 #include <map>
 #include <regex>
 
+#include "base/TextUtil.h"
 #include "machine/Machine.h"
 
 namespace ambrel::platform {
@@ -11,9 +12,9 @@ void AddSoundDevices(const TMachineFiles& Files, TDxDiagNode& Devices) {
   // proc/asound/modules: "<index> <module>" per card.
   std::map<std::string, std::string> modules;
   for (const std::string& line : SplitLines(Files.Read("proc/asound/modules").value_or(""))) {
-    const std::string entry = Trim(line);
+    const std::string_view entry = TrimBlank(line);
     const size_t space = entry.find_first_of(" \t");
-    if (space != std::string::npos) modules[entry.substr(0, space)] = Trim(entry.substr(space));
+    if (space != std::string::npos) modules[std::string(entry.substr(0, space))] = TrimBlank(entry.substr(space));
   }
   // proc/asound/cards: " 0 [PCH            ]: HDA-Intel - HDA Intel PCH" then a long-name line.
   static const std::regex cardLine(R"(\s*(\d+)\s+\[[^\]]*\]:\s*(\S+)\s+-\s+(.*))");
@@ -27,7 +28,7 @@ void AddSoundDevices(const TMachineFiles& Files, TDxDiagNode& Devices) {
     const std::string driver = module != modules.end() ? module->second : match[2].str();
     const TModuleInfo info = KernelModuleInfo(Files, driver);
     TDxDiagNode& node = Devices.AddChild(index);
-    node.SetText("szDescription", Trim(match[3].str()));
+    node.SetText("szDescription", std::string(TrimBlank(match[3].str())));
     node.SetText("szDriverName", driver);
     node.SetText("szDriverVersion", info.Version);
     node.SetText("szDriverDateEnglish", info.Date);

@@ -2,6 +2,7 @@
 // judged by the Matroska reader afterwards.
 #include <array>
 
+#include "base/Hex.h"
 #include "matroska/ElementRules.h"
 #include "matroska/MatroskaError.h"
 
@@ -34,19 +35,13 @@ class TLeaveGuard {
   TEbmlReader& FReader;
 };
 
-std::string Hex(uint32_t Value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%X", Value);
-  return buf;
-}
-
 }  // namespace
 
 void TEbmlReader::ReaderHeader() {
   TEbmlElement E(this);
   if (E.ReadID() == 0) throw EMatroskaError("TEbmlReader.ReaderHeader : Can't read EBML header.");
   if (E.ID != ids::kEBML)
-    throw EMatroskaError("TEbmlReader.ReaderHeader : EBML header ID not found (found 0x" + Hex(E.ID) + ")");
+    throw EMatroskaError("TEbmlReader.ReaderHeader : EBML header ID not found (found 0x" + HexText(E.ID) + ")");
   if (E.ReadSize() == 0)
     throw EMatroskaError("TEbmlReader.ReaderHeader : Can't read EBML header length.");
 

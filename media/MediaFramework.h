@@ -30,6 +30,7 @@
 #include "com/Enum.h"
 #include "com/Guid.h"
 #include "com/HResult.h"
+#include "com/Moniker.h"
 
 namespace ambrel::media {
 
@@ -222,9 +223,9 @@ class IMediaFramework {
   virtual HRESULT CoCreateInstance(const CLSID& clsid, const IID& iid, ComPtr<IUnknown>& object) = 0;
 
   virtual HRESULT CreateBindCtx(uint32_t reserved, ComPtr<IBindCtx>& ctx) = 0;
-  // "@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\" + instance name (the class id
-  // text of a registered filter of the legacy category; prefix letter case not
-  // significant): that filter's moniker, or MK_E_SYNTAX.
+  // LegacyFilterDisplayName(instance name), the instance name being the class id text
+  // of a registered filter of the legacy category (prefix letter case not significant):
+  // that filter's moniker, or MK_E_SYNTAX.
   virtual HRESULT MkParseDisplayName(IBindCtx* ctx, const std::u16string& displayName,
                                      ComPtr<IMoniker>& moniker) = 0;
   virtual HRESULT GetRunningObjectTable(uint32_t reserved, ComPtr<IRunningObjectTable>& table) = 0;

@@ -15,9 +15,6 @@ namespace ambrel {
 namespace {
 constexpr std::string_view kCrLf = "\r\n";
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-
 // Appends bytes to out with &, <, > and " escaped for HTML.
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
@@ -54,7 +51,7 @@ void Concat(std::string& out, std::initializer_list<std::string_view> Parts) {
 bool WrappedNeedsTrim(std::string_view text) {
   // Program text at both ends: those bytes are the content's first and last.
   if (!text.empty() && text.front() != verbatim::kBegin && text.back() != verbatim::kEnd)
-    return IsBlank(text.front()) || IsBlank(text.back());
+    return IsBlankUnit(text.front()) || IsBlankUnit(text.back());
   bool any = false;
   char firstByte = 0, lastByte = 0;
   verbatim::ForEachSegment(text, [&](bool, std::string_view piece) {
@@ -62,7 +59,7 @@ bool WrappedNeedsTrim(std::string_view text) {
     any = true;
     lastByte = piece.back();
   });
-  return !any || IsBlank(firstByte) || IsBlank(lastByte);
+  return !any || IsBlankUnit(firstByte) || IsBlankUnit(lastByte);
 }
 
 // Value trimmed: a view of Value itself when that needs no copy, else of storage.
@@ -217,8 +214,6 @@ void THTMLWriter::EndList() { WriteParts({"</ul>"}); }
 
 // Every operation writes the text made of Parts with its tags stripped; text without
 // any tag or wrapping goes to the buffer as it is.
-// Every operation writes the text made of Parts with its tags stripped; text without
-// any tag or wrapping goes to the buffer as it is.
 void TTxtWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
   Concat(FRaw, Parts);
   if (FRaw.find('<') == std::string::npos) {
@@ -323,7 +318,7 @@ std::string Trim(std::string_view text) {
   while (!segments.empty()) {
     std::string& front = segments.front().text;
     size_t b = 0;
-    while (b < front.size() && IsBlank(front[b])) ++b;
+    while (b < front.size() && IsBlankUnit(front[b])) ++b;
     front.erase(0, b);
     if (!front.empty()) break;
     segments.erase(segments.begin());
@@ -331,7 +326,7 @@ std::string Trim(std::string_view text) {
   while (!segments.empty()) {
     std::string& back = segments.back().text;
     size_t e = back.size();
-    while (e > 0 && IsBlank(back[e - 1])) --e;
+    while (e > 0 && IsBlankUnit(back[e - 1])) --e;
     back.resize(e);
     if (!back.empty()) break;
     segments.pop_back();
@@ -347,15 +342,6 @@ std::string MakeLinks(const std::string& Text) {
   for (char stop : {' ', ')', '<'}) e = std::min(e, Text.find(stop, p + 1));
   const std::string url = Text.substr(p, e - p);
   return Text.substr(0, p) + "<a href=\"" + url + "\">" + url + "</a>" + Text.substr(e);
-}
-
-std::string StripTags(const std::string& Text) { return StripTagUnits(Text); }
-
-std::string HtmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  AppendHtmlEscaped(out, text);
-  return out;
 }
 
 }  // namespace ambrel

@@ -135,9 +135,5 @@ std::string Trim(std::string_view text);
 
 // Turns the first free-standing "http://" address of Text into a link.
 std::string MakeLinks(const std::string& Text);
-// Removes closing tags and the opening tags they match.
-std::string StripTags(const std::string& Text);
-// Escapes &, <, > and " for HTML.
-std::string HtmlEscape(std::string_view text);
 
 }  // namespace ambrel

@@ -33,8 +33,8 @@ class TTableRef {
 struct TAnalysisContext {
   TTableRef<TFriendlyNames> FriendlyNames;
   TTableRef<TXmlCodecDB> CodecDB;
-  // Answers whether a proposed filter is installed and renders the file; none: every
-  // filter reads "no".
+  // Answers whether each proposed codec filter is installed and, in an analysis that
+  // renders, renders the file. None: every filter reads "no" and nothing is rendered.
   IFrameworkSections* Framework = nullptr;
 };
 

@@ -99,8 +99,6 @@ std::string FormatFileSize(int64_t Size) {
   return FloatToStrFixed(size / 1024 / 1024 / 1024, 2) + " GB";
 }
 
-std::string YesNo(bool Flag) { return Flag ? "yes" : "no"; }
-
 std::string ChapterTime(int64_t Nanoseconds) { return MillisecondsToStr(ChapterMs(Nanoseconds)); }
 
 void WriteChapters(const TChapterOutline& Outline, TLogWriter& W) {

@@ -14,7 +14,6 @@ namespace ambrel {
 
 // "%d bytes" below 1 KB, else the size in KB, MB or GB with two decimals.
 std::string FormatFileSize(int64_t Size);
-std::string YesNo(bool Flag);
 // A chapter time (nanoseconds) as "hh:mm:ss.mmm", reduced to 32 bits of milliseconds.
 std::string ChapterTime(int64_t Nanoseconds);
 // Every edition's number, then one list per atom around its item and its nested atoms.

@@ -57,6 +57,30 @@ struct TOptions {
   std::vector<std::string> Files;
 };
 
+// The on/off flags, which the full parser declares and the fast path below reads.
+struct TFlag {
+  std::string_view Name;
+  bool TOptions::*Field;
+  const char* Description;
+};
+constexpr TFlag kFlags[] = {
+    {"--version", &TOptions::Version, "show the program's version"},
+    {"--html", &TOptions::Html, "print the HTML report page instead of the text report"},
+    {"--log", &TOptions::Log, "print the Matroska parsing log instead"},
+    {"--json", &TOptions::Json, "print one JSON document per file, one per line"},
+    {"--no-render", &TOptions::NoRender, "leave out the two rendering sections (no framework started)"},
+};
+
+const TFlag* FindFlag(std::string_view Name) {
+  const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return f.Name == Name; });
+  return flag == std::end(kFlags) ? nullptr : flag;
+}
+
+CLI::Option* AddFlag(CLI::App& app, TOptions& o, std::string_view Name) {
+  const TFlag& flag = *FindFlag(Name);
+  return app.add_flag(std::string(flag.Name), o.*(flag.Field), flag.Description);
+}
+
 // Lists each option on one line: its names, its value's name, its description.
 class TOneLineFormatter : public CLI::Formatter {
  public:
@@ -76,10 +100,10 @@ class TOneLineFormatter : public CLI::Formatter {
 void Define(CLI::App& app, TOptions& o) {
   app.formatter(std::make_shared<TOneLineFormatter>());
   app.set_help_flag("-h,--help", "show this text");
-  app.add_flag("--version", o.Version, "show the program's version");
-  CLI::Option* html = app.add_flag("--html", o.Html, "print the HTML report page instead of the text report");
-  CLI::Option* log = app.add_flag("--log", o.Log, "print the Matroska parsing log instead");
-  CLI::Option* json = app.add_flag("--json", o.Json, "print one JSON document per file, one per line");
+  AddFlag(app, o, "--version");
+  CLI::Option* html = AddFlag(app, o, "--html");
+  CLI::Option* log = AddFlag(app, o, "--log");
+  CLI::Option* json = AddFlag(app, o, "--json");
   html->excludes(log, json);
   log->excludes(json);
   CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR (one FILE)")
@@ -92,7 +116,7 @@ void Define(CLI::App& app, TOptions& o) {
                            ->type_name("");
   CLI::Option* world = app.add_option("--media-world", o.World, "answer media-framework questions from a scripted world (JSON)")
                            ->type_name("WORLD");
-  CLI::Option* noRender = app.add_flag("--no-render", o.NoRender, "leave out the two rendering sections (no framework started)");
+  CLI::Option* noRender = AddFlag(app, o, "--no-render");
   CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
   for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
   CLI::Option* systemInfo =
@@ -122,13 +146,6 @@ void Define(CLI::App& app, TOptions& o) {
 // given twice, flags that exclude each other): the full parser reads those and words
 // their errors.
 bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
-  struct TFlag {
-    std::string_view Name;
-    bool TOptions::*Field;
-  };
-  static constexpr TFlag kFlags[] = {
-      {"--no-render", &TOptions::NoRender}, {"--html", &TOptions::Html}, {"--log", &TOptions::Log},
-      {"--json", &TOptions::Json},          {"--version", &TOptions::Version}};
   TOptions read;
   for (const std::string& arg : Args) {
     if (arg.empty()) return false;
@@ -136,8 +153,8 @@ bool ReadReportArguments(const std::vector<std::string>& Args, TOptions& o) {
       read.Files.push_back(arg);
       continue;
     }
-    const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const TFlag& f) { return f.Name == arg; });
-    if (flag == std::end(kFlags) || read.*(flag->Field)) return false;
+    const TFlag* flag = FindFlag(arg);
+    if (!flag || read.*(flag->Field)) return false;
     read.*(flag->Field) = true;
   }
   if (int{read.Html} + int{read.Log} + int{read.Json} > 1) return false;

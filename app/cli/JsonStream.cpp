@@ -1,5 +1,7 @@
 #include "app/cli/JsonStream.h"
 
+#include "base/Hex.h"
+
 namespace ambrel {
 
 std::string JsonDump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
@@ -44,7 +46,6 @@ void TJsonStream::Value(std::string_view Text) {
   Separate();
   // Escaped as the compact form escapes: the quote, the backslash and the control
   // characters; every other byte as it is.
-  static constexpr char kHex[] = "0123456789abcdef";
   FText += '"';
   size_t plain = 0;  // the start of the bytes not yet copied
   for (size_t i = 0; i < Text.size(); ++i) {
@@ -62,8 +63,7 @@ void TJsonStream::Value(std::string_view Text) {
       case '\t': FText += "\\t"; break;
       default:
         FText += "\\u00";
-        FText += kHex[c >> 4];
-        FText += kHex[c & 15];
+        AppendHex(FText, c, 2, true);
     }
   }
   FText.append(Text.substr(plain));

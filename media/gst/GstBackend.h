@@ -99,7 +99,6 @@ uint32_t MeritFromRank(unsigned rank);
 // leaving its high half alone.
 std::u16string CutName(const std::u16string& name);
 std::u16string Wide(const char* utf8);
-std::string Narrow(const std::u16string& wide);
 // Runs job on a thread of its own and waits at most timeout for it. True when it finished
 // in time and returned true; a job still running is left to finish on its own, so it must
 // own everything it touches.

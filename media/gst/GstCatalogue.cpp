@@ -153,7 +153,7 @@ bool Catalogue::PluginFileVersion(const std::u16string& path, uint32_t& ms, uint
     }
     gst_plugin_list_free(plugins);
   });
-  const auto it = versions_.find(Narrow(path));
+  const auto it = versions_.find(WideToUtf8(path));
   if (it == versions_.end()) return false;
   ms = it->second.first;
   ls = it->second.second;

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "com/Moniker.h"
 #include "media/BasicMediaFramework.h"
 #include "media/gst/GstBackend.h"
 
@@ -53,7 +54,7 @@ class Framework : public TBasicMediaFramework {
 
   HRESULT MkParseDisplayName(IBindCtx*, const std::u16string& displayName, ComPtr<IMoniker>& moniker) override {
     moniker.Reset();
-    const std::u16string prefix = u"@device:sw:" + GuidToWString(CLSID_LegacyAmFilterCategory) + u"\\";
+    const std::u16string_view prefix = kLegacyFilterMonikerPrefix;
     if (!StartsWithNoCase(displayName, prefix)) return MK_E_SYNTAX;
     GUID clsid;
     if (FAILED(CLSIDFromString(std::u16string_view(displayName).substr(prefix.size()), clsid))) return MK_E_SYNTAX;

@@ -4,6 +4,7 @@
 // renderers for decoded streams.
 #include <algorithm>
 
+#include "com/Moniker.h"
 #include "media/gst/GstBackend.h"
 
 namespace ambrel::media::gst {
@@ -45,7 +46,7 @@ class FactoryMoniker : public RefCounted<IMoniker> {
     return S_OK;
   }
   HRESULT GetDisplayName(std::u16string& name) override {
-    name = u"@device:sw:" + GuidToWString(CLSID_LegacyAmFilterCategory) + u"\\" + GuidToWString(record_.Clsid());
+    name = LegacyFilterDisplayName(GuidToWString(record_.Clsid()));
     return S_OK;
   }
 

@@ -13,7 +13,9 @@
 #include "media/BasicMediaFramework.h"
 #include "media/world/MediaWorld.h"
 #include "media/world/MediaWorldModel.h"
+#include "base/Hex.h"
 #include "base/UnicodeCase.h"
+#include "base/Utf16.h"
 #include "base/Utf8Path.h"
 #include "io/DataFile.h"
 
@@ -33,18 +35,11 @@ using Json = nlohmann::ordered_json;
 // ToWide turns the marking back into the unit.
 constexpr char16_t kMark = 0xFDD0;
 
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool ReadEscape(const std::string& s, size_t at, unsigned& unit) {
   if (at + 6 > s.size() || s[at] != '\\' || s[at + 1] != 'u') return false;
   unit = 0;
   for (size_t k = 2; k < 6; ++k) {
-    const int v = Hex(s[at + k]);
+    const int v = HexDigitValue(static_cast<unsigned char>(s[at + k]));
     if (v < 0) return false;
     unit = unit * 16 + static_cast<unsigned>(v);
   }
@@ -52,9 +47,8 @@ bool ReadEscape(const std::string& s, size_t at, unsigned& unit) {
 }
 
 std::string MarkUnit(unsigned unit) {
-  static const char digits[] = "0123456789ABCDEF";
   std::string out = "\\uFDD0";
-  for (int shift = 12; shift >= 0; shift -= 4) out += digits[(unit >> shift) & 0xF];
+  AppendHex(out, unit, 4);
   return out;
 }
 
@@ -80,10 +74,10 @@ std::string MarkLoneSurrogates(const std::string& s) {
         continue;
       }
       unsigned low = 0;
-      if (unit >= 0xD800 && unit <= 0xDBFF && ReadEscape(s, i + 6, low) && low >= 0xDC00 && low <= 0xDFFF) {
+      if (IsHighSurrogate(unit) && ReadEscape(s, i + 6, low) && IsLowSurrogate(low)) {
         out.append(s, i, 12);
         i += 11;
-      } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit == kMark) {
+      } else if (IsSurrogate(unit) || unit == kMark) {
         out += MarkUnit(unit);
         i += 5;
       } else {
@@ -110,7 +104,7 @@ std::u16string ToWide(const std::string& utf8) {
       bool ok = true;
       for (size_t k = 1; k <= 4 && ok; ++k) {
         const char16_t d = raw[i + k];
-        const int v = d < 128 ? Hex(static_cast<char>(d)) : -1;
+        const int v = HexDigitValue(d);
         ok = v >= 0;
         unit = unit * 16 + static_cast<unsigned>(v < 0 ? 0 : v);
       }
@@ -154,7 +148,7 @@ bool ParseIntegerText(const std::string& text, int64_t& value) {
   if (i >= text.size()) return false;
   unsigned __int128 magnitude = 0;
   for (; i < text.size(); ++i) {
-    const int v = Hex(text[i]);
+    const int v = HexDigitValue(static_cast<unsigned char>(text[i]));
     if (v < 0 || static_cast<unsigned>(v) >= base) return false;
     magnitude = magnitude * base + static_cast<unsigned>(v);
     if (magnitude > (static_cast<unsigned __int128>(1) << 64)) return false;

@@ -11,6 +11,7 @@
 #include "media/world/MediaWorld.h"
 #include "media/world/MediaWorldModel.h"
 #include "base/UnicodeCase.h"
+#include "com/Moniker.h"
 
 namespace ambrel::media {
 
@@ -34,7 +35,7 @@ bool RuleTakes(const std::u16string& ruleExt, const std::u16string& fileName) {
 
 namespace {
 
-const std::u16string kLegacyPrefix = u"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\";
+const std::u16string kLegacyPrefix(kLegacyFilterMonikerPrefix);
 
 // What every object of one loaded world shares.
 struct State {

@@ -75,15 +75,25 @@ TEST(MakeLinks, LinksTheFirstFreeStandingAddress) {
   EXPECT_EQ(MakeLinks("HTTP://x https://y"), "HTTP://x https://y");
 }
 
-TEST(StripTags, RemovesClosingTagsAndTheirOpeners) {
-  EXPECT_EQ(StripTags("<b>Name</b> : v\r\n"), "Name : v\r\n");
-  EXPECT_EQ(StripTags("<font color=\"#FF0000\">m</font>\r\n"), "m\r\n");
-  // The first "</" not followed by letters and '>' ends the stripping.
-  EXPECT_EQ(StripTags("a </ b> <i>x</i>\r\n"), "a </ b> <i>x</i>\r\n");
-  // The opener is matched on its prefix: "<b" also matches an earlier "<br />".
-  EXPECT_EQ(StripTags("<br /><b>x</b>\r\n"), "<b>x\r\n");
-  // Unclosed tags stay.
-  EXPECT_EQ(StripTags("<ul>\r\n"), "<ul>\r\n");
+TEST(TxtWriter, StripsClosingTagsAndTheirOpeners) {
+  const struct {
+    const char* raw;
+    const char* text;
+  } cases[] = {
+      {"<b>Name</b> : v\r\n", "Name : v\r\n"},
+      {"<font color=\"#FF0000\">m</font>\r\n", "m\r\n"},
+      // The first "</" not followed by letters and '>' ends the stripping.
+      {"a </ b> <i>x</i>\r\n", "a </ b> <i>x</i>\r\n"},
+      // The opener is matched on its prefix: "<b" also matches an earlier "<br />".
+      {"<br /><b>x</b>\r\n", "<b>x\r\n"},
+      // Unclosed tags stay.
+      {"<ul>\r\n", "<ul>\r\n"},
+  };
+  for (const auto& c : cases) {
+    TTxtWriter w;
+    w.WriteRaw(c.raw);
+    EXPECT_EQ(w.GetText(), c.text) << c.raw;
+  }
 }
 
 TEST(Buffer, ResetKeepsOldBytesUntilTheNextWrite) {
