@@ -4,10 +4,13 @@
 #include <optional>
 #include <string>
 
+#ifdef AMBREL_HAVE_FRAMEWORK_HOST
 #include "media/host/FrameworkHost.h"
+#endif
 
 namespace ambrel {
 
+#ifdef AMBREL_HAVE_FRAMEWORK_HOST
 namespace {
 
 std::optional<std::string> HostProgram() {
@@ -32,14 +35,17 @@ host::THostLimits HostLimits() {
 }
 
 }  // namespace
+#endif
 
 TMakeFrameworkSections AnalysisFrameworkMaker(const TScriptedWorld* World) {
+#ifdef AMBREL_HAVE_FRAMEWORK_HOST
   if (const std::optional<std::string> host = HostProgram()) {
     std::optional<std::string> world;
     if (World) world = World->Text;
     const host::THostLimits limits = HostLimits();
     return [path = *host, world, limits] { return std::make_unique<host::TFrameworkHost>(path, world, limits); };
   }
+#endif
   if (World) {
     return [make = World->Make] { return std::make_unique<TLocalFrameworkSections>(make, true); };
   }

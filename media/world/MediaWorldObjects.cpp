@@ -1,11 +1,11 @@
 // The objects of a scripted media world: its framework, category enumerator, monikers,
 // property bags, filter instances and pins, graphs and mapper.
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "media/BasicMediaFramework.h"
 #include "media/world/MediaWorld.h"
@@ -54,10 +54,10 @@ struct State {
     if (!model.fault || model.fault->call != call) return;
     if (fileName && !RuleTakes(model.fault->ext, *fileName)) return;
     if (model.fault->hang) {
-      for (;;) pause();
+      for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
     }
-    signal(SIGSEGV, SIG_DFL);
-    raise(SIGSEGV);
+    std::signal(SIGSEGV, SIG_DFL);
+    std::raise(SIGSEGV);
   }
 
   // Media type sides travel through the interface as GUIDs: the wildcard is GUID_NULL,
