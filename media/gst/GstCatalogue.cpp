@@ -40,7 +40,8 @@ bool HasPadTemplate(GstElementFactory* factory, GstPadDirection direction, bool 
 }  // namespace
 
 const Catalogue& Catalogue::Get() {
-  static const Catalogue catalogue;
+  // Never destroyed: a graph still winding down may read it while the program ends.
+  static const Catalogue& catalogue = *new Catalogue;
   return catalogue;
 }
 

@@ -445,11 +445,13 @@ void RenderSession::Start(const std::string& path) {
     run_ = run;
     type_ = type;
   }
-  // Detached: a run nobody takes any more finishes on its own.
-  std::thread([path, promise = std::move(promise), typeFound = std::move(typeFound)]() mutable {
-    auto told = std::make_shared<std::promise<DetectedType>>(std::move(typeFound));
-    promise.set_value(RenderFileAutomatically(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
-  }).detach();
+  // Detached: a run nobody takes any more finishes on its own (a program that ends waits
+  // for it, bounded).
+  auto promised = std::make_shared<std::promise<RenderOutcome>>(std::move(promise));
+  auto told = std::make_shared<std::promise<DetectedType>>(std::move(typeFound));
+  RunDetached([path, promised, told] {
+    promised->set_value(RenderFileAutomatically(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
+  });
 }
 
 bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {

@@ -93,20 +93,21 @@ const FactoryRecord* StandInFor(RenderRole role) {
 }
 
 const std::vector<Renderer>& RenderersFor(RenderRole role) {
-  // Each role is probed the first time it is asked for, once per process.
+  // Each role is probed the first time it is asked for, once per process. The lists are
+  // never destroyed: a graph still winding down may read them while the program ends.
   switch (role) {
     case RenderRole::kAudio: {
-      static const std::vector<Renderer> audio = Choose(RenderRole::kAudio);
+      static const std::vector<Renderer>& audio = *new std::vector<Renderer>(Choose(RenderRole::kAudio));
       return audio;
     }
     case RenderRole::kVideo: {
-      static const std::vector<Renderer> video = Choose(RenderRole::kVideo);
+      static const std::vector<Renderer>& video = *new std::vector<Renderer>(Choose(RenderRole::kVideo));
       return video;
     }
     case RenderRole::kText:
       break;
   }
-  static const std::vector<Renderer> text = Choose(RenderRole::kText);
+  static const std::vector<Renderer>& text = *new std::vector<Renderer>(Choose(RenderRole::kText));
   return text;
 }
 

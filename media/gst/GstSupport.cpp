@@ -1,6 +1,9 @@
 // Name-based GUIDs, merits, names, wide text and bounded waits of the GStreamer backend.
 #include <condition_variable>
 #include <memory>
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "media/gst/GstBackend.h"
@@ -66,7 +69,45 @@ bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout) {
   return state->finished && state->result;
 }
 
-void RunDetached(std::function<void()> job) { std::thread(std::move(job)).detach(); }
+namespace {
+
+// The detached jobs still running. Never destroyed: a job may end while the program's
+// static objects are being torn down.
+struct DetachedJobs {
+  std::mutex mutex;
+  std::condition_variable done;
+  int running = 0;
+};
+DetachedJobs& Jobs() {
+  static DetachedJobs* const jobs = new DetachedJobs;
+  return *jobs;
+}
+
+// A program that ends normally waits (bounded) for the jobs still running: they use the
+// framework and this code, which the end of the program tears down and unloads.
+void WaitForDetachedJobs() {
+  DetachedJobs& jobs = Jobs();
+  std::unique_lock lock(jobs.mutex);
+  jobs.done.wait_for(lock, std::chrono::seconds(10), [&] { return jobs.running == 0; });
+}
+
+}  // namespace
+
+void RunDetached(std::function<void()> job) {
+  DetachedJobs& jobs = Jobs();
+  {
+    std::lock_guard lock(jobs.mutex);
+    static const bool registered = std::atexit(WaitForDetachedJobs) == 0;
+    (void)registered;
+    ++jobs.running;
+  }
+  std::thread([job = std::move(job), &jobs] {
+    job();
+    std::lock_guard lock(jobs.mutex);
+    --jobs.running;
+    jobs.done.notify_all();
+  }).detach();
+}
 
 std::u16string BackendErrorText(uint32_t code) {
   if (code == static_cast<uint32_t>(VFW_E_TIMEOUT)) return u"A time-out has expired.";
