@@ -48,8 +48,8 @@ TEST(DirectShow, SplitterIsInstalledWithItsFileAndVersion) {
   }
   ASSERT_FALSE(clsid.empty());
   const std::string installed = CheckFilterInstalled(*fw, clsid);
-  // The path is marked as verbatim text.
-  EXPECT_TRUE(std::regex_match(installed, std::regex(R"(yes, in .*C:\\windows\\system32\\winegstreamer\.dll.* \([0-9.]+\))",
+  // The path and the version are marked as verbatim text.
+  EXPECT_TRUE(std::regex_match(installed, std::regex(R"(yes, in .*C:\\windows\\system32\\winegstreamer\.dll.* \(.*[0-9.]+.*\))",
                                                      std::regex::icase)))
       << installed;
   EXPECT_TRUE(CheckFilterCreatable(*fw, clsid));
