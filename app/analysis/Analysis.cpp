@@ -29,7 +29,7 @@ void TReaderPair::Rendered(const TRenderRun& Run) {
 }
 
 TAnalysis::TAnalysis(std::string FileName, const TAnalysisContext& Context, bool Render, const TParseControl* Control)
-    : FFileName(std::move(FileName)), FContext(Context), FFramework(Render ? Context.Framework : nullptr),
+    : FFileName(std::move(FileName)), FFramework(Render ? Context.Framework : nullptr),
       FControl(Control) {}
 
 bool TAnalysis::Stopped() const { return FControl && FControl->Cancel && FControl->Cancel->load(); }

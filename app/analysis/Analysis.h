@@ -67,7 +67,6 @@ class TAnalysis {
   bool Stopped() const;
 
   std::string FFileName;
-  const TAnalysisContext& FContext;
   IFrameworkSections* FFramework;  // none: no rendering
   const TParseControl* FControl;
 };
