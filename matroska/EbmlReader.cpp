@@ -101,10 +101,12 @@ uint32_t TEbmlElement::ReadHeader() {
 }
 
 void TEbmlElement::Skip() {
-  if (!Reader->Logging()) {
-    Reader->FileReader.Seek(DataSize, 1);
-    return;
-  }
+  LogSkip();
+  Reader->FileReader.Seek(DataSize, 1);
+}
+
+void TEbmlElement::LogSkip() {
+  if (!Reader->Logging()) return;
   char line[96] = "Skipping element with ID ";
   char* end = line + std::strlen(line);
   end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
@@ -113,7 +115,6 @@ void TEbmlElement::Skip() {
   end = std::copy(at.begin(), at.end(), end);
   end = std::to_chars(end, line + sizeof line, Position).ptr;
   Reader->LogLine(std::string_view(line, static_cast<size_t>(end - line)));
-  Reader->FileReader.Seek(DataSize, 1);
 }
 
 void TEbmlElement::ReadError(std::string_view Operation, std::string_view Name,
@@ -246,6 +247,10 @@ void TEbmlReader::LeaveElement() {
   if (!FStack.empty()) FStack.pop_back();
 }
 
+void TEbmlReader::LeaveTo(int32_t Depth) {
+  while (Level() > Depth) FStack.pop_back();
+}
+
 void TEbmlReader::LeaveUntil(uint32_t ID) {
   while (!FStack.empty() && FStack.back().ID != ID) FStack.pop_back();
 }
@@ -258,14 +263,14 @@ void TEbmlReader::Indent() {
 }
 
 void TEbmlReader::LogLine(std::string_view Text) {
-  if (!FLogging) return;
+  if (!Logging()) return;
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
-  if (!FLogging) return;
+  if (!Logging()) return;
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));

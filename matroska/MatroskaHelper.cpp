@@ -223,7 +223,7 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
   using I = TMatroskaSegmentInfo;
   static const TElementRule<I> rules[] = {
       UintRule(ids::kTimecodeScale, "TimecodeScale", &I::TimecodeScale).WithDefault(1000000),
-      FloatRule(ids::kDuration, "Duration", &I::Duration),
+      FloatRule(ids::kDuration, "Duration", &I::Duration, &I::HasDuration),
       StringRule(ids::kTitle, "Title", &I::Title),
       StringRule(ids::kMuxingApp, "MuxingApp", &I::MuxingApp),
       StringRule(ids::kWritingApp, "WritingApp", &I::WritingApp),
@@ -231,6 +231,7 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
       StringRule(ids::kSegmentFilename, "SegmentFilename", &I::SegmentFilename),
       StringRule(ids::kPrevFilename, "PrevFilename", &I::PrevFilename),
       StringRule(ids::kNextFilename, "NextFilename", &I::NextFilename),
+      BinaryRule(ids::kSegmentUID, "SegmentUID", &I::SegmentUID, &I::HasSegmentUID).Quietly(),
   };
   return ReadContainer(Owner.SegmentInfo, rules);
 }

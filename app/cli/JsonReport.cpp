@@ -43,7 +43,7 @@ TJson SegmentJson(const TMatroskaSegmentInfo& info) {
   j["complete"] = info.Complete;
   // Not finite durations have no JSON number: they are written as null.
   j["duration_ms"] = info.Duration;
-  j["duration"] = MillisecondsToStr(RoundLow32(info.Duration));
+  j["duration"] = MillisecondsToStr(RoundLow64(info.Duration));
   j["timecode_scale"] = info.TimecodeScale;
   j["title"] = Text(info.Title);
   j["muxing_app"] = Text(info.MuxingApp);
