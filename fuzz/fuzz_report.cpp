@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TJsonStream json;
   json.BeginObject();
-  WriteJsonReport(json, "fuzz.mkv", &parse, writers.FParsingLog.GetStream().Bytes(), context);
+  WriteJsonReport(json, "fuzz.mkv", &parse, context);
   json.EndObject();
   if (!TJson::accept(json.TakeText())) __builtin_trap();
 

@@ -119,9 +119,9 @@ void TEbmlElement::LogSkip() {
 
 void TEbmlElement::ReadError(std::string_view Operation, std::string_view Name,
                              std::string_view Suffix) const {
-  throw EMatroskaError(std::string(Operation) + " " + std::string(Name) +
-                       " : read error at position " + std::to_string(Position) +
-                       std::string(Suffix));
+  throw EMatroskaError(std::string(Operation) + " " + std::string(Name) + " : read error at position " +
+                           std::to_string(Position) + std::string(Suffix),
+                       Position, std::string(Name), TotalSize);
 }
 
 // True when the element's data runs past the end of the file: such a value is refused
@@ -177,8 +177,9 @@ void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
 double TEbmlElement::ReadValueFloat(std::string_view Name) {
   if (DataSize != 4 && DataSize != 8) {
     throw EMatroskaError("ReadValueFloat " + std::string(Name) + " : Float wrong length (" +
-                         std::to_string(DataSize) + ") at position " + std::to_string(Position) +
-                         " (length must be 4 or 8).");
+                             std::to_string(DataSize) + ") at position " + std::to_string(Position) +
+                             " (length must be 4 or 8).",
+                         Position, std::string(Name), TotalSize);
   }
   if (ExceedsFile()) ReadError("ReadValueFloat", Name);
   uint8_t bytes[8];

@@ -68,6 +68,8 @@ class TEbmlReader {
   TLogWriter& ParseLog;     // not owned
   TEbmlHeader Header;
 
+  // The innermost open element; null when none is open.
+  const TEbmlElement* Innermost() const { return FStack.empty() ? nullptr : &FStack.back(); }
   // Number of open elements.
   int32_t Level() const { return static_cast<int32_t>(FStack.size()); }
   // Pushes a copy of Element; Element stays the caller's.

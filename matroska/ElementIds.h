@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace ambrel::ids {
 
@@ -172,5 +173,29 @@ constexpr uint32_t kTagLanguage = 0x447A;
 constexpr uint32_t kTagDefault = 0x4484;
 constexpr uint32_t kTagString = 0x4487;
 constexpr uint32_t kTagBinary = 0x4485;
+
+// The name of a master element the parser enters; empty for any other ID.
+constexpr std::string_view MasterName(uint32_t ID) {
+  struct TName {
+    uint32_t ID;
+    std::string_view Name;
+  };
+  constexpr TName kNames[] = {
+      {kEBML, "EBML"},           {kSegment, "Segment"},
+      {kSeekHead, "SeekHead"},   {kSeek, "Seek"},
+      {kInfo, "Info"},           {kTracks, "Tracks"},
+      {kTrackEntry, "TrackEntry"}, {kVideo, "Video"},
+      {kAudio, "Audio"},         {kAttachments, "Attachments"},
+      {kAttachedFile, "AttachedFile"}, {kChapters, "Chapters"},
+      {kEditionEntry, "EditionEntry"}, {kChapterAtom, "ChapterAtom"},
+      {kChapterTrack, "ChapterTrack"}, {kChapterDisplay, "ChapterDisplay"},
+      {kTags, "Tags"},           {kTag, "Tag"},
+      {kTargets, "Targets"},     {kSimpleTag, "SimpleTag"},
+      {kCluster, "Cluster"},
+  };
+  for (const TName& n : kNames)
+    if (n.ID == ID) return n.Name;
+  return {};
+}
 
 }  // namespace ambrel::ids

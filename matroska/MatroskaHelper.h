@@ -88,6 +88,8 @@ class TMatroskaReader {
   std::deque<TMatroskaTag> Tags;
   // Every edition and chapter atom read to its end, as the file report shows them.
   TChapterOutline ChapterOutline;
+  // Why Parse returned false without an error or a cancellation (the log says it too).
+  TParseFailure Failure;
 
  private:
   // The container loop, driven by a table of child rules: sets the defaults the rules
@@ -112,6 +114,7 @@ class TMatroskaReader {
   void FillAllChapterEndTimes();
   bool ParseBody();
   void FinishRecords();
+  void NoteStop();
   // Reports progress and raises EParseCancelled when a stop was asked for.
   void CheckControl() {
     if (FControl) CheckControlSlow();

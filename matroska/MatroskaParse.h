@@ -25,6 +25,9 @@ struct TMatroskaParse {
   bool ClusterFound = false;                // the parse reached the first Cluster
   bool Cancelled = false;                   // stopped early on the caller's request
   std::string Error;                        // the parser's message (plain text); empty when none
+  // Why the parse did not reach the first Cluster (or was stopped, or failed); its
+  // Message is empty when it did.
+  TParseFailure Failure;
 };
 
 // Parses Source, writing every value read into ParsingLog, and on failure or cancellation

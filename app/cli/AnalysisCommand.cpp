@@ -14,19 +14,6 @@ namespace ambrel {
 
 namespace {
 
-// Keeps in Tail the last line of a text given in pieces (More is the next one), with the
-// line breaks that follow it.
-void KeepLastLine(std::string& Tail, std::string_view More) {
-  size_t end = More.size();
-  while (end > 0 && (More[end - 1] == '\n' || More[end - 1] == '\r')) --end;
-  const size_t lineBreak = end > 0 ? More.find_last_of("\r\n", end - 1) : std::string_view::npos;
-  if (lineBreak != std::string_view::npos) {
-    Tail.assign(More.substr(lineBreak + 1));
-  } else {
-    Tail.append(More);
-  }
-}
-
 // Writes the bytes it is given to Out as they come.
 auto WriteTo(std::ostream* Out) {
   return [Out](std::string_view bytes) { Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size())); };
@@ -42,31 +29,22 @@ auto WhileFrameworkStarts(media::IMediaFramework& Fw, F Work) {
   return work.get();
 }
 
-// The log of a file that did not open, from which the JSON document reads its error.
-std::string CantOpenLog(const std::string& FileName) {
-  TTxtWriter log;
-  log.WriteLine("Can't open file " + FileName);
-  return log.GetText();
-}
-
-// Writes the file's members into the document open in J; returns whether it parsed.
-bool WriteJsonDocument(TJsonStream& J, const std::string& FileName, const TAnalysisContext& Context) {
-  // The document uses the log's last line only (the error of a file that did not parse),
-  // so the log passes through, leaving its last line.
-  TTxtWriter log;
-  std::string lastLine;
-  log.GetStream().SetDrain([&lastLine](std::string_view piece) { KeepLastLine(lastLine, piece); }, kStreamChunk);
+// Writes the file's members into the document open in J; returns why it did not parse
+// (empty when it parsed).
+std::string WriteJsonDocument(TJsonStream& J, const std::string& FileName, const TAnalysisContext& Context) {
+  // The document needs no parsing log: the parser's records and its failure say it all.
+  TNullWriter log;
   std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
   std::optional<TMatroskaParse> parse;
-  if (source) {
-    parse = ParseMatroska(std::move(source), log);
-  } else {
-    lastLine = CantOpenLog(FileName);
-  }
-  log.GetStream().FlushDrain();
+  if (source) parse = ParseMatroska(std::move(source), log);
   const TMatroskaParse* parsed = parse ? &*parse : nullptr;
-  WriteJsonReport(J, FileName, parsed, lastLine, Context);
-  return JsonParsed(parsed);
+  WriteJsonReport(J, FileName, parsed, Context);
+  return JsonFailureMessage(FileName, parsed);
+}
+
+// The standard-error line of a file whose document says it did not parse.
+std::string JsonErrors(const std::string& FileName, const std::string& Failure) {
+  return Failure.empty() ? std::string() : FailureLine(FileName, Failure);
 }
 
 // The document ends the line it is on (JSON Lines); gives the text the stream still holds.
@@ -85,15 +63,17 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   const auto write = WriteTo(Out);
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
+  std::string failure;
   if (Render && Context.Framework) {
     PrepareRenderingSections(FileName, *Context.Framework);
-    result.Succeeded =
-        WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
+    failure = WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
     TDetailedRenderingAhead detailed(FileName, *Context.Framework);
     WriteRenderResults(document, FileName, *Context.Framework, &detailed);
   } else {
-    result.Succeeded = WriteJsonDocument(document, FileName, Context);
+    failure = WriteJsonDocument(document, FileName, Context);
   }
+  result.Succeeded = failure.empty();
+  result.Errors = JsonErrors(FileName, failure);
   result.Output = JsonLineOf(document);
   if (Out) {
     write(result.Output);
@@ -126,17 +106,12 @@ bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& 
   return parsed;
 }
 
-// The JSON document of an analysis whose sections were written with Kept, Log its
-// parsing log.
-std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, std::string_view Log,
-                         const TAnalysisContext& Context) {
+// The JSON document of an analysis whose sections were written with Kept.
+std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, const TAnalysisContext& Context) {
   TJsonStream document;
   document.BeginObject();
   const std::optional<TMatroskaParse>& parse = Kept.File.Parse;
-  if (parse)
-    WriteJsonReport(document, FileName, &*parse, Log.substr(static_cast<size_t>(Kept.File.LogStart)), Context);
-  else
-    WriteJsonReport(document, FileName, nullptr, CantOpenLog(FileName), Context);
+  WriteJsonReport(document, FileName, parse ? &*parse : nullptr, Context);
   if (Kept.RenderFile) WriteRenderResults(document, *Context.Framework, *Kept.RenderFile, Kept.Rendering);
   return JsonLineOf(document);
 }
@@ -200,7 +175,8 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       break;
     }
     case TAnalysisOutput::Json:
-      result.Output = JsonFromKept(FileName, *kept, writers.FParsingLog.GetStream().Bytes(), Context);
+      result.Output = JsonFromKept(FileName, *kept, Context);
+      result.Errors += JsonErrors(FileName, JsonFailureMessage(FileName, kept->File.Parse ? &*kept->File.Parse : nullptr));
       break;
   }
   result.Succeeded = parsed && saved;

@@ -20,10 +20,14 @@ namespace ambrel {
 bool JsonParsed(const TMatroskaParse* Parse);
 
 // Writes the members of FileName's document into the object open in J: Parse is null
-// when the file could not be opened. ParsingLog is the parse's log; its last line is the
-// error shown when the file did not parse.
+// when the file could not be opened.
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
-                     std::string_view ParsingLog, const TAnalysisContext& Context);
+                     const TAnalysisContext& Context);
+
+// Why FileName's document says it did not parse (plain text); empty when it parsed.
+std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse* Parse);
+// The line standard error gets for a file that did not parse: "ambrel-cli: FILE: MESSAGE".
+std::string FailureLine(const std::string& FileName, const std::string& Message);
 
 class TDetailedRenderingAhead;
 
