@@ -278,3 +278,93 @@ TEST(JsonReport, DatesAreIso8601InUtc) {
   EXPECT_EQ(DateUTCToIso(INT64_MAX), "2293-04-11T23:47:16.854Z");
   EXPECT_EQ(DateUTCToIso(INT64_MIN), "1708-09-22T00:12:43.145Z");
 }
+
+namespace {
+
+// The value mkvinfo shows after "+ Label: " in Dump, from From on; empty when absent.
+std::string MkvinfoValue(const std::string& Dump, const std::string& Label, size_t From = 0) {
+  const size_t at = Dump.find("+ " + Label + ": ", From);
+  if (at == std::string::npos) return "";
+  const size_t start = at + Label.size() + 4;
+  return Dump.substr(start, Dump.find_first_of(" \n", start) - start);
+}
+
+// mkvinfo's "HH:MM:SS.nnnnnnnnn" in nanoseconds.
+int64_t MkvinfoNs(const std::string& Time) {
+  const size_t c1 = Time.find(':'), c2 = Time.find(':', c1 + 1), dot = Time.find('.');
+  return ((std::stoll(Time.substr(0, c1)) * 60 + std::stoll(Time.substr(c1 + 1, c2 - c1 - 1))) * 60 +
+          std::stoll(Time.substr(c2 + 1, dot - c2 - 1))) * 1000000000 + std::stoll(Time.substr(dot + 1));
+}
+
+}  // namespace
+
+// The keys that go beyond the report read what mkvinfo reads in a file that holds them all.
+TEST(JsonReport, ExtendedKeysAgreeWithMkvinfo) {
+  const std::string file = (kData / "everything.mkv").string();
+  const std::string dump = ReadFile(kData / "everything.mkv.mkvinfo.txt");
+  const json doc = json::parse(RunCli({"--no-render", "--json", file}).out);
+  using TGet = json (*)(const json&);
+  // mkvinfo label, then where the document holds the value; mkvinfo shows only stored values.
+  static const std::pair<const char*, TGet> kTrackKeys[] = {
+      {"Track UID", [](const json& t) { return t["uid"]; }},
+      {"Language (IETF BCP 47)", [](const json& t) { return t["language_bcp47"]; }},
+      {"\"Forced display\" flag", [](const json& t) { return json(int(t["forced"])); }},
+      {"\"Hearing impaired\" flag", [](const json& t) { return json(int(t["hearing_impaired"])); }},
+      {"\"Visual impaired\" flag", [](const json& t) { return json(int(t["visual_impaired"])); }},
+      {"\"Text descriptions\" flag", [](const json& t) { return json(int(t["text_descriptions"])); }},
+      {"\"Original language\" flag", [](const json& t) { return json(int(t["original"])); }},
+      {"\"Commentary\" flag", [](const json& t) { return json(int(t["commentary"])); }},
+      {"Field order", [](const json& t) { return t["video"]["field_order"]; }},
+      {"Stereo mode", [](const json& t) { return t["video"]["stereo_mode"]; }},
+      {"Pixel crop top", [](const json& t) { return t["video"]["crop"]["top"]; }},
+      {"Pixel crop bottom", [](const json& t) { return t["video"]["crop"]["bottom"]; }},
+      {"Pixel crop left", [](const json& t) { return t["video"]["crop"]["left"]; }},
+      {"Pixel crop right", [](const json& t) { return t["video"]["crop"]["right"]; }},
+      {"Color matrix coefficients", [](const json& t) { return t["video"]["colour"]["matrix_coefficients"]; }},
+      {"Bits per channel", [](const json& t) { return t["video"]["colour"]["bits_per_channel"]; }},
+      {"Color range", [](const json& t) { return t["video"]["colour"]["range"]; }},
+      {"Color transfer", [](const json& t) { return t["video"]["colour"]["transfer_characteristics"]; }},
+      {"Color primaries", [](const json& t) { return t["video"]["colour"]["primaries"]; }},
+      {"Maximum content light", [](const json& t) { return t["video"]["colour"]["max_cll"]; }},
+      {"Red color coordinate x", [](const json& t) { return t["video"]["colour"]["mastering"]["primary_r_x"]; }},
+      {"White color coordinate y", [](const json& t) { return t["video"]["colour"]["mastering"]["white_point_y"]; }},
+      {"Minimum luminance", [](const json& t) { return t["video"]["colour"]["mastering"]["luminance_min"]; }},
+  };
+  const json& tracks = doc["tracks"];
+  ASSERT_EQ(tracks.size(), 3u);
+  size_t checked = 0;
+  for (size_t i = 0; i < tracks.size(); ++i) {
+    const size_t from = dump.find("+ Track number: " + std::to_string(i + 1));
+    const size_t to = dump.find("+ Track number: ", from + 1);
+    const std::string section = dump.substr(from, to == std::string::npos ? std::string::npos : to - from);
+    for (const auto& [label, get] : kTrackKeys) {
+      const std::string shown = MkvinfoValue(section, label);
+      if (shown.empty()) continue;
+      ++checked;
+      const json value = get(tracks[i]);
+      SCOPED_TRACE(label);
+      if (value.is_string()) {
+        EXPECT_EQ(value.get<std::string>(), shown);
+      } else if (value.is_number_float()) {
+        EXPECT_NEAR(value.get<double>(), std::stod(shown), 1e-6);
+      } else {
+        EXPECT_EQ(value.dump(), shown);
+      }
+    }
+  }
+  EXPECT_GE(checked, 24u);
+  EXPECT_EQ(tracks[2]["content_encodings"].size(), 1u);
+  EXPECT_EQ(tracks[2]["content_encodings"][0]["compression"], 0);  // zlib, the default
+  // Chapters: uids (past 2^63) and start times (past 2^32 ms).
+  const json& edition = doc["editions"][0];
+  EXPECT_EQ(edition["uid"].dump(), MkvinfoValue(dump, "Edition UID"));
+  size_t at = 0;
+  for (const json& atom : edition["chapters"]) {
+    at = dump.find("+ Chapter atom", at + 1);
+    EXPECT_EQ(atom["uid"].dump(), MkvinfoValue(dump, "Chapter UID", at));
+    EXPECT_EQ(atom["start_ns"].get<int64_t>(), MkvinfoNs(MkvinfoValue(dump, "Chapter time start", at)));
+  }
+  EXPECT_EQ(edition["chapters"][1]["start"], "1200:00:00.000");
+  EXPECT_EQ(tracks[0]["profile"], 244);  // High 4:4:4 Predictive @L1.0
+  EXPECT_EQ(tracks[0]["level"], 10);
+}
