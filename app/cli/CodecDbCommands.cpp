@@ -4,12 +4,14 @@
 #include <memory>
 #include <vector>
 
+#include "app/cli/JsonStream.h"
+#include "base/TextUtil.h"
 #include "codecdb/XmlCodecDB.h"
 
 namespace ambrel {
 
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  std::ostream& out, std::ostream& err) {
+                  std::ostream& out, std::ostream& err, bool Json) {
   std::unique_ptr<TXmlCodecDB> file;
   const TXmlCodecDB* db = nullptr;
   std::string loadError;
@@ -23,6 +25,15 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
   if (!loadError.empty()) err << loadError << "\n";
   std::vector<TCodecProposal> hits;
   db->FindProposals(CodecID, Fourcc, hits);
+  if (Json) {
+    TJson proposals = TJson::array();
+    for (const TCodecProposal& hit : hits) proposals.push_back({{"name", ValidUtf8(hit.Name)}, {"guid", ValidUtf8(hit.Guid)}});
+    out << JsonDump({{"codec_id", ValidUtf8(CodecID)},
+                     {"fourcc", Fourcc.empty() ? TJson() : TJson(ValidUtf8(Fourcc))},
+                     {"proposals", std::move(proposals)}})
+        << "\n";
+    return 0;
+  }
   for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";
   return 0;
 }

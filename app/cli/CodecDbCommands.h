@@ -11,8 +11,9 @@ namespace ambrel {
 // uses (the one beside the executable, else the embedded one): the codec package's
 // name, a TAB, the filter's guid. A database file that fails to load is reported on
 // err and the embedded database answers instead.
+// Json: one JSON document instead, {"codec_id", "fourcc", "proposals": [{"name", "guid"}]}.
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  std::ostream& out, std::ostream& err);
+                  std::ostream& out, std::ostream& err, bool Json = false);
 
 // --check-codecdb FILE: "ok <codecs> <filters>" for a codec database; otherwise says
 // why it is not one (root element, or the parser's message) and fails.

@@ -93,10 +93,10 @@ void Define(CLI::App& app, TOptions& o) {
                            ->type_name("WORLD");
   CLI::Option* noRender = app.add_flag("--no-render", o.NoRender, "leave out the two rendering sections (no framework started)");
   CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
-  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files}) filters->excludes(other);
   CLI::Option* systemInfo =
       app.add_flag("--system-info", o.SystemInfo, "print this machine's system information (--html: as a page)");
-  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
@@ -107,7 +107,8 @@ void Define(CLI::App& app, TOptions& o) {
   for (CLI::Option* mode : {codec, check, dump}) {
     for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters,
                                systemInfo}) {
-      if (other != mode) mode->excludes(other);
+      // A codec query can answer in JSON.
+      if (other != mode && !(mode == codec && other == json)) mode->excludes(other);
     }
   }
 }
@@ -160,24 +161,6 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& Args, TOption
   return std::nullopt;
 }
 
-void Print(std::ostream& out, std::string_view bytes) {
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-}
-
-int ListFilters(media::IMediaFramework& fw, bool html, std::ostream& out) {
-  TReportWriters writers;
-  WriteDirectShowFiltersSection(writers.FSysInfoWriter, fw);
-  if (html) {
-    THTMLWriter page;
-    writers.BuildHtmlPage(true, page);
-    Print(out, page.GetStream().Bytes());
-  } else {
-    Print(out, writers.FSysInfoText.GetStream().Bytes());
-  }
-  return 0;
-}
-
 int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s) {
   TBatchOptions options;
   options.Output = o.Html ? TAnalysisOutput::Html
@@ -220,21 +203,22 @@ int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeD
     Streams.Out << kVersion;
     return 0;
   }
-  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err);
+  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, Streams.Out, Streams.Err, o.Json);
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
+  const TMachineOutput machine = o.Json ? TMachineOutput::Json : o.Html ? TMachineOutput::Html : TMachineOutput::Text;
   if (o.SystemInfo) {
-    return RunSystemInfo(o.Html, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
+    return RunSystemInfo(machine, LocalMachineProvider(), *media::CreateDefaultMediaFramework(), Streams.Out);
   }
   std::vector<std::string> files = o.Files;
   if (o.World) {
     // A refused world is a usage error; a world may name the file to analyse.
     const media::TMediaWorldLoad world = media::LoadMediaWorldFile(*o.World);
     if (!world.Framework) return usageError("media world refused: " + world.Error);
-    if (o.Filters) return ListFilters(*world.Framework, o.Html, Streams.Out);
+    if (o.Filters) return ListFilters(machine, *world.Framework, Streams.Out);
     if (files.empty() && world.File) files.push_back(media::WideToUtf8(*world.File));
   } else if (o.Filters) {
-    return ListFilters(*media::CreateDefaultMediaFramework(), o.Html, Streams.Out);
+    return ListFilters(machine, *media::CreateDefaultMediaFramework(), Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);

@@ -166,8 +166,8 @@ TEST_F(SystemInfoSection, PrintedAloneAsTextOrAsAPage) {
   const TDxDiagProviderFactory provider = [machine] { return platform::CreateLinuxDxDiagProvider(machine); };
   std::ostringstream text, html;
   const auto framework = media::CreateNoMediaFramework();
-  EXPECT_EQ(RunSystemInfo(false, provider, *framework, text), 0);
-  EXPECT_EQ(RunSystemInfo(true, provider, *framework, html), 0);
+  EXPECT_EQ(RunSystemInfo(TMachineOutput::Text, provider, *framework, text), 0);
+  EXPECT_EQ(RunSystemInfo(TMachineOutput::Html, provider, *framework, html), 0);
   EXPECT_EQ(text.str().rfind("General system info :\r\nWindows version : Testix", 0), 0u) << text.str();
   EXPECT_EQ(html.str().rfind("\xEF\xBB\xBF<html>\r\n", 0), 0u);
   EXPECT_NE(html.str().find("<h2>General system info :</h2>\r\n<b>Windows version</b> : Testix"), std::string::npos);

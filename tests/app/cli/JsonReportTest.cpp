@@ -368,3 +368,23 @@ TEST(JsonReport, ExtendedKeysAgreeWithMkvinfo) {
   EXPECT_EQ(tracks[0]["profile"], 244);  // High 4:4:4 Predictive @L1.0
   EXPECT_EQ(tracks[0]["level"], 10);
 }
+
+// The modes that report the machine or the codec database answer in JSON too, reading
+// what their text output says.
+TEST(JsonReport, MachineModesAnswerInJson) {
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const std::string text = RunCli({"--media-world", world, "--filters"}).out;
+  const json filters = json::parse(RunCli({"--media-world", world, "--filters", "--json"}).out);
+  size_t named = 0;
+  for (const json& item : filters["sections"][0]["items"]) {
+    EXPECT_TRUE(Has(text, item["name"].get<std::string>() + " : " + item["value"].get<std::string>() + "\r\n"));
+    for (const json& inner : item.value("items", json::array()))
+      EXPECT_TRUE(Has(text, inner["name"].get<std::string>() + " : " + inner["value"].get<std::string>() + "\r\n"));
+    ++named;
+  }
+  EXPECT_GT(named, 2u);
+  const json codec = json::parse(RunCli({"--codec", "A_VORBIS", "--json"}).out);
+  EXPECT_EQ(codec["proposals"][0]["name"].get<std::string>() + "\t" + codec["proposals"][0]["guid"].get<std::string>() +
+                "\n",
+            RunCli({"--codec", "A_VORBIS"}).out);
+}
