@@ -186,7 +186,8 @@ struct TMatroskaTrackExtras {
 };
 
 // One TrackEntry. 32-bit integers keep the low 32 bits of the value read. Fields are
-// ordered to leave no padding: files can hold hundreds of thousands of entries.
+// ordered to keep padding small, and what few files hold stands in Extras: files can hold
+// hundreds of thousands of entries.
 struct TMatroskaTrackEntry {
   uint64_t TrackUID = 0;
   uint32_t TrackNumber = 0;

@@ -28,10 +28,10 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
   if (Json) {
     TJson proposals = TJson::array();
     for (const TCodecProposal& hit : hits) proposals.push_back({{"name", ValidUtf8(hit.Name)}, {"guid", ValidUtf8(hit.Guid)}});
-    out << JsonDump({{"codec_id", ValidUtf8(CodecID)},
-                     {"fourcc", Fourcc.empty() ? TJson() : TJson(ValidUtf8(Fourcc))},
-                     {"proposals", std::move(proposals)}})
-        << "\n";
+    const TJson document = {{"codec_id", ValidUtf8(CodecID)},
+                            {"fourcc", Fourcc.empty() ? TJson() : TJson(ValidUtf8(Fourcc))},
+                            {"proposals", std::move(proposals)}};
+    out << document.dump() << "\n";  // texts made well-formed above
     return 0;
   }
   for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";

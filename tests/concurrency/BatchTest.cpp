@@ -40,14 +40,19 @@ TEST(Batch, OutputsFollowTheArgumentsWhateverTheThreads) {
   }
   for (const char* mode : {"--json", "--log", "--html"}) {
     SCOPED_TRACE(mode);
-    std::string expected;
-    for (const std::string& file : files) expected += RunCli({"--no-render", mode, file}).out;
+    std::string expected, expectedErr;
+    for (const std::string& file : files) {
+      const TCliResult one = RunCli({"--no-render", mode, file});
+      expected += one.out;
+      expectedErr += one.err;
+    }
     std::vector<std::string> args = {"--no-render", mode, "--jobs", "4"};
     args.insert(args.end(), files.begin(), files.end());
     const TCliResult parallel = RunCli(args);
     EXPECT_EQ(parallel.status, 1);  // some failed, the rest were still analysed
     EXPECT_EQ(parallel.out, expected);
-    EXPECT_EQ(parallel.err, "");  // not a terminal: no progress line
+    // Not a terminal: no progress line, only the files' own lines, in order.
+    EXPECT_EQ(parallel.err, expectedErr);
     // One file at a time, each output is written out as it is made: the same bytes.
     args.erase(args.begin() + 2, args.begin() + 4);
     EXPECT_EQ(RunCli(args).out, expected);

@@ -1,7 +1,10 @@
 // Track entries: defaults, video and audio settings, wrapped codec keys.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "EbmlBuilder.h"
+#include "matroska/CodecProfile.h"
 
 using namespace ambrel;
 
@@ -147,4 +150,34 @@ TEST(Tracks, RecordOnlyElementsAreReadAndLoggedAsSkipped) {
   EXPECT_TRUE(p.Error.empty());
   EXPECT_FALSE(p.Track(2).Extras);
   EXPECT_EQ(TrackExtrasOf(p.Track(2)).FieldOrder, 2);
+}
+
+// Profile and level from each codec's standard record; a record of another version or cut
+// short gives nothing.
+TEST(Tracks, ProfileAndLevelFromTheCodecsRecord) {
+  struct TCase {
+    const char* CodecID;
+    std::string Private;
+    std::optional<int> Profile, Level;
+  };
+  const TCase cases[] = {
+      {"V_MPEG4/ISO/AVC", std::string("\x01\x64\x00\x28", 4), 100, 40},
+      {"V_MPEG4/ISO/AVC", std::string("\x02\x64\x00\x28", 4), {}, {}},
+      {"V_MPEG4/ISO/AVC", std::string("\x01\x64\x00", 3), {}, {}},
+      {"V_MPEGH/ISO/HEVC", std::string("\x01\x22") + std::string(10, '\0') + "\x5D", 2, 93},
+      {"V_AV1", std::string("\x81\x28", 2), 1, 8},
+      {"V_VP9", std::string("\x03\x01\x0A\x01\x01\x02\x02\x01\x1F", 9), 2, 31},
+      {"V_VP9", std::string("\x01\x05\x02", 3), {}, {}},
+      {"A_AAC", std::string("\x12\x10", 2), 2, {}},
+      {"A_AAC", std::string("\xF8\x20", 2), 33, {}},
+      {"A_VORBIS", std::string("\x01\x64\x00\x28", 4), {}, {}},
+  };
+  for (const TCase& c : cases) {
+    TMatroskaTrackEntry t;
+    t.CodecID = c.CodecID;
+    t.CodecPrivate.assign(c.Private.begin(), c.Private.end());
+    const TCodecProfile p = CodecProfileOf(t);
+    EXPECT_EQ(p.Profile, c.Profile) << c.CodecID << " " << c.Private.size();
+    EXPECT_EQ(p.Level, c.Level) << c.CodecID << " " << c.Private.size();
+  }
 }

@@ -12,6 +12,7 @@
 #include "TempDir.h"
 #include "CliInProcess.h"
 #include "app/cli/JsonReport.h"
+#include "app/cli/LanguageNames.h"
 #include "base/TextUtil.h"
 
 using namespace ambrel;
@@ -387,4 +388,13 @@ TEST(JsonReport, MachineModesAnswerInJson) {
   EXPECT_EQ(codec["proposals"][0]["name"].get<std::string>() + "\t" + codec["proposals"][0]["guid"].get<std::string>() +
                 "\n",
             RunCli({"--codec", "A_VORBIS"}).out);
+}
+
+TEST(JsonReport, LanguageNamesCoverIso639AndBcp47Tags) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"en", "English"},          {"ENG", "English"},         {"fr-CA", "French"},    {"gsw", "Swiss German"},
+      {"zxx", "No linguistic content"}, {"tlh", "Klingon"},   {"fil", "Filipino"},    {"ger", "German"},
+      {"pt_BR", "Portuguese"},    {"qqq", ""},                {"e", ""},              {"", ""},
+  };
+  for (const auto& [code, name] : cases) EXPECT_EQ(IsoLanguageName(code), name) << code;
 }
