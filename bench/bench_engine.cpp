@@ -47,7 +47,7 @@ void Bench(const char* name, const std::string& json, int runs) {
     TMultiWriter both;
     both.AddWriter(&html);
     both.AddWriter(&text);
-    WriteDetailedRenderingSection("a.mkv", both, *fw);
+    WriteDetailedRenderingSection(both, RenderDetailed("a.mkv", *fw));
     bytes = text.GetText().size();
   }
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / runs;

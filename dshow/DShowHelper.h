@@ -2,12 +2,13 @@
 // and creatable state, the framework's own rendering, error texts) and small helpers
 // over filters, pins and media types used by the rendering engine.
 //
-// Texts handed back are UTF-8 report text. Names and paths that come from the framework
+// Texts handed back are UTF-8 report text: names and paths that come from the framework
 // are wrapped with Verbatim(), so the HTML report escapes them and the text report never
-// strips tags from them; the colour tags put around them are the program's own markup.
+// strips tags from them. Filter and pin names are plain text.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,20 +86,10 @@ std::u16string ToWide(const std::string& Text);
 // Wide text from the framework as report text that is shown, never interpreted.
 std::string VerbatimWide(const std::u16string& Text);
 
-// Colour markup around report text.
-std::string ColorFilterName(const std::string& Text);
-std::string ColorInputPinName(const std::string& Text);
-std::string ColorOutputPinName(const std::string& Text);
-// The filter colour's opening tag plus "</font>", in UTF-16 units.
-inline constexpr size_t kColorTagsLength = 29;
-
-// A filter name read back from a graph, as report text: the filter colour tags that the
-// engine put around names it chose stay markup, everything else is Verbatim.
-std::string GraphNameText(const std::u16string& Name);
-// The coloured name of a filter in its graph; empty when QueryFilterInfo fails.
-std::string GetFilterDescription(IBaseFilter* Filter);
-// The pin's name coloured by direction; empty when QueryPinInfo fails.
-std::string GetPinDescription(IPin* Pin);
+// The name a filter goes by in its graph; none when QueryFilterInfo fails.
+std::optional<std::string> FilterName(IBaseFilter* Filter);
+// The pin's name; none when QueryPinInfo fails.
+std::optional<std::string> PinName(IPin* Pin);
 bool IsInputPin(IPin* Pin);
 bool IsOutputPin(IPin* Pin);
 bool IsPinConnected(IPin* Pin);

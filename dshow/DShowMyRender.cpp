@@ -3,29 +3,37 @@
 #include <cstdio>
 #include <vector>
 
-#include "report/LogWriter.h"
 #include "base/TextUtil.h"
 
 namespace ambrel {
 
 using namespace media;
 
-void TDShowMyRender::Log(const std::string& Text) {
-  if (!FOnLog) return;
-  const uint32_t elapsed = FFw.GetTickCount() - FStartTick;
-  FOnLog(std::to_string(elapsed) + "> " + Text);
+void TDShowMyRender::Note(TRenderStep Step) {
+  if (!FOnStep) return;
+  Step.Elapsed = FFw.GetTickCount() - FStartTick;
+  FOnStep(Step);
 }
 
-void TDShowMyRender::LogSuccess(const std::string& Text) { Log("<font color=\"#008800\">" + Text + "</font>"); }
-void TDShowMyRender::LogError(const std::string& Text) { Log("<font color=\"#DD0000\">" + Text + "</font>"); }
+void TDShowMyRender::NoteResult(TRenderStepKind Kind, HRESULT HR, TShownName Filter) {
+  TRenderStep step(Kind);
+  step.Result = HR;
+  step.ResultText = GetErrorText(FFw, HR);
+  step.Filter = std::move(Filter);
+  Note(std::move(step));
+}
 
-void TDShowMyRender::LogResult(const std::string& Msg, HRESULT HR) {
-  const std::string text = Msg + " : " + GetErrorText(FFw, HR);
-  if (FAILED(HR)) {
-    LogError(text);
-  } else {
-    LogSuccess(text);
-  }
+void TDShowMyRender::NoteFilter(TRenderStepKind Kind, TShownName Filter) {
+  TRenderStep step(Kind);
+  step.Filter = std::move(Filter);
+  Note(std::move(step));
+}
+
+void TDShowMyRender::NotePath(TRenderStepKind Kind, const TRenderPath& Path, TShownName Filter) {
+  TRenderStep step(Kind);
+  step.Path = Path;
+  step.Filter = std::move(Filter);
+  Note(std::move(step));
 }
 
 void TDShowMyRender::MyRenderFile(const std::string& FileName) {
@@ -33,38 +41,47 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   FStartTick = FFw.GetTickCount();
   FTries = 0;
   FTooManyTriesLogged = false;
-  Log("<b>MyRenderFile : " + Verbatim(ValidUtf8(FileName)) + "</b>");
+  TRenderStep start(TRenderStepKind::Start);
+  start.File = ValidUtf8(FileName);
+  Note(std::move(start));
 
   FLastResult = CoCreateInstanceAs(FFw, CLSID_FilterGraph, IID_IGraphBuilder, FGraph);
-  LogResult("Creation of GraphBuilder", FLastResult);
+  NoteResult(TRenderStepKind::CreateGraph, FLastResult);
   if (FAILED(FLastResult)) return;
   FLastResult = CoCreateInstanceAs(FFw, CLSID_FilterMapper2, IID_IFilterMapper2, FMapper);
-  LogResult("Creation of FilterMapper2", FLastResult);
+  NoteResult(TRenderStepKind::CreateMapper, FLastResult);
   if (FAILED(FLastResult)) return;
   FLastResult = RegisterGraphInRot();
-  LogResult("Adding graph to ROT", FLastResult);
+  NoteResult(TRenderStepKind::RegisterGraph, FLastResult);
   if (FAILED(FLastResult)) return;
   ComPtr<IBaseFilter> source;
   FLastResult = FGraph->AddSourceFilter(ToWide(FileName), nullptr, source);
-  LogResult("Creation of source filter", FLastResult);
+  NoteResult(TRenderStepKind::CreateSource, FLastResult);
   if (FAILED(FLastResult)) return;
 
   // A success that hands out no source leaves nothing to render: the run ends as for a
   // source without output pins.
   int outputs = 0;
-  const int rendered = source ? RenderFilterOutputs(source.Get(), GetFilterDescription(source.Get()), 1, outputs) : 0;
-  // The last line says what was built: nothing rendered, everything connected, or a
+  const int rendered = source ? RenderFilterOutputs(source.Get(), {}, FilterName(source.Get()), 1, outputs) : 0;
+  // The last step says what was built: nothing rendered, everything connected, or a
   // graph with output pins left free.
-  if (rendered == 0) {
-    LogResult("MyRenderFile finished", VFW_E_CANNOT_RENDER);
-  } else if (AllOutputsConnected()) {
-    LogResult("MyRenderFile finished", S_OK);
-  } else {
-    LogError("MyRenderFile finished : " + GetErrorText(FFw, VFW_S_PARTIAL_RENDER));
+  NoteResult(TRenderStepKind::Finished,
+             rendered == 0 ? VFW_E_CANNOT_RENDER : AllOutputsConnected() ? S_OK : VFW_S_PARTIAL_RENDER);
+}
+
+TGraphFilterName TDShowMyRender::GraphFilterName(IBaseFilter* Filter) {
+  FILTER_INFO info;
+  if (!Filter || FAILED(Filter->QueryFilterInfo(info))) return {};
+  for (const auto& [named, given] : FNamed) {
+    if (named.Get() == Filter && info.achName.starts_with(given)) {
+      return {WideToUtf8(given), true, WideToUtf8(std::u16string_view(info.achName).substr(given.size()))};
+    }
   }
+  return {WideToUtf8(info.achName), false, {}};
 }
 
 void TDShowMyRender::ReleaseGraph() {
+  FNamed.clear();
   FMapper.Reset();
   RevokeGraphFromRot();
   FRotRegister = 0;
@@ -96,7 +113,8 @@ HRESULT TDShowMyRender::RevokeGraphFromRot() {
   return rot->Revoke(FRotRegister);
 }
 
-int TDShowMyRender::RenderFilterOutputs(IBaseFilter* Filter, const std::string& Path, int Level, int& Outputs) {
+int TDShowMyRender::RenderFilterOutputs(IBaseFilter* Filter, const TRenderPath& Before, const TShownName& Name,
+                                       int Level, int& Outputs) {
   Outputs = 0;
   int rendered = 0;
   ComPtr<IEnumPins> pins;
@@ -105,19 +123,20 @@ int TDShowMyRender::RenderFilterOutputs(IBaseFilter* Filter, const std::string& 
   while (pins->Next(pin) == S_OK && pin) {
     if (!IsOutputPin(pin.Get())) continue;
     ++Outputs;
-    if (!IsPinConnected(pin.Get()) && RenderOutputPin(pin.Get(), Path + "(" + GetPinDescription(pin.Get()) + ")", Level)) {
-      ++rendered;
-    }
+    if (IsPinConnected(pin.Get())) continue;
+    TRenderPath path = Before;
+    path.push_back({Name, PinName(pin.Get())});
+    if (RenderOutputPin(pin.Get(), path, Level)) ++rendered;
   }
   return rendered;
 }
 
-bool TDShowMyRender::RenderOutputPin(IPin* Pin, const std::string& Path, int Level) {
-  Log("<b># Rendering output pin </b>" + Path);
+bool TDShowMyRender::RenderOutputPin(IPin* Pin, const TRenderPath& Path, int Level) {
+  NotePath(TRenderStepKind::RenderPin, Path);
   FLastResult = ConnectToGraphFilters(Pin);
   if (SUCCEEDED(FLastResult)) return true;
   if (Level >= kMaxPathFilters) {
-    LogError("Path too long (" + std::to_string(kMaxPathFilters) + " filters), no further filter tried.");
+    Note(TRenderStepKind::PathTooLong);
     return false;
   }
 
@@ -138,20 +157,20 @@ bool TDShowMyRender::RenderOutputPin(IPin* Pin, const std::string& Path, int Lev
                                              types.empty() ? nullptr : types.data(), nullptr, nullptr, false, false, 0,
                                              nullptr, nullptr, nullptr);
   if (FAILED(FLastResult) || !monikers) {
-    LogResult("EnumMatchingFilters failed", FAILED(FLastResult) ? FLastResult : E_FAIL);
+    NoteResult(TRenderStepKind::MatchingFailed, FAILED(FLastResult) ? FLastResult : E_FAIL);
     return false;
   }
 
-  std::string names;
+  TRenderStep matching(TRenderStepKind::Matching);
   ComPtr<IMoniker> moniker;
   while (monikers->Next(moniker) == S_OK && moniker) {
     ComPtr<IPropertyBag> bag;
     if (FAILED(moniker->BindToStorage(nullptr, bag)) || !bag) continue;
     std::u16string name;
     bag->Read(u"FriendlyName", name);
-    names += ", " + VerbatimWide(name);
+    matching.Names.push_back(WideToUtf8(name));
   }
-  Log("Filters matching mediatype : " + (names.size() >= 2 ? names.substr(2) : std::string()));
+  Note(std::move(matching));
   monikers->Reset();
 
   bool connected = false;
@@ -163,9 +182,9 @@ bool TDShowMyRender::RenderOutputPin(IPin* Pin, const std::string& Path, int Lev
 }
 
 std::u16string TDShowMyRender::CutFriendlyName(const std::u16string& Name) {
-  // The graph keeps only so many units of a filter's name; the name with its colour tags
-  // must fit whole, so that a closing tag is never cut off.
-  const int64_t room = FFw.FilterNameChars() - static_cast<int64_t>(kColorTagsLength);
+  // The graph keeps only so many units of a filter's name; the engine's names are shorter
+  // by the room the reports' filter colour takes around them.
+  const int64_t room = FFw.FilterNameChars() - static_cast<int64_t>(FilterColourMarkupLength());
   if (room <= 0) return {};
   if (Name.size() <= static_cast<uint64_t>(room)) return Name;
   size_t keep = static_cast<size_t>(room);
@@ -173,8 +192,8 @@ std::u16string TDShowMyRender::CutFriendlyName(const std::u16string& Name) {
   return Name.substr(0, keep);
 }
 
-bool TDShowMyRender::TryCandidate(IPin* Pin, IMoniker* Moniker, const std::string& Path, int Level, bool& StopTrying) {
-  std::string name;
+bool TDShowMyRender::TryCandidate(IPin* Pin, IMoniker* Moniker, const TRenderPath& Path, int Level, bool& StopTrying) {
+  TShownName name;
   std::u16string graphName;
   GUID clsid = GUID_NULL;
   ComPtr<IPropertyBag> bag;
@@ -183,49 +202,55 @@ bool TDShowMyRender::TryCandidate(IPin* Pin, IMoniker* Moniker, const std::strin
     if (SUCCEEDED(bag->Read(u"CLSID", text)) && !text.empty()) CLSIDFromString(text, clsid);
     text.clear();
     bag->Read(u"FriendlyName", text);
-    const std::u16string cut = CutFriendlyName(text);
-    name = ColorFilterName(VerbatimWide(cut));
-    graphName = u"<font color=\"#0067AB\">" + cut + u"</font>";
+    graphName = CutFriendlyName(text);
+    name = WideToUtf8(graphName);
   }
   if (clsid != GUID_NULL && IsClassUpstream(Pin, clsid)) return false;
   if (FTries >= kMaxConnectionTries) {
     if (!FTooManyTriesLogged) {
-      LogError("Too many connection attempts (" + std::to_string(kMaxConnectionTries) + "), no further filter tried.");
+      Note(TRenderStepKind::TooManyTries);
       FTooManyTriesLogged = true;
     }
     StopTrying = true;
     return false;
   }
   ++FTries;
-  Log("Trying connection to " + name + " :");
+  NoteFilter(TRenderStepKind::Trying, name);
 
   ComPtr<IBaseFilter> filter;
   FLastResult = Moniker->BindToObject(nullptr, filter);
   if (FAILED(FLastResult) || !filter) {
-    LogResult(name + " creation failed : ", FAILED(FLastResult) ? FLastResult : E_FAIL);
+    NoteResult(TRenderStepKind::CreateFailed, FAILED(FLastResult) ? FLastResult : E_FAIL, name);
     return false;
   }
   if (clsid == GUID_NULL && SUCCEEDED(filter->GetClassID(clsid)) && IsClassUpstream(Pin, clsid)) {
-    LogError("Filter is already downstream, skipping.");
+    Note(TRenderStepKind::AlreadyDownstream);
     return false;
   }
   FLastResult = FGraph->AddFilter(filter.Get(), graphName);
   if (FAILED(FLastResult)) {
-    LogResult(name + " AddFilter failed : ", FLastResult);
+    NoteResult(TRenderStepKind::AddFailed, FLastResult, name);
     return false;
   }
+  FNamed.emplace_back(filter, graphName);
+  const auto remove = [&] {
+    FGraph->RemoveFilter(filter.Get());
+    std::erase_if(FNamed, [&](const auto& named) { return named.first.Get() == filter.Get(); });
+  };
   FLastResult = ConnectToFilter(Pin, filter.Get());
   if (FAILED(FLastResult)) {
-    LogError("Failed connecting pin to " + name + ", removing it now.");
-    FGraph->RemoveFilter(filter.Get());
+    NoteFilter(TRenderStepKind::ConnectFailed, name);
+    remove();
     return false;
   }
-  if (CountPins(filter.Get(), PINDIR_OUTPUT) == 0) LogSuccess("<b>Completed path : " + Path + " -> " + name + "</b>");
+  if (CountPins(filter.Get(), PINDIR_OUTPUT) == 0) {
+    NotePath(TRenderStepKind::Completed, Path, name);
+  }
   int outputs = 0;
-  const int rendered = RenderFilterOutputs(filter.Get(), Path + " -> " + name, Level + 1, outputs);
+  const int rendered = RenderFilterOutputs(filter.Get(), Path, name, Level + 1, outputs);
   if (outputs > 0 && rendered == 0) {
-    LogError("Backtracking, no output pin rendered for " + name + ", removing it now.");
-    FGraph->RemoveFilter(filter.Get());
+    NoteFilter(TRenderStepKind::Backtracking, name);
+    remove();
     return false;
   }
   return true;
@@ -251,7 +276,10 @@ HRESULT TDShowMyRender::ConnectToFilter(IPin* OutPin, IBaseFilter* Filter) {
     if (!IsInputPin(pin.Get()) || IsPinConnected(pin.Get())) continue;
     result = FGraph->ConnectDirect(OutPin, pin.Get(), nullptr);
     if (SUCCEEDED(result)) {
-      LogSuccess("OK, connected to (" + GetPinDescription(pin.Get()) + ")" + GetFilterDescription(Filter));
+      TRenderStep connected(TRenderStepKind::Connected);
+      connected.Pin = PinName(pin.Get());
+      connected.Joined = GraphFilterName(Filter);
+      Note(std::move(connected));
     }
   }
   return result;

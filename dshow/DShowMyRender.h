@@ -1,17 +1,19 @@
 // The detailed rendering engine: builds a filter graph for one media file by itself, pin
-// by pin, and narrates every step (filters tried, connections, back-outs) as one line of
-// report text per step.
+// by pin, and records every step (filters tried, connections, back-outs) as data.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dshow/DShowHelper.h"
+#include "dshow/RenderRun.h"
 
 namespace ambrel {
 
-using TRenderLogEvent = std::function<void(const std::string& Line)>;
+using TRenderStepEvent = std::function<void(const TRenderStep& Step)>;
 
 class TDShowMyRender {
  public:
@@ -25,28 +27,36 @@ class TDShowMyRender {
   TDShowMyRender(const TDShowMyRender&) = delete;
   TDShowMyRender& operator=(const TDShowMyRender&) = delete;
 
-  // Builds the graph for FileName (UTF-8) and logs every step through FOnLog.
+  // Builds the graph for FileName (UTF-8) and gives every step to FOnStep. Without
+  // FOnStep the same graph is built and the framework's clock is not read.
   void MyRenderFile(const std::string& FileName);
   // Releases the mapper, revokes the running-object-table entry, releases the graph and
   // undoes this object's framework initialisation.
   void ReleaseGraph();
 
-  TRenderLogEvent FOnLog;
+  TRenderStepEvent FOnStep;
 
  private:
-  void Log(const std::string& Text);
-  void LogSuccess(const std::string& Text);
-  void LogError(const std::string& Text);
-  void LogResult(const std::string& Msg, HRESULT HR);
+  void Note(TRenderStep Step);
+  void Note(TRenderStepKind Kind) { Note(TRenderStep(Kind)); }
+  // A step with a code and its text.
+  void NoteResult(TRenderStepKind Kind, HRESULT HR, TShownName Filter = {});
+  // A step about a candidate, and a path with (optional) the filter that ends it.
+  void NoteFilter(TRenderStepKind Kind, TShownName Filter);
+  void NotePath(TRenderStepKind Kind, const TRenderPath& Path, TShownName Filter = {});
+  // The name a filter of the graph goes by, telling the engine's own names apart.
+  TGraphFilterName GraphFilterName(IBaseFilter* Filter);
 
   HRESULT RegisterGraphInRot();
   HRESULT RevokeGraphFromRot();
   // Renders every free output pin of Filter, whose output pins stand at Level. Returns
   // how many were rendered now; Outputs receives how many output pins it has.
-  int RenderFilterOutputs(IBaseFilter* Filter, const std::string& Path, int Level, int& Outputs);
-  bool RenderOutputPin(IPin* Pin, const std::string& Path, int Level);
+  // The path to Filter is Before; Name is the filter's own.
+  int RenderFilterOutputs(IBaseFilter* Filter, const TRenderPath& Before, const TShownName& Name, int Level,
+                          int& Outputs);
+  bool RenderOutputPin(IPin* Pin, const TRenderPath& Path, int Level);
   // One candidate of the trying pass; true when it was connected and rendered.
-  bool TryCandidate(IPin* Pin, media::IMoniker* Moniker, const std::string& Path, int Level, bool& StopTrying);
+  bool TryCandidate(IPin* Pin, media::IMoniker* Moniker, const TRenderPath& Path, int Level, bool& StopTrying);
   HRESULT ConnectToGraphFilters(IPin* OutPin);
   HRESULT ConnectToFilter(IPin* OutPin, IBaseFilter* Filter);
   bool AllOutputsConnected();
@@ -61,6 +71,8 @@ class TDShowMyRender {
   bool FComInitialized = false;
   int FTries = 0;
   bool FTooManyTriesLogged = false;
+  // The filters the engine added and is keeping, with the names it gave them.
+  std::vector<std::pair<ComPtr<IBaseFilter>, std::u16string>> FNamed;
 };
 
 }  // namespace ambrel

@@ -1,49 +1,23 @@
-// Coloured names of filters and pins, pin directions and connections, counts, media
-// types and the upstream search.
+// Names of filters and pins, pin directions and connections, counts, media types and the
+// upstream search.
 #include <algorithm>
 
 #include "dshow/DShowHelper.h"
-#include "report/LogWriter.h"
 
 namespace ambrel {
 
 using namespace media;
 
-namespace {
-
-const char kFilterColor[] = "<font color=\"#0067AB\">";
-const char16_t kFilterColorWide[] = u"<font color=\"#0067AB\">";
-const char16_t kFontEndWide[] = u"</font>";
-
-std::string Wrap(const char* Tag, const std::string& Text) { return Tag + Text + "</font>"; }
-
-}  // namespace
-
-std::string ColorFilterName(const std::string& Text) { return Wrap(kFilterColor, Text); }
-std::string ColorInputPinName(const std::string& Text) { return Wrap("<font color=\"#CC00AA\">", Text); }
-std::string ColorOutputPinName(const std::string& Text) { return Wrap("<font color=\"#EA7500\">", Text); }
-
-std::string GraphNameText(const std::u16string& Name) {
-  const std::u16string_view open = kFilterColorWide;
-  if (Name.compare(0, open.size(), open) != 0) return VerbatimWide(Name);
-  const std::u16string rest = Name.substr(open.size());
-  const size_t close = rest.rfind(kFontEndWide);
-  if (close == std::u16string::npos) return kFilterColor + VerbatimWide(rest);
-  return ColorFilterName(VerbatimWide(rest.substr(0, close))) +
-         VerbatimWide(rest.substr(close + std::u16string_view(kFontEndWide).size()));
-}
-
-std::string GetFilterDescription(IBaseFilter* Filter) {
+std::optional<std::string> FilterName(IBaseFilter* Filter) {
   FILTER_INFO info;
   if (!Filter || FAILED(Filter->QueryFilterInfo(info))) return {};
-  return ColorFilterName(GraphNameText(info.achName));
+  return WideToUtf8(info.achName);
 }
 
-std::string GetPinDescription(IPin* Pin) {
+std::optional<std::string> PinName(IPin* Pin) {
   PIN_INFO info;
   if (!Pin || FAILED(Pin->QueryPinInfo(info))) return {};
-  const std::string name = VerbatimWide(info.achName);
-  return IsInputPin(Pin) ? ColorInputPinName(name) : ColorOutputPinName(name);
+  return WideToUtf8(info.achName);
 }
 
 namespace {

@@ -40,72 +40,58 @@ std::string YesNoText(bool Flag) { return Flag ? "yes" : "no"; }
 
 }  // namespace
 
-void PrepareRenderingSections(const std::string& FileName, IMediaFramework& Fw) {
-  Fw.PrepareRenderFile(ToWide(FileName));
+void AnnounceRendering(const std::string& FileName, IMediaFramework& Fw) { Fw.PrepareRenderFile(ToWide(FileName)); }
+
+TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& Fw) {
+  TRenderFileCheck check;
+  for (const TSplitter& s : kSplitters) {
+    TSplitterCheck& splitter = check.Splitters.emplace_back(TSplitterCheck{s.Name, {}, false});
+    splitter.Installed = CheckFilterInstalled(Fw, s.Clsid);
+    splitter.Creatable = CheckFilterCreatable(Fw, s.Clsid);
+  }
+  check.Result = TryRenderFile(Fw, FileName);
+  check.ResultText = GetErrorText(Fw, check.Result);
+  check.Notes = Fw.RenderFileNotes();
+  return check;
 }
 
-HRESULT WriteRenderFileCheckSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw) {
+void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
   W.WriteTitle("DirectShow RenderFile check : ");
-  // The framework may render the file while the splitters are looked up (when the caller
-  // has not announced it yet).
-  PrepareRenderingSections(FileName, Fw);
-  for (const TSplitter& s : kSplitters) {
+  for (const TSplitterCheck& s : Check.Splitters) {
     W.WriteField("Matroska Splitter", s.Name);
     W.BeginList();
-    W.WriteListField("Installed", CheckFilterInstalled(Fw, s.Clsid));
-    W.WriteListField("Can be created", YesNoText(CheckFilterCreatable(Fw, s.Clsid)));
+    W.WriteListField("Installed", s.Installed);
+    W.WriteListField("Can be created", YesNoText(s.Creatable));
     W.EndList();
   }
-  const HRESULT hr = TryRenderFile(Fw, FileName);
-  W.WriteField("RenderFile with DirectShow", GetErrorText(Fw, hr));
-  for (const auto& [label, text] : Fw.RenderFileNotes()) W.WriteField(label, Verbatim(text));
+  W.WriteField("RenderFile with DirectShow", Check.ResultText);
+  for (const auto& [label, text] : Check.Notes) W.WriteField(label, Verbatim(text));
   W.WriteSeparator();
-  return hr;
 }
 
-namespace {
-
-void RenderNarrative(const std::string& FileName, IMediaFramework& Fw, const TDetailedRenderingAhead::TOnLine& OnLine) {
+TRenderRun RenderDetailed(const std::string& FileName, IMediaFramework& Fw) {
+  TRenderRun run;
   TDShowMyRender render(Fw);
-  render.FOnLog = OnLine;
+  render.FOnStep = [&run](const TRenderStep& Step) { run.Steps.push_back(Step); };
   render.MyRenderFile(FileName);
+  return run;
 }
 
-}  // namespace
-
-TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFramework& Fw)
+TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFramework& Fw, bool SideBySide)
     : FFileName(std::move(FileName)), FFw(Fw) {
-  if (!FFw.BuildsGraphsConcurrently()) return;
-  FAhead = std::async(std::launch::async, [this] {
-    RenderNarrative(FFileName, FFw, [this](const std::string& Line) { FLines.push_back(Line); });
-  });
+  if (!SideBySide) return;
+  FAhead = std::async(std::launch::async, [this] { return RenderDetailed(FFileName, FFw); });
 }
 
 TDetailedRenderingAhead::~TDetailedRenderingAhead() {
   if (FAhead.valid()) FAhead.wait();
 }
 
-void TDetailedRenderingAhead::TakeLines(const TOnLine& OnLine) {
-  if (!FAhead.valid()) {
-    RenderNarrative(FFileName, FFw, OnLine);
-    return;
-  }
-  FAhead.get();
-  for (const std::string& line : FLines) OnLine(line);
-  FLines.clear();
-}
+TRenderRun TDetailedRenderingAhead::Take() { return FAhead.valid() ? FAhead.get() : RenderDetailed(FFileName, FFw); }
 
-void WriteDetailedRenderingSection(const std::string& FileName, TLogWriter& W, IMediaFramework& Fw,
-                                   TDetailedRenderingAhead* Ahead, std::vector<std::string>* Kept) {
+void WriteDetailedRenderingSection(TLogWriter& W, const TRenderRun& Run) {
   W.WriteTitle("DirectShow detailed rendering : ");
-  const auto write = [&W, Kept](const std::string& Line) {
-    W.WriteLine(Line);
-    if (Kept) Kept->push_back(Line);
-  };
-  if (Ahead)
-    Ahead->TakeLines(write);
-  else
-    RenderNarrative(FileName, Fw, write);
+  for (const TRenderStep& step : Run.Steps) W.WriteLine(RenderStepLine(step));
   W.WriteSeparator();
 }
 

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   both.AddWriter(&text);
   const std::string file = load.File ? media::WideToUtf8(*load.File) : "a.mkv";
   WriteDirectShowFiltersSection(both, *load.Framework);
-  WriteRenderFileCheckSection(file, both, *load.Framework);
-  WriteDetailedRenderingSection(file, both, *load.Framework);
+  WriteRenderFileCheckSection(both, CheckRenderFile(file, *load.Framework));
+  WriteDetailedRenderingSection(both, RenderDetailed(file, *load.Framework));
   if (html.GetText().empty() || text.GetText().empty()) __builtin_trap();
   return 0;
 }

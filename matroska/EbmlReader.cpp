@@ -10,6 +10,7 @@
 #include "matroska/MatroskaError.h"
 #include "report/LogWriter.h"
 #include "base/TextUtil.h"
+#include "base/Verbatim.h"
 
 namespace ambrel {
 
@@ -268,6 +269,8 @@ void TEbmlReader::LogLine(std::string_view Text) {
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
+  FLastText.assign(Text);
+  FLastIsValue = false;
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
@@ -275,6 +278,20 @@ void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));
+  // A blank value writes no line.
+  const std::string_view shown = TrimBlank(Value);
+  if (shown.empty()) return;
+  FLastText.assign(Name);
+  FLastValue.assign(shown);
+  FLastIsValue = true;
+}
+
+std::string TEbmlReader::LastLogLine() const {
+  if (FLastIsValue) return FLastText + " : " + FLastValue;
+  // The line's own text, with the wrappings of file text undone.
+  std::string text;
+  verbatim::ForEachSegment(FLastText, [&](bool, std::string_view piece) { text.append(piece); });
+  return text;
 }
 
 }  // namespace ambrel

@@ -105,6 +105,9 @@ class TEbmlReader {
   void LogLine(std::string_view Text);
   // Writes Name : Value; Value comes from the file and is passed through Verbatim.
   void LogValue(std::string_view Name, std::string_view Value);
+  // The text of the last line written to the log, as the text log shows it (without its
+  // indentation); empty when nothing was logged.
+  std::string LastLogLine() const;
 
   // Reads the EBML header at the current position into Header, logging every value.
   void ReaderHeader();
@@ -116,6 +119,9 @@ class TEbmlReader {
   std::string FLine;                 // the log line being built
   bool FLogging = true;
   int FMuted = 0;  // TMute objects alive
+  // The last line logged: a line's text, or a value line's name and value.
+  std::string FLastText, FLastValue;
+  bool FLastIsValue = false;
 };
 
 }  // namespace ambrel

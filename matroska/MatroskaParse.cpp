@@ -15,7 +15,7 @@ TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& Pa
   parse.Reader->SetControl(Control);
   parse.Reader->SetKeepTags(KeepAllRecords);
   parse.Reader->SetKeepChapterAtoms(KeepAllRecords);
-  TParseFailure& failure = parse.Failure;
+  TParseFailure& failure = parse.Reason;
   try {
     parse.ClusterFound = parse.Reader->Parse();
   } catch (const EMatroskaError& error) {
@@ -37,9 +37,13 @@ TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& Pa
     failure = parse.Reader->Failure;
   }
   if (!parse.Error.empty()) {
-    ParsingLog.WriteLine(Verbatim(parse.Error));
+    parse.Failure = parse.Error;
+    ParsingLog.WriteLine(Verbatim(parse.Failure));
   } else if (parse.Cancelled) {
-    ParsingLog.WriteLine(kAnalysisCancelled);
+    parse.Failure = kAnalysisCancelled;
+    ParsingLog.WriteLine(parse.Failure);
+  } else if (!parse.ClusterFound) {
+    parse.Failure = parse.Reader->EbmlReader->LastLogLine();
   }
   return parse;
 }

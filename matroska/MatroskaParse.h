@@ -25,9 +25,16 @@ struct TMatroskaParse {
   bool ClusterFound = false;                // the parse reached the first Cluster
   bool Cancelled = false;                   // stopped early on the caller's request
   std::string Error;                        // the parser's message (plain text); empty when none
-  // Why the parse did not reach the first Cluster (or was stopped, or failed); its
-  // Message is empty when it did.
-  TParseFailure Failure;
+  // Why the parse is not complete, as the parsing log's last line says it: the parser's
+  // error, the cancellation line, or else the last line the parser logged (a refused
+  // header, a missing Segment, the last value read before the segment ended; known only
+  // when the log keeps text). Empty for a complete parse.
+  std::string Failure;
+
+  // The parse reached the first Cluster, was not stopped and met no error.
+  bool Complete() const { return ClusterFound && !Cancelled && Error.empty(); }
+  // The same typed: the message in plain text, and the element concerned where known.
+  TParseFailure Reason;
 };
 
 // Parses Source, writing every value read into ParsingLog, and on failure or cancellation

@@ -141,31 +141,4 @@ void WriteMatroskaReport(const TMatroskaParse& Parse, TLogWriter& Writer, const 
   if (Parse.Cancelled) Writer.WriteLine(kAnalysisCancelled);
 }
 
-bool WriteMatroskaInfo(const std::string& FileName, TLogWriter& Writer, TLogWriter& ParsingLog,
-                       const TAnalysisContext& Context, const TParseControl* Control, TKeptParse* Kept) {
-  Writer.ResetWriter();
-  ParsingLog.ResetWriter();
-  const std::string title = "Matroska file info : " + Verbatim(ambrel::ValidUtf8(FileName));
-  Writer.WriteTitle(title);
-  ParsingLog.WriteLine(title);
-  if (Kept) {
-    Kept->Parse.reset();
-    Kept->LogStart = ParsingLog.GetStream().Position();
-  }
-
-  std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
-  if (!source) {
-    const std::string message = Verbatim("Can't open file " + ambrel::ValidUtf8(FileName));
-    Writer.WriteLine(message);
-    ParsingLog.WriteLine(message);
-    return false;
-  }
-  // The report does not show the tags: unless the parse is kept, they are read but not kept.
-  TMatroskaParse parse = ParseMatroska(std::move(source), ParsingLog, Control, Kept != nullptr);
-  WriteMatroskaReport(parse, Writer, Context);
-  const bool complete = parse.ClusterFound && !parse.Cancelled && parse.Error.empty();
-  if (Kept) Kept->Parse = std::move(parse);
-  return complete;
-}
-
 }  // namespace ambrel

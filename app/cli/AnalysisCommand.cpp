@@ -1,14 +1,11 @@
 #include "app/cli/AnalysisCommand.h"
 
-#include <future>
-#include <optional>
 #include <string_view>
-#include <vector>
 
-#include "app/cli/JsonReport.h"
-#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/Analysis.h"
 #include "app/analysis/ReportAssembly.h"
-#include "dshow/DShowSections.h"
+#include "app/analysis/SectionsReader.h"
+#include "app/cli/JsonReport.h"
 
 namespace ambrel {
 
@@ -19,34 +16,6 @@ auto WriteTo(std::ostream* Out) {
   return [Out](std::string_view bytes) { Out->write(bytes.data(), static_cast<std::streamsize>(bytes.size())); };
 }
 
-// Runs Work (the file's own report) on a thread of its own while this thread puts its first
-// question to the framework, which a framework waiting for one starts here, and gives
-// Work's result once both are done.
-template <class F>
-auto WhileFrameworkStarts(media::IMediaFramework& Fw, F Work) {
-  auto work = std::async(std::launch::async, std::move(Work));
-  Fw.BuildsGraphsConcurrently();
-  return work.get();
-}
-
-// Writes the file's members into the document open in J; returns why it did not parse
-// (empty when it parsed).
-std::string WriteJsonDocument(TJsonStream& J, const std::string& FileName, const TAnalysisContext& Context) {
-  // The document needs no parsing log: the parser's records and its failure say it all.
-  TNullWriter log;
-  std::unique_ptr<TByteSource> source = OpenFileSource(FileName);
-  std::optional<TMatroskaParse> parse;
-  if (source) parse = ParseMatroska(std::move(source), log);
-  const TMatroskaParse* parsed = parse ? &*parse : nullptr;
-  WriteJsonReport(J, FileName, parsed, Context);
-  return JsonFailureMessage(FileName, parsed);
-}
-
-// The standard-error line of a file whose document says it did not parse.
-std::string JsonErrors(const std::string& FileName, const std::string& Failure) {
-  return Failure.empty() ? std::string() : FailureLine(FileName, Failure);
-}
-
 // The document ends the line it is on (JSON Lines); gives the text the stream still holds.
 std::string JsonLineOf(TJsonStream& J) {
   J.EndObject();
@@ -55,25 +24,17 @@ std::string JsonLineOf(TJsonStream& J) {
   return line;
 }
 
-// Out (optional) receives the document as it is made, and Output stays empty.
-TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext& Context, bool Render,
-                            std::ostream* Out) {
+// --json alone: the document is the only output. Out (optional) receives it as it is
+// made, and Output stays empty.
+TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, std::ostream* Out) {
   TFileAnalysis result;
   TJsonStream document;
   const auto write = WriteTo(Out);
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
-  std::string failure;
-  if (Render && Context.Framework) {
-    PrepareRenderingSections(FileName, *Context.Framework);
-    failure = WhileFrameworkStarts(*Context.Framework, [&] { return WriteJsonDocument(document, FileName, Context); });
-    TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-    WriteRenderResults(document, FileName, *Context.Framework, &detailed);
-  } else {
-    failure = WriteJsonDocument(document, FileName, Context);
-  }
-  result.Succeeded = failure.empty();
-  result.Errors = JsonErrors(FileName, failure);
+  TJsonReader json(document, Context);
+  result.Succeeded = Analysis.Run(json);
+  result.Errors = json.ErrorLine();
   result.Output = JsonLineOf(document);
   if (Out) {
     write(result.Output);
@@ -82,45 +43,12 @@ TFileAnalysis AnalyseToJson(const std::string& FileName, const TAnalysisContext&
   return result;
 }
 
-// What the JSON document is built from, kept while the sections are written: --json with
-// --save analyses the file once, and its document reads as --json alone would.
-struct TKeptAnswers {
-  TKeptParse File;
-  std::optional<media::HRESULT> RenderFile;  // none when the rendering sections did not run
-  std::vector<std::string> Rendering;
-};
-
-// The file section and, when asked and a framework is there, the two rendering sections.
-// Kept (optional) receives what the JSON document needs.
-bool WriteSections(const std::string& FileName, TLogWriter& Report, TLogWriter& Log, const TAnalysisContext& Context,
-                   bool Render, TKeptAnswers* Kept = nullptr) {
-  TKeptParse* keptFile = Kept ? &Kept->File : nullptr;
-  if (!Render || !Context.Framework) return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile);
-  PrepareRenderingSections(FileName, *Context.Framework);
-  const bool parsed = WhileFrameworkStarts(
-      *Context.Framework, [&] { return WriteMatroskaInfo(FileName, Report, Log, Context, nullptr, keptFile); });
-  TDetailedRenderingAhead detailed(FileName, *Context.Framework);
-  const media::HRESULT hr = WriteRenderFileCheckSection(FileName, Report, *Context.Framework);
-  WriteDetailedRenderingSection(FileName, Report, *Context.Framework, &detailed, Kept ? &Kept->Rendering : nullptr);
-  if (Kept) Kept->RenderFile = hr;
-  return parsed;
-}
-
-// The JSON document of an analysis whose sections were written with Kept.
-std::string JsonFromKept(const std::string& FileName, const TKeptAnswers& Kept, const TAnalysisContext& Context) {
-  TJsonStream document;
-  document.BeginObject();
-  const std::optional<TMatroskaParse>& parse = Kept.File.Parse;
-  WriteJsonReport(document, FileName, parse ? &*parse : nullptr, Context);
-  if (Kept.RenderFile) WriteRenderResults(document, *Context.Framework, *Kept.RenderFile, Kept.Rendering);
-  return JsonLineOf(document);
-}
-
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out) {
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(FileName, Context, Render, Out);
+  TAnalysis analysis(FileName, Context, Render);
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Out);
   TFileAnalysis result;
   TReportWriters writers;
   // Without --save only the chosen output is built: the others would be thrown away.
@@ -137,6 +65,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       case TAnalysisOutput::Json: break;
     }
   }
+  TSectionsReader sections(*report, *log, Context);
   if (Out && chosen) {
     // The output goes out as it is made; an HTML page's skeleton is written around it.
     const auto write = WriteTo(Out);
@@ -147,7 +76,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       skeleton.ResetWriter();
     }
     chosen->GetStream().SetDrain(write, kStreamChunk);
-    result.Succeeded = WriteSections(FileName, *report, *log, Context, Render);
+    result.Succeeded = analysis.Run(sections);
     chosen->GetStream().FlushDrain();
     if (Output == TAnalysisOutput::Html) {
       TReportWriters::WriteHtmlPageTail(skeleton);
@@ -155,9 +84,18 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
     }
     return result;
   }
-  std::optional<TKeptAnswers> kept;
-  if (Output == TAnalysisOutput::Json) kept.emplace();
-  const bool parsed = WriteSections(FileName, *report, *log, Context, Render, kept ? &*kept : nullptr);
+  bool parsed = false;
+  // --json with --save: the document is made from the same analysis as the saved reports.
+  TJsonStream document;
+  if (Output == TAnalysisOutput::Json) {
+    document.BeginObject();
+    TJsonReader json(document, Context);
+    TReaderPair both(sections, json);
+    parsed = analysis.Run(both);
+    result.Errors += json.ErrorLine();
+  } else {
+    parsed = analysis.Run(sections);
+  }
   bool saved = true;
   if (SaveDir) {
     for (const std::string& path : writers.SaveReports(*SaveDir, false)) {
@@ -174,10 +112,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       result.Output = page.GetStream().Bytes();
       break;
     }
-    case TAnalysisOutput::Json:
-      result.Output = JsonFromKept(FileName, *kept, Context);
-      result.Errors += JsonErrors(FileName, JsonFailureMessage(FileName, kept->File.Parse ? &*kept->File.Parse : nullptr));
-      break;
+    case TAnalysisOutput::Json: result.Output = JsonLineOf(document); break;
   }
   result.Succeeded = parsed && saved;
   return result;

@@ -10,9 +10,6 @@
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "base/NumberFormat.h"
-#include "dshow/DShowHelper.h"
-#include "dshow/DShowMyRender.h"
-#include "dshow/DShowSections.h"
 #include "matroska/ValueFormat.h"
 #include "report/LogWriter.h"
 #include "base/TextUtil.h"
@@ -318,69 +315,41 @@ void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>&
   J.EndArray();
 }
 
-// A line of the rendering narrative as plain text: markup removed, file texts unwrapped,
-// the elapsed-time prefix ("123> ") dropped.
-std::string PlainRenderLine(const std::string& line) {
-  TTxtWriter plain;
-  plain.WriteLine(line);
-  std::string_view text = plain.GetStream().Bytes();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  const size_t prompt = text.find("> ");
-  if (prompt != std::string_view::npos && prompt > 0 &&
-      text.substr(0, prompt).find_first_not_of("0123456789") == std::string_view::npos) {
-    text.remove_prefix(prompt + 2);
-  }
-  return Text(text);
-}
-
-// Reads the detailed rendering's lines, given to Take one by one, into the document.
-class TRenderingResult {
- public:
-  void Take(const std::string& Line) {
-    FLast = PlainRenderLine(Line);
-    if (FLast.starts_with(kFinished)) FResult = FLast.substr(kFinished.size());
-    if (FLast.starts_with(kCompleted)) FPaths.push_back(FLast.substr(kCompleted.size()));
-  }
-  void Write(TJsonStream& J) {
-    J.Field("rendering", {{"result", FResult.is_null() ? TJson(FLast) : FResult}, {"completed_paths", std::move(FPaths)}});
-  }
-
- private:
-  static constexpr std::string_view kFinished = "MyRenderFile finished : ";
-  static constexpr std::string_view kCompleted = "Completed path : ";
-  TJson FResult;  // null when the run stopped before its end (its last line says why)
-  TJson FPaths = TJson::array();
-  std::string FLast;
-};
-
-void WriteRenderFile(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr) {
-  J.Field("render_file", {{"code", static_cast<uint32_t>(Hr)}, {"text", Text(GetErrorText(Fw, Hr))}});
-}
-
 }  // namespace
 
-void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
-                        TDetailedRenderingAhead* Ahead) {
-  WriteRenderFile(J, Fw, TryRenderFile(Fw, FileName));
-  TRenderingResult rendering;
-  const auto take = [&rendering](const std::string& Line) { rendering.Take(Line); };
-  if (Ahead) {
-    Ahead->TakeLines(take);
-  } else {
-    TDShowMyRender render(Fw);
-    render.FOnLog = take;
-    render.MyRenderFile(FileName);
-  }
-  rendering.Write(J);
+void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check) {
+  J.Key("render_file");
+  J.BeginObject();
+  J.Field("code", static_cast<uint32_t>(Check.Result));
+  J.Field("text", Text(Check.ResultText));
+  J.EndObject();
 }
 
-void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
-                        const std::vector<std::string>& Lines) {
-  WriteRenderFile(J, Fw, Hr);
-  TRenderingResult rendering;
-  for (const std::string& line : Lines) rendering.Take(line);
-  rendering.Write(J);
+void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run) {
+  J.Key("rendering");
+  J.BeginObject();
+  // A run stopped before its end says why in its last step.
+  const TRenderStep* finished = Run.Finished();
+  J.Field("result", Text(finished         ? finished->ResultText
+                         : Run.Steps.empty() ? std::string()
+                                             : RenderStepText(Run.Steps.back())));
+  J.Key("completed_paths");
+  J.BeginArray();
+  for (const std::string& path : Run.CompletedPaths()) J.Value(Text(path));
+  J.EndArray();
+  J.EndObject();
 }
+
+TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context) : FJ(J), FContext(Context) {
+  FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024);
+}
+
+void TJsonReader::FileParsed(const TMatroskaParse* Parse) {
+  WriteJsonReport(FJ, FFileName, Parse, FContext);
+  FFailure = JsonFailureMessage(FFileName, Parse);
+}
+
+std::string TJsonReader::ErrorLine() const { return FFailure.empty() ? "" : FailureLine(FFileName, FFailure); }
 
 std::string DateUTCToIso(int64_t DateUTC) {
   std::string text = DateUTCToStr(DateUTC);
@@ -391,14 +360,10 @@ std::string DateUTCToIso(int64_t DateUTC) {
   return text;
 }
 
-bool JsonParsed(const TMatroskaParse* Parse) {
-  return Parse && Parse->ClusterFound && !Parse->Cancelled && Parse->Error.empty();
-}
-
 std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse* Parse) {
   if (!Parse) return "Can't open file " + FileName;
-  if (JsonParsed(Parse)) return "";
-  return Parse->Failure.Message.empty() ? Parse->Error : Parse->Failure.Message;
+  if (Parse->Complete()) return "";
+  return Parse->Reason.Message.empty() ? Parse->Failure : Parse->Reason.Message;
 }
 
 std::string FailureLine(const std::string& FileName, const std::string& Message) {
@@ -408,11 +373,11 @@ std::string FailureLine(const std::string& FileName, const std::string& Message)
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
                      const TAnalysisContext& Context) {
   J.Field("path", Text(FileName));
-  const bool parsed = JsonParsed(Parse);
+  const bool parsed = Parse && Parse->Complete();
   J.Field("parsed", parsed);
   if (!parsed) {
     const TParseFailure none;
-    const TParseFailure& f = Parse ? Parse->Failure : none;
+    const TParseFailure& f = Parse ? Parse->Reason : none;
     const bool known = f.Position >= 0;
     J.Field("error", {{"message", Text(JsonFailureMessage(FileName, Parse))},
                       {"position", known ? TJson(f.Position) : TJson()},

@@ -5,22 +5,17 @@
 #pragma once
 
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "app/analysis/AnalysisContext.h"
+#include "app/analysis/Analysis.h"
 #include "app/cli/JsonStream.h"
 #include "matroska/MatroskaParse.h"
-#include "media/MediaFramework.h"
+#include "report/LogWriter.h"
 
 namespace ambrel {
 
-// Whether the document of Parse says "parsed": the parse reached the first Cluster, was
-// not stopped and met no error.
-bool JsonParsed(const TMatroskaParse* Parse);
-
 // Writes the members of FileName's document into the object open in J: Parse is null
-// when the file could not be opened.
+// when the file could not be opened. A file that did not parse completely shows why as
+// its "error".
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
                      const TAnalysisContext& Context);
 
@@ -29,18 +24,37 @@ std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse
 // The line standard error gets for a file that did not parse: "ambrel-cli: FILE: MESSAGE".
 std::string FailureLine(const std::string& FileName, const std::string& Message);
 
-class TDetailedRenderingAhead;
+// The media framework's answers: "render_file" (the RenderFile check's code and text) and
+// "rendering" (the detailed rendering's final result, or why it stopped, and the paths it
+// completed, as plain text).
+void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check);
+void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run);
 
-// Writes the media framework's answers for FileName into the object open in J:
-// "render_file" (the RenderFile check's code and text) and "rendering" (the detailed
-// rendering's final result and the paths it completed, as plain text). Ahead, when given,
-// is the detailed rendering begun for this file.
-void WriteRenderResults(TJsonStream& J, const std::string& FileName, media::IMediaFramework& Fw,
-                        TDetailedRenderingAhead* Ahead = nullptr);
-// The same from answers already had: Hr the RenderFile check's, Lines the detailed
-// rendering's narrative.
-void WriteRenderResults(TJsonStream& J, media::IMediaFramework& Fw, media::HRESULT Hr,
-                        const std::vector<std::string>& Lines);
+// An analysis written as the members of its JSON document, into the object open in J.
+class TJsonReader : public TAnalysisReader {
+ public:
+  TJsonReader(TJsonStream& J, const TAnalysisContext& Context);
+
+  // The document reads nothing from the log, but the parser says why a file fell short
+  // only when its log keeps text: the log is made and dropped as it goes.
+  TLogWriter& ParsingLog() override { return FLog; }
+  bool KeepsAllRecords() const override { return true; }
+  void FileBegins(const std::string& FileName) override { FFileName = FileName; }
+  void FileParsed(const TMatroskaParse* Parse) override;
+  void RenderFileChecked(const TRenderFileCheck& Check) override { WriteRenderFileJson(FJ, Check); }
+  void Rendered(const TRenderRun& Run) override { WriteRenderingJson(FJ, Run); }
+
+ private:
+  TJsonStream& FJ;
+  const TAnalysisContext& FContext;
+  std::string FFileName;
+  std::string FFailure;
+  TTxtWriter FLog;
+
+ public:
+  // The line standard error gets for the file when it did not parse; empty when it did.
+  std::string ErrorLine() const;
+};
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date
 // cannot be shown.

@@ -83,6 +83,8 @@ void TJsonStream::WriteFlag(bool Flag) {
   Drained();
 }
 
+void TJsonStream::Value(double Number) { Value(TJson(Number)); }
+
 void TJsonStream::Value(const TJson& Value) {
   Separate();
   FText += JsonDump(Value);

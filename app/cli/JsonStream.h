@@ -36,6 +36,9 @@ class TJsonStream {
   void Value(const std::string& Text) { Value(std::string_view(Text)); }
   void Value(const char* Text) { Value(std::string_view(Text)); }
   void Value(std::nullptr_t);
+  // A number that may have a fraction, as the tree writes it: one that is not finite has
+  // no JSON number and is written as null.
+  void Value(double Number);
   // Exactly a bool: a number or a pointer never turns into one here.
   template <class T>
     requires std::is_same_v<T, bool>

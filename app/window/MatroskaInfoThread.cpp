@@ -1,32 +1,54 @@
 #include "app/window/MatroskaInfoThread.h"
 
+#include "app/analysis/Analysis.h"
 #include "app/analysis/AnalysisContext.h"
-#include "app/analysis/MatroskaReport.h"
+#include "app/analysis/SectionsReader.h"
 #include "app/window/frmMain.h"
-#include "dshow/DShowSections.h"
 
 namespace ambrel {
 
+namespace {
+
+// The report sections, with the window told after each step.
+class TWindowReader : public TSectionsReader {
+ public:
+  // Runs a step on the main thread (unless the window is closing).
+  using TStepRunner = std::function<void(std::function<void()>)>;
+  TWindowReader(TReportWriters& Writers, const TAnalysisContext& Context, TMainForm& Form, TStepRunner OnMain)
+      : TSectionsReader(Writers.FReportWriter, Writers.FParsingLog, Context), FForm(Form), FOnMain(std::move(OnMain)) {}
+
+  void FileDone() override {
+    FOnMain([this] { FForm.UpdateReport(); });
+    FOnMain([this] { FForm.LogParsingDone(); });
+  }
+  void RenderFileChecked(const TRenderFileCheck& Check) override {
+    TSectionsReader::RenderFileChecked(Check);
+    FOnMain([this] { FForm.LogRenderFileCheckDone(); });
+  }
+  void Rendered(const TRenderRun& Run) override {
+    TSectionsReader::Rendered(Run);
+    FOnMain([this] { FForm.UpdateReport(); });
+    FOnMain([this] { FForm.LogDetailedRenderingDone(); });
+  }
+
+ private:
+  TMainForm& FForm;
+  TStepRunner FOnMain;
+};
+
+}  // namespace
+
 void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
-  TReportWriters& writers = form.Writers();
-  const std::string& file = form.FileName();
   // The framework lives on this thread for this run only.
   const std::unique_ptr<media::IMediaFramework> framework = form.CreateMediaFramework();
   const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
-  // Closing the window stops the parse at its next element.
+  // Closing the window stops the parse at its next element, and the analysis after it.
   TParseControl control;
   control.Cancel = &form.StopFlag();
-  RunSteps({
-      OnWorker([&] { WriteMatroskaInfo(file, writers.FReportWriter, writers.FParsingLog, context, &control); }),
-      OnMain([&] { form.UpdateReport(); }),
-      OnMain([&] { form.LogParsingDone(); }),
-      OnWorker([&] { WriteRenderFileCheckSection(file, writers.FReportWriter, *framework); }),
-      OnMain([&] { form.LogRenderFileCheckDone(); }),
-      OnWorker([&] { WriteDetailedRenderingSection(file, writers.FReportWriter, *framework); }),
-      OnMain([&] { form.UpdateReport(); }),
-      OnMain([&] { form.LogDetailedRenderingDone(); }),
-  });
+  control.OnProgress = form.OnParseProgress();
+  TWindowReader reader(form.Writers(), context, form, [this](std::function<void()> Step) { RunSteps({OnMain(std::move(Step))}); });
+  TAnalysis(form.FileName(), context, true, &control).Run(reader);
 }
 
 }  // namespace ambrel

@@ -74,7 +74,8 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 }  // namespace
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
-  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(), [] { return media::CreateDefaultMediaFramework(); }};
+  return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
+          [] { return media::CreateDefaultMediaFramework(); }, {}};
 }
 
 std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {

