@@ -11,4 +11,9 @@ uint32_t RoundLow32(double value) {
   return Low32OfWhole(RoundHalfEven(value));
 }
 
+uint64_t RoundLow64(double value) {
+  if (!std::isfinite(value)) return 0;
+  return Low64OfWhole(RoundHalfEven(value));
+}
+
 }  // namespace ambrel

@@ -36,4 +36,23 @@ inline uint32_t Low32OfWhole(double Value) {
   return Negative ? static_cast<uint32_t>(0u - Low) : Low;
 }
 
+// The low 64 bits of the two's complement of a finite whole Value, of any magnitude: the
+// remainder of Value by 2^64, taken up into [0, 2^64).
+inline uint64_t Low64OfWhole(double Value) {
+  const uint64_t Bits = std::bit_cast<uint64_t>(Value);
+  const int Exponent = static_cast<int>((Bits >> 52) & 0x7FF) - 1075;  // Value = Mantissa * 2^Exponent
+  uint64_t Mantissa = Bits & ((uint64_t{1} << 52) - 1);
+  if ((Bits >> 52 & 0x7FF) != 0) Mantissa |= uint64_t{1} << 52;
+  uint64_t Low = 0;
+  if (Exponent >= 64) {
+    Low = 0;  // a multiple of 2^64
+  } else if (Exponent >= 0) {
+    Low = Mantissa << Exponent;
+  } else if (Exponent > -64) {
+    Low = Mantissa >> -Exponent;  // whole, so nothing is shifted out
+  }
+  const bool Negative = (Bits >> 63) != 0;
+  return Negative ? 0u - Low : Low;
+}
+
 }  // namespace ambrel

@@ -73,15 +73,23 @@ std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& File
   return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." + std::to_string(v[3]);
 }
 
-std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText) {
+TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidText) {
   GUID clsid;
   CLSIDFromString(ClsidText, clsid);
   const std::u16string path = GetFilterFileName(Fw, clsid);
-  if (path.empty() || !Fw.FileExists(path)) return "no";
-  std::string result = "yes, in " + VerbatimWide(path);
-  const std::string version = GetFileVersionString(Fw, path);
-  if (!version.empty()) result += " (" + Verbatim(version) + ")";
+  if (path.empty() || !Fw.FileExists(path)) return {};
+  return {true, path, GetFileVersionString(Fw, path)};
+}
+
+std::string InstalledText(const TFilterInstall& Install) {
+  if (!Install.Installed) return "no";
+  std::string result = "yes, in " + VerbatimWide(Install.Server);
+  if (!Install.Version.empty()) result += " (" + Verbatim(Install.Version) + ")";
   return result;
+}
+
+std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText) {
+  return InstalledText(FindFilterInstall(Fw, ClsidText));
 }
 
 bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText) {

@@ -62,8 +62,17 @@ bool GetFileVersion(IMediaFramework& Fw, const std::u16string& FileName, uint32_
                     uint32_t& Release, uint32_t& Build);
 // "a.b.c.d", or empty when the file has no version.
 std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& FileName);
+// Where a filter is installed: Installed false, or the server's path (as read) and its
+// file version (empty when it has none).
+struct TFilterInstall {
+  bool Installed = false;
+  std::u16string Server;
+  std::string Version;
+};
+TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidText);
 // "no", or "yes, in " + path [+ " (" + version + ")"].
 std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText);
+std::string InstalledText(const TFilterInstall& Install);
 bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText);
 HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName);
 // "OK" for 0, else the framework's text (trimmed) + " (0x%08X)".

@@ -31,8 +31,8 @@ void TLocalFrameworkSections::Prepare(const std::string& FileName) { AnnounceRen
 
 void TLocalFrameworkSections::Start() { FSideBySide = Framework().BuildsGraphsConcurrently(); }
 
-std::string TLocalFrameworkSections::FilterInstalled(const std::string& ClsidText) {
-  return CheckFilterInstalled(Framework(), ClsidText);
+TFilterInstall TLocalFrameworkSections::FilterInstall(const std::string& ClsidText) {
+  return FindFilterInstall(Framework(), ClsidText);
 }
 
 TRenderFileCheck TLocalFrameworkSections::CheckRenderFile(const std::string& FileName) {

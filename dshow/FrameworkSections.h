@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dshow/DShowHelper.h"
 #include "dshow/DShowSections.h"
 #include "media/MediaFramework.h"
 #include "report/LogWriter.h"
@@ -32,8 +33,8 @@ class IFrameworkSections {
   virtual void Prepare(const std::string& FileName) = 0;
   // Waits for the framework to have started (the caller's thread may do the start).
   virtual void Start() = 0;
-  // The proposed filter's installed state, as the codec candidates show it.
-  virtual std::string FilterInstalled(const std::string& ClsidText) = 0;
+  // Where the proposed filter is installed (InstalledText words it as the report shows it).
+  virtual TFilterInstall FilterInstall(const std::string& ClsidText) = 0;
   // The RenderFile check of the prepared file; the detailed rendering may begin with it.
   // A framework that stopped says so in the result's Stopped.
   virtual TRenderFileCheck CheckRenderFile(const std::string& FileName) = 0;
@@ -58,7 +59,7 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   void BeginFile() override;
   void Prepare(const std::string& FileName) override;
   void Start() override;
-  std::string FilterInstalled(const std::string& ClsidText) override;
+  TFilterInstall FilterInstall(const std::string& ClsidText) override;
   TRenderFileCheck CheckRenderFile(const std::string& FileName) override;
   TRenderRun RenderDetailed(const std::string& FileName) override;
   void WriteFilterLists(TLogWriter& W) override;

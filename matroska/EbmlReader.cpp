@@ -102,10 +102,12 @@ uint32_t TEbmlElement::ReadHeader() {
 }
 
 void TEbmlElement::Skip() {
-  if (!Reader->Logging()) {
-    Reader->FileReader.Seek(DataSize, 1);
-    return;
-  }
+  LogSkip();
+  Reader->FileReader.Seek(DataSize, 1);
+}
+
+void TEbmlElement::LogSkip() {
+  if (!Reader->Logging()) return;
   char line[96] = "Skipping element with ID ";
   char* end = line + std::strlen(line);
   end = std::to_chars(end, line + sizeof line, ID, 16).ptr;
@@ -114,14 +116,13 @@ void TEbmlElement::Skip() {
   end = std::copy(at.begin(), at.end(), end);
   end = std::to_chars(end, line + sizeof line, Position).ptr;
   Reader->LogLine(std::string_view(line, static_cast<size_t>(end - line)));
-  Reader->FileReader.Seek(DataSize, 1);
 }
 
 void TEbmlElement::ReadError(std::string_view Operation, std::string_view Name,
                              std::string_view Suffix) const {
-  throw EMatroskaError(std::string(Operation) + " " + std::string(Name) +
-                       " : read error at position " + std::to_string(Position) +
-                       std::string(Suffix));
+  throw EMatroskaError(std::string(Operation) + " " + std::string(Name) + " : read error at position " +
+                           std::to_string(Position) + std::string(Suffix),
+                       Position, std::string(Name), TotalSize);
 }
 
 // True when the element's data runs past the end of the file: such a value is refused
@@ -177,8 +178,9 @@ void TEbmlElement::ReadValueString(std::string_view Name, std::string& Value) {
 double TEbmlElement::ReadValueFloat(std::string_view Name) {
   if (DataSize != 4 && DataSize != 8) {
     throw EMatroskaError("ReadValueFloat " + std::string(Name) + " : Float wrong length (" +
-                         std::to_string(DataSize) + ") at position " + std::to_string(Position) +
-                         " (length must be 4 or 8).");
+                             std::to_string(DataSize) + ") at position " + std::to_string(Position) +
+                             " (length must be 4 or 8).",
+                         Position, std::string(Name), TotalSize);
   }
   if (ExceedsFile()) ReadError("ReadValueFloat", Name);
   uint8_t bytes[8];
@@ -247,6 +249,10 @@ void TEbmlReader::LeaveElement() {
   if (!FStack.empty()) FStack.pop_back();
 }
 
+void TEbmlReader::LeaveTo(int32_t Depth) {
+  while (Level() > Depth) FStack.pop_back();
+}
+
 void TEbmlReader::LeaveUntil(uint32_t ID) {
   while (!FStack.empty() && FStack.back().ID != ID) FStack.pop_back();
 }
@@ -259,7 +265,7 @@ void TEbmlReader::Indent() {
 }
 
 void TEbmlReader::LogLine(std::string_view Text) {
-  if (!FLogging) return;
+  if (!Logging()) return;
   Indent();
   FLine.append(Text);
   ParseLog.WriteLine(FLine);
@@ -268,7 +274,7 @@ void TEbmlReader::LogLine(std::string_view Text) {
 }
 
 void TEbmlReader::LogValue(std::string_view Name, std::string_view Value) {
-  if (!FLogging) return;
+  if (!Logging()) return;
   Indent();
   FLine.append(Name);
   ParseLog.WriteField(FLine, Verbatim(Value));

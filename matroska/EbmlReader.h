@@ -35,6 +35,8 @@ class TEbmlElement {
 
   // Logs "Skipping element ..." and moves past the element's data.
   void Skip();
+  // Logs "Skipping element ..." only.
+  void LogSkip();
 
   // Value readers: called right after ReadHeader, with the position at the element's data.
   // Name is the element's name in the log and in error messages.
@@ -66,6 +68,8 @@ class TEbmlReader {
   TLogWriter& ParseLog;     // not owned
   TEbmlHeader Header;
 
+  // The innermost open element; null when none is open.
+  const TEbmlElement* Innermost() const { return FStack.empty() ? nullptr : &FStack.back(); }
   // Number of open elements.
   int32_t Level() const { return static_cast<int32_t>(FStack.size()); }
   // Pushes a copy of Element; Element stays the caller's.
@@ -73,6 +77,8 @@ class TEbmlReader {
   void LeaveElement();
   // Leaves elements until the innermost one has the given ID (or the stack is empty).
   void LeaveUntil(uint32_t ID);
+  // Leaves elements until Level() is at most Depth.
+  void LeaveTo(int32_t Depth);
   // True while the file position lies inside the innermost open element.
   bool InElement() const {
     if (FStack.empty()) return false;
@@ -84,7 +90,18 @@ class TEbmlReader {
 
   // False when the log drops what it is given (decided when the reader is made): the
   // lines are then not built at all.
-  bool Logging() const { return FLogging; }
+  bool Logging() const { return FLogging && FMuted == 0; }
+  // Keeps the log silent while it lives.
+  class TMute {
+   public:
+    explicit TMute(TEbmlReader& Reader) : FReader(Reader) { ++FReader.FMuted; }
+    ~TMute() { --FReader.FMuted; }
+    TMute(const TMute&) = delete;
+    TMute& operator=(const TMute&) = delete;
+
+   private:
+    TEbmlReader& FReader;
+  };
   void LogLine(std::string_view Text);
   // Writes Name : Value; Value comes from the file and is passed through Verbatim.
   void LogValue(std::string_view Name, std::string_view Value);
@@ -101,6 +118,7 @@ class TEbmlReader {
   std::vector<TEbmlElement> FStack;  // outermost first
   std::string FLine;                 // the log line being built
   bool FLogging = true;
+  int FMuted = 0;  // TMute objects alive
   // The last line logged: a line's text, or a value line's name and value.
   std::string FLastText, FLastValue;
   bool FLastIsValue = false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace ambrel::ids {
 
@@ -43,6 +44,7 @@ constexpr uint32_t kDateUTC = 0x4461;
 constexpr uint32_t kSegmentFilename = 0x7384;
 constexpr uint32_t kPrevFilename = 0x3C83AB;
 constexpr uint32_t kNextFilename = 0x3E83BB;
+constexpr uint32_t kSegmentUID = 0x73A4;
 
 // Clusters.
 constexpr uint32_t kTimecode = 0xE7;
@@ -79,6 +81,54 @@ constexpr uint32_t kSamplingFrequency = 0xB5;
 constexpr uint32_t kOutputSamplingFrequency = 0x78B5;
 constexpr uint32_t kChannels = 0x9F;
 constexpr uint32_t kBitDepth = 0x6264;
+
+// Track entry elements read for the JSON document only (the log shows them as skipped).
+constexpr uint32_t kLanguageBCP47 = 0x22B59D;
+constexpr uint32_t kFlagForced = 0x55AA;
+constexpr uint32_t kFlagHearingImpaired = 0x55AB;
+constexpr uint32_t kFlagVisualImpaired = 0x55AC;
+constexpr uint32_t kFlagTextDescriptions = 0x55AD;
+constexpr uint32_t kFlagOriginal = 0x55AE;
+constexpr uint32_t kFlagCommentary = 0x55AF;
+constexpr uint32_t kCodecDelay = 0x56AA;
+constexpr uint32_t kSeekPreRoll = 0x56BB;
+constexpr uint32_t kFlagInterlaced = 0x9A;
+constexpr uint32_t kFieldOrder = 0x9D;
+constexpr uint32_t kStereoMode = 0x53B8;
+constexpr uint32_t kPixelCropBottom = 0x54AA;
+constexpr uint32_t kPixelCropTop = 0x54BB;
+constexpr uint32_t kPixelCropLeft = 0x54CC;
+constexpr uint32_t kPixelCropRight = 0x54DD;
+constexpr uint32_t kColour = 0x55B0;
+constexpr uint32_t kMatrixCoefficients = 0x55B1;
+constexpr uint32_t kBitsPerChannel = 0x55B2;
+constexpr uint32_t kChromaSubsamplingHorz = 0x55B3;
+constexpr uint32_t kChromaSubsamplingVert = 0x55B4;
+constexpr uint32_t kRange = 0x55B9;
+constexpr uint32_t kTransferCharacteristics = 0x55BA;
+constexpr uint32_t kPrimaries = 0x55BB;
+constexpr uint32_t kMaxCLL = 0x55BC;
+constexpr uint32_t kMaxFALL = 0x55BD;
+constexpr uint32_t kMasteringMetadata = 0x55D0;
+constexpr uint32_t kPrimaryRChromaticityX = 0x55D1;
+constexpr uint32_t kPrimaryRChromaticityY = 0x55D2;
+constexpr uint32_t kPrimaryGChromaticityX = 0x55D3;
+constexpr uint32_t kPrimaryGChromaticityY = 0x55D4;
+constexpr uint32_t kPrimaryBChromaticityX = 0x55D5;
+constexpr uint32_t kPrimaryBChromaticityY = 0x55D6;
+constexpr uint32_t kWhitePointChromaticityX = 0x55D7;
+constexpr uint32_t kWhitePointChromaticityY = 0x55D8;
+constexpr uint32_t kLuminanceMax = 0x55D9;
+constexpr uint32_t kLuminanceMin = 0x55DA;
+constexpr uint32_t kContentEncodings = 0x6D80;
+constexpr uint32_t kContentEncoding = 0x6240;
+constexpr uint32_t kContentEncodingOrder = 0x5031;
+constexpr uint32_t kContentEncodingScope = 0x5032;
+constexpr uint32_t kContentEncodingType = 0x5033;
+constexpr uint32_t kContentCompression = 0x5034;
+constexpr uint32_t kContentCompAlgo = 0x4254;
+constexpr uint32_t kContentEncryption = 0x5035;
+constexpr uint32_t kContentEncAlgo = 0x47E1;
 
 // Attached files.
 constexpr uint32_t kAttachedFile = 0x61A7;
@@ -123,5 +173,29 @@ constexpr uint32_t kTagLanguage = 0x447A;
 constexpr uint32_t kTagDefault = 0x4484;
 constexpr uint32_t kTagString = 0x4487;
 constexpr uint32_t kTagBinary = 0x4485;
+
+// The name of a master element the parser enters; empty for any other ID.
+constexpr std::string_view MasterName(uint32_t ID) {
+  struct TName {
+    uint32_t ID;
+    std::string_view Name;
+  };
+  constexpr TName kNames[] = {
+      {kEBML, "EBML"},           {kSegment, "Segment"},
+      {kSeekHead, "SeekHead"},   {kSeek, "Seek"},
+      {kInfo, "Info"},           {kTracks, "Tracks"},
+      {kTrackEntry, "TrackEntry"}, {kVideo, "Video"},
+      {kAudio, "Audio"},         {kAttachments, "Attachments"},
+      {kAttachedFile, "AttachedFile"}, {kChapters, "Chapters"},
+      {kEditionEntry, "EditionEntry"}, {kChapterAtom, "ChapterAtom"},
+      {kChapterTrack, "ChapterTrack"}, {kChapterDisplay, "ChapterDisplay"},
+      {kTags, "Tags"},           {kTag, "Tag"},
+      {kTargets, "Targets"},     {kSimpleTag, "SimpleTag"},
+      {kCluster, "Cluster"},
+  };
+  for (const TName& n : kNames)
+    if (n.ID == ID) return n.Name;
+  return {};
+}
 
 }  // namespace ambrel::ids

@@ -14,6 +14,7 @@
 
 #include "matroska/EbmlReader.h"
 #include "matroska/ElementIds.h"
+#include "matroska/MatroskaError.h"
 #include "matroska/MatroskaHelper.h"
 
 namespace ambrel {
@@ -29,7 +30,7 @@ enum class TElementKind {
 
 template <class Rec>
 struct TElementRule {
-  using TIntField = std::variant<uint8_t Rec::*, uint32_t Rec::*, int32_t Rec::*, int64_t Rec::*>;
+  using TIntField = std::variant<uint8_t Rec::*, uint32_t Rec::*, int32_t Rec::*, int64_t Rec::*, uint64_t Rec::*>;
   using TChildReader = bool (TMatroskaReader::*)(Rec&);
   using TCustomReader = void (TMatroskaReader::*)(TEbmlElement&, Rec&);
 
@@ -52,7 +53,15 @@ struct TElementRule {
   // When not 0: a field still 0 once the container is read takes the value of the field of
   // the sibling element with this ID (a rule of the same kind in the same table).
   uint32_t FallbackID = 0;
+  // Read for the records only: the log shows the element as skipped, as for an unknown
+  // one, and an element that cannot be read is skipped without an error.
+  bool Quiet = false;
 
+  TElementRule Quietly() const {
+    TElementRule rule = *this;
+    rule.Quiet = true;
+    return rule;
+  }
   template <class V>
   TElementRule WithDefault(V Value) const {
     TElementRule rule = *this;
@@ -90,8 +99,8 @@ TElementRule<Rec> StringRule(uint32_t ID, const char* Name, TOptionalText Rec::*
 }
 
 template <class Rec>
-TElementRule<Rec> FloatRule(uint32_t ID, const char* Name, double Rec::* Field) {
-  return {.ID = ID, .Kind = TElementKind::Float, .Name = Name, .FloatField = Field};
+TElementRule<Rec> FloatRule(uint32_t ID, const char* Name, double Rec::* Field, bool Rec::* Present = nullptr) {
+  return {.ID = ID, .Kind = TElementKind::Float, .Name = Name, .FloatField = Field, .PresentField = Present};
 }
 
 template <class Rec>
@@ -152,6 +161,7 @@ void ReadRuleValue(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) 
       break;
     case TElementKind::Float:
       Record.*Rule.FloatField = E.ReadValueFloat(Rule.Name);
+      if (Rule.PresentField) Record.*Rule.PresentField = true;
       break;
     case TElementKind::Binary:
       E.ReadValueBinary(Record.*Rule.BinaryField, Rule.Name);
@@ -237,6 +247,35 @@ bool TMatroskaReader::EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule,
 }
 
 template <class Rec>
+void TMatroskaReader::ReadQuietly(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record) {
+  TEbmlReader& reader = *EbmlReader;
+  const int64_t dataPosition = E.DataPosition();
+  E.LogSkip();
+  // Elements longer than any of these holds are left alone.
+  constexpr int64_t kMaxQuiet = 1 << 16;
+  if (E.DataSize <= kMaxQuiet) {
+    const int32_t level = reader.Level();
+    TEbmlReader::TMute mute(reader);
+    try {
+      if (Rule.Kind == TElementKind::Container) {
+        reader.EnterElement(E);
+        ReadChildren(Rule, Record);
+      } else if (Rule.Kind == TElementKind::Custom) {
+        (this->*Rule.Custom)(E, Record);
+      } else {
+        ReadRuleValue(E, Rule, Record);
+      }
+    } catch (const EMatroskaError&) {
+      // What could be read stays; the rest is skipped like an unknown element.
+    }
+    reader.LeaveTo(level);
+  }
+  // Leaves the file where skipping the element would have left it.
+  reader.FileReader.Seek(dataPosition, 0);
+  reader.FileReader.Seek(E.DataSize, 1);
+}
+
+template <class Rec>
 bool TMatroskaReader::ReadChildren(const TElementRule<Rec>& Rule, Rec& Record) {
   if (Rule.Entry) return ReadContainer(Record, std::span<const TElementRule<Rec>>(Rule.Entry, 1));
   return (this->*Rule.Child)(Record);
@@ -253,6 +292,8 @@ bool TMatroskaReader::ReadContainer(Rec& Record,
     const TElementRule<Rec>* rule = FindRule(Rules, E.ID);
     if (!rule) {
       E.Skip();
+    } else if (rule->Quiet) {
+      ReadQuietly(E, *rule, Record);
     } else if (rule->Kind == TElementKind::Container) {
       // A failed child stays the innermost open element, so this container's result
       // below is false as well.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "matroska/ElementRules.h"
@@ -16,6 +17,15 @@ namespace {
 
 // Seek heads that the seek phase follows from the ones already known, at most.
 constexpr int kMaxChainedSeekHeads = 4;
+
+// An element's name for messages: its own, or its ID in hex.
+std::string ElementLabel(uint32_t ID) {
+  const std::string_view name = ids::MasterName(ID);
+  if (!name.empty()) return std::string(name);
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", ID);
+  return text;
+}
 
 }  // namespace
 
@@ -100,16 +110,19 @@ bool TMatroskaReader::ParseBody() {
   const std::string& docType = reader.Header.DocType;
   if (docType != "matroska" && docType != "webm") {
     reader.LogLine("Wrong DocType (" + Verbatim(docType) + ")");
+    Failure.Message = "Wrong DocType (" + docType + ")";
     return false;
   }
   if (static_cast<uint32_t>(reader.Header.DocTypeReadVersion) > 4) {
     reader.LogLine("Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")");
+    Failure.Message = "Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")";
     return false;
   }
 
   TEbmlElement segment(&reader);
   if (segment.ReadHeader() == 0 || segment.ID != ids::kSegment) {
     reader.LogLine("Segment not found");
+    Failure.Message = "Segment not found";
     return false;
   }
   SegmentInfo.SegmentPosition = segment.Position;
@@ -143,7 +156,11 @@ bool TMatroskaReader::ParseBody() {
     if (!EnterChild(H, *rule, *this)) break;
   }
 
-  if (clusterFound) ReadSeekPhase(H, infoFound, std::move(seekHeadPositions));
+  if (clusterFound) {
+    ReadSeekPhase(H, infoFound, std::move(seekHeadPositions));
+  } else {
+    NoteStop();
+  }
 
   FinishRecords();
   return clusterFound;
@@ -157,6 +174,22 @@ void TMatroskaReader::FinishRecords() {
     SegmentInfo.Duration = SegmentInfo.Duration * static_cast<double>(SegmentInfo.TimecodeScale) / 1000000;
   EbmlReader->FileReader.Seek(SegmentInfo.ClusterPosition, 0);
   EbmlReader->LeaveUntil(ids::kSegment);
+}
+
+// Says where the Segment's children ended without a Cluster: inside the innermost element
+// still open when the file ends within it, else at the end of the Segment.
+void TMatroskaReader::NoteStop() {
+  const TEbmlElement* inner = EbmlReader->Innermost();
+  if (!inner) return;
+  const int64_t fileSize = EbmlReader->FileReader.GetSize();
+  const auto end = static_cast<int64_t>(static_cast<uint64_t>(inner->Position) + static_cast<uint64_t>(inner->TotalSize));
+  Failure.Element = ElementLabel(inner->ID);
+  Failure.Position = inner->Position;
+  Failure.ElementSize = inner->TotalSize;
+  Failure.Truncated = fileSize >= 0 && end > fileSize;
+  Failure.Message = Failure.Truncated ? "The file ends inside " + Failure.Element + " at position " +
+                                            std::to_string(inner->Position)
+                                      : "No Cluster before the end of the Segment";
 }
 
 bool TMatroskaReader::StillMissing(uint32_t ID, bool InfoFound) const {
@@ -223,7 +256,7 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
   using I = TMatroskaSegmentInfo;
   static const TElementRule<I> rules[] = {
       UintRule(ids::kTimecodeScale, "TimecodeScale", &I::TimecodeScale).WithDefault(1000000),
-      FloatRule(ids::kDuration, "Duration", &I::Duration),
+      FloatRule(ids::kDuration, "Duration", &I::Duration, &I::HasDuration),
       StringRule(ids::kTitle, "Title", &I::Title),
       StringRule(ids::kMuxingApp, "MuxingApp", &I::MuxingApp),
       StringRule(ids::kWritingApp, "WritingApp", &I::WritingApp),
@@ -231,6 +264,7 @@ bool TMatroskaReader::ReadSegmentInfo(TMatroskaReader& Owner) {
       StringRule(ids::kSegmentFilename, "SegmentFilename", &I::SegmentFilename),
       StringRule(ids::kPrevFilename, "PrevFilename", &I::PrevFilename),
       StringRule(ids::kNextFilename, "NextFilename", &I::NextFilename),
+      BinaryRule(ids::kSegmentUID, "SegmentUID", &I::SegmentUID, &I::HasSegmentUID).Quietly(),
   };
   return ReadContainer(Owner.SegmentInfo, rules);
 }

@@ -88,6 +88,8 @@ class TMatroskaReader {
   std::deque<TMatroskaTag> Tags;
   // Every edition and chapter atom read to its end, as the file report shows them.
   TChapterOutline ChapterOutline;
+  // Why Parse returned false without an error or a cancellation (the log says it too).
+  TParseFailure Failure;
 
  private:
   // The container loop, driven by a table of child rules: sets the defaults the rules
@@ -102,12 +104,17 @@ class TMatroskaReader {
   // (the child then stays on the element stack).
   template <class Rec>
   bool EnterChild(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
+  // Reads an element that Rule marks quiet: logged as skipped, read with the log muted,
+  // and the file left at its end whatever its content.
+  template <class Rec>
+  void ReadQuietly(TEbmlElement& E, const TElementRule<Rec>& Rule, Rec& Record);
   // Reads the children of the container that Rule stands for, entered already.
   template <class Rec>
   bool ReadChildren(const TElementRule<Rec>& Rule, Rec& Record);
   void FillAllChapterEndTimes();
   bool ParseBody();
   void FinishRecords();
+  void NoteStop();
   // Reports progress and raises EParseCancelled when a stop was asked for.
   void CheckControl() {
     if (FControl) CheckControlSlow();
@@ -129,6 +136,16 @@ class TMatroskaReader {
   bool ReadTrackEntry(TMatroskaReader& Owner);
   bool ReadVideo(TMatroskaTrackEntry& Track);
   bool ReadAudio(TMatroskaTrackEntry& Track);
+  friend const TMatroskaTrackExtras& TrackExtrasOf(const TMatroskaTrackEntry& Track);
+  static std::span<const TElementRule<TMatroskaTrackExtras>> TrackExtraRules();
+  // The rule of the track entry's (or Video's) table that sends element ID to the extras.
+  static TElementRule<TMatroskaTrackEntry> ExtraRule(uint32_t ID);
+  void ReadTrackExtra(TEbmlElement& E, TMatroskaTrackEntry& Track);
+  bool ReadColour(TMatroskaTrackExtras& Track);
+  bool ReadMastering(TMatroskaColour& Colour);
+  bool ReadContentEncoding(TMatroskaTrackExtras& Track);
+  bool ReadContentCompression(TMatroskaContentEncoding& Encoding);
+  bool ReadContentEncryption(TMatroskaContentEncoding& Encoding);
 
   // Attachments.
   bool ReadAttachedFile(TMatroskaReader& Owner);
@@ -168,6 +185,9 @@ class TMatroskaReader {
 bool IsVfwFourccTrack(const TMatroskaTrackEntry* Track);
 // Track is an "A_MS/ACM" audio track (exact, case-sensitive CodecID).
 bool IsAcmTrack(const TMatroskaTrackEntry* Track);
+
+// The track's extras, or their defaults when the entry holds none.
+const TMatroskaTrackExtras& TrackExtrasOf(const TMatroskaTrackEntry& Track);
 
 // Gives every atom whose end time is 0 the next atom's start, or DefaultEnd for the last
 // one, then fills each atom's nested atoms with the atom's end as their default.

@@ -15,13 +15,27 @@ TMatroskaParse ParseMatroska(std::unique_ptr<TByteSource> Source, TLogWriter& Pa
   parse.Reader->SetControl(Control);
   parse.Reader->SetKeepTags(KeepAllRecords);
   parse.Reader->SetKeepChapterAtoms(KeepAllRecords);
+  TParseFailure& failure = parse.Reason;
   try {
     parse.ClusterFound = parse.Reader->Parse();
+  } catch (const EMatroskaError& error) {
+    parse.Error = error.what();
+    failure = {error.what(), error.Position, error.Element, error.Size, false};
+    failure.Truncated = error.Position >= 0 && parse.FileSize >= 0 &&
+                        static_cast<uint64_t>(error.Position) + static_cast<uint64_t>(error.Size) >
+                            static_cast<uint64_t>(parse.FileSize);
   } catch (const std::exception& error) {
     parse.Error = error.what();
+    failure.Message = error.what();
   }
   parse.Reader->SetControl(nullptr);
   parse.Cancelled = parse.Reader->Cancelled();
+  if (parse.Cancelled) {
+    failure = TParseFailure();
+    failure.Message = kAnalysisCancelled;
+  } else if (parse.Error.empty() && !parse.ClusterFound) {
+    failure = parse.Reader->Failure;
+  }
   if (!parse.Error.empty()) {
     parse.Failure = parse.Error;
     ParsingLog.WriteLine(Verbatim(parse.Failure));

@@ -33,6 +33,8 @@ struct TMatroskaParse {
 
   // The parse reached the first Cluster, was not stopped and met no error.
   bool Complete() const { return ClusterFound && !Cancelled && Error.empty(); }
+  // The same typed: the message in plain text, and the element concerned where known.
+  TParseFailure Reason;
 };
 
 // Parses Source, writing every value read into ParsingLog, and on failure or cancellation

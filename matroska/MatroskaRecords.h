@@ -53,6 +53,32 @@ class TOptionalText {
   std::unique_ptr<std::string> FText;  // null when empty
 };
 
+// A record field that most files leave out, held behind a pointer (null when absent) and
+// copied deeply.
+template <class T>
+class TOptionalRecord {
+ public:
+  TOptionalRecord() = default;
+  TOptionalRecord(const TOptionalRecord& Other) : FValue(Other.FValue ? std::make_unique<T>(*Other.FValue) : nullptr) {}
+  TOptionalRecord(TOptionalRecord&&) noexcept = default;
+  TOptionalRecord& operator=(const TOptionalRecord& Other) {
+    FValue = Other.FValue ? std::make_unique<T>(*Other.FValue) : nullptr;
+    return *this;
+  }
+  TOptionalRecord& operator=(TOptionalRecord&&) noexcept = default;
+
+  // The record, made (with its fields' initial values) when there is none yet.
+  T& Make() {
+    if (!FValue) FValue = std::make_unique<T>();
+    return *FValue;
+  }
+  const T* get() const { return FValue.get(); }
+  explicit operator bool() const { return FValue != nullptr; }
+
+ private:
+  std::unique_ptr<T> FValue;
+};
+
 // Values of the EBML header element. Integer fields keep the low 32 bits of the value read.
 struct TEbmlHeader {
   int32_t EBMLVersion = 0;
@@ -81,6 +107,9 @@ struct TMatroskaSegmentInfo {
   std::string SegmentFilename;
   std::string PrevFilename;
   std::string NextFilename;
+  bool HasDuration = false;           // a Duration element was read
+  bool HasSegmentUID = false;         // a SegmentUID element was read
+  std::vector<uint8_t> SegmentUID;    // its bytes as stored
 };
 
 struct TMatroskaSeekEntry {
@@ -88,17 +117,89 @@ struct TMatroskaSeekEntry {
   int64_t SeekPosition = 0;  // relative to SegmentDataPosition
 };
 
+// The mastering display of a video track's colour description (chromaticities and
+// luminances as stored).
+struct TMatroskaMastering {
+  double PrimaryRChromaticityX = 0.0;
+  double PrimaryRChromaticityY = 0.0;
+  double PrimaryGChromaticityX = 0.0;
+  double PrimaryGChromaticityY = 0.0;
+  double PrimaryBChromaticityX = 0.0;
+  double PrimaryBChromaticityY = 0.0;
+  double WhitePointChromaticityX = 0.0;
+  double WhitePointChromaticityY = 0.0;
+  double LuminanceMax = 0.0;
+  double LuminanceMin = 0.0;
+};
+
+// A video track's colour description; absent children hold the format's defaults.
+struct TMatroskaColour {
+  uint64_t MatrixCoefficients = 0;
+  uint64_t BitsPerChannel = 0;
+  uint64_t ChromaSubsamplingHorz = 0;
+  uint64_t ChromaSubsamplingVert = 0;
+  uint64_t Range = 0;
+  uint64_t TransferCharacteristics = 0;
+  uint64_t Primaries = 0;
+  uint64_t MaxCLL = 0;
+  uint64_t MaxFALL = 0;
+  TOptionalRecord<TMatroskaMastering> Mastering;  // null when no MasteringMetadata was read
+};
+
+// One ContentEncoding of a track: what was done to its frames, and in which order.
+struct TMatroskaContentEncoding {
+  uint64_t Order = 0;
+  uint64_t Scope = 0;
+  uint64_t Type = 0;
+  uint64_t CompAlgo = 0;   // meaningful when HasCompression
+  uint64_t EncAlgo = 0;    // meaningful when HasEncryption
+  bool HasCompression = false;
+  bool HasEncryption = false;
+};
+
+// What a track entry holds beyond what the file report shows: the BCP 47 language, the
+// accessibility flags, codec delays, content encodings and the video's interlacing,
+// cropping and colour. Absent elements hold the format's defaults.
+struct TMatroskaTrackExtras {
+  static constexpr size_t kMaxContentEncodings = 16;
+
+  std::string LanguageBCP47;
+  uint64_t CodecDelay = 0;   // nanoseconds
+  uint64_t SeekPreRoll = 0;  // nanoseconds
+  std::vector<TMatroskaContentEncoding> ContentEncodings;  // at most kMaxContentEncodings
+  TOptionalRecord<TMatroskaColour> Colour;  // null when no Colour element was read
+  uint32_t PixelCropTop = 0;
+  uint32_t PixelCropBottom = 0;
+  uint32_t PixelCropLeft = 0;
+  uint32_t PixelCropRight = 0;
+  // The forced, hearing-impaired, visual-impaired, text-descriptions, original and
+  // commentary flags.
+  uint8_t FlagForced = 0;
+  uint8_t FlagHearingImpaired = 0;
+  uint8_t FlagVisualImpaired = 0;
+  uint8_t FlagTextDescriptions = 0;
+  uint8_t FlagOriginal = 0;
+  uint8_t FlagCommentary = 0;
+  uint8_t FlagInterlaced = 0;  // 0 undetermined, 1 interlaced, 2 progressive
+  uint8_t FieldOrder = 0;
+  uint8_t StereoMode = 0;
+};
+
 // One TrackEntry. 32-bit integers keep the low 32 bits of the value read. Fields are
-// ordered to leave no padding: files can hold hundreds of thousands of entries.
+// ordered to keep padding small, and what few files hold stands in Extras: files can hold
+// hundreds of thousands of entries.
 struct TMatroskaTrackEntry {
+  uint64_t TrackUID = 0;
   uint32_t TrackNumber = 0;
-  uint32_t TrackUID = 0;
   uint32_t FlagEnabled = 0;
   uint32_t FlagDefault = 0;
   uint32_t FlagLacing = 0;
   uint32_t MinCache = 0;
   uint32_t MaxCache = 0;
   uint32_t DefaultDuration = 0;  // nanoseconds per frame as stored
+  // Set only for "A_MS/ACM" audio tracks whose CodecPrivate holds at least 2 bytes
+  // (wFormatTag of the WAVEFORMATEX); HasFormatTag says whether it was derived.
+  uint32_t FormatTag = 0;
   double TrackTimecodeScale = 0.0;
   TOptionalText Name;
   std::string Language;
@@ -106,9 +207,6 @@ struct TMatroskaTrackEntry {
   // Set only for "V_MS/VFW/FOURCC" video tracks whose CodecPrivate holds at least 20 bytes
   // (the biCompression field of the BITMAPINFOHEADER, in file order); empty otherwise.
   TOptionalText Fourcc;
-  // Set only for "A_MS/ACM" audio tracks whose CodecPrivate holds at least 2 bytes
-  // (wFormatTag of the WAVEFORMATEX); HasFormatTag says whether it was derived.
-  uint32_t FormatTag = 0;
   bool HasFormatTag = false;
   bool HasCodecPrivate = false;  // a CodecPrivate element was read
   uint8_t TrackType = 0;  // 1 video, 2 audio, 3 complex, 0x10 logo, 0x11 subtitles, 0x20 control
@@ -131,6 +229,8 @@ struct TMatroskaTrackEntry {
   double OutputSamplingFrequency = 0.0;
   uint32_t Channels = 0;
   uint32_t BitDepth = 0;
+
+  TOptionalRecord<TMatroskaTrackExtras> Extras;  // null when the entry holds none of them
 };
 
 struct TMatroskaAttachedFile {
@@ -139,7 +239,7 @@ struct TMatroskaAttachedFile {
   std::string FileMimeType;
   int64_t FileDataPosition = 0;  // first byte of the attached file (the FileData element's data)
   int64_t FileDataSize = 0;      // number of bytes of the attached file
-  uint32_t FileUID = 0;
+  uint64_t FileUID = 0;
 };
 
 // The track numbers of a chapter atom: most atoms have none, and then it costs one pointer.
@@ -179,7 +279,7 @@ struct TMatroskaChapterDisplay {
 struct TMatroskaChapterAtom {
   static constexpr size_t kMaxTrackNumbers = 32;
 
-  uint32_t ChapterUID = 0;
+  uint64_t ChapterUID = 0;
   uint32_t ChapterFlagHidden = 0;
   uint32_t ChapterFlagEnabled = 0;
   int64_t ChapterTimeStart = 0;  // nanoseconds
@@ -191,7 +291,7 @@ struct TMatroskaChapterAtom {
 };
 
 struct TMatroskaEditionEntry {
-  uint32_t EditionUID = 0;
+  uint64_t EditionUID = 0;
   uint32_t EditionFlagHidden = 0;
   uint32_t EditionFlagDefault = 0;
   uint32_t EditionManaged = 0;
@@ -201,10 +301,10 @@ struct TMatroskaEditionEntry {
 struct TMatroskaTagTarget {
   uint32_t TargetTypeValue = 0;
   std::string TargetType;
-  uint32_t TrackUID = 0;
-  uint32_t EditionUID = 0;
-  uint32_t ChapterUID = 0;
-  uint32_t AttachmentUID = 0;
+  uint64_t TrackUID = 0;
+  uint64_t EditionUID = 0;
+  uint64_t ChapterUID = 0;
+  uint64_t AttachmentUID = 0;
 };
 
 struct TMatroskaSimpleTag {

@@ -31,6 +31,62 @@ bool IsAcmTrack(const TMatroskaTrackEntry* Track) {
   return Track && Track->TrackType == 2 && Track->CodecID == "A_MS/ACM";
 }
 
+// The elements of TMatroskaTrackExtras, read for the records only (the log shows them as
+// skipped). Video's and the track entry's own tables send them here.
+std::span<const TElementRule<TMatroskaTrackExtras>> TMatroskaReader::TrackExtraRules() {
+  using X = TMatroskaTrackExtras;
+  static const TElementRule<X> encoding =
+      ContainerRule<X>(ids::kContentEncoding, "ContentEncoding :", &TMatroskaReader::ReadContentEncoding);
+  static const TElementRule<X> rules[] = {
+      StringRule(ids::kLanguageBCP47, "LanguageBCP47", &X::LanguageBCP47),
+      UintRule(ids::kFlagForced, "FlagForced", &X::FlagForced),
+      UintRule(ids::kFlagHearingImpaired, "FlagHearingImpaired", &X::FlagHearingImpaired),
+      UintRule(ids::kFlagVisualImpaired, "FlagVisualImpaired", &X::FlagVisualImpaired),
+      UintRule(ids::kFlagTextDescriptions, "FlagTextDescriptions", &X::FlagTextDescriptions),
+      UintRule(ids::kFlagOriginal, "FlagOriginal", &X::FlagOriginal),
+      UintRule(ids::kFlagCommentary, "FlagCommentary", &X::FlagCommentary),
+      UintRule(ids::kCodecDelay, "CodecDelay", &X::CodecDelay),
+      UintRule(ids::kSeekPreRoll, "SeekPreRoll", &X::SeekPreRoll),
+      ListRule<X>(ids::kContentEncodings, "ContentEncodings :", encoding),
+      UintRule(ids::kFlagInterlaced, "FlagInterlaced", &X::FlagInterlaced),
+      UintRule(ids::kFieldOrder, "FieldOrder", &X::FieldOrder).WithDefault(2),
+      UintRule(ids::kStereoMode, "StereoMode", &X::StereoMode),
+      UintRule(ids::kPixelCropTop, "PixelCropTop", &X::PixelCropTop),
+      UintRule(ids::kPixelCropBottom, "PixelCropBottom", &X::PixelCropBottom),
+      UintRule(ids::kPixelCropLeft, "PixelCropLeft", &X::PixelCropLeft),
+      UintRule(ids::kPixelCropRight, "PixelCropRight", &X::PixelCropRight),
+      ContainerRule<X>(ids::kColour, "Colour :", &TMatroskaReader::ReadColour),
+  };
+  return rules;
+}
+
+TElementRule<TMatroskaTrackEntry> TMatroskaReader::ExtraRule(uint32_t ID) {
+  return CustomRule<TMatroskaTrackEntry>(ID, "", &TMatroskaReader::ReadTrackExtra).Quietly();
+}
+
+const TMatroskaTrackExtras& TrackExtrasOf(const TMatroskaTrackEntry& Track) {
+  static const TMatroskaTrackExtras defaults = [] {
+    TMatroskaTrackExtras x;
+    ApplyDefaults(TMatroskaReader::TrackExtraRules(), x);
+    return x;
+  }();
+  return Track.Extras ? *Track.Extras.get() : defaults;
+}
+
+void TMatroskaReader::ReadTrackExtra(TEbmlElement& E, TMatroskaTrackEntry& Track) {
+  const auto rules = TrackExtraRules();
+  const TElementRule<TMatroskaTrackExtras>* rule = FindRule(rules, E.ID);
+  if (!rule) return;
+  if (!Track.Extras) ApplyDefaults(rules, Track.Extras.Make());
+  TMatroskaTrackExtras& extras = Track.Extras.Make();
+  if (rule->Kind == TElementKind::Container) {
+    EbmlReader->EnterElement(E);
+    ReadChildren(*rule, extras);
+  } else {
+    ReadRuleValue(E, *rule, extras);
+  }
+}
+
 bool TMatroskaReader::ReadTrackEntry(TMatroskaReader& Owner) {
   using T = TMatroskaTrackEntry;
   static const TElementRule<T> rules[] = {
@@ -56,6 +112,10 @@ bool TMatroskaReader::ReadTrackEntry(TMatroskaReader& Owner) {
       UintRule(ids::kTrackOverlay, "TrackOverlay", &T::TrackOverlay),
       ContainerRule<T>(ids::kVideo, "Video :", &TMatroskaReader::ReadVideo),
       ContainerRule<T>(ids::kAudio, "Audio :", &TMatroskaReader::ReadAudio),
+      ExtraRule(ids::kLanguageBCP47), ExtraRule(ids::kFlagForced), ExtraRule(ids::kFlagHearingImpaired),
+      ExtraRule(ids::kFlagVisualImpaired), ExtraRule(ids::kFlagTextDescriptions), ExtraRule(ids::kFlagOriginal),
+      ExtraRule(ids::kFlagCommentary), ExtraRule(ids::kCodecDelay), ExtraRule(ids::kSeekPreRoll),
+      ExtraRule(ids::kContentEncodings),
   };
   if (!ReadRecord(Owner.Tracks, rules)) return false;
   DeriveCodecKeys(Owner.Tracks.back());
@@ -71,8 +131,78 @@ bool TMatroskaReader::ReadVideo(TMatroskaTrackEntry& Track) {
       UintRule(ids::kPixelHeight, "PixelHeight", &T::PixelHeight),
       UintRule(ids::kDisplayWidth, "DisplayWidth", &T::DisplayWidth).WithFallback(ids::kPixelWidth),
       UintRule(ids::kDisplayHeight, "DisplayHeight", &T::DisplayHeight).WithFallback(ids::kPixelHeight),
+      ExtraRule(ids::kFlagInterlaced), ExtraRule(ids::kFieldOrder), ExtraRule(ids::kStereoMode),
+      ExtraRule(ids::kPixelCropTop), ExtraRule(ids::kPixelCropBottom), ExtraRule(ids::kPixelCropLeft),
+      ExtraRule(ids::kPixelCropRight), ExtraRule(ids::kColour),
   };
   return ReadContainer(Track, rules);
+}
+
+bool TMatroskaReader::ReadColour(TMatroskaTrackExtras& Track) {
+  using C = TMatroskaColour;
+  static const TElementRule<C> rules[] = {
+      UintRule(ids::kMatrixCoefficients, "MatrixCoefficients", &C::MatrixCoefficients).WithDefault(2),
+      UintRule(ids::kBitsPerChannel, "BitsPerChannel", &C::BitsPerChannel),
+      UintRule(ids::kChromaSubsamplingHorz, "ChromaSubsamplingHorz", &C::ChromaSubsamplingHorz),
+      UintRule(ids::kChromaSubsamplingVert, "ChromaSubsamplingVert", &C::ChromaSubsamplingVert),
+      UintRule(ids::kRange, "Range", &C::Range),
+      UintRule(ids::kTransferCharacteristics, "TransferCharacteristics", &C::TransferCharacteristics).WithDefault(2),
+      UintRule(ids::kPrimaries, "Primaries", &C::Primaries).WithDefault(2),
+      UintRule(ids::kMaxCLL, "MaxCLL", &C::MaxCLL),
+      UintRule(ids::kMaxFALL, "MaxFALL", &C::MaxFALL),
+      ContainerRule<C>(ids::kMasteringMetadata, "MasteringMetadata :", &TMatroskaReader::ReadMastering),
+  };
+  return ReadContainer(Track.Colour.Make(), rules);
+}
+
+bool TMatroskaReader::ReadMastering(TMatroskaColour& Colour) {
+  using M = TMatroskaMastering;
+  static const TElementRule<M> rules[] = {
+      FloatRule(ids::kPrimaryRChromaticityX, "PrimaryRChromaticityX", &M::PrimaryRChromaticityX),
+      FloatRule(ids::kPrimaryRChromaticityY, "PrimaryRChromaticityY", &M::PrimaryRChromaticityY),
+      FloatRule(ids::kPrimaryGChromaticityX, "PrimaryGChromaticityX", &M::PrimaryGChromaticityX),
+      FloatRule(ids::kPrimaryGChromaticityY, "PrimaryGChromaticityY", &M::PrimaryGChromaticityY),
+      FloatRule(ids::kPrimaryBChromaticityX, "PrimaryBChromaticityX", &M::PrimaryBChromaticityX),
+      FloatRule(ids::kPrimaryBChromaticityY, "PrimaryBChromaticityY", &M::PrimaryBChromaticityY),
+      FloatRule(ids::kWhitePointChromaticityX, "WhitePointChromaticityX", &M::WhitePointChromaticityX),
+      FloatRule(ids::kWhitePointChromaticityY, "WhitePointChromaticityY", &M::WhitePointChromaticityY),
+      FloatRule(ids::kLuminanceMax, "LuminanceMax", &M::LuminanceMax),
+      FloatRule(ids::kLuminanceMin, "LuminanceMin", &M::LuminanceMin),
+  };
+  return ReadContainer(Colour.Mastering.Make(), rules);
+}
+
+// Keeps at most kMaxContentEncodings encodings per track; further ones are read and dropped.
+bool TMatroskaReader::ReadContentEncoding(TMatroskaTrackExtras& Track) {
+  using N = TMatroskaContentEncoding;
+  static const TElementRule<N> rules[] = {
+      UintRule(ids::kContentEncodingOrder, "ContentEncodingOrder", &N::Order),
+      UintRule(ids::kContentEncodingScope, "ContentEncodingScope", &N::Scope).WithDefault(1),
+      UintRule(ids::kContentEncodingType, "ContentEncodingType", &N::Type),
+      ContainerRule<N>(ids::kContentCompression, "ContentCompression :", &TMatroskaReader::ReadContentCompression),
+      ContainerRule<N>(ids::kContentEncryption, "ContentEncryption :", &TMatroskaReader::ReadContentEncryption),
+  };
+  const bool complete = ReadRecord(Track.ContentEncodings, rules);
+  if (Track.ContentEncodings.size() > TMatroskaTrackExtras::kMaxContentEncodings) Track.ContentEncodings.pop_back();
+  return complete;
+}
+
+bool TMatroskaReader::ReadContentCompression(TMatroskaContentEncoding& Encoding) {
+  using N = TMatroskaContentEncoding;
+  static const TElementRule<N> rules[] = {
+      UintRule(ids::kContentCompAlgo, "ContentCompAlgo", &N::CompAlgo),
+  };
+  Encoding.HasCompression = true;
+  return ReadContainer(Encoding, rules);
+}
+
+bool TMatroskaReader::ReadContentEncryption(TMatroskaContentEncoding& Encoding) {
+  using N = TMatroskaContentEncoding;
+  static const TElementRule<N> rules[] = {
+      UintRule(ids::kContentEncAlgo, "ContentEncAlgo", &N::EncAlgo),
+  };
+  Encoding.HasEncryption = true;
+  return ReadContainer(Encoding, rules);
 }
 
 // Each Audio element starts from the defaults; an output frequency that is not stored (or

@@ -72,12 +72,12 @@ std::string DateUTCToStr(int64_t DateUTC) {
   return Text;
 }
 
-void AppendMilliseconds(std::string& Out, uint32_t Ms) {
+void AppendMilliseconds(std::string& Out, uint64_t Ms) {
   // hh:mm:ss.zzz, the hours with as many digits as they need (at least two). Written by
   // hand: this runs twice per chapter, and files can hold hundreds of thousands.
-  const uint32_t Seconds = Ms / 1000;
-  const uint32_t Hours = Seconds / 3600;
-  char Text[24];
+  const uint64_t Seconds = Ms / 1000;
+  const uint64_t Hours = Seconds / 3600;
+  char Text[40];
   char* End = Text;
   if (Hours < 100) {
     *End++ = static_cast<char>('0' + Hours / 10);
@@ -85,7 +85,7 @@ void AppendMilliseconds(std::string& Out, uint32_t Ms) {
   } else {
     End = std::to_chars(End, Text + sizeof Text, Hours).ptr;
   }
-  const auto Put = [&End](uint32_t Value, int Digits) {
+  const auto Put = [&End](uint64_t Value, int Digits) {
     for (int i = Digits - 1; i >= 0; --i) {
       End[i] = static_cast<char>('0' + Value % 10);
       Value /= 10;
@@ -101,7 +101,7 @@ void AppendMilliseconds(std::string& Out, uint32_t Ms) {
   Out.append(Text, End);
 }
 
-std::string MillisecondsToStr(uint32_t Ms) {
+std::string MillisecondsToStr(uint64_t Ms) {
   std::string Text;
   AppendMilliseconds(Text, Ms);
   return Text;

@@ -17,9 +17,9 @@ std::string TrackTypeToStr(uint8_t TrackType);
 std::string DateUTCToStr(int64_t DateUTC);
 
 // Milliseconds as "hh:mm:ss.mmm"; hours are not wrapped at 24.
-std::string MillisecondsToStr(uint32_t Ms);
+std::string MillisecondsToStr(uint64_t Ms);
 // Appends MillisecondsToStr(Ms) to Out.
-void AppendMilliseconds(std::string& Out, uint32_t Ms);
+void AppendMilliseconds(std::string& Out, uint64_t Ms);
 
 // The English name of an ISO 639-2 code: the first three characters of Code must equal a
 // row's code exactly (case matters; a shorter code matches nothing). Empty when no row

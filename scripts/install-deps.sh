@@ -8,6 +8,8 @@ packages=(
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-plugins-base-apps
   # the window, the command-line parser and the JSON writer
   qt6-base-dev libcli11-dev nlohmann-json3-dev
+  # the ISO 639 language names of the JSON document, embedded at build time
+  iso-codes
   # renders the logo at build time and the icons; validates the desktop entry and AppStream metadata
   librsvg2-bin desktop-file-utils appstream
   # formats the manual pages in the install test (their warnings fail it)

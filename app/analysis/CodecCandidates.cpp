@@ -32,8 +32,8 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
   candidates.reserve(proposals->size());
   for (const TCodecProposal& p : *proposals) {
     // A filter element without a guid attribute names no class, so it reads "no".
-    candidates.push_back({p.Name, Context.Framework ? Context.Framework->FilterInstalled(p.Guid) : "no",
-                          p.InstallComments, p.Url});
+    const TFilterInstall install = Context.Framework ? Context.Framework->FilterInstall(p.Guid) : TFilterInstall();
+    candidates.push_back({p.Name, InstalledText(install), install, p.InstallComments, p.Url});
   }
   return candidates;
 }

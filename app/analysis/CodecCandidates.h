@@ -9,6 +9,7 @@
 
 #include "app/analysis/AnalysisContext.h"
 #include "codecdb/XmlCodecDB.h"
+#include "dshow/DShowHelper.h"
 #include "matroska/MatroskaRecords.h"
 #include "report/LogWriter.h"
 
@@ -18,6 +19,7 @@ namespace ambrel {
 struct TCodecCandidate {
   std::string Name;
   std::string Installed;  // "no", or "yes, in " + path [+ " (" + version + ")"]
+  TFilterInstall Install; // the same, as found
   std::string InstallComments;
   std::string Link;
 };

@@ -16,7 +16,7 @@ namespace ambrel {
 namespace {
 
 // A chapter time's milliseconds, reduced to 32 bits.
-uint32_t ChapterMs(int64_t Nanoseconds) { return static_cast<uint32_t>(static_cast<uint64_t>(Nanoseconds / 1000000)); }
+uint64_t ChapterMs(int64_t Nanoseconds) { return static_cast<uint64_t>(Nanoseconds / 1000000); }
 
 // The codec key comes from the file, so it is shown verbatim.
 std::string FriendlyNameOf(const TFriendlyNames& names, const std::string& key) {
@@ -73,7 +73,7 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnaly
 void WriteSegment(const TMatroskaReader& reader, TLogWriter& W, const TAnalysisContext& context) {
   const TMatroskaSegmentInfo& info = reader.SegmentInfo;
   W.WriteField("File complete", info.Complete ? "yes" : "no (maybe)");
-  W.WriteField("Duration", MillisecondsToStr(ambrel::RoundLow32(info.Duration)));
+  W.WriteField("Duration", MillisecondsToStr(ambrel::RoundLow64(info.Duration)));
   W.WriteField("Title", Verbatim(info.Title));
   W.WriteField("Writing application", Verbatim(info.WritingApp));
   W.WriteField("Muxing application", Verbatim(info.MuxingApp));

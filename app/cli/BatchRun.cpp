@@ -81,7 +81,8 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
   // A refused argument still gets its report (which cannot open it), so every argument
   // has one output; the refusal says why on standard error.
   if (!Item.Refusal.empty()) {
-    result.Errors.insert(0, "ambrel-cli: " + Item.Refusal + "\n");
+    // The refusal is the reason, said once.
+    result.Errors = "ambrel-cli: " + Item.Refusal + "\n";
     result.Succeeded = false;
   }
   return result;

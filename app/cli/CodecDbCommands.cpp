@@ -4,12 +4,14 @@
 #include <memory>
 #include <vector>
 
+#include "app/cli/JsonStream.h"
+#include "base/TextUtil.h"
 #include "codecdb/XmlCodecDB.h"
 
 namespace ambrel {
 
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err) {
+                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err, bool Json) {
   TChosenCodecDB chosen;
   try {
     chosen = ChooseCodecDB(Choice, ExeDir);
@@ -27,6 +29,15 @@ int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const s
     if (!Fourcc.empty()) err << " with FOURCC " << Fourcc;
     err << "\n";
     return 1;
+  }
+  if (Json) {
+    TJson proposals = TJson::array();
+    for (const TCodecProposal& hit : hits) proposals.push_back({{"name", ValidUtf8(hit.Name)}, {"guid", ValidUtf8(hit.Guid)}});
+    const TJson document = {{"codec_id", ValidUtf8(CodecID)},
+                            {"fourcc", Fourcc.empty() ? TJson() : TJson(ValidUtf8(Fourcc))},
+                            {"proposals", std::move(proposals)}};
+    out << document.dump() << "\n";  // texts made well-formed above
+    return 0;
   }
   for (const TCodecProposal& hit : hits) out << hit.Name << '\t' << hit.Guid << "\n";
   return 0;

@@ -13,8 +13,10 @@ namespace ambrel {
 // uses (app/analysis/CodecDbChoice.h): the codec package's name, a TAB, the filter's
 // guid. A database file beside the executable that fails to load is reported on err and
 // the embedded database answers instead; one asked for that fails to load fails the run.
+// No entry is said on err and fails the run. Json: one JSON document instead,
+// {"codec_id", "fourcc", "proposals": [{"name", "guid"}]}.
 int RunCodecQuery(const std::string& CodecID, const std::string& Fourcc, const std::string& ExeDir,
-                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err);
+                  const TCodecDbChoice& Choice, std::ostream& out, std::ostream& err, bool Json = false);
 
 // --check-codecdb FILE: "ok <codecs> <filters>" for a codec database; otherwise says
 // why it is not one (root element, or the parser's message) and fails.

@@ -118,10 +118,10 @@ void Define(CLI::App& app, TOptions& o) {
                            ->type_name("WORLD");
   CLI::Option* noRender = AddFlag(app, o, "--no-render");
   CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
-  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files}) filters->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files}) filters->excludes(other);
   CLI::Option* systemInfo =
       app.add_flag("--system-info", o.SystemInfo, "print this machine's system information (--html: as a page)");
-  for (CLI::Option* other : {log, json, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
@@ -135,7 +135,8 @@ void Define(CLI::App& app, TOptions& o) {
   for (CLI::Option* mode : {codec, check, dump}) {
     for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters,
                                systemInfo}) {
-      if (other != mode) mode->excludes(other);
+      // A codec query can answer in JSON.
+      if (other != mode && !(mode == codec && other == json)) mode->excludes(other);
     }
   }
 }
@@ -181,24 +182,6 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& Args, TOption
   return std::nullopt;
 }
 
-void Print(std::ostream& out, std::string_view bytes) {
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-}
-
-int ListFilters(IFrameworkSections& fw, bool html, std::ostream& out) {
-  TReportWriters writers;
-  fw.WriteFilterLists(writers.FSysInfoWriter);
-  if (html) {
-    THTMLWriter page;
-    writers.BuildHtmlPage(true, page);
-    Print(out, page.GetStream().Bytes());
-  } else {
-    Print(out, writers.FSysInfoText.GetStream().Bytes());
-  }
-  return 0;
-}
-
 // World (optional): the loaded scripted world, whose frameworks answer instead of the platform's.
 int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s,
             const TScriptedWorld* World) {
@@ -238,11 +221,12 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
     Streams.Out << kVersion;
     return 0;
   }
-  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, {o.CodecDb, false}, Streams.Out, Streams.Err);
+  if (o.Codec) return RunCodecQuery(*o.Codec, o.Fourcc, ExeDir, {o.CodecDb, false}, Streams.Out, Streams.Err, o.Json);
   if (o.CheckCodecDB) return RunCheckCodecDB(*o.CheckCodecDB, Streams.Out, Streams.Err);
   if (o.DumpXml) return RunDumpXml(*o.DumpXml, Streams.Out, Streams.Err);
+  const TMachineOutput machine = o.Json ? TMachineOutput::Json : o.Html ? TMachineOutput::Html : TMachineOutput::Text;
   if (o.SystemInfo) {
-    return RunSystemInfo(o.Html, LocalMachineProvider(), *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
+    return RunSystemInfo(machine, LocalMachineProvider(), *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   std::vector<std::string> files = o.Files;
   TScriptedWorld world;
@@ -251,10 +235,10 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
     media::TMediaWorldLoad loaded = media::LoadMediaWorldFile(*o.World);
     if (!loaded.Framework) return usageError("media world refused: " + loaded.Error);
     world = {std::move(loaded.Text), std::move(loaded.MakeAnother)};
-    if (o.Filters) return ListFilters(*AnalysisFrameworkMaker(&world)(), o.Html, Streams.Out);
+    if (o.Filters) return ListFilters(machine, *AnalysisFrameworkMaker(&world)(), Streams.Out);
     if (files.empty() && loaded.File) files.push_back(media::WideToUtf8(*loaded.File));
   } else if (o.Filters) {
-    return ListFilters(*AnalysisFrameworkMaker(nullptr)(), o.Html, Streams.Out);
+    return ListFilters(machine, *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);

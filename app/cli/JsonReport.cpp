@@ -1,6 +1,12 @@
 #include "app/cli/JsonReport.h"
 
+#include <charconv>
+#include <optional>
+#include <unordered_map>
+
 #include "app/analysis/CodecCandidates.h"
+#include "app/cli/LanguageNames.h"
+#include "matroska/CodecProfile.h"
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "base/NumberFormat.h"
@@ -14,113 +20,213 @@ namespace {
 
 std::string Text(std::string_view bytes) { return ValidUtf8(bytes); }
 
+// A text of the file, or null when it is absent (or empty).
+TJson OptText(std::string_view bytes) { return bytes.empty() ? TJson() : TJson(Text(bytes)); }
+
+TJson OptInt(const std::optional<int>& value) { return value ? TJson(*value) : TJson(); }
+
+std::string LowerHex(const std::vector<uint8_t>& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const uint8_t b : bytes) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  return hex;
+}
+
 // The friendly name the text report shows for a key read from the file.
 std::string Friendly(const TFriendlyNames& names, const std::string& key) {
   return Text(names.LookupFriendlyName(key, Text(key)));
 }
 
-std::string LastLine(std::string_view log) {
-  while (!log.empty() && (log.back() == '\n' || log.back() == '\r')) log.remove_suffix(1);
-  const size_t start = log.find_last_of("\r\n");
-  return Text(TrimBlank(start == std::string_view::npos ? log : log.substr(start + 1)));
+TJson EbmlHeaderJson(const TEbmlHeader& h) {
+  return {{"version", h.EBMLVersion},
+          {"read_version", h.EBMLReadVersion},
+          {"max_id_length", h.EBMLMaxIDLength},
+          {"max_size_length", h.EBMLMaxSizeLength},
+          {"doc_type", OptText(h.DocType)},
+          {"doc_type_version", h.DocTypeVersion},
+          {"doc_type_read_version", h.DocTypeReadVersion}};
 }
 
-void WriteEbmlHeaderJson(TJsonStream& J, const TEbmlHeader& h) {
-  J.BeginObject();
-  J.Field("version", h.EBMLVersion);
-  J.Field("read_version", h.EBMLReadVersion);
-  J.Field("max_id_length", h.EBMLMaxIDLength);
-  J.Field("max_size_length", h.EBMLMaxSizeLength);
-  J.Field("doc_type", Text(h.DocType));
-  J.Field("doc_type_version", h.DocTypeVersion);
-  J.Field("doc_type_read_version", h.DocTypeReadVersion);
-  J.EndObject();
-}
-
-void WriteSegmentJson(TJsonStream& J, const TMatroskaSegmentInfo& info) {
-  J.BeginObject();
-  J.Field("complete", info.Complete);
+TJson SegmentJson(const TMatroskaSegmentInfo& info) {
+  TJson j;
+  j["complete"] = info.Complete;
+  j["uid"] = info.HasSegmentUID ? TJson(LowerHex(info.SegmentUID)) : TJson();
   // Not finite durations have no JSON number: they are written as null.
-  J.Field("duration_ms", info.Duration);
-  J.Field("duration", MillisecondsToStr(RoundLow32(info.Duration)));
-  J.Field("timecode_scale", info.TimecodeScale);
-  J.Field("title", Text(info.Title));
-  J.Field("muxing_app", Text(info.MuxingApp));
-  J.Field("writing_app", Text(info.WritingApp));
+  j["duration_ms"] = info.HasDuration ? TJson(info.Duration) : TJson();
+  j["duration_ns"] = info.HasDuration ? TJson(SegmentLengthNs(info.Duration, 1000000)) : TJson();
+  j["duration"] = info.HasDuration ? TJson(MillisecondsToStr(RoundLow64(info.Duration))) : TJson();
+  j["timecode_scale"] = info.TimecodeScale;
+  j["title"] = OptText(info.Title);
+  j["muxing_app"] = OptText(info.MuxingApp);
+  j["writing_app"] = OptText(info.WritingApp);
   const std::string date = info.HasDateUTC ? DateUTCToIso(info.DateUTC) : std::string();
-  J.Key("date");
-  if (date.empty())
-    J.Value(nullptr);
-  else
-    J.Value(date);
-  J.EndObject();
+  j["date"] = date.empty() ? TJson() : TJson(date);
+  return j;
 }
 
-void WriteTrackJson(TJsonStream& J, const TMatroskaTrackEntry& t, const TAnalysisContext& context,
-                    TCodecCandidateCache& cache) {
+// The statistics tags of a track (written by muxers into the tag that targets it).
+using TStatisticsTags = std::unordered_map<uint64_t, const TMatroskaTag*>;
+
+TJson NumberOrText(const std::string& text) {
+  uint64_t n = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec == std::errc() && end == text.data() + text.size() && !text.empty()) return n;
+  return OptText(text);
+}
+
+TJson StatisticsJson(const TMatroskaTag* tag) {
+  if (!tag) return TJson();
+  static constexpr std::pair<std::string_view, const char*> kNames[] = {
+      {"BPS", "bit_rate"}, {"DURATION", "duration"}, {"NUMBER_OF_FRAMES", "frames"}, {"NUMBER_OF_BYTES", "bytes"}};
+  TJson j = {{"bit_rate", nullptr}, {"duration", nullptr}, {"frames", nullptr}, {"bytes", nullptr}};
+  for (const TMatroskaSimpleTag& s : tag->SimpleTags) {
+    for (const auto& [name, key] : kNames) {
+      if (s.TagName != name) continue;
+      j[key] = name == "DURATION" ? OptText(s.TagString) : NumberOrText(s.TagString);
+    }
+  }
+  return j;
+}
+
+TStatisticsTags FindStatisticsTags(const std::deque<TMatroskaTag>& tags) {
+  TStatisticsTags found;
+  for (const TMatroskaTag& tag : tags) {
+    if (tag.Targets.TrackUID == 0) continue;
+    for (const TMatroskaSimpleTag& s : tag.SimpleTags) {
+      if (s.TagName == "BPS" || s.TagName == "NUMBER_OF_FRAMES" || s.TagName == "NUMBER_OF_BYTES" ||
+          s.TagName == "DURATION") {
+        found[tag.Targets.TrackUID] = &tag;
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+TJson ContentEncodingsJson(const std::vector<TMatroskaContentEncoding>& encodings) {
+  TJson list = TJson::array();
+  for (const TMatroskaContentEncoding& e : encodings) {
+    list.push_back({{"order", e.Order},
+                    {"scope", e.Scope},
+                    {"type", e.Type},
+                    {"compression", e.HasCompression ? TJson(e.CompAlgo) : TJson()},
+                    {"encryption", e.HasEncryption ? TJson(e.EncAlgo) : TJson()}});
+  }
+  return list;
+}
+
+TJson ColourJson(const TMatroskaColour* c) {
+  if (!c) return TJson();
+  TJson j = {{"matrix_coefficients", c->MatrixCoefficients},
+             {"bits_per_channel", c->BitsPerChannel},
+             {"chroma_subsampling_horz", c->ChromaSubsamplingHorz},
+             {"chroma_subsampling_vert", c->ChromaSubsamplingVert},
+             {"range", c->Range},
+             {"transfer_characteristics", c->TransferCharacteristics},
+             {"primaries", c->Primaries},
+             {"max_cll", c->MaxCLL},
+             {"max_fall", c->MaxFALL},
+             {"mastering", nullptr}};
+  if (const TMatroskaMastering* m = c->Mastering.get()) {
+    j["mastering"] = {{"primary_r_x", m->PrimaryRChromaticityX}, {"primary_r_y", m->PrimaryRChromaticityY},
+                      {"primary_g_x", m->PrimaryGChromaticityX}, {"primary_g_y", m->PrimaryGChromaticityY},
+                      {"primary_b_x", m->PrimaryBChromaticityX}, {"primary_b_y", m->PrimaryBChromaticityY},
+                      {"white_point_x", m->WhitePointChromaticityX}, {"white_point_y", m->WhitePointChromaticityY},
+                      {"luminance_max", m->LuminanceMax}, {"luminance_min", m->LuminanceMin}};
+  }
+  return j;
+}
+
+TJson CandidatesJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context, TCodecCandidateCache& cache) {
+  TJson candidates = TJson::array();
+  for (const TCodecCandidate& c : FindCodecCandidates(t, context, &cache)) {
+    const TFilterInstall& install = c.Install;
+    candidates.push_back({{"name", OptText(c.Name)},
+                          {"installed", install.Installed},
+                          {"server", install.Installed ? TJson(Text(media::WideToUtf8(install.Server))) : TJson()},
+                          {"version", OptText(install.Version)},
+                          {"install_comments", OptText(c.InstallComments)},
+                          {"link", OptText(c.Link)}});
+  }
+  return candidates;
+}
+
+TJson TrackJson(const TMatroskaTrackEntry& t, const TAnalysisContext& context, TCodecCandidateCache& cache,
+                const TStatisticsTags& statistics) {
   const TFriendlyNames& names = context.FriendlyNames;
-  J.BeginObject();
-  J.Field("number", t.TrackNumber);
-  J.Field("uid", t.TrackUID);
-  J.Field("type", t.TrackType);
-  J.Field("type_name", TrackTypeToStr(t.TrackType));
-  J.Field("codec_id", Text(t.CodecID));
-  J.Field("codec", Friendly(names, t.CodecID));
+  const TMatroskaTrackExtras& x = TrackExtrasOf(t);
+  TJson j;
+  j["number"] = t.TrackNumber;
+  j["uid"] = t.TrackUID;
+  j["type"] = t.TrackType;
+  j["type_name"] = OptText(TrackTypeToStr(t.TrackType));
+  j["codec_id"] = OptText(t.CodecID);
+  j["codec"] = t.CodecID.empty() ? TJson() : TJson(Friendly(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) {
-    J.Field("fourcc", Text(t.Fourcc));
-    J.Field("fourcc_name", Friendly(names, t.Fourcc));
+    j["fourcc"] = OptText(t.Fourcc);
+    j["fourcc_name"] = t.Fourcc.empty() ? TJson() : TJson(Friendly(names, t.Fourcc));
   }
   if (IsAcmTrack(&t) && t.HasFormatTag) {
-    J.Field("format_tag", t.FormatTag);
-    J.Field("format_tag_name", Text(names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag))));
+    j["format_tag"] = t.FormatTag;
+    j["format_tag_name"] = OptText(names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
   }
-  J.Field("codec_name", Text(t.CodecName));
-  J.Field("name", Text(t.Name));
-  J.Field("language", Text(t.Language));
-  J.Field("language_name", t.Language.empty() ? std::string() : LanguageCodeToName(t.Language.c_str()));
-  J.Field("enabled", t.FlagEnabled != 0);
-  J.Field("default", t.FlagDefault != 0);
-  J.Field("lacing", t.FlagLacing != 0);
-  J.Field("default_duration_ns", t.DefaultDuration);
-  J.Key("codec_candidates");
-  J.BeginArray();
-  for (const TCodecCandidate& c : FindCodecCandidates(t, context, &cache)) {
-    J.BeginObject();
-    J.Field("name", Text(c.Name));
-    J.Field("installed", Text(c.Installed));
-    J.Field("install_comments", Text(c.InstallComments));
-    J.Field("link", Text(c.Link));
-    J.EndObject();
-  }
-  J.EndArray();
+  j["codec_name"] = OptText(t.CodecName);
+  j["codec_private_size"] = t.HasCodecPrivate ? TJson(t.CodecPrivate.size()) : TJson();
+  const TCodecProfile profile = CodecProfileOf(t);
+  j["profile"] = OptInt(profile.Profile);
+  j["level"] = OptInt(profile.Level);
+  j["codec_delay_ns"] = x.CodecDelay;
+  j["seek_preroll_ns"] = x.SeekPreRoll;
+  j["name"] = OptText(t.Name);
+  j["language"] = OptText(t.Language);
+  j["language_name"] = OptText(IsoLanguageName(t.Language));
+  j["language_bcp47"] = OptText(x.LanguageBCP47);
+  j["language_bcp47_name"] = OptText(IsoLanguageName(x.LanguageBCP47));
+  j["enabled"] = t.FlagEnabled != 0;
+  j["default"] = t.FlagDefault != 0;
+  j["forced"] = x.FlagForced != 0;
+  j["hearing_impaired"] = x.FlagHearingImpaired != 0;
+  j["visual_impaired"] = x.FlagVisualImpaired != 0;
+  j["text_descriptions"] = x.FlagTextDescriptions != 0;
+  j["original"] = x.FlagOriginal != 0;
+  j["commentary"] = x.FlagCommentary != 0;
+  j["lacing"] = t.FlagLacing != 0;
+  j["default_duration_ns"] = t.DefaultDuration;
+  j["frame_rate"] = t.DefaultDuration != 0 ? TJson(1e9 / t.DefaultDuration) : TJson();
+  j["content_encodings"] = ContentEncodingsJson(x.ContentEncodings);
+  const auto stats = statistics.find(t.TrackUID);
+  j["statistics"] = StatisticsJson(stats == statistics.end() ? nullptr : stats->second);
+  j["codec_candidates"] = CandidatesJson(t, context, cache);
   if (t.TrackType == 1) {
-    J.Key("video");
-    J.BeginObject();
-    J.Field("pixel_width", t.PixelWidth);
-    J.Field("pixel_height", t.PixelHeight);
-    J.Field("display_width", t.DisplayWidth);
-    J.Field("display_height", t.DisplayHeight);
-    J.EndObject();
+    j["video"] = {{"pixel_width", t.PixelWidth},
+                  {"pixel_height", t.PixelHeight},
+                  {"display_width", t.DisplayWidth},
+                  {"display_height", t.DisplayHeight},
+                  {"interlaced", x.FlagInterlaced},
+                  {"field_order", x.FieldOrder},
+                  {"stereo_mode", x.StereoMode},
+                  {"crop",
+                   {{"top", x.PixelCropTop}, {"bottom", x.PixelCropBottom}, {"left", x.PixelCropLeft},
+                    {"right", x.PixelCropRight}}},
+                  {"colour", ColourJson(x.Colour.get())}};
   } else if (t.TrackType == 2) {
-    J.Key("audio");
-    J.BeginObject();
-    J.Field("sampling_frequency", t.SamplingFrequency);
-    J.Field("output_sampling_frequency", t.OutputSamplingFrequency);
-    J.Field("channels", t.Channels);
-    J.Field("bit_depth", t.BitDepth);
-    J.EndObject();
+    j["audio"] = {{"sampling_frequency", t.SamplingFrequency},
+                  {"output_sampling_frequency", t.OutputSamplingFrequency},
+                  {"channels", t.Channels},
+                  {"bit_depth", t.BitDepth}};
   }
-  J.EndObject();
+  return j;
 }
 
-void WriteAttachmentJson(TJsonStream& J, const TMatroskaAttachedFile& f) {
-  J.BeginObject();
-  J.Field("file_name", Text(f.FileName));
-  J.Field("mime_type", Text(f.FileMimeType));
-  J.Field("description", Text(f.FileDescription));
-  J.Field("size", f.FileDataSize);
-  J.Field("uid", f.FileUID);
-  J.EndObject();
+TJson AttachmentJson(const TMatroskaAttachedFile& f) {
+  return {{"file_name", OptText(f.FileName)},
+          {"mime_type", OptText(f.FileMimeType)},
+          {"description", OptText(f.FileDescription)},
+          {"size", f.FileDataSize},
+          {"uid", f.FileUID}};
 }
 
 // Atoms nest at most as deep as the parser reads them, which bounds this recursion.
@@ -135,18 +241,14 @@ void WriteChaptersJson(TJsonStream& J, const List& atoms) {
     J.Field("start", ChapterTime(atom.ChapterTimeStart));
     J.Field("end", ChapterTime(atom.ChapterTimeEnd));
     J.Field("hidden", atom.ChapterFlagHidden != 0);
-    J.Key("title");
-    if (atom.Displays.empty())
-      J.Value(nullptr);
-    else
-      J.Value(Text(atom.Displays.front().ChapString));
+    J.Field("title", atom.Displays.empty() ? TJson() : OptText(atom.Displays.front().ChapString));
     J.Key("displays");
     J.BeginArray();
     for (const auto& d : atom.Displays) {
       J.BeginObject();
-      J.Field("string", Text(d.ChapString));
-      J.Field("language", Text(d.ChapLanguage));
-      J.Field("country", Text(d.ChapCountry));
+      J.Field("string", OptText(d.ChapString));
+      J.Field("language", OptText(d.ChapLanguage));
+      J.Field("country", OptText(d.ChapCountry));
       J.EndObject();
     }
     J.EndArray();
@@ -177,9 +279,9 @@ void WriteSimpleTagsJson(TJsonStream& J, const std::vector<TMatroskaSimpleTag>& 
   J.BeginArray();
   for (const auto& s : tags) {
     J.BeginObject();
-    J.Field("name", Text(s.TagName));
-    J.Field("language", Text(s.TagLanguage));
-    J.Field("string", Text(s.TagString));
+    J.Field("name", OptText(s.TagName));
+    J.Field("language", OptText(s.TagLanguage));
+    J.Field("string", OptText(s.TagString));
     J.Key("simple_tags");
     WriteSimpleTagsJson(J, s.SimpleTags);
     J.EndObject();
@@ -193,7 +295,7 @@ void WriteTagJson(TJsonStream& J, const TMatroskaTag& tag) {
   J.Key("targets");
   J.BeginObject();
   J.Field("type_value", t.TargetTypeValue);
-  J.Field("type", Text(t.TargetType));
+  J.Field("type", OptText(t.TargetType));
   J.Field("track_uid", t.TrackUID);
   J.Field("edition_uid", t.EditionUID);
   J.Field("chapter_uid", t.ChapterUID);
@@ -204,7 +306,7 @@ void WriteTagJson(TJsonStream& J, const TMatroskaTag& tag) {
   J.EndObject();
 }
 
-// Each record is written as it is made.
+// Each record is written as it is made: only one is held as a tree at a time.
 template <class Rec, class F>
 void WriteListJson(TJsonStream& J, std::string_view Name, const std::deque<Rec>& records, F write) {
   J.Key(Name);
@@ -260,6 +362,10 @@ TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context) : FJ(J
   FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024);
 }
 
+void TJsonReader::FileParsed(const TMatroskaParse* Parse) {
+  WriteJsonReport(FJ, FFileName, Parse, FContext);
+}
+
 std::string DateUTCToIso(int64_t DateUTC) {
   std::string text = DateUTCToStr(DateUTC);
   const size_t space = text.find(' ');
@@ -269,29 +375,38 @@ std::string DateUTCToIso(int64_t DateUTC) {
   return text;
 }
 
+std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse* Parse) {
+  if (!Parse) return "Can't open file " + FileName;
+  if (Parse->Complete()) return "";
+  return Parse->Reason.Message.empty() ? Parse->Failure : Parse->Reason.Message;
+}
+
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
                      const TAnalysisContext& Context) {
   J.Field("path", Text(FileName));
   const bool parsed = Parse && Parse->Complete();
   J.Field("parsed", parsed);
-  // The error is the last line of its message, as the parsing log ends with it.
-  if (!parsed) J.Field("error", LastLine(Parse ? Parse->Failure : "Can't open file " + FileName));
-  J.Key("file_size");
-  if (Parse && Parse->FileSize >= 0)
-    J.Value(Parse->FileSize);
-  else
-    J.Value(nullptr);
-  if (!parsed) return;
+  if (!parsed) {
+    const TParseFailure none;
+    const TParseFailure& f = Parse ? Parse->Reason : none;
+    const bool known = f.Position >= 0;
+    J.Field("error", {{"message", Text(JsonFailureMessage(FileName, Parse))},
+                      {"position", known ? TJson(f.Position) : TJson()},
+                      {"element", OptText(f.Element)},
+                      {"truncated", known && f.Truncated ? TJson({{"at", f.Position}, {"size", f.ElementSize}}) : TJson()}});
+  }
+  J.Field("file_size", Parse && Parse->FileSize >= 0 ? TJson(Parse->FileSize) : TJson());
+  if (!Parse) return;
+  // A file cut short still shows every record read to its end before the cut.
   const TMatroskaReader& reader = *Parse->Reader;
-  J.Key("ebml");
-  WriteEbmlHeaderJson(J, reader.EbmlReader->Header);
-  J.Key("segment");
-  WriteSegmentJson(J, reader.SegmentInfo);
+  J.Field("ebml", EbmlHeaderJson(reader.EbmlReader->Header));
+  J.Field("segment", SegmentJson(reader.SegmentInfo));
   // One database search per codec, however many tracks share it, as in the text report.
   TCodecCandidateCache candidates;
+  const TStatisticsTags statistics = FindStatisticsTags(reader.Tags);
   WriteListJson(J, "tracks", reader.Tracks,
-                [&](const TMatroskaTrackEntry& t) { WriteTrackJson(J, t, Context, candidates); });
-  WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { WriteAttachmentJson(J, f); });
+                [&](const TMatroskaTrackEntry& t) { J.Value(TrackJson(t, Context, candidates, statistics)); });
+  WriteListJson(J, "attachments", reader.Attachments, [&](const TMatroskaAttachedFile& f) { J.Value(AttachmentJson(f)); });
   WriteListJson(J, "editions", reader.Editions, [&](const TMatroskaEditionEntry& e) { WriteEditionJson(J, e); });
   WriteListJson(J, "tags", reader.Tags, [&](const TMatroskaTag& t) { WriteTagJson(J, t); });
 }

@@ -19,6 +19,9 @@ namespace ambrel {
 void WriteJsonReport(TJsonStream& J, const std::string& FileName, const TMatroskaParse* Parse,
                      const TAnalysisContext& Context);
 
+// Why FileName's document says it did not parse (plain text); empty when it parsed.
+std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse* Parse);
+
 // The media framework's answers: "render_file" (the RenderFile check's code and text) and
 // "rendering" (the detailed rendering's final result, or why it stopped, and the paths it
 // completed, as plain text).
@@ -35,7 +38,7 @@ class TJsonReader : public TAnalysisReader {
   TLogWriter& ParsingLog() override { return FLog; }
   bool KeepsAllRecords() const override { return true; }
   void FileBegins(const std::string& FileName) override { FFileName = FileName; }
-  void FileParsed(const TMatroskaParse* Parse) override { WriteJsonReport(FJ, FFileName, Parse, FContext); }
+  void FileParsed(const TMatroskaParse* Parse) override;
   void RenderFileChecked(const TRenderFileCheck& Check) override { WriteRenderFileJson(FJ, Check); }
   void Rendered(const TRenderRun& Run) override { WriteRenderingJson(FJ, Run); }
 

@@ -9,9 +9,14 @@
 
 namespace ambrel {
 
-// Prints the system information that Provider and Framework answer: its text report, or
-// (Html) the HTML page holding it alone. Returns the exit status.
-int RunSystemInfo(bool Html, const TDxDiagProviderFactory& Provider, IFrameworkSections& Framework,
+// How a report of the machine is printed.
+enum class TMachineOutput { Text, Html, Json };
+
+// Prints the system information that Provider and Framework answer: its text report,
+// the HTML page holding it alone, or its JSON document. Returns the exit status.
+int RunSystemInfo(TMachineOutput Output, const TDxDiagProviderFactory& Provider, IFrameworkSections& Framework,
                   std::ostream& Out);
+// Prints the installed filters and audio renderers that Framework answers, likewise.
+int ListFilters(TMachineOutput Output, IFrameworkSections& Framework, std::ostream& Out);
 
 }  // namespace ambrel

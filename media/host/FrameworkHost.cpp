@@ -185,16 +185,16 @@ void TFrameworkHost::Start() {
   Receive(ready, TClock::now() + FLimits.File, FLimits.File);
 }
 
-std::string TFrameworkHost::FilterInstalled(const std::string& ClsidText) {
+TFilterInstall TFrameworkHost::FilterInstall(const std::string& ClsidText) {
   std::lock_guard lock(FLock);
   TFrame answer;
-  std::string text;
-  if (!Running() || !Send(TFrame(TKind::Installed).Put(ClsidText))) return "no";
+  TFilterInstall install;
+  if (!Running() || !Send(TFrame(TKind::Installed).Put(ClsidText))) return {};
   const std::chrono::milliseconds bound = FAnswered ? FLimits.Call : FLimits.File;
-  if (!Receive(answer, TClock::now() + bound, bound) || answer.Kind() != TKind::Text ||
-      !answer.Get(text))
-    return "no";
-  return text;
+  if (!Receive(answer, TClock::now() + bound, bound) || answer.Kind() != TKind::Install ||
+      !GetInstall(answer, install))
+    return {};
+  return install;
 }
 
 void TFrameworkHost::EndSection(TLogWriter& W, const char* Title, bool Titled) {

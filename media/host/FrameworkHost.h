@@ -10,7 +10,7 @@
 //   start and the rendering sections of a file together each by Limits.File. A host that
 //   dies or passes a bound is killed; the results it was giving say why in their Stopped
 //   (the sections keep their titles and end with a red line saying so), and the questions
-//   left of that file get no framework's answers ("no" for an installed filter).
+//   left of that file get no framework's answers (not installed, for a filter).
 #pragma once
 
 #include <sys/types.h>
@@ -42,7 +42,7 @@ class TFrameworkHost final : public IFrameworkSections {
   void BeginFile() override;
   void Prepare(const std::string& FileName) override;
   void Start() override;
-  std::string FilterInstalled(const std::string& ClsidText) override;
+  TFilterInstall FilterInstall(const std::string& ClsidText) override;
   TRenderFileCheck CheckRenderFile(const std::string& FileName) override;
   TRenderRun RenderDetailed(const std::string& FileName) override;
   void WriteFilterLists(TLogWriter& W) override;

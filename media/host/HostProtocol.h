@@ -18,13 +18,13 @@ enum class TKind : uint8_t {
   BeginFile = 'B',  // a file's analysis begins
   Prepare = 'P',    // text: the file whose rendering sections follow
   Start = 'S',      // answered by Ready once the framework has started
-  Installed = 'I',  // text: a class id; answered by Text
+  Installed = 'I',  // text: a class id; answered by Install
   Check = 'C',      // text: the file; answered by Checked
   Detailed = 'D',   // text: the file; answered by Steps, then Done
   Filters = 'F',    // answered by Writes (the filter lists), then Done
   // From the host.
   Ready = 'r',
-  Text = 't',       // text
+  Install = 'i',    // where a filter is installed (RenderResultsWire.h)
   Write = 'w',      // a writer call: its operation (1 byte), then one or two texts
   Checked = 'c',    // the RenderFile check's results (RenderResultsWire.h)
   Step = 's',       // a step of the detailed rendering (RenderResultsWire.h)

@@ -64,9 +64,12 @@ int ServeFrameworkQuestions(int Fd) {
         sections->Start();
         SendFrame(Fd, TFrame(TKind::Ready));
         break;
-      case TKind::Installed:
-        SendFrame(Fd, TFrame(TKind::Text).Put(sections->FilterInstalled(text)));
+      case TKind::Installed: {
+        TFrame install(TKind::Install);
+        PutInstall(install, sections->FilterInstall(text));
+        SendFrame(Fd, install);
         break;
+      }
       case TKind::Check: {
         TFrame checked(TKind::Checked);
         PutCheck(checked, sections->CheckRenderFile(text));

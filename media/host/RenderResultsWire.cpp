@@ -32,6 +32,30 @@ bool GetCount(TFrame& Frame, uint32_t& Count) {
 
 }  // namespace
 
+void PutInstall(TFrame& Frame, const TFilterInstall& Install) {
+  std::string server;
+  server.reserve(Install.Server.size() * 2);
+  for (const char16_t unit : Install.Server) {
+    server += static_cast<char>(unit & 0xFF);
+    server += static_cast<char>(unit >> 8);
+  }
+  Frame.PutByte(Install.Installed ? 1 : 0).Put(server).Put(Install.Version);
+}
+
+bool GetInstall(TFrame& Frame, TFilterInstall& Install) {
+  uint8_t installed = 0;
+  std::string server;
+  if (!Frame.GetByte(installed) || !Frame.Get(server) || server.size() % 2 != 0 || !Frame.Get(Install.Version))
+    return false;
+  Install.Installed = installed != 0;
+  Install.Server.clear();
+  for (size_t i = 0; i < server.size(); i += 2) {
+    Install.Server += static_cast<char16_t>(static_cast<unsigned char>(server[i]) |
+                                            static_cast<unsigned char>(server[i + 1]) << 8);
+  }
+  return true;
+}
+
 void PutCheck(TFrame& Frame, const TRenderFileCheck& Check) {
   Frame.Put(Check.Framework);
   Frame.PutNumber(static_cast<uint32_t>(Check.Splitters.size()));

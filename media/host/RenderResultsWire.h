@@ -3,6 +3,7 @@
 // data a framework of their own process gives.
 #pragma once
 
+#include "dshow/DShowHelper.h"
 #include "dshow/DShowSections.h"
 #include "dshow/RenderRun.h"
 #include "media/host/HostProtocol.h"
@@ -12,6 +13,11 @@ namespace ambrel::host {
 void PutCheck(TFrame& Frame, const TRenderFileCheck& Check);
 // False for a frame that does not hold a check.
 bool GetCheck(TFrame& Frame, TRenderFileCheck& Check);
+
+// A filter's install facts; the server's path crosses as its UTF-16 code units, unchanged.
+void PutInstall(TFrame& Frame, const TFilterInstall& Install);
+// False for a frame that does not hold them.
+bool GetInstall(TFrame& Frame, TFilterInstall& Install);
 
 void PutStep(TFrame& Frame, const TRenderStep& Step);
 // False for a frame that does not hold a step.

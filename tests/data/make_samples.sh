@@ -408,12 +408,56 @@ $FF -f lavfi -i testsrc=size=32x32:rate=5:duration=0.4 -f lavfi -i $ASRC=22050:d
   -c:v ffvhuff -pix_fmt yuv420p -c:a libvorbis -q:a 0 -ac 1 $BE -map_metadata -1 missing_decoder.mkv
 
 # ---------------------------------------------------------------------------
+# 13. everything.mkv: what the JSON document reads beyond the report. mkvmerge, RV 2.
+#     H.264 (pt-BR; forced, hearing-impaired and original; field order, stereo mode,
+#     cropping, colour with mastering metadata), AAC (en-US; visual-impaired,
+#     text-descriptions and commentary), SRT subtitles (fr-CA, zlib compression), and one
+#     edition whose second chapter starts at 1200 hours (past 2^32 ms) with a 64-bit UID.
+# ---------------------------------------------------------------------------
+cat > everything.chapters.xml <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE Chapters SYSTEM "matroskachapters.dtd">
+<Chapters>
+  <EditionEntry>
+    <EditionUID>18446744073709551000</EditionUID>
+    <ChapterAtom>
+      <ChapterUID>9001</ChapterUID>
+      <ChapterTimeStart>00:00:00.000000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>Start</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+    <ChapterAtom>
+      <ChapterUID>17000000000000000001</ChapterUID>
+      <ChapterTimeStart>1200:00:00.000000000</ChapterTimeStart>
+      <ChapterTimeEnd>1200:00:01.500000000</ChapterTimeEnd>
+      <ChapterDisplay>
+        <ChapterString>Much later</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+  </EditionEntry>
+</Chapters>
+EOF
+$MKVMERGE -o everything.mkv --chapters everything.chapters.xml \
+  --language 0:pt-BR --forced-display-flag 0:1 --hearing-impaired-flag 0:1 --original-flag 0:1 \
+  --field-order 0:9 --stereo-mode 0:1 --cropping 0:2,4,6,8 \
+  --colour-matrix-coefficients 0:9 --colour-bits-per-channel 0:10 --chroma-subsample 0:1,1 \
+  --colour-range 0:1 --colour-transfer-characteristics 0:16 --colour-primaries 0:9 \
+  --max-content-light 0:1000 --max-frame-light 0:400 \
+  --chromaticity-coordinates 0:0.68,0.32,0.265,0.69,0.15,0.06 --white-colour-coordinates 0:0.3127,0.329 \
+  --max-luminance 0:1000 --min-luminance 0:0.005 h264.mkv \
+  --language 0:en-US --visual-impaired-flag 0:1 --text-descriptions-flag 0:1 --commentary-flag 0:1 aac.mka \
+  --language 0:fr-CA --compression 0:zlib subs.eng.srt
+
+# ---------------------------------------------------------------------------
 # Results and their mkvinfo dumps
 # ---------------------------------------------------------------------------
 for f in sample.mkv audio.mka subs.mks late_meta.mkv ffmpeg_pipe.mkv unknown_size.mkv sample.webm \
          vfw_acm_ffmpeg.mkv vfw_acm.mkv mkvmerge_default.mkv truncated_cluster.mkv truncated_tracks.mkv \
          hostile_text.mkv tracks_moved.mkv info_moved.mkv second_seekhead.mkv display_width.mkv \
-         date_1999.mka missing_decoder.mkv; do
+         date_1999.mka missing_decoder.mkv everything.mkv; do
   cp "$f" "$OUT/$f"
   (cd "$OUT" && mkvinfo -v -v "$f" > "$f.mkvinfo.txt" 2>&1 || true)
 done

@@ -1,7 +1,10 @@
 // Track entries: defaults, video and audio settings, wrapped codec keys.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "EbmlBuilder.h"
+#include "matroska/CodecProfile.h"
 
 using namespace ambrel;
 
@@ -41,7 +44,7 @@ TEST(Tracks, DefaultsLowBitsAndSettings) {
   EXPECT_EQ(t.SamplingFrequency, 0);
   // Integers keep their low bits; the log shows the whole value.
   EXPECT_EQ(t.TrackType, 1);
-  EXPECT_EQ(t.TrackUID, 0x23456789u);
+  EXPECT_EQ(t.TrackUID, 0x123456789u);
   EXPECT_NE(p.Log().find("        TrackType : 257\r\n        TrackUID : 4886718345\r\n"), std::string::npos);
   // Video and audio settings of one track stay apart.
   const TMatroskaTrackEntry& both = p.Track(1);
@@ -90,4 +93,91 @@ TEST(Tracks, FloatOfWrongLengthEndsTheParse) {
              Master(kTrackEntry, {Master(kAudio, {Element(kSamplingFrequency, std::string(10, '\0'))})})});
   EXPECT_NE(p.Error.find("ReadValueFloat SamplingFrequency : Float wrong length (10) at position "), std::string::npos);
   EXPECT_EQ(p.Reader.Tracks.size(), 1u);  // the entry being read is dropped
+}
+
+// Elements read for the records only: their values are kept, the log shows each of them as
+// an unknown element, and a broken one is skipped without ending the parse.
+TEST(Tracks, RecordOnlyElementsAreReadAndLoggedAsSkipped) {
+  const std::string wrongFloat = Element(kLuminanceMin, std::string(10, '\0'));
+  std::string encodings;
+  for (int i = 0; i < 17; ++i) encodings += Master(kContentEncoding, {Uint(kContentEncodingOrder, i)});
+  TTracks p({Master(kTrackEntry,
+                    {Uint(kTrackNumber, 1), Str(kLanguageBCP47, "pt-BR"), Uint(kFlagForced, 1),
+                     Uint(kFlagCommentary, 1), Uint(kCodecDelay, 6500000),
+                     Master(kContentEncodings,
+                            {Master(kContentEncoding, {Uint(kContentEncodingOrder, 0),
+                                                       Master(kContentCompression, {Uint(kContentCompAlgo, 3)}),
+                                                       Master(kContentEncryption, {})})}),
+                     Master(kVideo, {Uint(kPixelWidth, 720), Uint(kFlagInterlaced, 1), Uint(kPixelCropTop, 8),
+                                     Master(kColour, {Uint(kMatrixCoefficients, 9),
+                                                      Master(kMasteringMetadata, {Float8(kLuminanceMax, 1000)})})}),
+                     Uint(kTrackType, 1)}),
+             Master(kTrackEntry, {Uint(kTrackNumber, 2), Master(kContentEncodings, {encodings}),
+                                  Master(kVideo, {Master(kColour, {Master(kMasteringMetadata, {wrongFloat})})}),
+                                  Uint(kTrackType, 1)}),
+             Master(kTrackEntry, {Uint(kTrackNumber, 3)})});
+  ASSERT_EQ(p.Reader.Tracks.size(), 3u);
+  const TMatroskaTrackExtras& x = TrackExtrasOf(p.Track(0));
+  EXPECT_EQ(x.LanguageBCP47, "pt-BR");
+  EXPECT_EQ(x.FlagForced + x.FlagCommentary + x.FlagOriginal, 2);
+  EXPECT_EQ(x.CodecDelay, 6500000u);
+  ASSERT_EQ(x.ContentEncodings.size(), 1u);
+  EXPECT_EQ(x.ContentEncodings[0].Scope, 1u);
+  EXPECT_TRUE(x.ContentEncodings[0].HasCompression && x.ContentEncodings[0].HasEncryption);
+  EXPECT_EQ(x.ContentEncodings[0].CompAlgo, 3u);
+  EXPECT_EQ(x.FlagInterlaced, 1);
+  EXPECT_EQ(x.FieldOrder, 2);
+  EXPECT_EQ(x.PixelCropTop, 8u);
+  ASSERT_TRUE(x.Colour);
+  EXPECT_EQ(x.Colour.get()->MatrixCoefficients, 9u);
+  EXPECT_EQ(x.Colour.get()->Primaries, 2u);
+  ASSERT_TRUE(x.Colour.get()->Mastering);
+  EXPECT_EQ(x.Colour.get()->Mastering.get()->LuminanceMax, 1000);
+  EXPECT_EQ(p.Track(0).PixelWidth, 720u);
+  EXPECT_EQ(p.Track(0).TrackType, 1);
+  // Eight elements (and two of the second track) skipped in the log, none of their names or values shown.
+  const std::string log = p.Log();
+  size_t skipped = 0;
+  for (size_t at = 0; (at = log.find("Skipping element with ID ", at)) != std::string::npos; ++at) ++skipped;
+  EXPECT_EQ(skipped, 8u + 2u);
+  for (const char* hidden : {"LanguageBCP47", "pt-BR", "Colour", "Matrix", "ContentEnc", "6500000"})
+    EXPECT_EQ(log.find(hidden), std::string::npos) << hidden;
+  EXPECT_NE(log.find("        Skipping element with ID 22B59D at position "), std::string::npos);
+  EXPECT_NE(log.find("            Skipping element with ID 55B0 at position "), std::string::npos);
+  // Bounded, and broken content costs only its own values.
+  EXPECT_EQ(TrackExtrasOf(p.Track(1)).ContentEncodings.size(), TMatroskaTrackExtras::kMaxContentEncodings);
+  EXPECT_TRUE(TrackExtrasOf(p.Track(1)).Colour);
+  EXPECT_TRUE(p.Error.empty());
+  EXPECT_FALSE(p.Track(2).Extras);
+  EXPECT_EQ(TrackExtrasOf(p.Track(2)).FieldOrder, 2);
+}
+
+// Profile and level from each codec's standard record; a record of another version or cut
+// short gives nothing.
+TEST(Tracks, ProfileAndLevelFromTheCodecsRecord) {
+  struct TCase {
+    const char* CodecID;
+    std::string Private;
+    std::optional<int> Profile, Level;
+  };
+  const TCase cases[] = {
+      {"V_MPEG4/ISO/AVC", std::string("\x01\x64\x00\x28", 4), 100, 40},
+      {"V_MPEG4/ISO/AVC", std::string("\x02\x64\x00\x28", 4), {}, {}},
+      {"V_MPEG4/ISO/AVC", std::string("\x01\x64\x00", 3), {}, {}},
+      {"V_MPEGH/ISO/HEVC", std::string("\x01\x22") + std::string(10, '\0') + "\x5D", 2, 93},
+      {"V_AV1", std::string("\x81\x28", 2), 1, 8},
+      {"V_VP9", std::string("\x03\x01\x0A\x01\x01\x02\x02\x01\x1F", 9), 2, 31},
+      {"V_VP9", std::string("\x01\x05\x02", 3), {}, {}},
+      {"A_AAC", std::string("\x12\x10", 2), 2, {}},
+      {"A_AAC", std::string("\xF8\x20", 2), 33, {}},
+      {"A_VORBIS", std::string("\x01\x64\x00\x28", 4), {}, {}},
+  };
+  for (const TCase& c : cases) {
+    TMatroskaTrackEntry t;
+    t.CodecID = c.CodecID;
+    t.CodecPrivate.assign(c.Private.begin(), c.Private.end());
+    const TCodecProfile p = CodecProfileOf(t);
+    EXPECT_EQ(p.Profile, c.Profile) << c.CodecID << " " << c.Private.size();
+    EXPECT_EQ(p.Level, c.Level) << c.CodecID << " " << c.Private.size();
+  }
 }

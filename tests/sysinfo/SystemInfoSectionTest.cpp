@@ -178,8 +178,8 @@ TEST_F(SystemInfoSection, PrintedAloneAsTextOrAsAPage) {
   std::ostringstream text, html;
   const auto none = media::CreateNoMediaFramework();
   TLocalFrameworkSections framework(*none);
-  EXPECT_EQ(RunSystemInfo(false, provider, framework, text), 0);
-  EXPECT_EQ(RunSystemInfo(true, provider, framework, html), 0);
+  EXPECT_EQ(RunSystemInfo(TMachineOutput::Text, provider, framework, text), 0);
+  EXPECT_EQ(RunSystemInfo(TMachineOutput::Html, provider, framework, html), 0);
   EXPECT_EQ(text.str().rfind("General system info :\r\nWindows version : Testix", 0), 0u) << text.str();
   EXPECT_EQ(html.str().rfind("\xEF\xBB\xBF<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>Ambrel report</title>\r\n", 0), 0u);
   EXPECT_NE(html.str().find("<h2>General system info :</h2>\r\n<b>Windows version</b> : Testix"), std::string::npos);

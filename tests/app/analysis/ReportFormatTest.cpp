@@ -58,6 +58,13 @@ TEST(RoundLow32, RoundsTiesToEvenAndWraps) {
   EXPECT_EQ(ambrel::RoundLow32(INFINITY), 0u);
 }
 
+TEST(RoundLow64, KeepsAll64Bits) {
+  EXPECT_EQ(ambrel::RoundLow64(4294967296.0 + 7.5), 4294967304u);
+  EXPECT_EQ(ambrel::RoundLow64(-1.0), UINT64_MAX);
+  EXPECT_EQ(ambrel::RoundLow64(18446744073709551616.0 * 3), 0u);
+  EXPECT_EQ(ambrel::RoundLow64(std::nan("")), 0u);
+}
+
 TMatroskaChapterAtom Atom(int64_t startMs, int64_t endMs, const char* name, bool hidden) {
   TMatroskaChapterAtom atom;
   atom.ChapterTimeStart = startMs * 1000000;
@@ -110,15 +117,21 @@ TEST(WriteChapters, EveryAtomOpensItsOwnList) {
   EXPECT_EQ(text.ListLevel(), 0);
 }
 
-TEST(WriteChapters, NegativeAndHugeTimesWrapToLow32Bits) {
+TEST(WriteChapters, TimesKeepAll64BitsTakenAsUnsigned) {
   TChapterOutline outline;
   TMatroskaChapterAtom atom;
   atom.ChapterTimeStart = -1500000;                    // -1 ms after truncation
-  atom.ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms wraps to 0
+  atom.ChapterTimeEnd = (int64_t{1} << 32) * 1000000;  // 2^32 ms
   Add(outline, 1, atom);
+  TMatroskaChapterAtom late;
+  late.ChapterTimeStart = int64_t{1200} * 3600000 * 1000000;  // 1200 hours
+  late.ChapterTimeEnd = late.ChapterTimeStart + 1000000;
+  Add(outline, 1, late);
   TTxtWriter text;
   WriteChapters(outline, text);
-  EXPECT_EQ(text.GetText(), "   - 1193:02:47.295 - 00:00:00.000\r\n");
+  EXPECT_EQ(text.GetText(),
+            "   - 5124095576030:25:51.615 - 1193:02:47.296\r\n"
+            "   - 1200:00:00.000 - 1200:00:00.001\r\n");
 }
 
 }  // namespace

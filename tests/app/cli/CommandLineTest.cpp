@@ -27,7 +27,7 @@ TEST(CommandLineOptions, UsageErrorsNameWhatIsWrong) {
   usage({"--fourcc", "XVID"}, "--fourcc");
   usage({"--save", "/tmp", "a.mkv", "b.mkv"}, "--save takes exactly one FILE");
   usage({"--filters", "a.mkv"}, "--filters");
-  usage({"--filters", "--json"}, "--filters");
+  usage({"--filters", "--log"}, "--filters");
   usage({"--system-info", "a.mkv"}, "--system-info");
   usage({"--media-world"}, "--media-world");
   usage({"--media-world", "no-such-world.json", "a.mkv"}, "media world refused");

@@ -12,6 +12,7 @@
 #include "TempDir.h"
 #include "CliInProcess.h"
 #include "app/cli/JsonReport.h"
+#include "app/cli/LanguageNames.h"
 #include "base/TextUtil.h"
 
 using namespace ambrel;
@@ -51,23 +52,29 @@ TEST(JsonReport, SampleDocumentsAgreeWithTheTextReport) {
     EXPECT_EQ(doc["path"], file);
     EXPECT_EQ(doc["parsed"], textRun.status == 0);
     if (!doc["parsed"]) {
-      EXPECT_FALSE(doc["error"].get<std::string>().empty());
+      EXPECT_FALSE(doc["error"]["message"].get<std::string>().empty());
       continue;
     }
     const json& segment = doc["segment"];
     EXPECT_TRUE(Has(text, "File complete : " + std::string(segment["complete"] ? "yes" : "no (maybe)")));
-    EXPECT_TRUE(Has(text, "Duration : " + segment["duration"].get<std::string>() + "\r\n"));
+    // Without a Duration the text report shows 0 and the document null.
+    const std::string duration = segment["duration"].is_null() ? "00:00:00.000" : segment["duration"].get<std::string>();
+    EXPECT_TRUE(Has(text, "Duration : " + duration + "\r\n"));
     // The text report leaves empty fields out.
-    if (segment["title"] != "") {
+    if (!segment["title"].is_null()) {
       EXPECT_TRUE(Has(text, "Title : " + segment["title"].get<std::string>() + "\r\n"));
     }
-    EXPECT_TRUE(Has(text, "Writing application : " + segment["writing_app"].get<std::string>()));
+    if (!segment["writing_app"].is_null()) {
+      EXPECT_TRUE(Has(text, "Writing application : " + segment["writing_app"].get<std::string>()));
+    }
+    EXPECT_EQ(segment["duration_ms"].is_null(), segment["duration"].is_null());
     EXPECT_TRUE(Has(text, "Tracks : " + std::to_string(doc["tracks"].size()) + "\r\n"));
     for (const json& track : doc["tracks"]) {
-      EXPECT_TRUE(Has(text, "Codec : " + track["codec"].get<std::string>() + "\r\n")) << track["codec"];
-      if (!track["language"].get<std::string>().empty()) {
-        EXPECT_TRUE(Has(text, "Language : " + track["language_name"].get<std::string>() + " (" +
-                                  track["language"].get<std::string>() + ")"));
+      if (!track["codec"].is_null()) {
+        EXPECT_TRUE(Has(text, "Codec : " + track["codec"].get<std::string>() + "\r\n")) << track["codec"];
+      }
+      if (!track["language"].is_null()) {
+        EXPECT_TRUE(Has(text, " (" + track["language"].get<std::string>() + ")"));
       }
       if (track.contains("video")) {
         EXPECT_TRUE(Has(text, "Pixel Width : " + std::to_string(track["video"]["pixel_width"].get<int>())));
@@ -113,7 +120,8 @@ TEST(JsonReport, FilesThatDoNotParseSayWhy) {
   EXPECT_EQ(missing.status, 1);
   const json doc = json::parse(missing.out);
   EXPECT_EQ(doc["parsed"], false);
-  EXPECT_EQ(doc["error"], "Can't open file no-such-file.mkv");
+  EXPECT_EQ(doc["error"]["message"], "Can't open file no-such-file.mkv");
+  EXPECT_EQ(missing.err, "ambrel-cli: no-such-file.mkv: No such file or directory\n");  // said once
   EXPECT_TRUE(doc["file_size"].is_null());
   EXPECT_FALSE(doc.contains("tracks"));
 
@@ -121,7 +129,7 @@ TEST(JsonReport, FilesThatDoNotParseSayWhy) {
   const json junk = json::parse(RunCli({"--no-render", "--json", temp.Write("junk.mkv", std::string(300, 'x'))}).out);
   EXPECT_EQ(junk["parsed"], false);
   EXPECT_EQ(junk["file_size"], 300);
-  EXPECT_FALSE(junk["error"].get<std::string>().empty());
+  EXPECT_EQ(junk["error"]["message"], "TEbmlReader.ReaderHeader : EBML header ID not found (found 0x7878)");
 }
 
 TEST(JsonReport, IllFormedBytesBecomeReplacementCharacters) {
@@ -157,7 +165,11 @@ TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
     for (const json& c : track["codec_candidates"]) {
       ++proposals;
       EXPECT_TRUE(Has(text, "Possible filter : " + c["name"].get<std::string>() + "\r\n"));
-      EXPECT_TRUE(Has(text, "Installed : " + c["installed"].get<std::string>() + "\r\n"));
+      const std::string installed =
+          c["installed"] ? "yes, in " + c["server"].get<std::string>() +
+                               (c["version"].is_null() ? "" : " (" + c["version"].get<std::string>() + ")")
+                         : "no";
+      EXPECT_TRUE(Has(text, "Installed : " + installed + "\r\n"));
     }
   }
   size_t lines = 0;
@@ -266,4 +278,123 @@ TEST(JsonReport, DatesAreIso8601InUtc) {
   EXPECT_EQ(DateUTCToIso(-1'000'000), "2000-12-31T23:59:59.999Z");
   EXPECT_EQ(DateUTCToIso(INT64_MAX), "2293-04-11T23:47:16.854Z");
   EXPECT_EQ(DateUTCToIso(INT64_MIN), "1708-09-22T00:12:43.145Z");
+}
+
+namespace {
+
+// The value mkvinfo shows after "+ Label: " in Dump, from From on; empty when absent.
+std::string MkvinfoValue(const std::string& Dump, const std::string& Label, size_t From = 0) {
+  const size_t at = Dump.find("+ " + Label + ": ", From);
+  if (at == std::string::npos) return "";
+  const size_t start = at + Label.size() + 4;
+  return Dump.substr(start, Dump.find_first_of(" \n", start) - start);
+}
+
+// mkvinfo's "HH:MM:SS.nnnnnnnnn" in nanoseconds.
+int64_t MkvinfoNs(const std::string& Time) {
+  const size_t c1 = Time.find(':'), c2 = Time.find(':', c1 + 1), dot = Time.find('.');
+  return ((std::stoll(Time.substr(0, c1)) * 60 + std::stoll(Time.substr(c1 + 1, c2 - c1 - 1))) * 60 +
+          std::stoll(Time.substr(c2 + 1, dot - c2 - 1))) * 1000000000 + std::stoll(Time.substr(dot + 1));
+}
+
+}  // namespace
+
+// The keys that go beyond the report read what mkvinfo reads in a file that holds them all.
+TEST(JsonReport, ExtendedKeysAgreeWithMkvinfo) {
+  const std::string file = (kData / "everything.mkv").string();
+  const std::string dump = ReadFile(kData / "everything.mkv.mkvinfo.txt");
+  const json doc = json::parse(RunCli({"--no-render", "--json", file}).out);
+  using TGet = json (*)(const json&);
+  // mkvinfo label, then where the document holds the value; mkvinfo shows only stored values.
+  static const std::pair<const char*, TGet> kTrackKeys[] = {
+      {"Track UID", [](const json& t) { return t["uid"]; }},
+      {"Language (IETF BCP 47)", [](const json& t) { return t["language_bcp47"]; }},
+      {"\"Forced display\" flag", [](const json& t) { return json(int(t["forced"])); }},
+      {"\"Hearing impaired\" flag", [](const json& t) { return json(int(t["hearing_impaired"])); }},
+      {"\"Visual impaired\" flag", [](const json& t) { return json(int(t["visual_impaired"])); }},
+      {"\"Text descriptions\" flag", [](const json& t) { return json(int(t["text_descriptions"])); }},
+      {"\"Original language\" flag", [](const json& t) { return json(int(t["original"])); }},
+      {"\"Commentary\" flag", [](const json& t) { return json(int(t["commentary"])); }},
+      {"Field order", [](const json& t) { return t["video"]["field_order"]; }},
+      {"Stereo mode", [](const json& t) { return t["video"]["stereo_mode"]; }},
+      {"Pixel crop top", [](const json& t) { return t["video"]["crop"]["top"]; }},
+      {"Pixel crop bottom", [](const json& t) { return t["video"]["crop"]["bottom"]; }},
+      {"Pixel crop left", [](const json& t) { return t["video"]["crop"]["left"]; }},
+      {"Pixel crop right", [](const json& t) { return t["video"]["crop"]["right"]; }},
+      {"Color matrix coefficients", [](const json& t) { return t["video"]["colour"]["matrix_coefficients"]; }},
+      {"Bits per channel", [](const json& t) { return t["video"]["colour"]["bits_per_channel"]; }},
+      {"Color range", [](const json& t) { return t["video"]["colour"]["range"]; }},
+      {"Color transfer", [](const json& t) { return t["video"]["colour"]["transfer_characteristics"]; }},
+      {"Color primaries", [](const json& t) { return t["video"]["colour"]["primaries"]; }},
+      {"Maximum content light", [](const json& t) { return t["video"]["colour"]["max_cll"]; }},
+      {"Red color coordinate x", [](const json& t) { return t["video"]["colour"]["mastering"]["primary_r_x"]; }},
+      {"White color coordinate y", [](const json& t) { return t["video"]["colour"]["mastering"]["white_point_y"]; }},
+      {"Minimum luminance", [](const json& t) { return t["video"]["colour"]["mastering"]["luminance_min"]; }},
+  };
+  const json& tracks = doc["tracks"];
+  ASSERT_EQ(tracks.size(), 3u);
+  size_t checked = 0;
+  for (size_t i = 0; i < tracks.size(); ++i) {
+    const size_t from = dump.find("+ Track number: " + std::to_string(i + 1));
+    const size_t to = dump.find("+ Track number: ", from + 1);
+    const std::string section = dump.substr(from, to == std::string::npos ? std::string::npos : to - from);
+    for (const auto& [label, get] : kTrackKeys) {
+      const std::string shown = MkvinfoValue(section, label);
+      if (shown.empty()) continue;
+      ++checked;
+      const json value = get(tracks[i]);
+      SCOPED_TRACE(label);
+      if (value.is_string()) {
+        EXPECT_EQ(value.get<std::string>(), shown);
+      } else if (value.is_number_float()) {
+        EXPECT_NEAR(value.get<double>(), std::stod(shown), 1e-6);
+      } else {
+        EXPECT_EQ(value.dump(), shown);
+      }
+    }
+  }
+  EXPECT_GE(checked, 24u);
+  EXPECT_EQ(tracks[2]["content_encodings"].size(), 1u);
+  EXPECT_EQ(tracks[2]["content_encodings"][0]["compression"], 0);  // zlib, the default
+  // Chapters: uids (past 2^63) and start times (past 2^32 ms).
+  const json& edition = doc["editions"][0];
+  EXPECT_EQ(edition["uid"].dump(), MkvinfoValue(dump, "Edition UID"));
+  size_t at = 0;
+  for (const json& atom : edition["chapters"]) {
+    at = dump.find("+ Chapter atom", at + 1);
+    EXPECT_EQ(atom["uid"].dump(), MkvinfoValue(dump, "Chapter UID", at));
+    EXPECT_EQ(atom["start_ns"].get<int64_t>(), MkvinfoNs(MkvinfoValue(dump, "Chapter time start", at)));
+  }
+  EXPECT_EQ(edition["chapters"][1]["start"], "1200:00:00.000");
+  EXPECT_EQ(tracks[0]["profile"], 244);  // High 4:4:4 Predictive @L1.0
+  EXPECT_EQ(tracks[0]["level"], 10);
+}
+
+// The modes that report the machine or the codec database answer in JSON too, reading
+// what their text output says.
+TEST(JsonReport, MachineModesAnswerInJson) {
+  const std::string world = (kData / "worlds" / "desktop.json").string();
+  const std::string text = RunCli({"--media-world", world, "--filters"}).out;
+  const json filters = json::parse(RunCli({"--media-world", world, "--filters", "--json"}).out);
+  size_t named = 0;
+  for (const json& item : filters["sections"][0]["items"]) {
+    EXPECT_TRUE(Has(text, item["name"].get<std::string>() + " : " + item["value"].get<std::string>() + "\r\n"));
+    for (const json& inner : item.value("items", json::array()))
+      EXPECT_TRUE(Has(text, inner["name"].get<std::string>() + " : " + inner["value"].get<std::string>() + "\r\n"));
+    ++named;
+  }
+  EXPECT_GT(named, 2u);
+  const json codec = json::parse(RunCli({"--codec", "A_VORBIS", "--json"}).out);
+  EXPECT_EQ(codec["proposals"][0]["name"].get<std::string>() + "\t" + codec["proposals"][0]["guid"].get<std::string>() +
+                "\n",
+            RunCli({"--codec", "A_VORBIS"}).out);
+}
+
+TEST(JsonReport, LanguageNamesCoverIso639AndBcp47Tags) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"en", "English"},          {"ENG", "English"},         {"fr-CA", "French"},    {"gsw", "Swiss German"},
+      {"zxx", "No linguistic content"}, {"tlh", "Klingon"},   {"fil", "Filipino"},    {"ger", "German"},
+      {"pt_BR", "Portuguese"},    {"qqq", ""},                {"e", ""},              {"", ""},
+  };
+  for (const auto& [code, name] : cases) EXPECT_EQ(IsoLanguageName(code), name) << code;
 }

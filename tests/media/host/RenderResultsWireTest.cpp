@@ -34,6 +34,8 @@ std::vector<TRenderStep> SampleSteps() {
   return {start, connected, matching, finished};
 }
 
+TFilterInstall SampleInstall() { return {true, u"/lib/\u20AC\xD800x.so", "1.2.3.4"}; }
+
 // Every field, in a form two results can be compared by.
 std::string Fields(const TRenderStep& S) {
   std::string out = std::to_string(static_cast<int>(S.Kind)) + "|" + std::to_string(S.Elapsed) + "|" +
@@ -84,6 +86,18 @@ TEST(RenderResultsWire, ResultsCrossUnchanged) {
     ASSERT_TRUE(GetStep(stepBack, run));
     EXPECT_EQ(Fields(run.Steps.back()), Fields(step));
   }
+
+  // A server path's UTF-16 units cross as they are, a lone surrogate too.
+  for (const TFilterInstall& install : {TFilterInstall{}, SampleInstall()}) {
+    TFrame installFrame(TKind::Install);
+    PutInstall(installFrame, install);
+    TFrame installBack = Reread(installFrame);
+    TFilterInstall gotInstall;
+    ASSERT_TRUE(GetInstall(installBack, gotInstall));
+    EXPECT_EQ(gotInstall.Installed, install.Installed);
+    EXPECT_EQ(gotInstall.Server, install.Server);
+    EXPECT_EQ(gotInstall.Version, install.Version);
+  }
 }
 
 TEST(RenderResultsWire, AnAnswerCutShortIsRefused) {
@@ -94,6 +108,13 @@ TEST(RenderResultsWire, AnAnswerCutShortIsRefused) {
     TFrame back = Reread(check, cut);
     TRenderFileCheck got;
     EXPECT_FALSE(GetCheck(back, got)) << cut;
+  }
+  TFrame install(TKind::Install);
+  PutInstall(install, SampleInstall());
+  for (size_t cut = 1; cut <= install.Encode().size() - 5; ++cut) {
+    TFrame back = Reread(install, cut);
+    TFilterInstall got;
+    EXPECT_FALSE(GetInstall(back, got)) << cut;
   }
   for (const TRenderStep& step : SampleSteps()) {
     TFrame frame(TKind::Step);
