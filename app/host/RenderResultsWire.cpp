@@ -1,4 +1,4 @@
-#include "media/host/RenderResultsWire.h"
+#include "app/host/RenderResultsWire.h"
 
 namespace ambrel::host {
 

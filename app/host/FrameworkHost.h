@@ -21,7 +21,7 @@
 #include <string>
 
 #include "dshow/FrameworkSections.h"
-#include "media/host/HostProtocol.h"
+#include "app/host/HostProtocol.h"
 
 namespace ambrel::host {
 

@@ -1,4 +1,4 @@
-#include "media/host/HostServer.h"
+#include "app/host/HostServer.h"
 
 #include <sys/resource.h>
 
@@ -7,8 +7,8 @@
 
 #include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
-#include "media/host/HostWriter.h"
-#include "media/host/RenderResultsWire.h"
+#include "app/host/HostWriter.h"
+#include "app/host/RenderResultsWire.h"
 
 namespace ambrel::host {
 

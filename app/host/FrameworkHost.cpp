@@ -1,4 +1,4 @@
-#include "media/host/FrameworkHost.h"
+#include "app/host/FrameworkHost.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "io/Executable.h"
-#include "media/host/HostWriter.h"
-#include "media/host/RenderResultsWire.h"
+#include "app/host/HostWriter.h"
+#include "app/host/RenderResultsWire.h"
 
 extern char** environ;
 
@@ -244,12 +244,12 @@ void TFrameworkHost::WriteFilterLists(TLogWriter& W) {
     TFrame frame;
     while (Receive(frame, FileDeadline(), FLimits.File)) {
       if (frame.Kind() == TKind::Done) return;
-      uint8_t op = 0;
-      if (!ReplayWrite(frame, W, op)) {
+      TWriterCall call{};
+      if (!ReplayWrite(frame, W, call)) {
         Stop(kUnreadable);
         break;
       }
-      titled = titled || op == kTitleCall;
+      titled = titled || call == TWriterCall::Title;
     }
   }
   EndSection(W, kFiltersTitle, titled);
