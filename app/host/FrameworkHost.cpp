@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "io/Executable.h"
 #include "app/host/HostWriter.h"
@@ -127,18 +128,24 @@ bool TFrameworkHost::Send(const TFrame& Frame) {
 }
 
 bool TFrameworkHost::Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound) {
-  switch (FReader.Read(Frame, Deadline)) {
-    case TReadResult::Frame:
-      FAnswered = true;
-      return true;
-    case TReadResult::TimedOut:
-      Stop("The media framework did not answer within " + Seconds(Bound));
-      return false;
-    case TReadResult::Closed:
-      Stop({});
-      return false;
+  for (;;) {
+    switch (FReader.Read(Frame, Deadline)) {
+      case TReadResult::Frame:
+        FAnswered = true;
+        if (Frame.Kind() != TKind::Step) return true;
+        // A step of the detailed rendering, sent as it was made (before the RenderFile
+        // check's answer, for a rendering begun beside it).
+        if (GetStep(Frame, FRun)) continue;
+        Stop(kUnreadable);
+        return false;
+      case TReadResult::TimedOut:
+        Stop("The media framework did not answer within " + Seconds(Bound));
+        return false;
+      case TReadResult::Closed:
+        Stop({});
+        return false;
+    }
   }
-  return false;
 }
 
 void TFrameworkHost::Stop(std::string Reason) {
@@ -168,6 +175,10 @@ TFrameworkHost::TClock::time_point TFrameworkHost::FileDeadline() {
 
 void TFrameworkHost::BeginFile() {
   std::lock_guard lock(FLock);
+  // The steps of a rendering the last file did not wait for would reach this one.
+  if (FRunOpen) Stop("The last file's rendering was not finished");
+  FRunOpen = false;
+  FRun = {};
   FStopped.clear();
   FFileDeadline.reset();
   if (FPid > 0) Send(TFrame(TKind::BeginFile));
@@ -211,7 +222,9 @@ TRenderFileCheck TFrameworkHost::CheckRenderFile(const std::string& FileName) {
   std::lock_guard lock(FLock);
   TRenderFileCheck check;
   TFrame frame;
-  if (Ask(TKind::Check, FileName) && Receive(frame, FileDeadline(), FLimits.File)) {
+  FRun = {};
+  FRunOpen = Ask(TKind::Check, FileName);
+  if (FRunOpen && Receive(frame, FileDeadline(), FLimits.File)) {
     if (frame.Kind() == TKind::Checked && GetCheck(frame, check)) return check;
     Stop(kUnreadable);
   }
@@ -222,17 +235,11 @@ TRenderFileCheck TFrameworkHost::CheckRenderFile(const std::string& FileName) {
 
 TRenderRun TFrameworkHost::RenderDetailed(const std::string& FileName) {
   std::lock_guard lock(FLock);
-  TRenderRun run;
   TFrame frame;
-  if (Ask(TKind::Detailed, FileName)) {
-    while (Receive(frame, FileDeadline(), FLimits.File)) {
-      if (frame.Kind() == TKind::Done) return run;
-      if (frame.Kind() != TKind::Step || !GetStep(frame, run)) {
-        Stop(kUnreadable);
-        break;
-      }
-    }
-  }
+  if (Ask(TKind::Detailed, FileName) && Receive(frame, FileDeadline(), FLimits.File) && frame.Kind() != TKind::Done)
+    Stop(kUnreadable);
+  FRunOpen = false;
+  TRenderRun run = std::exchange(FRun, {});
   run.Stopped = FStopped;
   return run;
 }

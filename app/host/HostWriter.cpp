@@ -8,7 +8,7 @@ void TSendingWriter::Take(TWriterCall Call, const std::string& A, const std::str
   const int texts = WriterCallTexts(Call);
   if (texts >= 1) frame.Put(A);
   if (texts >= 2) frame.Put(B);
-  SendFrame(FFd, frame);
+  FSend(frame);
 }
 
 bool ReplayWrite(TFrame& Frame, TLogWriter& W, TWriterCall& Call) {

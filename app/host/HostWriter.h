@@ -3,6 +3,8 @@
 // its own writer, so its bytes are those the sections would have written there.
 #pragma once
 
+#include <functional>
+
 #include "app/host/HostProtocol.h"
 #include "report/LogWriter.h"
 
@@ -10,11 +12,12 @@ namespace ambrel::host {
 
 class TSendingWriter final : public TCallWriter {
  public:
-  explicit TSendingWriter(int Fd) : FFd(Fd) {}
+  using TSend = std::function<void(const TFrame&)>;
+  explicit TSendingWriter(const TSend& Send) : FSend(Send) {}
 
  private:
   void Take(TWriterCall Call, const std::string& A, const std::string& B) override;
-  int FFd;
+  const TSend& FSend;
 };
 
 // Replays a Write frame into W, and says which call it was in Call; false for a frame
