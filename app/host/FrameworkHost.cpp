@@ -79,11 +79,12 @@ TFrameworkHost::TFrameworkHost(std::string HostPath, std::optional<std::string> 
 
 TFrameworkHost::~TFrameworkHost() {
   if (FPid <= 0) return;
-  // Closing the socket ends the host's loop; it is not waited for (it may be stuck in a
-  // plugin), and the parent-death signal ends it with this process at the latest.
+  // The host is killed (it may be stuck in a plugin) and reaped on a thread of its own:
+  // taking down its address space takes the kernel a while, which the end of a run need
+  // not wait for.
   close(FFd);
   kill(FPid, SIGKILL);
-  waitpid(FPid, nullptr, 0);
+  std::thread([pid = FPid] { waitpid(pid, nullptr, 0); }).detach();
 }
 
 bool TFrameworkHost::Running() {
