@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <string_view>
 #include <tuple>
 
@@ -120,15 +119,21 @@ void MatchTrackPlayback(TRenderFileCheck& Check, const std::vector<TTrackFacts>&
   // Each stream goes to the first track not yet taken with its number and uid, or failing
   // that its number alone.
   std::vector<const TStreamPlayback*> streamOf(Tracks.size(), nullptr);
-  std::multiset<uint64_t> numbers;
-  for (const TTrackFacts& t : Tracks) numbers.insert(t.Number);
+  std::multimap<uint64_t, size_t> byNumber;
+  std::map<uint64_t, size_t> sharing;  // how many tracks have each number
+  for (size_t i = 0; i < Tracks.size(); ++i) {
+    byNumber.emplace(Tracks[i].Number, i);
+    ++sharing[Tracks[i].Number];
+  }
+  std::vector<bool> placed(told.Streams.size(), false);
   for (const bool byUid : {true, false}) {
-    for (const TStreamPlayback& stream : told.Streams) {
-      if (std::find(streamOf.begin(), streamOf.end(), &stream) != streamOf.end()) continue;
-      for (size_t i = 0; i < Tracks.size(); ++i) {
-        if (streamOf[i] || Tracks[i].Number != stream.TrackNumber || (byUid && Tracks[i].Uid != stream.TrackUid)) continue;
-        streamOf[i] = &stream;
-        break;
+    for (size_t s = 0; s < told.Streams.size(); ++s) {
+      const TStreamPlayback& stream = told.Streams[s];
+      const auto [first, last] = byNumber.equal_range(stream.TrackNumber);
+      for (auto it = first; !placed[s] && it != last; ++it) {
+        if (streamOf[it->second] || (byUid && Tracks[it->second].Uid != stream.TrackUid)) continue;
+        streamOf[it->second] = &stream;
+        placed[s] = true;
       }
     }
   }
@@ -139,7 +144,7 @@ void MatchTrackPlayback(TRenderFileCheck& Check, const std::vector<TTrackFacts>&
       track = Verdict(*streamOf[i], Tracks[i], proposals);
     } else {
       track.Status = "not_rendered";
-      track.Text = "not rendered: " + UnexposedReason(Tracks[i], told.Complete, numbers.count(Tracks[i].Number) > 1);
+      track.Text = "not rendered: " + UnexposedReason(Tracks[i], told.Complete, sharing[Tracks[i].Number] > 1);
     }
     track.Number = i + 1;
     track.TrackNumber = Tracks[i].Number;
