@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QTextDocument>
+#include <QtMath>
 #include <QVBoxLayout>
 #include <clocale>
 
@@ -137,8 +139,9 @@ void TMainForm::CreateControls() {
   auto* panelLayout = new QVBoxLayout(Panel1);
   panelLayout->setContentsMargins(0, 4, 0, 0);
   MemoLog = NewMemo(Panel1, "MemoLog");
-  // The last status lines stay in view.
-  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 5 + 2 * MemoLog->frameWidth());
+  // A run's status lines stay in view: six lines, inside the frame and the text's margins.
+  const int margins = 2 * (MemoLog->frameWidth() + qCeil(MemoLog->document()->documentMargin()));
+  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 6 + margins);
   panelLayout->addWidget(MemoLog);
   auto* controls = new QHBoxLayout;
   bttOpenMatroskaFile = new QPushButton("Open Matroska file", Panel1);

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -170,6 +171,7 @@ class WindowTest : public QObject {
     QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + file, "Parsing Matroska file done.",
                                               "DirectShow RenderFile check done.",
                                               "DirectShow detailed rendering done.", SavedBesideTheProgram()}));
+    QCOMPARE(form->MemoLog->verticalScrollBar()->maximum(), 0);  // all of them in view
     QVERIFY(form->WebBrowser1->toPlainText().contains("Matroska file info : " + file));
     QVERIFY(form->WebBrowser1->toPlainText().contains("Sous-titres français"));
     QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + file + "\n"));
