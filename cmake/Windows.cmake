@@ -5,7 +5,7 @@ set(AMBREL_GSTREAMER OFF CACHE BOOL "" FORCE)
 set(AMBREL_BENCH OFF CACHE BOOL "" FORCE)
 # The programs that make embedded data at build time run on the build machine: a native
 # build of them (scripts/build-windows.sh makes it) is named here.
-set(AMBREL_HOST_TOOLS "" CACHE PATH "Folder of the natively built build-time tools")
+set(AMBREL_HOST_TOOLS "" CACHE PATH "Build folder of the natively built build-time tools")
 if(CMAKE_CROSSCOMPILING AND NOT AMBREL_HOST_TOOLS)
   message(FATAL_ERROR "A cross build needs AMBREL_HOST_TOOLS (see scripts/build-windows.sh)")
 endif()

@@ -58,6 +58,7 @@ TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& F
   check.Result = TryRenderFile(Fw, FileName);
   check.ResultText = GetErrorText(Fw, check.Result);
   check.Notes = Fw.RenderFileNotes();
+  check.Streams = Fw.RenderFileStreams();
   return check;
 }
 
@@ -84,6 +85,8 @@ void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
   }
   W.WriteField("RenderFile with DirectShow", Verbatim(Check.ResultText));
   for (const auto& [label, text] : Check.Notes) W.WriteField(label, Verbatim(text));
+  for (const TTrackPlayback& track : Check.Tracks) W.WriteField("Track " + std::to_string(track.Number), Verbatim(track.Text));
+  for (const std::string& missing : Check.MissingDecoders) W.WriteField("Missing decoder", Verbatim(missing));
   W.WriteSeparator();
 }
 

@@ -28,12 +28,27 @@ struct TSplitterCheck {
   std::string Installed;  // report text: "no", or "yes, in " + the path and version
   bool Creatable = false;
 };
+// What became of one track of the file, as the report says it ("Track N : Text") and as
+// data. Number is the track's count in the file report.
+struct TTrackPlayback {
+  size_t Number = 0;
+  uint64_t TrackNumber = 0;  // the Matroska track number
+  const char* Status = "";   // "plays", "no_decoder" or "not_rendered"
+  std::string Element, ElementName, Package;  // the decoder, or the one that would play it
+  std::string Text;
+};
 struct TRenderFileCheck {
   std::string Framework;  // the platform's own framework and its version; empty for others
   std::vector<TSplitterCheck> Splitters;
   media::HRESULT Result = 0;
   std::string ResultText;                                    // the framework's text for Result
   std::vector<std::pair<std::string, std::string>> Notes;  // (label, text) found beyond it
+  // What the framework said of each stream, as it said it.
+  media::TRenderFileStreams Streams;
+  // The same per track of the file, and the missing decoders with the tracks that lack
+  // them, once the analysis has matched the streams with the file's tracks.
+  std::vector<TTrackPlayback> Tracks;
+  std::vector<std::string> MissingDecoders;
   // Set when the framework stopped before answering: the line that says so.
   std::string Stopped;
 };

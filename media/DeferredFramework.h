@@ -54,6 +54,7 @@ class TDeferredFramework final : public IMediaFramework {
   uint64_t GraphAddress(IGraphBuilder* graph) override { return Started().GraphAddress(graph); }
   int64_t FilterNameChars() override { return Started().FilterNameChars(); }
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override { return Started().RenderFileNotes(); }
+  TRenderFileStreams RenderFileStreams() override { return Started().RenderFileStreams(); }
   TPlatformFacts PlatformFacts() override { return Started().PlatformFacts(); }
   // Does not wait: a file announced during the start is passed on once the start is done.
   void PrepareRenderFile(const std::u16string& fileName) override;

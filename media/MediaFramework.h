@@ -92,6 +92,33 @@ struct PIN_INFO {
   std::u16string achName;
 };
 
+// What a framework's own RenderFile made of one stream of a Matroska file.
+enum class TStreamFate : uint8_t { Plays, NoDecoder, NotRendered };
+struct TStreamPlayback {
+  // The stream's track, as the framework's demuxer names it.
+  uint64_t TrackNumber = 0;
+  uint64_t TrackUid = 0;
+  TStreamFate Fate = TStreamFate::NotRendered;
+  // Plays: the decoder (factory name, long name, the package that brings it); all empty
+  // for a stream that needs none.
+  std::string Element, ElementName, Package;
+  // NoDecoder: the stream's format; NotRendered: why (plain text).
+  std::string Detail;
+  // NoDecoder: the decoder it lacks, as the framework names it.
+  std::string MissingDecoder;
+  bool operator==(const TStreamPlayback&) const = default;
+};
+struct TRenderFileStreams {
+  // Whether the framework built its graph for the file and tells about its streams.
+  bool Told = false;
+  // Whether the graph got to the end of its setup (every stream its demuxer exposed has
+  // its answer); false when it failed or ran out of time before.
+  bool Complete = false;
+  std::vector<TStreamPlayback> Streams;  // in the order the demuxer exposed them
+  std::vector<std::string> Missing;      // the decoders found missing, as the framework names them
+  bool operator==(const TRenderFileStreams&) const = default;
+};
+
 class IEnumMoniker : public IEnum<ComPtr<IMoniker>> {};
 class IEnumPins : public IEnum<ComPtr<IPin>> {};
 class IEnumFilters : public IEnum<ComPtr<IBaseFilter>> {};
@@ -249,9 +276,11 @@ class IMediaFramework {
 
   // What the latest IGraphBuilder::RenderFile of this framework found beyond its result,
   // as (label, text) pairs for the report: the renderers the streams reached (saying when
-  // a stand-in took the place of a missing device) and the decoders found missing, named
-  // as the framework names them. None by default.
+  // a stand-in took the place of a missing device). None by default.
   virtual std::vector<std::pair<std::string, std::string>> RenderFileNotes() { return {}; }
+  // What the latest RenderFile made of each stream, for a framework that tells. Not told
+  // by default.
+  virtual TRenderFileStreams RenderFileStreams() { return {}; }
   // What the RenderFile check says of the platform's own framework when this is one: its
   // name and version, and its own Matroska splitter (name, class id). Empty by default.
   struct TPlatformFacts {

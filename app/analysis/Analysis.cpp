@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "app/analysis/TrackPlayback.h"
 #include "dshow/FrameworkSections.h"
 #include "io/ByteSource.h"
 
@@ -36,6 +37,7 @@ bool TAnalysis::Stopped() const { return FControl && FControl->Cancel && FContro
 
 // The file's part: opened, parsed (the parser writes the reader's log), handed over.
 bool TAnalysis::ReadFile(TAnalysisReader& Reader) {
+  FTracks.clear();
   Reader.FileBegins(FFileName);
   std::unique_ptr<TByteSource> source = OpenFileSource(FFileName);
   if (!source) {
@@ -43,6 +45,10 @@ bool TAnalysis::ReadFile(TAnalysisReader& Reader) {
     return false;
   }
   const TMatroskaParse parse = ParseMatroska(std::move(source), Reader.ParsingLog(), FControl, Reader.KeepsAllRecords());
+  // The rendering's verdicts go to the tracks the file report lists, numbered as it does.
+  if (FFramework && parse.Complete()) {
+    for (const TMatroskaTrackEntry& track : parse.Reader->Tracks) FTracks.push_back(TrackFactsOf(track));
+  }
   Reader.FileParsed(&parse);
   return parse.Complete();
 }
@@ -64,7 +70,10 @@ bool TAnalysis::Run(TAnalysisReader& Reader) {
   const bool parsed = file.get();
   Reader.FileDone();
   if (Stopped()) return parsed;
-  Reader.RenderFileChecked(fw.CheckRenderFile(FFileName));
+  TRenderFileCheck check = fw.CheckRenderFile(FFileName);
+  MatchTrackPlayback(check, FTracks, EmbeddedGstCodecDB(),
+                     [&fw](const std::string& clsid) { return fw.FilterInstall(clsid).Installed; });
+  Reader.RenderFileChecked(check);
   if (Stopped()) return parsed;
   Reader.Rendered(fw.RenderDetailed(FFileName));
   return parsed;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/analysis/AnalysisContext.h"
+#include "app/analysis/TrackPlayback.h"
 #include "dshow/DShowSections.h"
 #include "matroska/MatroskaParse.h"
 
@@ -68,6 +70,7 @@ class TAnalysis {
 
   std::string FFileName;
   IFrameworkSections* FFramework;  // none: no rendering
+  std::vector<TTrackFacts> FTracks;  // the file's tracks, when rendered
   const TParseControl* FControl;
 };
 

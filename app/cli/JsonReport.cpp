@@ -335,6 +335,20 @@ void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check) {
   }
   J.Field("code", static_cast<uint32_t>(Check.Result));
   J.Field("text", Text(Check.ResultText));
+  // The verdict per track, from a framework that tells what became of each stream.
+  if (Check.Streams.Told) {
+    J.Key("tracks");
+    J.BeginArray();
+    for (const TTrackPlayback& t : Check.Tracks) {
+      J.Value({{"number", t.TrackNumber},
+               {"playback", {{"status", t.Status},
+                             {"element", OptText(t.Element)},
+                             {"element_name", OptText(t.ElementName)},
+                             {"package", OptText(t.Package)},
+                             {"text", Text(t.Text)}}}});
+    }
+    J.EndArray();
+  }
   J.EndObject();
 }
 

@@ -30,6 +30,55 @@ bool GetCount(TFrame& Frame, uint32_t& Count) {
   return Frame.GetNumber(Count) && Count <= kMaxFrame;
 }
 
+void PutUint64(TFrame& Frame, uint64_t Value) {
+  Frame.PutNumber(static_cast<uint32_t>(Value >> 32)).PutNumber(static_cast<uint32_t>(Value));
+}
+
+bool GetUint64(TFrame& Frame, uint64_t& Value) {
+  uint32_t high = 0, low = 0;
+  if (!Frame.GetNumber(high) || !Frame.GetNumber(low)) return false;
+  Value = uint64_t{high} << 32 | low;
+  return true;
+}
+
+// What the framework said of each stream (the analysis matches them with the file's tracks).
+void PutStreams(TFrame& Frame, const media::TRenderFileStreams& Streams) {
+  Frame.PutByte(Streams.Told ? 1 : 0).PutByte(Streams.Complete ? 1 : 0);
+  Frame.PutNumber(static_cast<uint32_t>(Streams.Streams.size()));
+  for (const media::TStreamPlayback& s : Streams.Streams) {
+    PutUint64(Frame, s.TrackNumber);
+    PutUint64(Frame, s.TrackUid);
+    Frame.PutByte(static_cast<uint8_t>(s.Fate));
+    Frame.Put(s.Element).Put(s.ElementName).Put(s.Package).Put(s.Detail).Put(s.MissingDecoder);
+  }
+  PutTexts(Frame, Streams.Missing);
+}
+
+bool GetStreams(TFrame& Frame, media::TRenderFileStreams& Streams) {
+  uint8_t told = 0, complete = 0;
+  uint32_t count = 0;
+  if (!Frame.GetByte(told) || !Frame.GetByte(complete) || !GetCount(Frame, count)) return false;
+  Streams.Told = told != 0;
+  Streams.Complete = complete != 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    media::TStreamPlayback s;
+    uint8_t fate = 0;
+    if (!GetUint64(Frame, s.TrackNumber) || !GetUint64(Frame, s.TrackUid) || !Frame.GetByte(fate) ||
+        fate > static_cast<uint8_t>(media::TStreamFate::NotRendered) || !Frame.Get(s.Element) ||
+        !Frame.Get(s.ElementName) || !Frame.Get(s.Package) || !Frame.Get(s.Detail) || !Frame.Get(s.MissingDecoder))
+      return false;
+    s.Fate = static_cast<media::TStreamFate>(fate);
+    Streams.Streams.push_back(std::move(s));
+  }
+  if (!GetCount(Frame, count)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    std::string text;
+    if (!Frame.Get(text)) return false;
+    Streams.Missing.push_back(std::move(text));
+  }
+  return true;
+}
+
 }  // namespace
 
 void PutInstall(TFrame& Frame, const TFilterInstall& Install) {
@@ -63,6 +112,7 @@ void PutCheck(TFrame& Frame, const TRenderFileCheck& Check) {
   Frame.PutNumber(static_cast<uint32_t>(Check.Result)).Put(Check.ResultText);
   Frame.PutNumber(static_cast<uint32_t>(Check.Notes.size()));
   for (const auto& [label, text] : Check.Notes) Frame.Put(label).Put(text);
+  PutStreams(Frame, Check.Streams);
 }
 
 bool GetCheck(TFrame& Frame, TRenderFileCheck& Check) {
@@ -83,7 +133,7 @@ bool GetCheck(TFrame& Frame, TRenderFileCheck& Check) {
     if (!Frame.Get(note.first) || !Frame.Get(note.second)) return false;
     Check.Notes.push_back(std::move(note));
   }
-  return true;
+  return GetStreams(Frame, Check.Streams);
 }
 
 void PutStep(TFrame& Frame, const TRenderStep& Step) {

@@ -1,6 +1,7 @@
 #include "app/window/ReportFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace ambrel {
@@ -20,6 +21,15 @@ QString ChooseReportFolder(const QString& ExeDir, QString* Problem) {
   const QString dir = WithSlash(data) + "ambrel";
   if (QDir().mkpath(dir) && QFileInfo(dir).isWritable()) return WithSlash(dir);
   if (Problem) *Problem = "neither " + ExeDir + " nor " + dir + " can be written";
+  return {};
+}
+
+QString WriteReportFile(const QString& Path, std::string_view Bytes) {
+  QFile file(Path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
+  const auto size = static_cast<qint64>(Bytes.size());
+  // A full disk shows when the buffered bytes are flushed, so that is checked as well.
+  if (file.write(Bytes.data(), size) != size || !file.flush()) return file.errorString();
   return {};
 }
 

@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QTextDocument>
+#include <QtMath>
 #include <QVBoxLayout>
 #include <clocale>
 
@@ -82,7 +84,7 @@ QWidget* NewPage(QTabWidget* Tabs, const char* Name, const char* Caption, QWidge
 
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
   return {Arguments, platform::ExecutableDirectory(), LocalMachineProvider(),
-          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr), {}, true};
+          [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr), {}, true, {}};
 }
 
 std::unique_ptr<IFrameworkSections> TMainForm::CreateFrameworkSections() const {
@@ -137,8 +139,9 @@ void TMainForm::CreateControls() {
   auto* panelLayout = new QVBoxLayout(Panel1);
   panelLayout->setContentsMargins(0, 4, 0, 0);
   MemoLog = NewMemo(Panel1, "MemoLog");
-  // The last status lines stay in view.
-  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 5 + 2 * MemoLog->frameWidth());
+  // A run's status lines stay in view: six lines, inside the frame and the text's margins.
+  const int margins = 2 * (MemoLog->frameWidth() + qCeil(MemoLog->document()->documentMargin()));
+  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 6 + margins);
   panelLayout->addWidget(MemoLog);
   auto* controls = new QHBoxLayout;
   bttOpenMatroskaFile = new QPushButton("Open Matroska file", Panel1);
@@ -199,9 +202,7 @@ void TMainForm::FormCreate() {
   loadError.clear();
   LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError, DefaultCodecDbSource(false));
   if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
-  QString problem;
-  FReportFolder = ChooseReportFolder(QString::fromStdString(FOptions.ExeDir), &problem);
-  if (FReportFolder.isEmpty()) AddStatusLine("The reports are not saved: " + problem + ".");
+  FReportFolder = ChooseReportFolder(QString::fromStdString(FOptions.ExeDir), &FReportProblem);
   if (FOptions.Arguments.isEmpty()) {
     WebBrowser1->setSource(TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath()));
   } else {
@@ -292,42 +293,65 @@ void TMainForm::UpdateReport() {
 }
 
 void TMainForm::SaveReports(THTMLWriter& Page, TTxtWriter& Text) {
-  if (FReportFolder.isEmpty()) return;
-  const std::string folder = QFile::encodeName(FReportFolder).toStdString();
-  QStringList failed;
-  for (const auto& [writer, name] : {std::pair<TLogWriter*, const char*>{&Page, "Report.html"}, {&Text, "Report.txt"}}) {
-    if (!writer->SaveToFile(folder + name)) failed << FReportFolder + name;
+  // Every save is said: where the reports went, or why they could not be written. A run
+  // saves more than once; it says how its last save went, after its own status lines.
+  QStringList saved, lines;
+  if (FReportFolder.isEmpty()) {
+    lines << "The reports are not saved: " + FReportProblem + ".";
+  } else {
+    for (const auto& [writer, name] : {std::pair<TLogWriter*, QString>{&Page, "Report.html"}, {&Text, "Report.txt"}}) {
+      const QString why = WriteReportFile(FReportFolder + name, writer->GetStream().Bytes());
+      if (why.isEmpty()) {
+        saved << name;
+      } else {
+        lines << "Cannot write " + FReportFolder + name + ": " + why + ".";
+      }
+    }
   }
-  // Said once while it stays the same: saved away from the program, or not saved.
-  QString note;
-  if (!failed.isEmpty()) {
-    note = "Cannot write " + failed.join(" and ") + ".";
-  } else if (FReportFolder != QString::fromStdString(FOptions.ExeDir)) {
-    note = "Report.html and Report.txt are saved in " + FReportFolder;
+  if (!saved.isEmpty()) {
+    lines << saved.join(" and ") + (saved.size() > 1 ? " are" : " is") + " saved in " + FReportFolder;
   }
-  if (!note.isEmpty() && note != FSavedNote) AddStatusLine(note);
-  FSavedNote = note;
+  FSaveNote = lines.join('\n');
+  if (!FBusy) SayHowTheReportsWereSaved();
+}
+
+void TMainForm::SayHowTheReportsWereSaved() {
+  if (!FSaveNote.isEmpty()) AddStatusLine(FSaveNote);
+  FSaveNote.clear();
+}
+
+void TMainForm::UnlockControls() {
+  SetControlsEnabled(true);
+  // A window that is closing has no one to tell.
+  if (!FStopRequested) SayHowTheReportsWereSaved();
 }
 
 void TMainForm::bttSaveReportAsClick() {
-  const QString html = "HTML page (*.html *.htm)", text = "Text report (*.txt)";
-  QString chosen;
-  const QString start = QDir::homePath() + "/" + QFileInfo(QFile::decodeName(FFileName.c_str())).completeBaseName();
-  const QString name = QFileDialog::getSaveFileName(this, "Save report as", start + ".html", html + ";;" + text, &chosen);
+  const QStringList filters = {"HTML page (*.html *.htm)", "Text report (*.txt)"};
+  const QString suggested =
+      QDir::homePath() + "/" + QFileInfo(QFile::decodeName(FFileName.c_str())).completeBaseName() + ".html";
+  TSaveChoice choice;
+  if (FOptions.ChooseSaveName) {
+    choice = FOptions.ChooseSaveName(suggested, filters);
+  } else {
+    choice.FileName =
+        QFileDialog::getSaveFileName(this, "Save report as", suggested, filters.join(";;"), &choice.Filter);
+  }
+  const QString& name = choice.FileName;
   if (name.isEmpty()) return;
-  const bool asText = chosen == text || name.endsWith(".txt", Qt::CaseInsensitive);
+  const bool asText = choice.Filter == filters[1] || name.endsWith(".txt", Qt::CaseInsensitive);
   const bool withSystemInfo = chkAddSystemInfo->isChecked();
-  bool saved;
+  QString why;
   if (asText) {
     TTxtWriter report;
     FWriters.BuildTextReport(withSystemInfo, report);
-    saved = report.SaveToFile(QFile::encodeName(name).toStdString());
+    why = WriteReportFile(name, report.GetStream().Bytes());
   } else {
     THTMLWriter report;
     FWriters.BuildHtmlPage(withSystemInfo, report);
-    saved = report.SaveToFile(QFile::encodeName(name).toStdString());
+    why = WriteReportFile(name, report.GetStream().Bytes());
   }
-  AddStatusLine(saved ? "Report saved as " + name : "Cannot write " + name + ".");
+  AddStatusLine(why.isEmpty() ? "Report saved as " + name : "Cannot write " + name + ": " + why + ".");
 }
 
 void TMainForm::PlaceWindow() {

@@ -30,6 +30,13 @@
 
 namespace ambrel {
 
+// What the user chose in the "Save report as" dialog: the file's name (empty: cancelled)
+// and the name filter chosen with it.
+struct TSaveChoice {
+  QString FileName;
+  QString Filter;
+};
+
 struct TMainFormOptions {
   QStringList Arguments;  // the command line after the program name
   // Where the data files are looked for and the reports are saved: beside the executable
@@ -47,6 +54,9 @@ struct TMainFormOptions {
   std::function<void(int64_t, int64_t)> OnParseProgress;
   // Restore the window's size and place from the last run and keep them at close.
   bool RememberGeometry = false;
+  // Asks where "Save report as" writes, offering Suggested and the name Filters;
+  // empty: the file dialog asks.
+  std::function<TSaveChoice(const QString& Suggested, const QStringList& Filters)> ChooseSaveName;
 };
 
 // The options of the running program.
@@ -87,7 +97,8 @@ class TMainForm : public QWidget {
   void LogParsingDone();
   void LogRenderFileCheckDone();
   void LogDetailedRenderingDone();
-  void UnlockControls() { SetControlsEnabled(true); }
+  // Ends the busy state at the end of a worker's run.
+  void UnlockControls();
 
   // The controls, named as the form's layout names them.
   QTabWidget* PageControl1;
@@ -122,6 +133,7 @@ class TMainForm : public QWidget {
   void chkAddSystemInfoClick();
   void bttSaveReportAsClick();
   void SaveReports(THTMLWriter& Page, TTxtWriter& Text);
+  void SayHowTheReportsWereSaved();
   void PlaceWindow();
   void ProgressTimerTimer();
   void WebBrowser1BeforeNavigate2(const QUrl& Url);
@@ -131,9 +143,10 @@ class TMainForm : public QWidget {
   TFriendlyNames FFriendlyNames;
   TXmlCodecDB FCodecDB;
   std::string FFileName;
-  QString FCaption;       // the program's name and version
-  QString FReportFolder;  // where Report.html and Report.txt go; empty: nowhere
-  QString FSavedNote;     // the last thing the status box said about saving them
+  QString FCaption;        // the program's name and version
+  QString FReportFolder;   // where Report.html and Report.txt go; empty: nowhere
+  QString FReportProblem;  // why there is no such folder
+  QString FSaveNote;       // how the last save went, until the status box says it
   bool FSystemInfoDone = false;
   bool FBusy = false;
   bool FClosing = false;

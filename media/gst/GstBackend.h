@@ -322,12 +322,9 @@ struct RenderOutcome {
   HRESULT hr = S_OK;
   int streams = 0;
   int rendered = 0;
-  std::vector<std::string> missing;    // missing decoders, as the framework describes them
   std::vector<std::string> renderers;  // long names of the sinks the rendered streams reached
-  // What became of each track the demuxer exposed, by Matroska track number, in that order.
-  std::map<uint64_t, std::string> tracks;
-  // The decoder each track found without one lacks, as the framework describes it.
-  std::map<uint64_t, std::string> missingByTrack;
+  // What became of each stream the demuxer exposed, and the missing decoders.
+  TRenderFileStreams playback;
 };
 // Runs the automatic graph of path. onType (optional) is called once, from any thread, with
 // the type the graph's type finder found, as soon as it is known (at the latest when the

@@ -84,19 +84,12 @@ class Framework : public TBasicMediaFramework {
   }
 
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override {
-    const RenderOutcome outcome = session_->Last();
     std::vector<std::pair<std::string, std::string>> notes;
-    for (const std::string& renderer : outcome.renderers) notes.emplace_back("Renderer used", renderer);
-    for (const auto& [number, verdict] : outcome.tracks) notes.emplace_back("Track " + std::to_string(number), verdict);
-    // A missing decoder names the tracks that lack it.
-    for (const std::string& missing : outcome.missing) {
-      std::string tracks;
-      for (const auto& [number, decoder] : outcome.missingByTrack)
-        if (decoder == missing) tracks += (tracks.empty() ? " (track " : ", ") + std::to_string(number);
-      notes.emplace_back("Missing decoder", missing + (tracks.empty() ? "" : tracks + ")"));
-    }
+    for (const std::string& renderer : session_->Last().renderers) notes.emplace_back("Renderer used", renderer);
     return notes;
   }
+
+  TRenderFileStreams RenderFileStreams() override { return session_->Last().playback; }
 
   TPlatformFacts PlatformFacts() override {
     return {Description(), "Matroska demuxer", GuidToString(NameGuid("gstreamer-element:matroskademux"))};

@@ -81,14 +81,16 @@ bool LinkToRenderer(RenderState& state, GstPad* pad) {
   return linked;
 }
 
-// The Matroska track number of a stream: the Matroska demuxer ends its streams' ids with
+// The Matroska track of a stream: the Matroska demuxer ends its streams' ids with
 // "/NUMBER:UID". False for another id.
-bool TrackNumberOf(GstPad* pad, uint64_t& number) {
+bool TrackOf(GstPad* pad, TStreamPlayback& stream) {
   gchar* id = gst_pad_get_stream_id(pad);
   const char* slash = id ? std::strrchr(id, '/') : nullptr;
   char* end = nullptr;
-  const bool found = slash && g_ascii_isdigit(slash[1]) &&
-                     (number = g_ascii_strtoull(slash + 1, &end, 10), end && *end == ':');
+  bool found = slash && g_ascii_isdigit(slash[1]) &&
+               (stream.TrackNumber = g_ascii_strtoull(slash + 1, &end, 10), end && *end == ':');
+  const char* uid = found ? end + 1 : nullptr;
+  found = found && g_ascii_isdigit(*uid) && (stream.TrackUid = g_ascii_strtoull(uid, &end, 10), end && !*end);
   g_free(id);
   return found;
 }
@@ -105,29 +107,34 @@ void OnPadAdded(GstElement*, GstPad* pad, RenderState* state) {
   CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
   RenderRole role = RenderRole::kVideo;
   const bool known = caps && RoleOfStructureName(StructureName(caps.get()), role);
-  uint64_t track = 0;
-  const bool numbered = TrackNumberOf(pad, track);
+  TStreamPlayback stream;
+  const bool numbered = TrackOf(pad, stream);
+  // Decoded streams learn their decoder once the graph has paused; until then they play
+  // as they are (raw audio or video needs none).
+  if (!linked || !known) {
+    stream.Detail = "no renderer for " + CodecDescription(caps.get());
+  } else if (role == RenderRole::kText) {
+    stream.Detail = "subtitles are drawn by the player";
+  } else {
+    stream.Fate = TStreamFate::Plays;
+  }
   std::lock_guard lock(state->mutex);
   ++state->outcome.streams;
   if (linked) ++state->outcome.rendered;
-  if (!numbered) return;
-  // Decoded streams learn their decoder once the graph has paused; until then they play
-  // as they are (raw audio or video needs none).
-  state->outcome.tracks[track] = !linked || !known ? "not rendered: no renderer for " + CodecDescription(caps.get())
-                                 : role == RenderRole::kText ? "not rendered: subtitles are drawn by the player"
-                                                             : "plays without a decoder";
+  if (numbered) state->outcome.playback.Streams.push_back(std::move(stream));
 }
 
 void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, RenderState* state) {
-  uint64_t track = 0;
-  const bool numbered = TrackNumberOf(pad, track);
+  TStreamPlayback stream;
+  const bool numbered = TrackOf(pad, stream);
+  stream.Fate = TStreamFate::NoDecoder;
+  stream.Detail = CodecDescription(caps);
+  gchar* decoder = caps ? gst_pb_utils_get_decoder_description(caps) : nullptr;
+  if (decoder) stream.MissingDecoder = decoder;
+  g_free(decoder);
   std::lock_guard lock(state->mutex);
   ++state->outcome.streams;
-  if (!numbered) return;
-  state->outcome.tracks[track] = "no installed decoder for " + CodecDescription(caps);
-  gchar* decoder = caps ? gst_pb_utils_get_decoder_description(caps) : nullptr;
-  if (decoder) state->outcome.missingByTrack[track] = decoder;
-  g_free(decoder);
+  if (numbered) state->outcome.playback.Streams.push_back(std::move(stream));
 }
 
 // "gstreamer1.0-libav" for a plugin of the gst-libav source module: the name Debian and
@@ -141,9 +148,9 @@ std::string PackageOf(GstElementFactory* factory) {
   return package;
 }
 
-// The decoder of each track, from the paused graph: every decoder names the stream it
+// The decoder of each stream, from the paused graph: every decoder names the stream it
 // decodes by the id its output carries.
-void NameDecoders(GstElement* pipeline, std::map<uint64_t, std::string>& tracks) {
+void NameDecoders(GstElement* pipeline, std::vector<TStreamPlayback>& streams) {
   GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
   GValue item = G_VALUE_INIT;
   while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
@@ -151,12 +158,17 @@ void NameDecoders(GstElement* pipeline, std::map<uint64_t, std::string>& tracks)
     GstElementFactory* factory = gst_element_get_factory(element);
     const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
     GstRef<GstPad> src = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "src"));
-    uint64_t track = 0;
-    if (klass && std::strstr(klass, "Decoder") && src && TrackNumberOf(src.get(), track) && tracks.count(track) &&
-        tracks[track] == "plays without a decoder") {
-      tracks[track] = std::string("plays with ") +
-                      gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) + " (" +
-                      GST_OBJECT_NAME(factory) + ", " + PackageOf(factory) + ")";
+    TStreamPlayback decoded;
+    if (klass && std::strstr(klass, "Decoder") && src && TrackOf(src.get(), decoded)) {
+      for (TStreamPlayback& stream : streams) {
+        if (stream.TrackNumber != decoded.TrackNumber || stream.TrackUid != decoded.TrackUid ||
+            stream.Fate != TStreamFate::Plays || !stream.Element.empty())
+          continue;
+        stream.Element = GST_OBJECT_NAME(factory);
+        stream.ElementName = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME);
+        stream.Package = PackageOf(factory);
+        break;
+      }
     }
     g_value_reset(&item);
   }
@@ -376,7 +388,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path, std::function<voi
       if (gst_is_missing_plugin_message(message)) {
         gchar* description = gst_missing_plugin_message_get_description(message);
         std::lock_guard lock(state->mutex);
-        state->outcome.missing.push_back(description ? description : "");
+        state->outcome.playback.Missing.push_back(description ? description : "");
         g_free(description);
       } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
         prerolled = true;
@@ -398,7 +410,9 @@ RenderOutcome RenderFileAutomatically(const std::string& path, std::function<voi
       std::lock_guard lock(state->mutex);
       result = state->outcome;
     }
-    if (prerolled) NameDecoders(state->pipeline, result.tracks);
+    result.playback.Told = true;
+    result.playback.Complete = prerolled;
+    if (prerolled) NameDecoders(state->pipeline, result.playback.Streams);
     // A type finder that never announced its type (a graph that failed before) may still
     // hold one.
     state->TellType(FoundType(state->pipeline));
@@ -467,6 +481,7 @@ bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
   if (run.wait_for(CurrentTimeouts().render + CurrentTimeouts().preroll) != std::future_status::ready) {
     outcome = RenderOutcome{};
     outcome.hr = VFW_E_TIMEOUT;
+    outcome.playback.Told = true;  // the graph was built, and did not get to the end
   } else {
     outcome = run.get();
   }

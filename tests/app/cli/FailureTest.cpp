@@ -1,9 +1,13 @@
 // Failures are said, not swallowed: write errors, files that give no report, bad path
 // lists, unreadable folders, and the progress line that must not run into a report.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,15 +71,57 @@ TEST(Failure, BadPathListsAreRefused) {
   }
 }
 
+// Runs the command line with its standard error. Root reads every folder, so as root the
+// run is made in a child that has become the user nobody; none when it cannot be.
+std::optional<TCliResult> RunCliUnprivileged(const std::vector<std::string>& args) {
+  if (geteuid() != 0) return RunCli(args);
+  const passwd* nobody = getpwnam("nobody");
+  int errPipe[2];
+  if (!nobody || pipe(errPipe) != 0) return std::nullopt;
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(errPipe[0]);
+    if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(255);
+    const TCliResult run = RunCli(args);
+    for (size_t at = 0; at < run.err.size();) {
+      const ssize_t n = write(errPipe[1], run.err.data() + at, run.err.size() - at);
+      if (n <= 0) break;
+      at += static_cast<size_t>(n);
+    }
+    _exit(run.status);
+  }
+  close(errPipe[1]);
+  TCliResult run;
+  char buffer[4096];
+  for (ssize_t n; child > 0 && (n = read(errPipe[0], buffer, sizeof buffer)) > 0;) run.err.append(buffer, n);
+  close(errPipe[0]);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
+    return std::nullopt;
+  }
+  run.status = WEXITSTATUS(status);
+  return run;
+}
+
 TEST(Failure, UnreadableFoldersAreSaidAndFail) {
-  if (geteuid() == 0) GTEST_SKIP() << "every folder is readable for root";
+  namespace fs = std::filesystem;
   const TTempDir dir("ambrel_unreadable");
-  std::filesystem::create_directories(dir / "locked");
-  std::filesystem::permissions(dir / "locked", std::filesystem::perms::none);
-  const TCliResult run = RunCli({"--no-render", "--recursive", dir.Path().string()});
-  std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_all);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "ambrel-cli: cannot read the directory " + (dir / "locked") + ": Permission denied\n");
+  // The walk reaches the tree as any user; the folders named locked refuse everyone.
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  const std::string top = dir / "locked", nested = dir / "open/locked";
+  fs::create_directories(top);
+  fs::create_directories(nested);
+  for (const std::string& locked : {top, nested}) fs::permissions(locked, fs::perms::none);
+  const std::optional<TCliResult> run = RunCliUnprivileged({"--no-render", "--recursive", dir.Path().string()});
+  for (const std::string& locked : {top, nested}) fs::permissions(locked, fs::perms::owner_all);
+  if (!run) GTEST_SKIP() << "running as root, and the user nobody cannot be taken on";
+  EXPECT_EQ(run->status, 1);
+  EXPECT_EQ(run->err, "ambrel-cli: cannot read the directory " + top + ": Permission denied\n"
+                      "ambrel-cli: cannot read the directory " + nested + ": Permission denied\n"
+                      "ambrel-cli: 2 of 2 files failed\n");
 }
 
 TEST(Failure, TheProgressLineIsClearedBeforeAReportOnTheSameTerminal) {

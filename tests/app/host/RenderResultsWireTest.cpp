@@ -14,6 +14,11 @@ TRenderFileCheck SampleCheck() {
   check.Result = static_cast<media::HRESULT>(0x80040265);
   check.ResultText = "Cannot play back the file.";
   check.Notes = {{"Missing decoder", "audio/x-\xE2\x82\xAC"}};
+  check.Streams = {true, false,
+                   {{0xFFFFFFFF00000005u, 0x8000000000000001u, media::TStreamFate::Plays, "dec", "A decoder", "pkg", "", ""},
+                    {9, 0, media::TStreamFate::NotRendered, "", "", "", "why", ""},
+                    {2, 3, media::TStreamFate::NoDecoder, "", "", "", "Foo", "Foo decoder"}},
+                   {"Foo decoder", ""}};
   return check;
 }
 
@@ -77,6 +82,7 @@ TEST(RenderResultsWire, ResultsCrossUnchanged) {
   EXPECT_EQ(got.Result, sent.Result);
   EXPECT_EQ(got.ResultText, sent.ResultText);
   EXPECT_EQ(got.Notes, sent.Notes);
+  EXPECT_EQ(got.Streams, sent.Streams);
 
   TRenderRun run;
   for (const TRenderStep& step : SampleSteps()) {

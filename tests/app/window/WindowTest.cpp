@@ -1,7 +1,8 @@
 // The window as a user drives it: start-up with and without a file, drops, the system
-// information check box, the busy state, links, the saved reports and closing while a
-// worker runs. Runs under Qt's offscreen platform.
+// information check box, the busy state, links, the saved reports, "Save report as" and
+// closing while a worker runs. Runs under Qt's offscreen platform.
 #include <QDesktopServices>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -101,21 +103,33 @@ class WindowTest : public QObject {
   ScriptedMachine machine_;
   QList<QUrl> opened_;
 
-  // Framework, when given, makes the media framework of each worker run.
-  std::unique_ptr<TMainForm> NewForm(const QStringList& arguments,
-                                     std::function<std::unique_ptr<media::IMediaFramework>()> framework = {},
-                                     std::function<void(int64_t, int64_t)> onParseProgress = {}) {
+  TMainFormOptions Options(const QStringList& arguments) {
     TMainFormOptions options;
     options.Arguments = arguments;
     options.ExeDir = exeDir_.path().toStdString();
     options.SystemInfoProvider = [this] { return std::make_unique<ScriptedProvider>(machine_); };
     // No media framework: the rendering sections answer at once and the same everywhere.
-    options.MediaFramework = framework ? std::move(framework) : media::CreateNoMediaFramework;
-    options.OnParseProgress = std::move(onParseProgress);
+    options.MediaFramework = media::CreateNoMediaFramework;
+    return options;
+  }
+
+  static std::unique_ptr<TMainForm> Show(TMainFormOptions options) {
     auto form = std::make_unique<TMainForm>(std::move(options));
     form->show();
     return form;
   }
+
+  // Framework, when given, makes the media framework of each worker run.
+  std::unique_ptr<TMainForm> NewForm(const QStringList& arguments,
+                                     std::function<std::unique_ptr<media::IMediaFramework>()> framework = {},
+                                     std::function<void(int64_t, int64_t)> onParseProgress = {}) {
+    TMainFormOptions options = Options(arguments);
+    if (framework) options.MediaFramework = std::move(framework);
+    options.OnParseProgress = std::move(onParseProgress);
+    return Show(std::move(options));
+  }
+
+  QString SavedBesideTheProgram() const { return "Report.html and Report.txt are saved in " + exeDir_.path() + "/"; }
 
   static bool Drop(TMainForm& form, const QList<QUrl>& urls) {
     QMimeData mime;
@@ -156,7 +170,8 @@ class WindowTest : public QObject {
     ExpectIdle(*form);
     QCOMPARE(StatusLines(*form), QStringList({"Gathering info about : " + file, "Parsing Matroska file done.",
                                               "DirectShow RenderFile check done.",
-                                              "DirectShow detailed rendering done."}));
+                                              "DirectShow detailed rendering done.", SavedBesideTheProgram()}));
+    QCOMPARE(form->MemoLog->verticalScrollBar()->maximum(), 0);  // all of them in view
     QVERIFY(form->WebBrowser1->toPlainText().contains("Matroska file info : " + file));
     QVERIFY(form->WebBrowser1->toPlainText().contains("Sous-titres français"));
     QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + file + "\n"));
@@ -220,7 +235,7 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
     QCOMPARE(StatusLines(*form), QStringList({"Gathering system information, please wait...",
                                               "Gathering general system information done.",
-                                              "Gathering DirectShow information done."}));
+                                              "Gathering DirectShow information done.", SavedBesideTheProgram()}));
     const QByteArray withInfo = "\xEF\xBB\xBFGeneral system info :\r\nWindows version : Test OS 1.0\r\n\r\n"
                                 "Video info :\r\nSound info :\r\n"
                                 "DirectShow filters :\r\n\r\nAudio renderer :\r\n\r\n";
@@ -236,7 +251,8 @@ class WindowTest : public QObject {
     QVERIFY(!form->IsBusy());
     QCOMPARE(ReadAll(report), withInfo);
     QCOMPARE(machine_.Gathered.load(), 1);
-    QCOMPARE(StatusLines(*form).size(), 3);
+    // Each rebuild saves the reports again, and says so.
+    QCOMPARE(StatusLines(*form).mid(3), QStringList(3, SavedBesideTheProgram()));
 
     // A file analysed afterwards comes first, the system information after it.
     QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData + "/audio.mka")}));
@@ -297,10 +313,10 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
     QFile::remove(exeDir_.filePath("CodecsDB.xml"));
     const QStringList lines = StatusLines(*form);
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.size(), 6);
     QVERIFY(!lines.first().isEmpty());
     QCOMPARE(lines[1], "Gathering info about : " + kData + "/sample.mkv");
-    QCOMPARE(lines.last(), "DirectShow detailed rendering done.");
+    QCOMPARE(lines[4], "DirectShow detailed rendering done.");
     QCOMPARE(QString::fromStdString(form->CodecDB().Document().Root().Name()), "codecdb");
   }
 
@@ -398,21 +414,78 @@ class WindowTest : public QObject {
   void reportsGoToTheDataFolderWhenBesideTheProgramIsNotWritable() {
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    TMainFormOptions options;
-    options.Arguments = {kData + "/sample.mkv"};
+    TMainFormOptions options = Options({kData + "/sample.mkv"});
     options.ExeDir = exeDir_.filePath("no-such-folder").toStdString();
-    options.MediaFramework = media::CreateNoMediaFramework;
-    TMainForm form(std::move(options));
-    form.show();
-    QVERIFY(form.ProgressBar1->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!form.IsBusy(), kRunTimeoutMs);
+    auto form = Show(std::move(options));
+    QVERIFY(form->ProgressBar1->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
     qunsetenv("XDG_DATA_HOME");
     const QString folder = data.path() + "/ambrel/";
     QVERIFY(ReadAll(folder + "Report.txt").startsWith("\xEF\xBB\xBFMatroska file info : "));
-    QVERIFY(StatusLines(form).contains("Report.html and Report.txt are saved in " + folder));
-    QVERIFY(!form.ProgressBar1->isVisible());  // idle: no empty bar
-    QVERIFY(form.bttSaveReportAs->isEnabled());
-    QVERIFY(form.width() >= 683 && form.height() >= 524);
+    QCOMPARE(StatusLines(*form).last(), "Report.html and Report.txt are saved in " + folder);
+    QVERIFY(!form->ProgressBar1->isVisible());  // idle: no empty bar
+    QVERIFY(form->bttSaveReportAs->isEnabled());
+    QVERIFY(form->width() >= 683 && form->height() >= 524);
+  }
+
+  void reportsThatCannotBeSavedSayWhy() {
+    QTemporaryDir beside;
+    QVERIFY(QDir(beside.path()).mkdir("Report.html"));  // a folder in the page's place
+    const QString folder = beside.path() + "/";
+    const QString missing = beside.filePath("no-such-folder");
+    struct Case {
+      QString ExeDir, DataHome;
+      QStringList Lines;
+    };
+    for (const Case& c : {Case{folder, "", {"Cannot write " + folder + "Report.html: Is a directory.",
+                                            "Report.txt is saved in " + folder}},
+                          // No data folder can be made under a file.
+                          Case{missing, "/dev/null", {"The reports are not saved: neither " + missing +
+                                                      "/ nor /dev/null/ambrel can be written."}}}) {
+      if (!c.DataHome.isEmpty()) qputenv("XDG_DATA_HOME", c.DataHome.toUtf8());
+      TMainFormOptions options = Options({kData + "/audio.mka"});
+      options.ExeDir = c.ExeDir.toStdString();
+      auto form = Show(std::move(options));
+      QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+      qunsetenv("XDG_DATA_HOME");
+      QCOMPARE(StatusLines(*form).mid(4), c.Lines);
+    }
+  }
+
+  void saveReportAsWritesTheChosenReport() {
+    QTemporaryDir target;
+    QString offered, name;
+    int filter = 0;
+    TMainFormOptions options = Options({kData + "/sample.mkv"});
+    options.ChooseSaveName = [&](const QString& suggested, const QStringList& filters) {
+      offered = suggested;
+      return TSaveChoice{name, filters.value(filter)};
+    };
+    auto form = Show(std::move(options));
+    QVERIFY(!form->bttSaveReportAs->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    // The same bytes as the report saved beside the program (empty: nothing written).
+    struct Case {
+      QString Name;
+      int Filter;  // 0: HTML page, 1: text report
+      QString SameAs, Line;
+    };
+    const QString page = target.filePath("page.html"), notes = target.filePath("notes"),
+                  txt = target.filePath("notes.txt"), lost = target.filePath("missing/page.html");
+    for (const Case& c : {Case{page, 0, "Report.html", "Report saved as " + page},
+                          Case{notes, 1, "Report.txt", "Report saved as " + notes},  // the text filter
+                          Case{txt, 0, "Report.txt", "Report saved as " + txt},      // or the name's extension
+                          Case{lost, 0, "", "Cannot write " + lost + ": No such file or directory."},
+                          Case{"/dev/full", 1, "", "Cannot write /dev/full: No space left on device."},
+                          Case{"", 0, "", ""}}) {  // cancelled
+      name = c.Name;
+      filter = c.Filter;
+      const qsizetype before = StatusLines(*form).size();
+      QTest::mouseClick(form->bttSaveReportAs, Qt::LeftButton);
+      QCOMPARE(StatusLines(*form).mid(before), c.Line.isEmpty() ? QStringList() : QStringList({c.Line}));
+      if (!c.SameAs.isEmpty()) QCOMPARE(ReadAll(c.Name), ReadAll(exeDir_.filePath(c.SameAs)));
+    }
+    QCOMPARE(offered, QDir::homePath() + "/sample.html");
   }
 
   void unknownOptionsAreRefusedBeforeAnyWindow() {

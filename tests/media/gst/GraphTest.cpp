@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "TempDir.h"
+#include "media/gst/GstBackend.h"
 #include "media/gst/GstTimeouts.h"
 #include "tests/media/gst/GstTestUtil.h"
 
@@ -305,7 +307,7 @@ class TShortTimeouts {
 
 // A RenderFile whose bound is spent answers that it timed out, with what it had built;
 // the bound is read when the call begins. (A bound of zero is spent before any streaming
-// thread could answer; a demuxer's own preroll wait has no such certain stall to test.)
+// thread could answer.)
 TEST(GstTimeouts, ARenderFileAnswersATimeOutOnceItsBoundIsSpent) {
   REQUIRE_FACTORIES("matroskademux", "vorbisdec", "fakesink");
   using std::chrono::milliseconds;
@@ -316,6 +318,61 @@ TEST(GstTimeouts, ARenderFileAnswersATimeOutOnceItsBoundIsSpent) {
     ComPtr<IGraphBuilder> graph;
     ASSERT_EQ(CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, graph), S_OK);
     EXPECT_EQ(graph->RenderFile(Utf8ToWide(kData + "/missing_decoder.mkv"), nullptr), expected) << bound.count();
+  }
+}
+
+// Holds back the first data a source gives for Stall, in the streaming thread that asks
+// for it (the demuxer's): the demuxer can expose no output before then. The data then
+// flows on, so the graph winds down as usual.
+void StallSource(IBaseFilter* source, std::chrono::milliseconds stall) {
+  auto* filter = dynamic_cast<gst::GstFilter*>(source);
+  ASSERT_TRUE(filter);
+  gst::GstRef<GstPad> pad = gst::GstRef<GstPad>::Adopt(gst_element_get_static_pad(filter->Element(), "src"));
+  ASSERT_TRUE(pad);
+  gst_pad_add_probe(
+      pad.get(), GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_PULL | GST_PAD_PROBE_TYPE_PUSH),
+      [](GstPad*, GstPadProbeInfo*, gpointer stall) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(GPOINTER_TO_INT(stall)));
+        return GST_PAD_PROBE_REMOVE;
+      },
+      GINT_TO_POINTER(static_cast<int>(stall.count())), nullptr);
+}
+
+// A demuxer waits for its outputs no longer than one framework call's bound, and all the
+// demuxers of a graph share one allowance: once it is spent, a demuxer that would answer
+// within its own bound is not waited for. The demuxers are held back for a known time, so
+// each answer is certain whatever the machine's load.
+TEST(GstTimeouts, ADemuxerIsWaitedForWithinItsOwnBoundAndTheGraphsAllowance) {
+  REQUIRE_FACTORIES("matroskademux");
+  using std::chrono::milliseconds;
+  const milliseconds ample{30000};
+  struct Case {
+    const char* what;
+    milliseconds preroll, allowance;
+    std::vector<std::pair<milliseconds, HRESULT>> demuxers;  // held back for, answer
+  };
+  const Case cases[] = {
+      {"within the bound", ample, ample, {{milliseconds{300}, S_OK}}},
+      {"past its own bound", milliseconds{200}, ample, {{milliseconds{1500}, VFW_E_TIMEOUT}}},
+      {"past the graph's allowance", ample, milliseconds{1000},
+       {{milliseconds{1500}, VFW_E_TIMEOUT}, {milliseconds{600}, VFW_E_TIMEOUT}}},
+  };
+  for (const Case& c : cases) {
+    const TShortTimeouts bounds({c.preroll, c.allowance, ample, ample});
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, graph), S_OK);
+    for (const auto& [stall, expected] : c.demuxers) {
+      ComPtr<IBaseFilter> source;
+      ASSERT_TRUE(SUCCEEDED(graph->AddSourceFilter(Utf8ToWide(kData + "/sample.mkv"), nullptr, source)));
+      StallSource(source.Get(), stall);
+      ComPtr<IBaseFilter> demuxer;
+      FactoryMoniker("matroskademux")->BindToObject(nullptr, demuxer);
+      ASSERT_TRUE(SUCCEEDED(graph->AddFilter(demuxer.Get(), u"matroskademux")));
+      EXPECT_EQ(graph->ConnectDirect(Pins(source.Get(), PINDIR_OUTPUT)[0].Get(),
+                                     Pins(demuxer.Get(), PINDIR_INPUT)[0].Get(), nullptr),
+                expected)
+          << c.what << ", held back " << stall.count() << " ms";
+    }
   }
 }
 

@@ -55,6 +55,7 @@ TEST(GstModule, ProgramsLookBesideThemselvesThenInTheInstalledLibraryFolder) {
 struct TRendered {
   HRESULT hr;
   std::vector<std::pair<std::string, std::string>> notes;
+  TRenderFileStreams streams;
 };
 
 TRendered Render(const std::string& name, const std::string* prepared = nullptr) {
@@ -62,7 +63,7 @@ TRendered Render(const std::string& name, const std::string* prepared = nullptr)
   ComPtr<IGraphBuilder> graph;
   CoCreateInstanceAs(Gst(), CLSID_FilterGraph, IID_IGraphBuilder, graph);
   const HRESULT hr = graph->RenderFile(Utf8ToWide(kData + "/" + name), nullptr);
-  return {hr, Gst().RenderFileNotes()};
+  return {hr, Gst().RenderFileNotes(), Gst().RenderFileStreams()};
 }
 
 TEST(GstRenderFile, AGraphStartedAheadAnswersAsRenderFileAloneAndOnlyForItsFile) {
@@ -71,6 +72,7 @@ TEST(GstRenderFile, AGraphStartedAheadAnswersAsRenderFileAloneAndOnlyForItsFile)
   const TRendered alone = Render(partial);
   EXPECT_EQ(alone.hr, VFW_S_PARTIAL_RENDER);
   ASSERT_FALSE(alone.notes.empty());
+  ASSERT_FALSE(alone.streams.Streams.empty());
 
   // A graph started for another file is not taken: the answer and its notes are the
   // asked file's.
@@ -78,11 +80,13 @@ TEST(GstRenderFile, AGraphStartedAheadAnswersAsRenderFileAloneAndOnlyForItsFile)
   const TRendered other = Render(missing, &partial);
   EXPECT_EQ(other.hr, HRESULT_FILE_NOT_FOUND);
   EXPECT_TRUE(other.notes.empty());
+  EXPECT_FALSE(other.streams.Told);
 
   // The graph started ahead gives the answer, and the notes, of RenderFile alone.
   const TRendered ahead = Render(partial, &partial);
   EXPECT_EQ(ahead.hr, alone.hr);
   EXPECT_EQ(ahead.notes, alone.notes);
+  EXPECT_EQ(ahead.streams, alone.streams);
 
   // A file that cannot be opened, started ahead, fails as it does when asked directly.
   EXPECT_EQ(Render(missing, &missing).hr, HRESULT_FILE_NOT_FOUND);

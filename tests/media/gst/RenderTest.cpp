@@ -5,8 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <gst/gst.h>
+
 #include "tests/app/cli/CliRun.h"
 #include "tests/media/gst/GstTestUtil.h"
+// After the test framework's headers: it opens namespace ambrel at file scope.
+#include "tests/matroska/EbmlBuilder.h"
 
 namespace ambrel::testing {
 namespace {
@@ -100,6 +104,73 @@ TEST(GstRendering, AFileWithACodecNoPluginDecodesRendersInPart) {
   EXPECT_EQ(Step(*(video + 1)), "Filters matching mediatype : ");
   EXPECT_EQ(Count(steps, "Completed path : "), 1);
   EXPECT_EQ(Step(steps.back()), "MyRenderFile finished : " + partial);
+}
+
+// A file whose track numbers (5, 7, 9) are not their counts in the report, with a Logo
+// track, which the framework's demuxer leaves out: 0.2 s of silence and one subtitle.
+std::string NumberedTracksFile() {
+  using namespace ebml;
+  const auto track = [](uint64_t number, uint64_t type, const std::string& codec, const std::string& more) {
+    return Element(kTrackEntry, Uint(kTrackNumber, number) + Uint(kTrackUID, number * 1000) + Uint(kTrackType, type) +
+                                    Str(kCodecID, codec) + more);
+  };
+  const auto block = [](uint8_t number, uint8_t time, const std::string& data) {
+    return Element(0xA3, std::string{static_cast<char>(0x80 | number), 0, static_cast<char>(time), '\x80'} + data);
+  };
+  // The subtitle comes first: the demuxer reads a text block as a C string, past its end
+  // when nothing follows it in the data read.
+  std::string blocks = block(9, 0, "Hello") + block(7, 0, "logo");
+  for (uint8_t i = 0; i < 4; ++i) blocks += block(5, i * 50, std::string(800, '\0'));
+  const std::string pcm = Master(kAudio, {Float8(kSamplingFrequency, 8000), Uint(kChannels, 1), Uint(kBitDepth, 16)});
+  return Header() + Segment(Master(kInfo, {Uint(kTimecodeScale, 1000000), Float8(kDuration, 200)}) +
+                            Master(kTracks, {track(5, 2, "A_PCM/INT/LIT", pcm), track(7, 0x10, "S_TEXT/UTF8", ""),
+                                             track(9, 0x11, "S_TEXT/UTF8", "")}) +
+                            Element(kCluster, Uint(kTimecode, 0) + blocks));
+}
+
+// Every track of the file has its line, numbered as the file report numbers it, in the text
+// report and in the JSON document.
+TEST(GstRendering, EveryTrackHasAVerdictNumberedAsTheReportNumbersIt) {
+  REQUIRE_FACTORIES("matroskademux", "fakesink");
+  const TTempDir temp("ambrel_gst");
+  const std::string file = Quote(temp.Write("numbered.mkv", NumberedTracksFile()));
+  const CliRun run = Cli(file);
+  const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
+  const std::vector<std::string> expected = {
+      "Track 1 : plays without a decoder",
+      "Track 2 : not rendered: the framework's Matroska demuxer does not expose it (a Logo track)",
+      "Track 3 : not rendered: subtitles are drawn by the player"};
+  std::vector<std::string> tracks;
+  std::copy_if(check.begin(), check.end(), std::back_inserter(tracks), [](const std::string& l) { return l.rfind("Track ", 0) == 0; });
+  EXPECT_EQ(tracks, expected) << run.out;
+
+  const std::string json = Cli("--json " + file).out;
+  for (const char* verdict : {R"({"number":5,"playback":{"status":"plays","element":null,)",
+                              R"({"number":7,"playback":{"status":"not_rendered","element":null,)",
+                              R"({"number":9,"playback":{"status":"not_rendered","element":null,)"})
+    EXPECT_NE(json.find(verdict), std::string::npos) << verdict << "\n" << json;
+}
+
+// A stream no installed element decodes names the package whose element would: on a
+// machine with only the framework's core, the demuxer and the stand-in sinks.
+TEST(GstRendering, ATrackWithoutADecoderNamesThePackageThatBringsOne) {
+  REQUIRE_FACTORIES("matroskademux", "uridecodebin", "fakesink", "fakevideosink", "vorbisdec");
+  const TTempDir plugins("ambrel_gst_plugins");
+  for (const char* name : {"coreelements", "typefindfunctions", "playback", "matroska", "debugutilsbad"}) {
+    GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
+    ASSERT_TRUE(plugin && gst_plugin_get_filename(plugin)) << name;
+    const std::filesystem::path file = gst_plugin_get_filename(plugin);
+    gst_object_unref(plugin);
+    std::filesystem::create_symlink(file, plugins.Path() / file.filename());
+  }
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0"}) setenv(variable, plugins.Path().c_str(), 1);
+  setenv("GST_REGISTRY_1_0", (plugins / "registry.bin").c_str(), 1);
+  const CliRun run = Cli("sample.mkv");
+  for (const char* variable : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0", "GST_REGISTRY_1_0"}) unsetenv(variable);
+  const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
+  EXPECT_TRUE(Has(check, "Track 2 : no installed decoder for Vorbis; gstreamer1.0-plugins-base provides Vorbis audio decoder"))
+      << run.out;
+  EXPECT_TRUE(Has(check, "Missing decoder : Vorbis decoder (track 2)")) << run.out;
 }
 
 TEST(GstRendering, ADisplayThatCannotBeOpenedLeavesTheStandInSink) {
