@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "BenchProcess.h"
-#include "app/host/FrameworkHost.h"
+#include "host/FrameworkHost.h"
 #include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
 

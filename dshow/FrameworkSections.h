@@ -2,7 +2,7 @@
 // installed, the RenderFile check's and the detailed rendering's results (as data, which the
 // analysis's readers turn into sections or documents), and the lists of installed filters.
 // Answered in this process over a framework (TLocalFrameworkSections), or by a framework
-// host process that runs the same checks and streams their results back (app/host/).
+// host process that runs the same checks and streams their results back (host/).
 #pragma once
 
 #include <functional>

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/host/HostServer.h"
+#include "host/HostServer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/host/RenderResultsWire.h"
+#include "host/RenderResultsWire.h"
 
 namespace ambrel::host {
 

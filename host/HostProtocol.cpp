@@ -1,4 +1,4 @@
-#include "app/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 
 #include <poll.h>
 #include <sys/socket.h>

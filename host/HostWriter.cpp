@@ -1,4 +1,4 @@
-#include "app/host/HostWriter.h"
+#include "host/HostWriter.h"
 
 namespace ambrel::host {
 

@@ -1,4 +1,4 @@
-#include "app/host/FrameworkHost.h"
+#include "host/FrameworkHost.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "io/Executable.h"
-#include "app/host/HostWriter.h"
-#include "app/host/RenderResultsWire.h"
+#include "host/HostWriter.h"
+#include "host/RenderResultsWire.h"
 
 extern char** environ;
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 #include "report/LogWriter.h"
 
 namespace ambrel::host {

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "dshow/FrameworkSections.h"
-#include "app/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 
 namespace ambrel::host {
 

@@ -1,4 +1,4 @@
-#include "app/host/HostServer.h"
+#include "host/HostServer.h"
 
 #include <sys/resource.h>
 
@@ -9,8 +9,8 @@
 
 #include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
-#include "app/host/HostWriter.h"
-#include "app/host/RenderResultsWire.h"
+#include "host/HostWriter.h"
+#include "host/RenderResultsWire.h"
 
 namespace ambrel::host {
 
