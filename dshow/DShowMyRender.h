@@ -13,8 +13,6 @@
 
 namespace ambrel {
 
-using TRenderStepEvent = std::function<void(const TRenderStep& Step)>;
-
 class TDShowMyRender {
  public:
   // A chain of filters deeper than this is not extended further.

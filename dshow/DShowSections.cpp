@@ -90,25 +90,31 @@ void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check) {
   W.WriteSeparator();
 }
 
-TRenderRun RenderDetailed(const std::string& FileName, IMediaFramework& Fw) {
+TRenderRun RenderDetailed(const std::string& FileName, IMediaFramework& Fw, const TRenderStepEvent& OnStep) {
   TRenderRun run;
   TDShowMyRender render(Fw);
-  render.FOnStep = [&run](const TRenderStep& Step) { run.Steps.push_back(Step); };
+  render.FOnStep = [&run, &OnStep](const TRenderStep& Step) {
+    run.Steps.push_back(Step);
+    if (OnStep) OnStep(Step);
+  };
   render.MyRenderFile(FileName);
   return run;
 }
 
-TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFramework& Fw, bool SideBySide)
-    : FFileName(std::move(FileName)), FFw(Fw) {
+TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFramework& Fw, bool SideBySide,
+                                                 TRenderStepEvent OnStep)
+    : FFileName(std::move(FileName)), FFw(Fw), FOnStep(std::move(OnStep)) {
   if (!SideBySide) return;
-  FAhead = std::async(std::launch::async, [this] { return RenderDetailed(FFileName, FFw); });
+  FAhead = std::async(std::launch::async, [this] { return RenderDetailed(FFileName, FFw, FOnStep); });
 }
 
 TDetailedRenderingAhead::~TDetailedRenderingAhead() {
   if (FAhead.valid()) FAhead.wait();
 }
 
-TRenderRun TDetailedRenderingAhead::Take() { return FAhead.valid() ? FAhead.get() : RenderDetailed(FFileName, FFw); }
+TRenderRun TDetailedRenderingAhead::Take() {
+  return FAhead.valid() ? FAhead.get() : RenderDetailed(FFileName, FFw, FOnStep);
+}
 
 void WriteDetailedRenderingSection(TLogWriter& W, const TRenderRun& Run) {
   W.WriteTitle(kDetailedRenderingTitle);

@@ -55,8 +55,9 @@ struct TRenderFileCheck {
 TRenderFileCheck CheckRenderFile(const std::string& FileName, media::IMediaFramework& Fw);
 void WriteRenderFileCheckSection(TLogWriter& W, const TRenderFileCheck& Check);
 
-// The detailed rendering of FileName, built in turn on this thread.
-TRenderRun RenderDetailed(const std::string& FileName, media::IMediaFramework& Fw);
+// The detailed rendering of FileName, built in turn on this thread. OnStep, when given,
+// also gets each step as it is made.
+TRenderRun RenderDetailed(const std::string& FileName, media::IMediaFramework& Fw, const TRenderStepEvent& OnStep = {});
 
 // The detailed rendering, begun at construction on a thread of its own when the framework
 // builds graphs side by side (SideBySide, its answer to BuildsGraphsConcurrently; the
@@ -65,7 +66,9 @@ TRenderRun RenderDetailed(const std::string& FileName, media::IMediaFramework& F
 // so the framework sees its calls in the order it would without this.
 class TDetailedRenderingAhead {
  public:
-  TDetailedRenderingAhead(std::string FileName, media::IMediaFramework& Fw, bool SideBySide);
+  // OnStep, when given, gets each step as it is made, on the thread that makes it.
+  TDetailedRenderingAhead(std::string FileName, media::IMediaFramework& Fw, bool SideBySide,
+                          TRenderStepEvent OnStep = {});
   // Waits for a rendering still running.
   ~TDetailedRenderingAhead();
   TDetailedRenderingAhead(const TDetailedRenderingAhead&) = delete;
@@ -77,6 +80,7 @@ class TDetailedRenderingAhead {
  private:
   std::string FFileName;
   media::IMediaFramework& FFw;
+  TRenderStepEvent FOnStep;
   std::future<TRenderRun> FAhead;  // valid while a run begun ahead is not taken
 };
 

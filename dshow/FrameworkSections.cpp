@@ -38,7 +38,7 @@ TFilterInstall TLocalFrameworkSections::FilterInstall(const std::string& ClsidTe
 TRenderFileCheck TLocalFrameworkSections::CheckRenderFile(const std::string& FileName) {
   // A framework that builds graphs side by side builds the detailed rendering's graph while
   // the RenderFile check's renders.
-  FAhead = std::make_unique<TDetailedRenderingAhead>(FileName, Framework(), FSideBySide);
+  FAhead = std::make_unique<TDetailedRenderingAhead>(FileName, Framework(), FSideBySide, FOnStep);
   FAheadFile = FileName;
   return ambrel::CheckRenderFile(FileName, Framework());
 }
@@ -46,7 +46,7 @@ TRenderFileCheck TLocalFrameworkSections::CheckRenderFile(const std::string& Fil
 TRenderRun TLocalFrameworkSections::RenderDetailed(const std::string& FileName) {
   const std::unique_ptr<TDetailedRenderingAhead> ahead = std::move(FAhead);
   if (ahead && FAheadFile == FileName) return ahead->Take();
-  return ambrel::RenderDetailed(FileName, Framework());
+  return ambrel::RenderDetailed(FileName, Framework(), FOnStep);
 }
 
 void TLocalFrameworkSections::WriteFilterLists(TLogWriter& W) { WriteDirectShowFiltersSection(W, Framework()); }

@@ -2,7 +2,7 @@
 // installed, the RenderFile check's and the detailed rendering's results (as data, which the
 // analysis's readers turn into sections or documents), and the lists of installed filters.
 // Answered in this process over a framework (TLocalFrameworkSections), or by a framework
-// host process that runs the same checks and streams their results back (media/host/).
+// host process that runs the same checks and streams their results back (host/).
 #pragma once
 
 #include <functional>
@@ -65,6 +65,9 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   void WriteFilterLists(TLogWriter& W) override;
 
   media::IMediaFramework& Framework();
+  // The detailed renderings' steps also go to OnStep as they are made, on the thread that
+  // makes them.
+  void SendStepsTo(TRenderStepEvent OnStep) { FOnStep = std::move(OnStep); }
 
  private:
   TMake FMake;
@@ -75,6 +78,7 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   std::unique_ptr<TDetailedRenderingAhead> FAhead;
   std::string FAheadFile;
   bool FSideBySide = false;  // the framework builds graphs side by side
+  TRenderStepEvent FOnStep;
 };
 
 }  // namespace ambrel

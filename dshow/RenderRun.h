@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +81,9 @@ struct TRenderRun {
   // Every completed path, as plain text.
   std::vector<std::string> CompletedPaths() const;
 };
+
+// Takes each step of a run as it is made.
+using TRenderStepEvent = std::function<void(const TRenderStep& Step)>;
 
 // A step's report line: the elapsed time, then its text with the program's colours; names
 // from the framework are passed as Verbatim() text.

@@ -598,14 +598,15 @@ constexpr std::array<TCodeKey, kCodeCount> kByCode = [] {
   return keys;
 }();
 
-}  // namespace
+// Checked as the program is built: the index is ordered by code and then by row, so that a
+// binary search finds a code's first row.
+static_assert([] {
+  for (std::size_t i = 1; i < kCodeCount; ++i)
+    if (!KeyBefore(kByCode[i - 1], kByCode[i])) return false;
+  return true;
+}());
 
-std::vector<TLanguageRow> LanguageTable() {
-  std::vector<TLanguageRow> rows;
-  rows.reserve(kRows.size());
-  for (const TPackedRow& row : kRows) rows.push_back(Unpack(row));
-  return rows;
-}
+}  // namespace
 
 std::optional<TLanguageRow> FindLanguage(std::string_view Code) {
   const auto* found = std::lower_bound(kByCode.begin(), kByCode.end(), Code,

@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 
 namespace ambrel {
 
@@ -13,10 +12,8 @@ struct TLanguageRow {
   std::string_view Code2;  // terminologic code where it differs, else empty
 };
 
-// Every row, in lookup order: a code with several rows resolves to the first.
-std::vector<TLanguageRow> LanguageTable();
-
-// The first row that has Code as its bibliographic or terminologic code, if any.
+// The first row that has Code as its bibliographic or terminologic code, if any (a code on
+// several rows names the first of them).
 std::optional<TLanguageRow> FindLanguage(std::string_view Code);
 
 }  // namespace ambrel

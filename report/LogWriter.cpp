@@ -265,34 +265,46 @@ void TTxtWriter::WriteListField(const std::string& Name, const std::string& Valu
 
 void TTxtWriter::EndList() { --FListLevel; }
 
+// ---- Writing calls as data ------------------------------------------------
+
+const std::string TCallWriter::kNoText;
+
+int WriterCallTexts(TWriterCall Call) {
+  switch (Call) {
+    case TWriterCall::Title:
+    case TWriterCall::Line:
+    case TWriterCall::Raw:
+    case TWriterCall::ListItem:
+      return 1;
+    case TWriterCall::Field:
+    case TWriterCall::ListField:
+      return 2;
+    case TWriterCall::Separator:
+    case TWriterCall::BeginList:
+    case TWriterCall::EndList:
+      break;
+  }
+  return 0;
+}
+
+void ReplayCall(TLogWriter& W, TWriterCall Call, const std::string& A, const std::string& B) {
+  switch (Call) {
+    case TWriterCall::Title: W.WriteTitle(A); break;
+    case TWriterCall::Separator: W.WriteSeparator(); break;
+    case TWriterCall::Line: W.WriteLine(A); break;
+    case TWriterCall::Raw: W.WriteRaw(A); break;
+    case TWriterCall::Field: W.WriteField(A, B); break;
+    case TWriterCall::BeginList: W.BeginList(); break;
+    case TWriterCall::ListItem: W.WriteListItem(A); break;
+    case TWriterCall::ListField: W.WriteListField(A, B); break;
+    case TWriterCall::EndList: W.EndList(); break;
+  }
+}
+
 // ---- TMultiWriter ---------------------------------------------------------
 
-void TMultiWriter::WriteTitle(const std::string& Title) {
-  for (TLogWriter* w : FWriters) w->WriteTitle(Title);
-}
-void TMultiWriter::WriteSeparator() {
-  for (TLogWriter* w : FWriters) w->WriteSeparator();
-}
-void TMultiWriter::WriteLine(const std::string& Text) {
-  for (TLogWriter* w : FWriters) w->WriteLine(Text);
-}
-void TMultiWriter::WriteRaw(const std::string& Text) {
-  for (TLogWriter* w : FWriters) w->WriteRaw(Text);
-}
-void TMultiWriter::WriteField(const std::string& Name, const std::string& Value) {
-  for (TLogWriter* w : FWriters) w->WriteField(Name, Value);
-}
-void TMultiWriter::BeginList() {
-  for (TLogWriter* w : FWriters) w->BeginList();
-}
-void TMultiWriter::WriteListItem(const std::string& Text) {
-  for (TLogWriter* w : FWriters) w->WriteListItem(Text);
-}
-void TMultiWriter::WriteListField(const std::string& Name, const std::string& Value) {
-  for (TLogWriter* w : FWriters) w->WriteListField(Name, Value);
-}
-void TMultiWriter::EndList() {
-  for (TLogWriter* w : FWriters) w->EndList();
+void TMultiWriter::Take(TWriterCall Call, const std::string& A, const std::string& B) {
+  for (TLogWriter* w : FWriters) ReplayCall(*w, Call, A, B);
 }
 bool TMultiWriter::SaveToFile(const std::string& FileName) {
   bool saved = true;

@@ -105,27 +105,53 @@ class TNullWriter : public TLogWriter {
   bool KeepsText() const override { return false; }
 };
 
+// The writing calls as data, so that a writer may take them down (to forward them to other
+// writers, or to send them to another process) and replay them into another writer.
+enum class TWriterCall : uint8_t { Title, Separator, Line, Raw, Field, BeginList, ListItem, ListField, EndList };
+inline constexpr uint8_t kWriterCallCount = 9;
+
+// How many texts Call takes: 0, 1 or 2.
+int WriterCallTexts(TWriterCall Call);
+// Makes Call on W with the texts it takes (the others are ignored).
+void ReplayCall(TLogWriter& W, TWriterCall Call, const std::string& A, const std::string& B);
+
+// A writer that takes every writing call as one: Take, with the call's texts (empty for
+// the texts the call does not take).
+class TCallWriter : public TLogWriter {
+ public:
+  void WriteTitle(const std::string& Title) final { Take(TWriterCall::Title, Title, kNoText); }
+  void WriteSeparator() final { Take(TWriterCall::Separator, kNoText, kNoText); }
+  void WriteLine(const std::string& Text) final { Take(TWriterCall::Line, Text, kNoText); }
+  void WriteRaw(const std::string& Text) final { Take(TWriterCall::Raw, Text, kNoText); }
+  void WriteField(const std::string& Name, const std::string& Value) final { Take(TWriterCall::Field, Name, Value); }
+  void BeginList() final { Take(TWriterCall::BeginList, kNoText, kNoText); }
+  void WriteListItem(const std::string& Text) final { Take(TWriterCall::ListItem, Text, kNoText); }
+  void WriteListField(const std::string& Name, const std::string& Value) final {
+    Take(TWriterCall::ListField, Name, Value);
+  }
+  void EndList() final { Take(TWriterCall::EndList, kNoText, kNoText); }
+
+ protected:
+  virtual void Take(TWriterCall Call, const std::string& A, const std::string& B) = 0;
+
+ private:
+  static const std::string kNoText;
+};
+
 // Forwards every operation to its targets, in the order they were added. Owns neither
 // the targets nor a buffer of its own.
-class TMultiWriter : public TLogWriter {
+class TMultiWriter : public TCallWriter {
  public:
   void AddWriter(TLogWriter* Writer) { FWriters.push_back(Writer); }
 
-  void WriteTitle(const std::string& Title) override;
-  void WriteSeparator() override;
-  void WriteLine(const std::string& Text) override;
-  void WriteRaw(const std::string& Text) override;
-  void WriteField(const std::string& Name, const std::string& Value) override;
-  void BeginList() override;
-  void WriteListItem(const std::string& Text) override;
-  void WriteListField(const std::string& Name, const std::string& Value) override;
-  void EndList() override;
   bool SaveToFile(const std::string& FileName) override;
   void AppendWriter(TLogWriter& Other) override;
   void ResetWriter() override;
   bool KeepsText() const override;
 
  private:
+  void Take(TWriterCall Call, const std::string& A, const std::string& B) override;
+
   std::vector<TLogWriter*> FWriters;
 };
 

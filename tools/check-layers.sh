@@ -32,13 +32,13 @@ machine: base io com
 machine/win: base io com machine
 sysinfo: base io com report machine machine/win
 dshow: base io com report media
-media/host: base io com report media media/world dshow
-app/analysis: base io com report matroska xml resources codecdb media dshow media/host
-app/cli: base io com report matroska xml resources codecdb media media/world machine sysinfo dshow media/host app/analysis
-app/window: base io com report matroska xml resources codecdb media machine sysinfo dshow media/host app/analysis
+host: base io com report media media/world dshow
+app/analysis: base io com report matroska xml resources codecdb media dshow host
+app/cli: base io com report matroska xml resources codecdb media media/world machine sysinfo dshow host app/analysis
+app/window: base io com report matroska xml resources codecdb media machine sysinfo dshow host app/analysis
 '
 # Folders that may include system and third-party headers (POSIX, GStreamer, JSON, Qt).
-system_folders=' io media media/world media/gst media/dshow media/host machine machine/win app/cli app/window '
+system_folders=' io media media/world media/gst media/dshow host machine machine/win app/cli app/window '
 # Folders that are not product code.
 not_layers=' tests fuzz bench tools scripts docs cmake '
 

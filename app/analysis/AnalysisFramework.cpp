@@ -5,7 +5,7 @@
 #include <string>
 
 #ifdef AMBREL_HAVE_FRAMEWORK_HOST
-#include "media/host/FrameworkHost.h"
+#include "host/FrameworkHost.h"
 #endif
 
 namespace ambrel {

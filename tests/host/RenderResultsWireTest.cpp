@@ -2,7 +2,7 @@
 // refused rather than read as a shorter result.
 #include <gtest/gtest.h>
 
-#include "media/host/RenderResultsWire.h"
+#include "host/RenderResultsWire.h"
 
 namespace ambrel::host {
 namespace {

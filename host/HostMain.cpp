@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "media/host/HostServer.h"
+#include "host/HostServer.h"
 
 namespace {
 

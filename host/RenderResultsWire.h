@@ -6,7 +6,7 @@
 #include "dshow/DShowHelper.h"
 #include "dshow/DShowSections.h"
 #include "dshow/RenderRun.h"
-#include "media/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 
 namespace ambrel::host {
 

@@ -1,4 +1,4 @@
-#include "media/host/RenderResultsWire.h"
+#include "host/RenderResultsWire.h"
 
 namespace ambrel::host {
 

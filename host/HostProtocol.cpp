@@ -1,4 +1,4 @@
-#include "media/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -1,4 +1,4 @@
-#include "media/host/FrameworkHost.h"
+#include "host/FrameworkHost.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,10 +10,11 @@
 #include <cerrno>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "io/Executable.h"
-#include "media/host/HostWriter.h"
-#include "media/host/RenderResultsWire.h"
+#include "host/HostWriter.h"
+#include "host/RenderResultsWire.h"
 
 extern char** environ;
 
@@ -78,11 +79,12 @@ TFrameworkHost::TFrameworkHost(std::string HostPath, std::optional<std::string> 
 
 TFrameworkHost::~TFrameworkHost() {
   if (FPid <= 0) return;
-  // Closing the socket ends the host's loop; it is not waited for (it may be stuck in a
-  // plugin), and the parent-death signal ends it with this process at the latest.
+  // The host is killed (it may be stuck in a plugin) and reaped on a thread of its own:
+  // taking down its address space takes the kernel a while, which the end of a run need
+  // not wait for.
   close(FFd);
   kill(FPid, SIGKILL);
-  waitpid(FPid, nullptr, 0);
+  std::thread([pid = FPid] { waitpid(pid, nullptr, 0); }).detach();
 }
 
 bool TFrameworkHost::Running() {
@@ -127,18 +129,24 @@ bool TFrameworkHost::Send(const TFrame& Frame) {
 }
 
 bool TFrameworkHost::Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound) {
-  switch (FReader.Read(Frame, Deadline)) {
-    case TReadResult::Frame:
-      FAnswered = true;
-      return true;
-    case TReadResult::TimedOut:
-      Stop("The media framework did not answer within " + Seconds(Bound));
-      return false;
-    case TReadResult::Closed:
-      Stop({});
-      return false;
+  for (;;) {
+    switch (FReader.Read(Frame, Deadline)) {
+      case TReadResult::Frame:
+        FAnswered = true;
+        if (Frame.Kind() != TKind::Step) return true;
+        // A step of the detailed rendering, sent as it was made (before the RenderFile
+        // check's answer, for a rendering begun beside it).
+        if (GetStep(Frame, FRun)) continue;
+        Stop(kUnreadable);
+        return false;
+      case TReadResult::TimedOut:
+        Stop("The media framework did not answer within " + Seconds(Bound));
+        return false;
+      case TReadResult::Closed:
+        Stop({});
+        return false;
+    }
   }
-  return false;
 }
 
 void TFrameworkHost::Stop(std::string Reason) {
@@ -168,6 +176,10 @@ TFrameworkHost::TClock::time_point TFrameworkHost::FileDeadline() {
 
 void TFrameworkHost::BeginFile() {
   std::lock_guard lock(FLock);
+  // The steps of a rendering the last file did not wait for would reach this one.
+  if (FRunOpen) Stop("The last file's rendering was not finished");
+  FRunOpen = false;
+  FRun = {};
   FStopped.clear();
   FFileDeadline.reset();
   if (FPid > 0) Send(TFrame(TKind::BeginFile));
@@ -211,7 +223,9 @@ TRenderFileCheck TFrameworkHost::CheckRenderFile(const std::string& FileName) {
   std::lock_guard lock(FLock);
   TRenderFileCheck check;
   TFrame frame;
-  if (Ask(TKind::Check, FileName) && Receive(frame, FileDeadline(), FLimits.File)) {
+  FRun = {};
+  FRunOpen = Ask(TKind::Check, FileName);
+  if (FRunOpen && Receive(frame, FileDeadline(), FLimits.File)) {
     if (frame.Kind() == TKind::Checked && GetCheck(frame, check)) return check;
     Stop(kUnreadable);
   }
@@ -222,17 +236,11 @@ TRenderFileCheck TFrameworkHost::CheckRenderFile(const std::string& FileName) {
 
 TRenderRun TFrameworkHost::RenderDetailed(const std::string& FileName) {
   std::lock_guard lock(FLock);
-  TRenderRun run;
   TFrame frame;
-  if (Ask(TKind::Detailed, FileName)) {
-    while (Receive(frame, FileDeadline(), FLimits.File)) {
-      if (frame.Kind() == TKind::Done) return run;
-      if (frame.Kind() != TKind::Step || !GetStep(frame, run)) {
-        Stop(kUnreadable);
-        break;
-      }
-    }
-  }
+  if (Ask(TKind::Detailed, FileName) && Receive(frame, FileDeadline(), FLimits.File) && frame.Kind() != TKind::Done)
+    Stop(kUnreadable);
+  FRunOpen = false;
+  TRenderRun run = std::exchange(FRun, {});
   run.Stopped = FStopped;
   return run;
 }
@@ -244,12 +252,12 @@ void TFrameworkHost::WriteFilterLists(TLogWriter& W) {
     TFrame frame;
     while (Receive(frame, FileDeadline(), FLimits.File)) {
       if (frame.Kind() == TKind::Done) return;
-      uint8_t op = 0;
-      if (!ReplayWrite(frame, W, op)) {
+      TWriterCall call{};
+      if (!ReplayWrite(frame, W, call)) {
         Stop(kUnreadable);
         break;
       }
-      titled = titled || op == kTitleCall;
+      titled = titled || call == TWriterCall::Title;
     }
   }
   EndSection(W, kFiltersTitle, titled);

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "dshow/FrameworkSections.h"
-#include "media/host/HostProtocol.h"
+#include "host/HostProtocol.h"
 
 namespace ambrel::host {
 
@@ -58,7 +58,8 @@ class TFrameworkHost final : public IFrameworkSections {
   // Sends a question; false (the host then stopped) when it cannot be sent.
   bool Send(const TFrame& Frame);
   // The next frame of the host's answer, waited for until Deadline; false when the host
-  // stopped (said in FStopped).
+  // stopped (said in FStopped). The detailed rendering's steps, which the host sends as
+  // they are made, go to FRun on the way.
   bool Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound);
   // Ends the host: Reason says why, or (empty) its exit is read for it.
   void Stop(std::string Reason);
@@ -80,6 +81,8 @@ class TFrameworkHost final : public IFrameworkSections {
   std::string FStopped;  // why this file's host stopped; empty while it answers
   std::optional<TClock::time_point> FFileDeadline;
   bool FAnswered = false;  // the running host has answered (so its framework has started)
+  TRenderRun FRun;         // this file's detailed rendering: the steps received so far
+  bool FRunOpen = false;   // the rendering was begun and its end is not yet received
 };
 
 // The host program: beside the executable (a build tree), else in the installed library

@@ -1,14 +1,16 @@
-#include "media/host/HostServer.h"
+#include "host/HostServer.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include "dshow/FrameworkSections.h"
 #include "media/world/MediaWorld.h"
-#include "media/host/HostWriter.h"
-#include "media/host/RenderResultsWire.h"
+#include "host/HostWriter.h"
+#include "host/RenderResultsWire.h"
 
 namespace ambrel::host {
 
@@ -29,7 +31,7 @@ void AllowProcessorTimeForAFile() {
   setrlimit(RLIMIT_CPU, &limit);
 }
 
-std::unique_ptr<IFrameworkSections> SectionsFor(TFrame& First) {
+std::unique_ptr<TLocalFrameworkSections> SectionsFor(TFrame& First) {
   if (First.Kind() == TKind::World) {
     std::string text;
     First.Get(text);
@@ -48,7 +50,20 @@ int ServeFrameworkQuestions(int Fd) {
   TFrame frame;
   if (reader.Read(frame) != TReadResult::Frame) return 1;
   AllowProcessorTimeForAFile();
-  const std::unique_ptr<IFrameworkSections> sections = SectionsFor(frame);
+  // The detailed rendering's steps go as they are made, so that the analysis keeps those
+  // made before a crash; a rendering begun ahead makes them on a thread of its own while
+  // this one answers, hence the lock around every frame sent.
+  std::mutex sending;
+  const std::function<void(const TFrame&)> Send = [&](const TFrame& Frame) {
+    std::lock_guard lock(sending);
+    SendFrame(Fd, Frame);
+  };
+  const std::unique_ptr<TLocalFrameworkSections> sections = SectionsFor(frame);
+  sections->SendStepsTo([&](const TRenderStep& Step) {
+    TFrame frame(TKind::Step);
+    PutStep(frame, Step);
+    Send(frame);
+  });
   while (reader.Read(frame) == TReadResult::Frame) {
     std::string text;
     frame.Get(text);
@@ -62,33 +77,28 @@ int ServeFrameworkQuestions(int Fd) {
         break;
       case TKind::Start:
         sections->Start();
-        SendFrame(Fd, TFrame(TKind::Ready));
+        Send(TFrame(TKind::Ready));
         break;
       case TKind::Installed: {
         TFrame install(TKind::Install);
         PutInstall(install, sections->FilterInstall(text));
-        SendFrame(Fd, install);
+        Send(install);
         break;
       }
       case TKind::Check: {
         TFrame checked(TKind::Checked);
         PutCheck(checked, sections->CheckRenderFile(text));
-        SendFrame(Fd, checked);
+        Send(checked);
         break;
       }
-      case TKind::Detailed: {
-        for (const TRenderStep& step : sections->RenderDetailed(text).Steps) {
-          TFrame frame(TKind::Step);
-          PutStep(frame, step);
-          SendFrame(Fd, frame);
-        }
-        SendFrame(Fd, TFrame(TKind::Done));
+      case TKind::Detailed:
+        sections->RenderDetailed(text);  // its steps have gone
+        Send(TFrame(TKind::Done));
         break;
-      }
       case TKind::Filters: {
-        TSendingWriter writer(Fd);
+        TSendingWriter writer(Send);
         sections->WriteFilterLists(writer);
-        SendFrame(Fd, TFrame(TKind::Done));
+        Send(TFrame(TKind::Done));
         break;
       }
       default:
