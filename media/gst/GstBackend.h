@@ -108,7 +108,9 @@ bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
 void RunDetached(std::function<void()> job);
 
 // Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
-void PreloadFeature(GstPluginFeature* feature);
+// With thenItsDecoder (a parser), the best-ranked decoder of what the parser puts out is
+// loaded after it.
+void PreloadFeature(GstPluginFeature* feature, bool thenItsDecoder = false);
 
 
 // Codes the backend answers beyond the common table, with their texts.

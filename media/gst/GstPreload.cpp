@@ -11,9 +11,14 @@ namespace ambrel::media::gst {
 
 namespace {
 
+struct Pending {
+  GstRef<GstPluginFeature> feature;
+  bool thenItsDecoder = false;
+};
+
 struct PreloadQueue {
   std::mutex mutex;
-  std::deque<GstRef<GstPluginFeature>> pending;
+  std::deque<Pending> pending;
   bool working = false;
 };
 
@@ -23,30 +28,59 @@ PreloadQueue& Queue() {
   return *queue;
 }
 
+// The decoder the decoding bin will pick for a parser's output: the best-ranked one that
+// takes what the parser's source template gives. The decoders the bin is offered for the
+// unparsed stream can differ (a decoder that also parses, ranked low, where the one that
+// decodes parsed frames ranks high), so the first of those is often not the one used.
+GstRef<GstPluginFeature> BestDecoderAfter(GstPluginFeature* parser) {
+  GstRef<GstPluginFeature> best;
+  GstCaps* output = nullptr;
+  for (const GList* t = gst_element_factory_get_static_pad_templates(GST_ELEMENT_FACTORY(parser)); t && !output;
+       t = t->next) {
+    const auto* pad = static_cast<const GstStaticPadTemplate*>(t->data);
+    if (pad->direction == GST_PAD_SRC) output = gst_static_pad_template_get_caps(const_cast<GstStaticPadTemplate*>(pad));
+  }
+  if (!output) return best;
+  GList* decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
+  GList* taking = g_list_sort(gst_element_factory_list_filter(decoders, output, GST_PAD_SINK, FALSE),
+                              gst_plugin_feature_rank_compare_func);
+  if (taking) best = GstRef<GstPluginFeature>::Share(GST_PLUGIN_FEATURE(taking->data));
+  gst_plugin_feature_list_free(taking);
+  gst_plugin_feature_list_free(decoders);
+  gst_caps_unref(output);
+  return best;
+}
+
+void Load(GstPluginFeature* feature) {
+  if (GstPluginFeature* loaded = gst_plugin_feature_load(feature)) gst_object_unref(loaded);
+}
+
 void Drain() {
   PreloadQueue& queue = Queue();
   for (;;) {
-    GstRef<GstPluginFeature> feature;
+    Pending next;
     {
       std::lock_guard lock(queue.mutex);
       if (queue.pending.empty()) {
         queue.working = false;
         return;
       }
-      feature = std::move(queue.pending.front());
+      next = std::move(queue.pending.front());
       queue.pending.pop_front();
     }
-    if (GstPluginFeature* loaded = gst_plugin_feature_load(feature.get())) gst_object_unref(loaded);
+    Load(next.feature.get());
+    if (!next.thenItsDecoder) continue;
+    if (GstRef<GstPluginFeature> decoder = BestDecoderAfter(next.feature.get())) Load(decoder.get());
   }
 }
 
 }  // namespace
 
-void PreloadFeature(GstPluginFeature* feature) {
+void PreloadFeature(GstPluginFeature* feature, bool thenItsDecoder) {
   if (!feature) return;
   PreloadQueue& queue = Queue();
   std::lock_guard lock(queue.mutex);
-  queue.pending.push_back(GstRef<GstPluginFeature>::Share(feature));
+  queue.pending.push_back({GstRef<GstPluginFeature>::Share(feature), thenItsDecoder});
   if (queue.working) return;
   queue.working = true;
   std::thread(Drain).detach();

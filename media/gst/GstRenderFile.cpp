@@ -178,19 +178,24 @@ void NameDecoders(GstElement* pipeline, std::vector<TStreamPlayback>& streams) {
 
 // The decoding bin is about to try these factories, best first: the best of each kind (the
 // parser, the decoder, ...) is the one it will use when it works, and its plugin is loaded
-// ahead while the stream still has work to do before it needs it. The bin's own order is
-// kept (no array is returned).
+// ahead while the stream still has work to do before it needs it. After a parser, the
+// decoder used is the one for the parser's output, which the loading thread works out
+// itself. The bin's own order is kept (no array is returned).
 GValueArray* OnAutoplugSort(GstElement*, GstPad*, GstCaps*, GValueArray* factories, RenderState* state) {
   static constexpr const char* kKinds[] = {"Demux", "Parser", "Decoder", "Depayloader", "Decryptor"};
-  bool seen[std::size(kKinds)] = {};
+  constexpr size_t kParser = 1;
+  constexpr size_t kDecoder = 2;
+  GstElementFactory* best[std::size(kKinds)] = {};
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
   for (guint i = 0; factories && i < factories->n_values; ++i) {
     auto* factory = static_cast<GstElementFactory*>(g_value_get_object(&factories->values[i]));
     const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
     for (size_t k = 0; klass && k < std::size(kKinds); ++k) {
-      if (seen[k] || !std::strstr(klass, kKinds[k])) continue;
-      seen[k] = true;
-      PreloadFeature(GST_PLUGIN_FEATURE(factory));
+      if (best[k] || !std::strstr(klass, kKinds[k])) continue;
+      best[k] = factory;
+      // A decoder after the parser is left to the parser's load, which picks the right one.
+      if (k == kDecoder && best[kParser]) break;
+      PreloadFeature(GST_PLUGIN_FEATURE(factory), k == kParser);
       break;
     }
   }
