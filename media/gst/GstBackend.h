@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/BasicMediaFramework.h"
@@ -360,6 +361,14 @@ class RenderSession {
   bool TakeDetectedType(const std::string& path, CapsRef& type);
 
  private:
+  // Hands out the kept future of the latest run when it was started for path (empty otherwise).
+  template <typename T>
+  std::shared_future<T> TakeFor(const std::string& path, std::shared_future<T>& kept) {
+    std::lock_guard lock(mutex_);
+    if (!kept.valid() || path_ != path) return {};
+    return std::exchange(kept, {});
+  }
+
   mutable std::mutex mutex_;
   std::string path_;  // of the latest run
   std::shared_future<RenderOutcome> run_;  // valid while not taken

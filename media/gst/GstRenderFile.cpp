@@ -474,13 +474,8 @@ void RenderSession::Start(const std::string& path) {
 }
 
 bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
-  std::shared_future<RenderOutcome> run;
-  {
-    std::lock_guard lock(mutex_);
-    if (!run_.valid() || path_ != path) return false;
-    run = std::move(run_);
-    run_ = {};
-  }
+  const std::shared_future<RenderOutcome> run = TakeFor(path, run_);
+  if (!run.valid()) return false;
   // The run ends within its own time limit; the margin covers a streaming thread that holds
   // the graph's state change.
   if (run.wait_for(CurrentTimeouts().render + CurrentTimeouts().preroll) != std::future_status::ready) {
@@ -504,13 +499,8 @@ RenderOutcome RenderSession::Last() const {
 }
 
 bool RenderSession::TakeDetectedType(const std::string& path, CapsRef& type) {
-  std::shared_future<DetectedType> found;
-  {
-    std::lock_guard lock(mutex_);
-    if (!type_.valid() || path_ != path) return false;
-    found = std::move(type_);
-    type_ = {};
-  }
+  const std::shared_future<DetectedType> found = TakeFor(path, type_);
+  if (!found.valid()) return false;
   if (found.wait_for(CurrentTimeouts().render) != std::future_status::ready) return false;
   const DetectedType& then = found.get();
   FileStamp now;
