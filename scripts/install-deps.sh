@@ -6,6 +6,8 @@ packages=(
   # the media framework and its plugins (the real rendering checks; gst-discoverer for benchmarks)
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-plugins-base-apps
+  # a second AC-3 decoder (a52dec), which lets a test tell a plugin loaded ahead for nothing from one in use
+  gstreamer1.0-plugins-ugly
   # the window, the command-line parser and the JSON writer
   qt6-base-dev libcli11-dev nlohmann-json3-dev
   # the ISO 639 language names of the JSON document, embedded at build time

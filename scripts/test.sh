@@ -18,7 +18,7 @@ scripts/build-windows.sh
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DAMBREL_WERROR=ON -DAMBREL_SANITIZE=ON -DAMBREL_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/scripts/lsan-suppressions.txt" UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 # Analyses and codec queries on several threads at once: only the tests that share state
 # between threads are built and run here.
