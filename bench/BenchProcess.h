@@ -2,6 +2,7 @@
 // memory of each run.
 #pragma once
 
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,6 +56,24 @@ inline TRun RunOnce(const std::vector<std::string>& Command, const std::string& 
   result.CpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
   result.PeakKb = usage.ru_maxrss;
   return result;
+}
+
+// Processor time in milliseconds of one run of Command and of every process it started,
+// even those it left running when it ended: this process takes them over as their
+// reaper and waits for them all.
+inline double TreeCpuMs(const std::vector<std::string>& Command) {
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
+  const auto total = [] {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto toMs = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1000 + t.tv_usec / 1000.0; };
+    return toMs(usage.ru_utime) + toMs(usage.ru_stime);
+  };
+  const double before = total();
+  RunOnce(Command);
+  while (waitpid(-1, nullptr, 0) > 0) {
+  }
+  return total() - before;
 }
 
 // Best wall time, best processor time and largest peak memory of Runs runs.

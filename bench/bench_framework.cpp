@@ -10,6 +10,9 @@
 // `ambrel-cli --json --jobs 2 FILES...` against `gst-discoverer-1.0 FILES...`, as the
 // ratio of their throughputs (at least 2 is the aim), with the same batch on one job and
 // with the framework in ambrel-cli's own process, which show what the second host costs.
+// Last, the processor time each program spends per file (a file's copies in one batch,
+// against one copy), for a sample without a decoder library to load and one with: what
+// bounds the batch's ratio on a machine whose cores are all busy.
 // bench_host measures the host's own cost per file apart from the framework's work.
 // Usage: bench_framework [RUNS] [FILE...]   (default: 15 runs of every sample of tests/data)
 
@@ -36,6 +39,21 @@ double InProcessMs(const std::vector<std::string>& argv) {
   const double ms = RunMs(argv);
   unsetenv("AMBREL_FRAMEWORK_IN_PROCESS");
   return ms;
+}
+
+// Processor time in milliseconds per file after the first, all processes counted: Program
+// (its arguments before the files) on Copies copies of File against one copy, the median of
+// three of each.
+double CpuPerFileMs(std::vector<std::string> Program, const std::string& File, int Copies) {
+  std::vector<std::string> one = Program, many = Program;
+  one.push_back(File);
+  many.insert(many.end(), static_cast<size_t>(Copies), File);
+  std::vector<double> a, b;
+  for (int i = 0; i < 3; ++i) {
+    a.push_back(bench::TreeCpuMs(one));
+    b.push_back(bench::TreeCpuMs(many));
+  }
+  return (bench::Median(b) - bench::Median(a)) / (Copies - 1);
 }
 
 }  // namespace
@@ -111,5 +129,14 @@ int main(int argc, char** argv) {
   std::printf("  (--jobs 1: %.1f ms; --jobs 2 with the framework in ambrel-cli's process: %.1f ms; %d discoverer "
               "runs left out that waited for its time-out)\n",
               bench::Median(oneJobBatch), bench::Median(inProcessBatch), stalled);
+
+  for (const std::string& file : files) {
+    const std::string name = std::filesystem::path(file).filename().string();
+    if (name != "date_1999.mka" && name != "sample.mkv") continue;
+    const double own = CpuPerFileMs({cli, "--json", "--jobs", "1"}, file, 41);
+    const double theirs = CpuPerFileMs({"gst-discoverer-1.0"}, file, 41);
+    std::printf("processor time per file, %s: ambrel-cli --json %.1f ms, gst-discoverer-1.0 %.1f ms (%.2fx)\n",
+                name.c_str(), own, theirs, own / theirs);
+  }
   return 0;
 }
