@@ -41,12 +41,19 @@ GstRef<GstPluginFeature> BestDecoderAfter(GstPluginFeature* parser) {
     if (pad->direction == GST_PAD_SRC) output = gst_static_pad_template_get_caps(const_cast<GstStaticPadTemplate*>(pad));
   }
   if (!output) return best;
-  GList* decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
+  // The ranked decoders, from the catalogue's decodable factories rather than another walk
+  // of the whole registry for every parser.
+  GList* decoders = nullptr;
+  for (GstElementFactory* factory : Catalogue::Get().Decodable()) {
+    if (gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)) >= GST_RANK_MARGINAL &&
+        gst_element_factory_list_is_type(factory, GST_ELEMENT_FACTORY_TYPE_DECODER))
+      decoders = g_list_prepend(decoders, factory);
+  }
   GList* taking = g_list_sort(gst_element_factory_list_filter(decoders, output, GST_PAD_SINK, FALSE),
                               gst_plugin_feature_rank_compare_func);
   if (taking) best = GstRef<GstPluginFeature>::Share(GST_PLUGIN_FEATURE(taking->data));
   gst_plugin_feature_list_free(taking);
-  gst_plugin_feature_list_free(decoders);
+  g_list_free(decoders);  // the catalogue keeps its references
   gst_caps_unref(output);
   return best;
 }
