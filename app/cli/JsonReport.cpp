@@ -37,7 +37,7 @@ std::string LowerHex(const std::vector<uint8_t>& bytes) {
 
 // The friendly name the text report shows for a key read from the file.
 std::string Friendly(const TFriendlyNames& names, const std::string& key) {
-  return Text(names.LookupFriendlyName(key, Text(key)));
+  return Text(names.LookupFriendlyName(key));
 }
 
 TJson EbmlHeaderJson(const TEbmlHeader& h) {
