@@ -26,6 +26,10 @@ bool TXmlCodecDB::RootIsCodecDB() const {
   return FTable ? FTable->RootIsCodecDB() : Tree().Root().Name() == "codecdb";
 }
 
+std::string TXmlCodecDB::NotCodecDBMessage() const {
+  return "not a codec database: the root element is \"" + Tree().Root().Name() + "\", not \"codecdb\"";
+}
+
 const TSimpleXml& TXmlCodecDB::Tree() const {
   if (FTreeOnce) {
     std::call_once(*FTreeOnce, [this] { LoadXmlSnapshot(*FXml, FPendingSnapshot); });

@@ -75,6 +75,9 @@ class TXmlCodecDB {
   const TSimpleXml& Document() const;
   // Whether the root element is named exactly "codecdb".
   bool RootIsCodecDB() const;
+  // Why a loaded document is not a codec database (it names the root element), for
+  // when RootIsCodecDB is false.
+  std::string NotCodecDBMessage() const;
 
  private:
   // Rebuilds the tree from the pending snapshot, once, whichever thread comes first.

@@ -233,7 +233,9 @@ bool TDShowMyRender::TryCandidate(IPin* Pin, IMoniker* Moniker, const TRenderPat
     NoteResult(TRenderStepKind::AddFailed, FLastResult, name);
     return false;
   }
-  FNamed.emplace_back(filter, graphName);
+  // A filter whose property bag could not be read joined under an empty name that the
+  // engine did not give it: read back, it is shown as the graph names it.
+  if (name) FNamed.emplace_back(filter, graphName);
   const auto remove = [&] {
     FGraph->RemoveFilter(filter.Get());
     std::erase_if(FNamed, [&](const auto& named) { return named.first.Get() == filter.Get(); });

@@ -69,7 +69,7 @@ class TDShowMyRender {
   bool FComInitialized = false;
   int FTries = 0;
   bool FTooManyTriesLogged = false;
-  // The filters the engine added and is keeping, with the names it gave them.
+  // The filters the engine added under a name it read and is keeping, with that name.
   std::vector<std::pair<ComPtr<IBaseFilter>, std::u16string>> FNamed;
 };
 

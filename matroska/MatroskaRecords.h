@@ -118,7 +118,8 @@ struct TMatroskaSeekEntry {
 };
 
 // The mastering display of a video track's colour description (chromaticities and
-// luminances as stored).
+// luminances as stored). The format defines no default for any of them: each Has flag
+// says whether its value was read (an absent one holds 0).
 struct TMatroskaMastering {
   double PrimaryRChromaticityX = 0.0;
   double PrimaryRChromaticityY = 0.0;
@@ -130,9 +131,21 @@ struct TMatroskaMastering {
   double WhitePointChromaticityY = 0.0;
   double LuminanceMax = 0.0;
   double LuminanceMin = 0.0;
+  bool HasPrimaryRChromaticityX = false;
+  bool HasPrimaryRChromaticityY = false;
+  bool HasPrimaryGChromaticityX = false;
+  bool HasPrimaryGChromaticityY = false;
+  bool HasPrimaryBChromaticityX = false;
+  bool HasPrimaryBChromaticityY = false;
+  bool HasWhitePointChromaticityX = false;
+  bool HasWhitePointChromaticityY = false;
+  bool HasLuminanceMax = false;
+  bool HasLuminanceMin = false;
 };
 
-// A video track's colour description; absent children hold the format's defaults.
+// A video track's colour description; absent children hold the format's defaults. The
+// children without a default hold 0 when absent, and their Has flags say whether they
+// were read.
 struct TMatroskaColour {
   uint64_t MatrixCoefficients = 0;
   uint64_t BitsPerChannel = 0;
@@ -143,6 +156,10 @@ struct TMatroskaColour {
   uint64_t Primaries = 0;
   uint64_t MaxCLL = 0;
   uint64_t MaxFALL = 0;
+  bool HasChromaSubsamplingHorz = false;
+  bool HasChromaSubsamplingVert = false;
+  bool HasMaxCLL = false;
+  bool HasMaxFALL = false;
   TOptionalRecord<TMatroskaMastering> Mastering;  // null when no MasteringMetadata was read
 };
 

@@ -143,13 +143,15 @@ bool TMatroskaReader::ReadColour(TMatroskaTrackExtras& Track) {
   static const TElementRule<C> rules[] = {
       UintRule(ids::kMatrixCoefficients, "MatrixCoefficients", &C::MatrixCoefficients).WithDefault(2),
       UintRule(ids::kBitsPerChannel, "BitsPerChannel", &C::BitsPerChannel),
-      UintRule(ids::kChromaSubsamplingHorz, "ChromaSubsamplingHorz", &C::ChromaSubsamplingHorz),
-      UintRule(ids::kChromaSubsamplingVert, "ChromaSubsamplingVert", &C::ChromaSubsamplingVert),
+      UintRule(ids::kChromaSubsamplingHorz, "ChromaSubsamplingHorz", &C::ChromaSubsamplingHorz,
+               &C::HasChromaSubsamplingHorz),
+      UintRule(ids::kChromaSubsamplingVert, "ChromaSubsamplingVert", &C::ChromaSubsamplingVert,
+               &C::HasChromaSubsamplingVert),
       UintRule(ids::kRange, "Range", &C::Range),
       UintRule(ids::kTransferCharacteristics, "TransferCharacteristics", &C::TransferCharacteristics).WithDefault(2),
       UintRule(ids::kPrimaries, "Primaries", &C::Primaries).WithDefault(2),
-      UintRule(ids::kMaxCLL, "MaxCLL", &C::MaxCLL),
-      UintRule(ids::kMaxFALL, "MaxFALL", &C::MaxFALL),
+      UintRule(ids::kMaxCLL, "MaxCLL", &C::MaxCLL, &C::HasMaxCLL),
+      UintRule(ids::kMaxFALL, "MaxFALL", &C::MaxFALL, &C::HasMaxFALL),
       ContainerRule<C>(ids::kMasteringMetadata, "MasteringMetadata :", &TMatroskaReader::ReadMastering),
   };
   return ReadContainer(Track.Colour.Make(), rules);
@@ -158,16 +160,24 @@ bool TMatroskaReader::ReadColour(TMatroskaTrackExtras& Track) {
 bool TMatroskaReader::ReadMastering(TMatroskaColour& Colour) {
   using M = TMatroskaMastering;
   static const TElementRule<M> rules[] = {
-      FloatRule(ids::kPrimaryRChromaticityX, "PrimaryRChromaticityX", &M::PrimaryRChromaticityX),
-      FloatRule(ids::kPrimaryRChromaticityY, "PrimaryRChromaticityY", &M::PrimaryRChromaticityY),
-      FloatRule(ids::kPrimaryGChromaticityX, "PrimaryGChromaticityX", &M::PrimaryGChromaticityX),
-      FloatRule(ids::kPrimaryGChromaticityY, "PrimaryGChromaticityY", &M::PrimaryGChromaticityY),
-      FloatRule(ids::kPrimaryBChromaticityX, "PrimaryBChromaticityX", &M::PrimaryBChromaticityX),
-      FloatRule(ids::kPrimaryBChromaticityY, "PrimaryBChromaticityY", &M::PrimaryBChromaticityY),
-      FloatRule(ids::kWhitePointChromaticityX, "WhitePointChromaticityX", &M::WhitePointChromaticityX),
-      FloatRule(ids::kWhitePointChromaticityY, "WhitePointChromaticityY", &M::WhitePointChromaticityY),
-      FloatRule(ids::kLuminanceMax, "LuminanceMax", &M::LuminanceMax),
-      FloatRule(ids::kLuminanceMin, "LuminanceMin", &M::LuminanceMin),
+      FloatRule(ids::kPrimaryRChromaticityX, "PrimaryRChromaticityX", &M::PrimaryRChromaticityX,
+                &M::HasPrimaryRChromaticityX),
+      FloatRule(ids::kPrimaryRChromaticityY, "PrimaryRChromaticityY", &M::PrimaryRChromaticityY,
+                &M::HasPrimaryRChromaticityY),
+      FloatRule(ids::kPrimaryGChromaticityX, "PrimaryGChromaticityX", &M::PrimaryGChromaticityX,
+                &M::HasPrimaryGChromaticityX),
+      FloatRule(ids::kPrimaryGChromaticityY, "PrimaryGChromaticityY", &M::PrimaryGChromaticityY,
+                &M::HasPrimaryGChromaticityY),
+      FloatRule(ids::kPrimaryBChromaticityX, "PrimaryBChromaticityX", &M::PrimaryBChromaticityX,
+                &M::HasPrimaryBChromaticityX),
+      FloatRule(ids::kPrimaryBChromaticityY, "PrimaryBChromaticityY", &M::PrimaryBChromaticityY,
+                &M::HasPrimaryBChromaticityY),
+      FloatRule(ids::kWhitePointChromaticityX, "WhitePointChromaticityX", &M::WhitePointChromaticityX,
+                &M::HasWhitePointChromaticityX),
+      FloatRule(ids::kWhitePointChromaticityY, "WhitePointChromaticityY", &M::WhitePointChromaticityY,
+                &M::HasWhitePointChromaticityY),
+      FloatRule(ids::kLuminanceMax, "LuminanceMax", &M::LuminanceMax, &M::HasLuminanceMax),
+      FloatRule(ids::kLuminanceMin, "LuminanceMin", &M::LuminanceMin, &M::HasLuminanceMin),
   };
   return ReadContainer(Colour.Mastering.Make(), rules);
 }

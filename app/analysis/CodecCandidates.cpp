@@ -1,5 +1,6 @@
 #include "app/analysis/CodecCandidates.h"
 
+#include "base/Verbatim.h"
 #include "codecdb/XmlCodecDB.h"
 #include "dshow/FrameworkSections.h"
 
@@ -40,13 +41,15 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
 
 void WriteCodecCandidates(const TMatroskaTrackEntry& Track, TLogWriter& W, const TAnalysisContext& Context,
                           TCodecCandidateCache* Cache) {
+  // The database's texts are shown as text, never as markup: only the writer's own link
+  // marking makes a link, and only of an "http://" address.
   for (const TCodecCandidate& c : FindCodecCandidates(Track, Context, Cache)) {
     W.BeginList();
-    W.WriteListField("Possible filter", c.Name);
+    W.WriteListField("Possible filter", Verbatim(c.Name));
     W.BeginList();
     W.WriteListField("Installed", c.Installed);
-    W.WriteListField("Install comments", c.InstallComments);
-    W.WriteListField("Link", c.Link);
+    W.WriteListField("Install comments", Verbatim(c.InstallComments));
+    W.WriteListField("Link", Verbatim(c.Link));
     W.EndList();
     W.EndList();
   }

@@ -28,15 +28,20 @@ TChosenCodecDB ChooseCodecDB(const TCodecDbChoice& Choice, const std::string& Ex
     return chosen;
   }
   if (!Choice.Explicit.empty()) {
+    // XML with another root element would answer nothing at all: it fails like a file
+    // that does not parse.
     auto db = std::make_unique<TXmlCodecDB>();
     try {
-      db->LoadFromFile(Choice.Explicit);
-      chosen.File = std::move(db);
+      if (db->LoadFromFile(Choice.Explicit)) {
+        chosen.File = std::move(db);
+        return chosen;
+      }
+      chosen.Error = Choice.Explicit + ": " + db->NotCodecDBMessage();
     } catch (const std::exception& error) {
       chosen.Error = Choice.Explicit + ": " + XmlErrorMessage(error);
-      chosen.Failed = true;
-      chosen.Embedded = EmbeddedOf(DefaultCodecDbSource(Choice.World));
     }
+    chosen.Failed = true;
+    chosen.Embedded = EmbeddedOf(DefaultCodecDbSource(Choice.World));
     return chosen;
   }
   chosen.File = LoadCodecDBFile(ExeDir, &chosen.Error);

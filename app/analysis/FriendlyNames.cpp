@@ -4,6 +4,7 @@
 
 #include "io/DataFile.h"
 #include "base/TextUtil.h"
+#include "base/Verbatim.h"
 #include "resources/Resources.h"
 
 namespace ambrel {
@@ -60,20 +61,38 @@ bool TFriendlyNames::FindName(std::string_view key, std::string& name) const {
   return true;
 }
 
+namespace {
+
+// "name (key)", or the key alone for a missing or empty name.
+std::string NameAndKey(const std::string& name, const std::string& key) {
+  return name.empty() ? key : name + " (" + key + ")";
+}
+
+std::string FormatTagKey(uint16_t tag) {
+  char key[8];
+  std::snprintf(key, sizeof key, "%4.4X", static_cast<unsigned>(tag));
+  return key;
+}
+
+}  // namespace
+
 std::string TFriendlyNames::LookupFriendlyName(const std::string& key) const {
-  return LookupFriendlyName(key, key);
+  std::string name;
+  FindName(key, name);
+  return NameAndKey(name, key);
 }
 
 std::string TFriendlyNames::LookupFriendlyName(const std::string& key, const std::string& shownKey) const {
   std::string name;
-  if (FindName(key, name) && !name.empty()) return name + " (" + shownKey + ")";
-  return shownKey;
+  FindName(key, name);
+  return NameAndKey(Verbatim(name), shownKey);
 }
 
-std::string TFriendlyNames::LookupFormatTagName(uint16_t tag) const {
-  char key[8];
-  std::snprintf(key, sizeof key, "%4.4X", static_cast<unsigned>(tag));
-  return LookupFriendlyName(key);
+std::string TFriendlyNames::LookupFormatTagName(uint16_t tag) const { return LookupFriendlyName(FormatTagKey(tag)); }
+
+std::string TFriendlyNames::ReportFormatTagName(uint16_t tag) const {
+  const std::string key = FormatTagKey(tag);
+  return LookupFriendlyName(key, key);
 }
 
 std::vector<std::string> TFriendlyNames::Lines() const {

@@ -36,11 +36,14 @@ class TFriendlyNames {
   bool FindName(std::string_view key, std::string& name) const;
   // name + " (" + key + ")", or key alone when there is no row or its name is empty.
   std::string LookupFriendlyName(const std::string& key) const;
-  // The same, with shownKey standing for the key in the result (the report passes the
-  // key wrapped as file text).
+  // The same for the report writers: the name wrapped as file text (base/Verbatim.h), so
+  // that a table's markup is shown and never rendered, and shownKey standing for the key
+  // (the report passes the key wrapped as file text).
   std::string LookupFriendlyName(const std::string& key, const std::string& shownKey) const;
   // LookupFriendlyName of the tag as four upper-case hex digits.
   std::string LookupFormatTagName(uint16_t tag) const;
+  // The same for the report writers, the name wrapped as file text.
+  std::string ReportFormatTagName(uint16_t tag) const;
 
   // The lines, as split when loaded.
   std::vector<std::string> Lines() const;

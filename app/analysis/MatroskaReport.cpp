@@ -51,7 +51,7 @@ void WriteTrack(const TMatroskaTrackEntry& t, int N, TLogWriter& W, const TAnaly
   W.BeginList();
   W.WriteListField("Codec", FriendlyNameOf(names, t.CodecID));
   if (IsVfwFourccTrack(&t)) W.WriteListField("Fourcc", FriendlyNameOf(names, t.Fourcc));
-  if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.LookupFormatTagName(static_cast<uint16_t>(t.FormatTag)));
+  if (IsAcmTrack(&t) && t.HasFormatTag) W.WriteListField("wFormatTag", names.ReportFormatTagName(static_cast<uint16_t>(t.FormatTag)));
   WriteCodecCandidates(t, W, context, &candidates);
   W.WriteListField("Name", Verbatim(t.Name));
   if (!t.Language.empty()) {

@@ -52,11 +52,11 @@ int RunCheckCodecDB(const std::string& FileName, std::ostream& out, std::ostream
     out << XmlErrorMessage(error) << "\n";
     return 1;
   }
-  TSimpleXmlElemClassic& root = db.Document().Root();
   if (!isCodecDB) {
-    out << "not a codec database: the root element is \"" << root.Name() << "\", not \"codecdb\"\n";
+    out << db.NotCodecDBMessage() << "\n";
     return 1;
   }
+  TSimpleXmlElemClassic& root = db.Document().Root();
   int codecCount = 0;
   int filterCount = 0;
   if (TSimpleXmlElem* codecs = root.Items().FindItem("codecs")) {

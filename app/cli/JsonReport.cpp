@@ -37,7 +37,7 @@ std::string LowerHex(const std::vector<uint8_t>& bytes) {
 
 // The friendly name the text report shows for a key read from the file.
 std::string Friendly(const TFriendlyNames& names, const std::string& key) {
-  return Text(names.LookupFriendlyName(key, Text(key)));
+  return Text(names.LookupFriendlyName(key));
 }
 
 TJson EbmlHeaderJson(const TEbmlHeader& h) {
@@ -118,24 +118,35 @@ TJson ContentEncodingsJson(const std::vector<TMatroskaContentEncoding>& encoding
   return list;
 }
 
+// A value the file may leave out and the format gives no default: null when absent.
+template <class T>
+TJson IfRead(bool read, T value) {
+  return read ? TJson(value) : TJson();
+}
+
 TJson ColourJson(const TMatroskaColour* c) {
   if (!c) return TJson();
   TJson j = {{"matrix_coefficients", c->MatrixCoefficients},
              {"bits_per_channel", c->BitsPerChannel},
-             {"chroma_subsampling_horz", c->ChromaSubsamplingHorz},
-             {"chroma_subsampling_vert", c->ChromaSubsamplingVert},
+             {"chroma_subsampling_horz", IfRead(c->HasChromaSubsamplingHorz, c->ChromaSubsamplingHorz)},
+             {"chroma_subsampling_vert", IfRead(c->HasChromaSubsamplingVert, c->ChromaSubsamplingVert)},
              {"range", c->Range},
              {"transfer_characteristics", c->TransferCharacteristics},
              {"primaries", c->Primaries},
-             {"max_cll", c->MaxCLL},
-             {"max_fall", c->MaxFALL},
+             {"max_cll", IfRead(c->HasMaxCLL, c->MaxCLL)},
+             {"max_fall", IfRead(c->HasMaxFALL, c->MaxFALL)},
              {"mastering", nullptr}};
   if (const TMatroskaMastering* m = c->Mastering.get()) {
-    j["mastering"] = {{"primary_r_x", m->PrimaryRChromaticityX}, {"primary_r_y", m->PrimaryRChromaticityY},
-                      {"primary_g_x", m->PrimaryGChromaticityX}, {"primary_g_y", m->PrimaryGChromaticityY},
-                      {"primary_b_x", m->PrimaryBChromaticityX}, {"primary_b_y", m->PrimaryBChromaticityY},
-                      {"white_point_x", m->WhitePointChromaticityX}, {"white_point_y", m->WhitePointChromaticityY},
-                      {"luminance_max", m->LuminanceMax}, {"luminance_min", m->LuminanceMin}};
+    j["mastering"] = {{"primary_r_x", IfRead(m->HasPrimaryRChromaticityX, m->PrimaryRChromaticityX)},
+                      {"primary_r_y", IfRead(m->HasPrimaryRChromaticityY, m->PrimaryRChromaticityY)},
+                      {"primary_g_x", IfRead(m->HasPrimaryGChromaticityX, m->PrimaryGChromaticityX)},
+                      {"primary_g_y", IfRead(m->HasPrimaryGChromaticityY, m->PrimaryGChromaticityY)},
+                      {"primary_b_x", IfRead(m->HasPrimaryBChromaticityX, m->PrimaryBChromaticityX)},
+                      {"primary_b_y", IfRead(m->HasPrimaryBChromaticityY, m->PrimaryBChromaticityY)},
+                      {"white_point_x", IfRead(m->HasWhitePointChromaticityX, m->WhitePointChromaticityX)},
+                      {"white_point_y", IfRead(m->HasWhitePointChromaticityY, m->WhitePointChromaticityY)},
+                      {"luminance_max", IfRead(m->HasLuminanceMax, m->LuminanceMax)},
+                      {"luminance_min", IfRead(m->HasLuminanceMin, m->LuminanceMin)}};
   }
   return j;
 }

@@ -53,10 +53,11 @@ QStringList DialogNameFilters(const QString& Filter) {
   return filters;
 }
 
-// The view's text for report bytes: empty unless they are well-formed UTF-8.
+// The view's text for report bytes: ill-formed UTF-8 shows as U+FFFD, as in the JSON
+// documents; the saved reports keep the bytes as they are.
 QString ViewText(std::string_view Bytes) {
-  if (!IsValidUtf8(Bytes)) return {};
-  return QString::fromUtf8(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+  const std::string text = ValidUtf8(Bytes);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QPlainTextEdit* NewMemo(QWidget* Parent, const char* Name) {

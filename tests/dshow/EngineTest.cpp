@@ -276,6 +276,22 @@ TEST(Engine, LongNamesKeepTheirColourTagsWhole) {
   EXPECT_NE(out.Html.find(kept + "\xF0\x9F\x8E\xB5zzz"), std::string::npos);
 }
 
+TEST(Engine, OnlyANameTheEngineGaveIsColouredTwiceWhenReadBack) {
+  // Without a property bag the filter joins under an empty name the engine did not give:
+  // its description is one colour pair. A bag without a name gives the empty name.
+  const std::string blue = "<font color=\"#0067AB\">";
+  for (const auto& [sink, described] : {std::pair<std::string, std::string>{R"("bag": false)", blue + "</font>"},
+                                        {R"("clsid": "{00000000-0000-0000-0000-0000000000AA}")",
+                                         blue + blue + "</font></font>"}}) {
+    auto fw = World(R"({"sources": [{"filter": "src"}], "filters": [
+        {"id": "src", "name": "S", "categories": [], "mapper": false, "pins": [{"name": "O", "dir": "out", "types": ["V/X"]}]},
+        {"id": "sink", )" + sink + R"(, "pins": [{"name": "I", "dir": "in", "types": ["V/X"]}]}]})");
+    const auto out = Render(*fw, "f.mkv");
+    EXPECT_NE(out.Html.find("OK, connected to (<font color=\"#CC00AA\">I</font>)" + described + "</font><br />"),
+              std::string::npos) << out.Html;
+  }
+}
+
 TEST(Engine, NamesFromTheFrameworkAreTextNotMarkup) {
   auto fw = World(R"({"sources": [{"filter": "src"}], "filters": [
       {"id": "src", "name": "S", "categories": [], "mapper": false, "pins": [{"name": "<i>O</i>", "dir": "out", "types": ["V/X"]}]},

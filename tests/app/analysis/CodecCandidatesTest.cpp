@@ -72,13 +72,41 @@ TEST(CodecCandidates, WithoutAFrameworkNothingIsInstalled) {
   EXPECT_NE(f.Text("S_TEXT/UTF8", "", false).find("Installed : no\r\n"), std::string::npos);
 }
 
-TEST(CodecCandidates, ServerPathsAreEscapedInHtml) {
+TEST(CodecCandidates, ServerPathsAndDatabaseTextsAreEscapedInHtml) {
   Fixture f;
   TMatroskaTrackEntry track;
   track.CodecID = "S_TEXT/UTF8";
   THTMLWriter html;
   WriteCodecCandidates(track, html, TAnalysisContext{f.names, f.db, f.fw.get()});
   EXPECT_NE(html.GetText().find("vsfilter&lt;x&gt;.ax (2.39.5.0)"), std::string::npos);
+
+  // A database's markup is text, and a link only ever an "http://" address.
+  const auto entry = [](const std::string& name, const std::string& comments, const std::string& url) {
+    return "<codec><name>" + name + "</name><installcomments>" + comments + "</installcomments><url>" + url +
+           "</url><filters><filter><matroskaids><matroskaid>A_X</matroskaid></matroskaids></filter></filters></codec>";
+  };
+  ASSERT_TRUE(f.db.LoadFromString(
+      "<codecdb><codecs>" +
+      entry("&lt;script&gt;alert(1)&lt;/script&gt;", "&lt;img src=x onerror=alert(2)&gt;", "javascript:alert(3)") +
+      entry("B", "", "&lt;a href='javascript:alert(4)'&gt;http://b.example/&lt;/a&gt;") +
+      "</codecs></codecdb>"));
+  track.CodecID = "A_X";
+  THTMLWriter page;
+  TTxtWriter text;
+  for (TLogWriter* w : std::initializer_list<TLogWriter*>{&page, &text}) {
+    WriteCodecCandidates(track, *w, TAnalysisContext{f.names, f.db, nullptr});
+  }
+  EXPECT_EQ(page.GetText(),
+            "<ul>\r\n<li><b>Possible filter</b> : &lt;script&gt;alert(1)&lt;/script&gt;</li>\r\n<ul>\r\n"
+            "<li><b>Installed</b> : no</li>\r\n"
+            "<li><b>Install comments</b> : &lt;img src=x onerror=alert(2)&gt;</li>\r\n"
+            "<li><b>Link</b> : javascript:alert(3)</li>\r\n</ul>\r\n</ul>\r\n"
+            "<ul>\r\n<li><b>Possible filter</b> : B</li>\r\n<ul>\r\n<li><b>Installed</b> : no</li>\r\n"
+            "<li><b>Link</b> : &lt;a href='javascript:alert(4)'&gt;<a "
+            "href=\"http://b.example/&lt;/a&gt;\">http://b.example/&lt;/a&gt;</a></li>\r\n</ul>\r\n</ul>\r\n");
+  // The text report keeps the database's bytes.
+  EXPECT_NE(text.GetText().find("Possible filter : <script>alert(1)</script>\r\n"), std::string::npos);
+  EXPECT_NE(text.GetText().find("Link : <a href='javascript:alert(4)'>http://b.example/</a>\r\n"), std::string::npos);
 }
 
 TEST(CodecCandidates, ARememberedLookupGivesWhatAFreshOneGives) {

@@ -12,6 +12,7 @@
 
 #include "TempDir.h"
 #include "app/analysis/FriendlyNames.h"
+#include "report/LogWriter.h"
 #include "resources/Resources.h"
 
 using namespace ambrel;
@@ -56,6 +57,23 @@ TEST(FriendlyNames, FirstLineWinsAndValuesAreVerbatim) {
   EXPECT_EQ(names.LookupFriendlyName(""), "blank key ()");
   EXPECT_FALSE(names.FindName("[A]", name));
   EXPECT_EQ(names.Lines().size(), 6u);
+}
+
+TEST(FriendlyNames, NamesForTheReportAreTextNotMarkup) {
+  TFriendlyNames names;
+  names.LoadFromBytes("A_FLAC=<script>alert(1)</script><img src=x onerror=alert(2)>\n0001=<b>PCM</b> & co\n");
+  THTMLWriter html;
+  TTxtWriter text;
+  for (TLogWriter* w : std::initializer_list<TLogWriter*>{&html, &text}) {
+    w->WriteListField("Codec", names.LookupFriendlyName("A_FLAC", Verbatim("A_FLAC")));
+    w->WriteListField("wFormatTag", names.ReportFormatTagName(1));
+  }
+  EXPECT_EQ(html.GetText(),
+            "<li><b>Codec</b> : &lt;script&gt;alert(1)&lt;/script&gt;&lt;img src=x onerror=alert(2)&gt; (A_FLAC)</li>\r\n"
+            "<li><b>wFormatTag</b> : &lt;b&gt;PCM&lt;/b&gt; &amp; co (0001)</li>\r\n");
+  EXPECT_EQ(text.GetText(),
+            " - Codec : <script>alert(1)</script><img src=x onerror=alert(2)> (A_FLAC)\r\n"
+            " - wFormatTag : <b>PCM</b> & co (0001)\r\n");
 }
 
 TEST(FriendlyNames, SplitsAtEveryKindOfLineEnd) {

@@ -93,4 +93,12 @@ TEST(CommandLineOptions, DataFilesBesideTheProgramShapeTheReport) {
   // Without them the embedded tables answer again.
   EXPECT_NE(RunCli({"--codec-db", "directshow", "--no-render", sample}).out.find("Possible filter : CoreVorbis"),
             std::string::npos);
+  // A database asked for must be one: XML with another root fails the run, as a file that
+  // does not parse does.
+  const std::string other = dir.Write("other.xml", "<CodecsDB><codecs/></CodecsDB>");
+  const TCliResult refused = RunCli({"--codec-db", other, "--no-render", sample});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err,
+            "ambrel-cli: " + other + ": not a codec database: the root element is \"CodecsDB\", not \"codecdb\"\n");
 }

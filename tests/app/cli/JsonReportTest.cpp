@@ -14,6 +14,7 @@
 #include "app/cli/JsonReport.h"
 #include "app/cli/LanguageNames.h"
 #include "base/TextUtil.h"
+#include "matroska/EbmlBuilder.h"
 
 using namespace ambrel;
 namespace fs = std::filesystem;
@@ -271,6 +272,46 @@ TEST(JsonReport, StreamedDocumentReadsAsTheTreeDumped) {
     j.EndObject();
     EXPECT_EQ(drained + j.TakeText(), JsonDump(tree)) << threshold;
   }
+}
+
+namespace {
+
+// The document of a built file: a Segment with these tracks and tags, then a Cluster.
+json BuiltDocument(const std::string& tracks, const std::string& tags = "") {
+  using namespace ebml;
+  const TTempDir temp("ambrel_json");
+  const std::string path = temp.Write("built.mkv", Header() + Segment(Master(kInfo, {Uint(kTimecodeScale, 1000000)}) +
+                                                                      Element(kTracks, tracks) + tags + Cluster()));
+  return json::parse(RunCli({"--no-render", "--json", path}).out);
+}
+
+}  // namespace
+
+TEST(JsonReport, ColourValuesTheFileLeavesOutAreNullUnlessTheFormatHasADefault) {
+  using namespace ebml;
+  const std::string mastering = Master(kMasteringMetadata, {Float8(kLuminanceMax, 1000.0), Float8(kLuminanceMin, 0.5)});
+  const json doc = BuiltDocument(Master(
+      kTrackEntry, {Uint(kTrackNumber, 1), Uint(kTrackType, 1), Str(kCodecID, "V_X"),
+                    Master(kVideo, {Uint(kPixelWidth, 2), Uint(kPixelHeight, 2), Master(kColour, {mastering})})}));
+  EXPECT_EQ(doc["tracks"][0]["video"]["colour"], json::parse(R"({"matrix_coefficients": 2, "bits_per_channel": 0,
+      "chroma_subsampling_horz": null, "chroma_subsampling_vert": null, "range": 0, "transfer_characteristics": 2,
+      "primaries": 2, "max_cll": null, "max_fall": null, "mastering": {"primary_r_x": null, "primary_r_y": null,
+      "primary_g_x": null, "primary_g_y": null, "primary_b_x": null, "primary_b_y": null, "white_point_x": null,
+      "white_point_y": null, "luminance_max": 1000.0, "luminance_min": 0.5}})"));
+}
+
+TEST(JsonReport, StatisticsCountsAreNumbersOnlyWhenTheTagIsOne) {
+  using namespace ebml;
+  std::string tracks, tags;
+  const std::vector<std::pair<std::string, json>> cases = {{"12 frames", "12 frames"}, {"123", 123}, {"-1", "-1"}};
+  for (size_t i = 0; i < cases.size(); ++i) {
+    tracks += Master(kTrackEntry, {Uint(kTrackNumber, i + 1), Uint(kTrackUID, i + 1), Uint(kTrackType, 2),
+                                   Str(kCodecID, "A_X")});
+    tags += Master(kTag, {Master(kTargets, {Uint(kTagTrackUID, i + 1)}),
+                          Master(kSimpleTag, {Str(kTagName, "NUMBER_OF_FRAMES"), Str(kTagString, cases[i].first)})});
+  }
+  const json doc = BuiltDocument(tracks, Element(kTags, tags));
+  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(doc["tracks"][i]["statistics"]["frames"], cases[i].second);
 }
 
 TEST(JsonReport, DatesAreIso8601InUtc) {

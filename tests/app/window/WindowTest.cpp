@@ -320,16 +320,30 @@ class WindowTest : public QObject {
     QCOMPARE(QString::fromStdString(form->CodecDB().Document().Root().Name()), "codecdb");
   }
 
-  void viewsStayEmptyForTextThatIsNotUtf8() {
-    machine_.Os = "Caf\xE9 OS";  // Latin-1, not UTF-8
-    auto form = NewForm({});
+  void viewsShowBytesThatAreNotUtf8AsReplacementCharacters() {
+    // A Title whose dash lost its lead byte to 0xFF, and a machine named in Latin-1.
+    QTemporaryDir files;
+    QByteArray bytes = ReadAll(kData + "/sample.mkv");
+    const qsizetype dash = bytes.indexOf("Matroska sample \xE2\x80\x93");
+    QVERIFY(dash >= 0);
+    bytes[dash + 16] = '\xFF';
+    QFile file(files.filePath("title.mkv"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    machine_.Os = "Caf\xE9 OS";
+    auto form = NewForm({file.fileName()});
+    QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    const QString title = QString::fromUtf8("Title : Matroska sample \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD test pattern");
+    QVERIFY(form->MemoTextReport->toPlainText().contains(title));
+    QVERIFY(form->MemoParsingLog->toPlainText().contains(title));
     form->chkAddSystemInfo->setChecked(true);
     QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
-    QVERIFY(form->MemoTextReport->toPlainText().isEmpty());
+    QVERIFY(form->MemoTextReport->toPlainText().contains(title));
+    QVERIFY(form->MemoTextReport->toPlainText().contains(QString::fromUtf8("Caf\xEF\xBF\xBD OS")));
     // The saved report keeps the bytes as they are.
-    QVERIFY(ReadAll(exeDir_.filePath("Report.txt")).contains("Caf\xE9 OS"));
-    form->chkAddSystemInfo->setChecked(false);
-    QVERIFY(form->MemoTextReport->toPlainText().isEmpty());
+    const QByteArray saved = ReadAll(exeDir_.filePath("Report.txt"));
+    QVERIFY(saved.contains("Caf\xE9 OS"));
+    QVERIFY(saved.contains("Matroska sample \xFF\x80\x93 test"));
   }
 
   void closingWhileBusyWaitsForTheWorker() {
