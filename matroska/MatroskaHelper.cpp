@@ -113,7 +113,7 @@ bool TMatroskaReader::ParseBody() {
     Failure.Message = "Wrong DocType (" + docType + ")";
     return false;
   }
-  if (static_cast<uint32_t>(reader.Header.DocTypeReadVersion) > 4) {
+  if (reader.Header.DocTypeReadVersion > 4) {
     reader.LogLine("Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")");
     Failure.Message = "Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")";
     return false;

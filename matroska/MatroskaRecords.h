@@ -79,15 +79,15 @@ class TOptionalRecord {
   std::unique_ptr<T> FValue;
 };
 
-// Values of the EBML header element. Integer fields keep the low 32 bits of the value read.
+// Values of the EBML header element, as read (unsigned, all 64 bits).
 struct TEbmlHeader {
-  int32_t EBMLVersion = 0;
-  int32_t EBMLReadVersion = 0;
-  int32_t EBMLMaxIDLength = 0;
-  int32_t EBMLMaxSizeLength = 0;
+  uint64_t EBMLVersion = 0;
+  uint64_t EBMLReadVersion = 0;
+  uint64_t EBMLMaxIDLength = 0;
+  uint64_t EBMLMaxSizeLength = 0;
   std::string DocType;
-  int32_t DocTypeVersion = 0;
-  int32_t DocTypeReadVersion = 0;
+  uint64_t DocTypeVersion = 0;
+  uint64_t DocTypeReadVersion = 0;
 };
 
 // Strings hold the element's bytes as stored (UTF-8 for Matroska's UTF-8 elements).
