@@ -95,7 +95,7 @@ struct TMatroskaSegmentInfo {
   int64_t SegmentPosition = 0;      // first ID byte of the Segment
   int64_t SegmentSize = 0;          // the Segment's TotalSize (ID, size field and data)
   int64_t SegmentDataPosition = 0;  // first child of the Segment; seek positions count from here
-  int64_t TimecodeScale = 0;        // its default once an Info element is entered, then as read
+  uint64_t TimecodeScale = 0;       // its default once an Info element is entered, then as read
   double Duration = 0.0;            // TimecodeScale units while parsing; milliseconds after Parse
   std::string Title;
   std::string MuxingApp;

@@ -11,7 +11,18 @@ namespace ambrel {
 
 std::string FileFailureLine(std::string_view File, std::string_view Reason) {
   std::string line = "ambrel-cli: ";
-  line.append(File).append(": ").append(Reason);
+  line.append(File).append(": ");
+  // The reason may quote the file (a DocType): its control characters are shown as
+  // escapes, so that it stays one line and cannot drive the terminal.
+  for (const char c : Reason) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      line += c;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      line.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+    }
+  }
   line += '\n';
   return line;
 }

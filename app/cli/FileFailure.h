@@ -8,7 +8,8 @@
 
 namespace ambrel {
 
-// "ambrel-cli: File: Reason" and a line break.
+// "ambrel-cli: File: Reason" and a line break; control characters of Reason are written
+// as \xNN.
 std::string FileFailureLine(std::string_view File, std::string_view Reason);
 
 // Why the file at Path gives no full report: the system's message when it cannot be

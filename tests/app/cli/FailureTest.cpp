@@ -121,6 +121,9 @@ TEST(Failure, TheReasonIsTheParsersOwn) {
     EXPECT_EQ(run.err, "ambrel-cli: " + file + ": " + reason + "\n");
     EXPECT_NE(run.out.find("\"message\":\"" + reason + "\""), std::string::npos) << run.out;
   }
+  // What the reason quotes of the file stays on its line and cannot drive the terminal.
+  const std::string controls = dir.Write("controls.mkv", ebml + "ma\nt\x1Bska");
+  EXPECT_EQ(RunCli({"--no-render", controls}).err, "ambrel-cli: " + controls + ": Wrong DocType (ma\\x0At\\x1Bska)\n");
 }
 
 // Runs the command line in a child process made ready by Prepare (false: it could not be),
