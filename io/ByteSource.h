@@ -27,8 +27,9 @@ class TByteSource {
 };
 
 // Opens an existing regular file for reading. Directories, FIFOs, devices and anything
-// that cannot be opened give nullptr; opening never blocks.
-std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path);
+// that cannot be opened give nullptr, and the system's reason in *Failure (optional):
+// "Is a directory", "Not a regular file", "No such file or directory"; opening never blocks.
+std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path, std::string* Failure = nullptr);
 
 // A source over bytes held in memory (a copy is kept). MaxChunk > 0 caps every read, to
 // exercise short reads.

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include "io/ByteSource.h"
 
@@ -39,16 +41,23 @@ class TPosixFileSource : public TByteSource {
 
 }  // namespace
 
-std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path) {
+std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path, std::string* Failure) {
   static_assert(sizeof(off_t) == 8, "64-bit file offsets are required");
+  const auto fail = [Failure](std::string Reason) {
+    if (Failure) *Failure = std::move(Reason);
+    return nullptr;
+  };
   // O_NONBLOCK keeps a FIFO without a writer from blocking the open; non-regular files
   // are refused right after.
   const int fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return fail(std::strerror(errno));
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const int statError = ::fstat(fd, &st) == 0 ? 0 : errno;
+  if (statError != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return nullptr;
+    return fail(statError != 0            ? std::strerror(statError)
+                : S_ISDIR(st.st_mode) ? std::strerror(EISDIR)
+                                          : "Not a regular file");
   }
   return std::make_unique<TPosixFileSource>(fd, static_cast<int64_t>(st.st_size));
 }

@@ -113,7 +113,7 @@ bool TMatroskaReader::ParseBody() {
     Failure.Message = "Wrong DocType (" + docType + ")";
     return false;
   }
-  if (static_cast<uint32_t>(reader.Header.DocTypeReadVersion) > 4) {
+  if (reader.Header.DocTypeReadVersion > 4) {
     reader.LogLine("Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")");
     Failure.Message = "Wrong DocTypeReadVersion (" + std::to_string(reader.Header.DocTypeReadVersion) + ")";
     return false;
@@ -278,7 +278,7 @@ bool TMatroskaReader::ReadSeek(TMatroskaReader& Owner) {
   return ReadRecord(Owner.SeekEntries, rules);
 }
 
-int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale) {
+int64_t SegmentLengthNs(double Duration, uint64_t TimecodeScale) {
   const double product = Duration * static_cast<double>(TimecodeScale);
   if (!std::isfinite(product)) return 0;
   if (product >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();

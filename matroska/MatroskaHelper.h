@@ -195,6 +195,6 @@ void FillChapterEndTimes(TChapterAtomList& Atoms, int64_t DefaultEnd);
 
 // The segment's length in nanoseconds: Duration x TimecodeScale rounded half to even; 0
 // when the product is not finite, saturated when it lies outside 64 bits.
-int64_t SegmentLengthNs(double Duration, int64_t TimecodeScale);
+int64_t SegmentLengthNs(double Duration, uint64_t TimecodeScale);
 
 }  // namespace ambrel

@@ -79,15 +79,15 @@ class TOptionalRecord {
   std::unique_ptr<T> FValue;
 };
 
-// Values of the EBML header element. Integer fields keep the low 32 bits of the value read.
+// Values of the EBML header element, as read (unsigned, all 64 bits).
 struct TEbmlHeader {
-  int32_t EBMLVersion = 0;
-  int32_t EBMLReadVersion = 0;
-  int32_t EBMLMaxIDLength = 0;
-  int32_t EBMLMaxSizeLength = 0;
+  uint64_t EBMLVersion = 0;
+  uint64_t EBMLReadVersion = 0;
+  uint64_t EBMLMaxIDLength = 0;
+  uint64_t EBMLMaxSizeLength = 0;
   std::string DocType;
-  int32_t DocTypeVersion = 0;
-  int32_t DocTypeReadVersion = 0;
+  uint64_t DocTypeVersion = 0;
+  uint64_t DocTypeReadVersion = 0;
 };
 
 // Strings hold the element's bytes as stored (UTF-8 for Matroska's UTF-8 elements).
@@ -95,7 +95,7 @@ struct TMatroskaSegmentInfo {
   int64_t SegmentPosition = 0;      // first ID byte of the Segment
   int64_t SegmentSize = 0;          // the Segment's TotalSize (ID, size field and data)
   int64_t SegmentDataPosition = 0;  // first child of the Segment; seek positions count from here
-  int64_t TimecodeScale = 0;        // its default once an Info element is entered, then as read
+  uint64_t TimecodeScale = 0;       // its default once an Info element is entered, then as read
   double Duration = 0.0;            // TimecodeScale units while parsing; milliseconds after Parse
   std::string Title;
   std::string MuxingApp;

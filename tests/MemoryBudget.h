@@ -11,6 +11,7 @@
 #define AMBREL_NO_MEMORY_BUDGET 1
 #else
 #include <sys/resource.h>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -30,8 +31,21 @@ inline constexpr bool kMemoryBudgetAvailable =
     true;
 #endif
 
-// True when Work returned true in a child limited to Bytes of address space (and did not
-// crash or run out of memory).
+#ifndef _WIN32
+// The address space the process holds now, in bytes; 0 when it cannot be told.
+inline uint64_t AddressSpaceInUse() {
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (!statm) return 0;
+  unsigned long long pages = 0;
+  const bool read = std::fscanf(statm, "%llu", &pages) == 1;
+  std::fclose(statm);
+  return read ? pages * static_cast<uint64_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
+#endif
+
+// True when Work returned true in a child allowed Bytes of address space more than the
+// process held when it was forked (and did not crash or run out of memory). Only the
+// work's own cost counts: what earlier tests left mapped in the process does not.
 inline bool RunsWithinMemory(uint64_t Bytes, const std::function<bool()>& Work) {
 #ifdef _WIN32
   (void)Bytes;
@@ -41,7 +55,9 @@ inline bool RunsWithinMemory(uint64_t Bytes, const std::function<bool()>& Work) 
   const pid_t child = fork();
   if (child < 0) return false;
   if (child == 0) {
-    const rlimit limit{Bytes, Bytes};
+    // Measured in the child: a forked child holds the parent's mappings but one thread.
+    const uint64_t cap = AddressSpaceInUse() + Bytes;
+    const rlimit limit{cap, cap};
     if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
     bool ok = false;
     try {

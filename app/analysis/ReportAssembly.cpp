@@ -1,6 +1,7 @@
 #include "app/analysis/ReportAssembly.h"
 
 #include "io/DataFile.h"
+#include "io/SaveFile.h"
 
 namespace ambrel {
 
@@ -39,16 +40,19 @@ void TReportWriters::BuildTextReport(bool AddSystemInfo, TTxtWriter& Text) {
   if (AddSystemInfo) Text.AppendWriter(FSysInfoText);
 }
 
-std::vector<std::string> TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
-  std::vector<std::string> failed;
-  const std::string html = platform::JoinPath(Dir, "Report.html");
-  const std::string txt = platform::JoinPath(Dir, "Report.txt");
+std::vector<TReportWriters::TSaveFailure> TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
+  std::vector<TSaveFailure> failed;
+  const auto save = [&](const std::string& Path, TLogWriter& Writer) {
+    if (std::string reason = platform::SaveFile(Path, Writer.GetStream().Bytes()); !reason.empty()) {
+      failed.push_back({Path, std::move(reason)});
+    }
+  };
   THTMLWriter page;
   BuildHtmlPage(AddSystemInfo, page);
-  if (!page.SaveToFile(html)) failed.push_back(html);
+  save(platform::JoinPath(Dir, "Report.html"), page);
   TTxtWriter text;
   BuildTextReport(AddSystemInfo, text);
-  if (!text.SaveToFile(txt)) failed.push_back(txt);
+  save(platform::JoinPath(Dir, "Report.txt"), text);
   return failed;
 }
 

@@ -34,9 +34,14 @@ class TReportWriters {
   static void WriteHtmlPageTail(THTMLWriter& Page);
   // The byte-order mark, the file report and, when AddSystemInfo, the system information.
   void BuildTextReport(bool AddSystemInfo, TTxtWriter& Text);
-  // Rewrites Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when
-  // missing). Returns the paths that could not be written (the window ignores them).
-  std::vector<std::string> SaveReports(const std::string& Dir, bool AddSystemInfo);
+  // A report file that could not be saved, and the system's reason.
+  struct TSaveFailure {
+    std::string Path;
+    std::string Reason;
+  };
+  // Replaces Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when
+  // missing); a file that cannot be saved keeps what it held. Returns the failures.
+  std::vector<TSaveFailure> SaveReports(const std::string& Dir, bool AddSystemInfo);
 };
 
 }  // namespace ambrel

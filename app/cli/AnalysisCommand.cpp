@@ -96,8 +96,8 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   }
   bool saved = true;
   if (SaveDir) {
-    for (const std::string& path : writers.SaveReports(*SaveDir, false)) {
-      result.Errors += "ambrel-cli: cannot write " + path + "\n";
+    for (const TReportWriters::TSaveFailure& failure : writers.SaveReports(*SaveDir, false)) {
+      result.Errors += "ambrel-cli: cannot write " + failure.Path + ": " + failure.Reason + "\n";
       saved = false;
     }
   }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "app/cli/FileFailure.h"
@@ -57,6 +59,44 @@ void AddArgument(const std::string& Arg, bool Recursive, std::vector<TBatchItem>
   } else {
     Items.push_back({Arg, Arg + " is a directory (give --recursive to analyse the files in it)"});
   }
+}
+
+// Reads the path list from In as a stream, a line at a time, so that an endless input
+// holds no more than one line's worth. A line longer than any path ends the list: what
+// follows it cannot be told apart from the rest of that line.
+void ReadPathList(std::istream& In, bool Recursive, std::vector<TBatchItem>& Items) {
+  std::streambuf& input = *In.rdbuf();
+  std::string line;
+  size_t number = 1;
+  const auto endLine = [&] {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find('\0') != std::string::npos) {
+      // No file name holds a NUL byte: the list is not a list of names.
+      Items.push_back({{}, "line " + std::to_string(number) + " of the path list holds a NUL byte", false});
+    } else if (!line.empty()) {
+      AddArgument(line, Recursive, Items);
+    }
+    line.clear();
+    ++number;
+  };
+  try {
+    for (int c; (c = input.sbumpc()) != std::char_traits<char>::eof();) {
+      if (c == '\n') {
+        endLine();
+      } else if (line.size() < kMaxListPathLength) {
+        line += static_cast<char>(c);
+      } else {
+        Items.push_back({{}, "line " + std::to_string(number) + " of the path list is longer than " +
+                                 std::to_string(kMaxListPathLength) + " bytes; the rest of the list is not read",
+                         false});
+        return;
+      }
+    }
+  } catch (const std::system_error& e) {
+    Items.push_back({{}, "cannot read the path list on standard input: " + e.code().message(), false});
+    return;
+  }
+  if (!line.empty()) endLine();
 }
 
 // Out (optional) receives the output as it is made (see AnalyseFile). A refused item's
@@ -189,16 +229,7 @@ std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args
     // Standard input holds one list: a second "-" finds it used up.
     if (stdinRead) continue;
     stdinRead = true;
-    std::string line;
-    for (size_t number = 1; std::getline(In, line); ++number) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.find('\0') != std::string::npos) {
-        // No file name holds a NUL byte: the list is not a list of names.
-        items.push_back({{}, "line " + std::to_string(number) + " of the path list holds a NUL byte", false});
-      } else if (!line.empty()) {
-        AddArgument(line, Recursive, items);
-      }
-    }
+    ReadPathList(In, Recursive, items);
   }
   return items;
 }

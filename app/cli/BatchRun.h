@@ -28,9 +28,14 @@ struct TBatchItem {
 // The extensions a directory walk picks up (compared ignoring ASCII case).
 bool IsMatroskaFileName(const std::string& Path);
 
+// The longest line of a path list read as a path.
+inline constexpr size_t kMaxListPathLength = 64 * 1024;
+
 // Expands the FILE arguments in order: "-" stands for the paths read from In, one per
 // line (empty lines skipped, a CR before the LF dropped, a line holding a NUL byte
-// refused); a directory is walked for Matroska and WebM files (in path order, with a
+// refused, a line longer than kMaxListPathLength refused with the rest of the list, a
+// list that cannot be read refused with the reason its stream buffer threw as a
+// std::system_error); a directory is walked for Matroska and WebM files (in path order, with a
 // refusal for each folder that cannot be read) when Recursive, else refused; anything
 // else is kept as it is, for the analysis to open or report.
 std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args, bool Recursive, std::istream& In);

@@ -17,6 +17,10 @@ std::string TFdOutput::Failure() const { return FErrno == 0 ? std::string() : st
 
 bool TFdOutput::WriteAll(const char* Data, size_t Size) {
   if (FErrno != 0) return false;
+  if (FRefusal != 0 && Size > 0) {
+    FErrno = FRefusal;
+    return false;
+  }
   while (Size > 0) {
 #ifdef _WIN32
     const int n = ::_write(FFd, Data, static_cast<unsigned>(Size > 1u << 30 ? 1u << 30 : Size));

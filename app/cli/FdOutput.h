@@ -17,6 +17,9 @@ class TFdOutput : public std::streambuf {
 
   // The system's message for the first failed write; empty while every write went through.
   std::string Failure() const;
+  // The descriptor was closed when the program started (and now leads nowhere): the first
+  // byte written fails with Errno, as a write to the closed descriptor would have.
+  void FailWrites(int Errno) { FRefusal = Errno; }
 
  protected:
   int overflow(int C) override;
@@ -29,6 +32,7 @@ class TFdOutput : public std::streambuf {
 
   int FFd;
   int FErrno = 0;
+  int FRefusal = 0;
   char FBuffer[64 * 1024];
 };
 

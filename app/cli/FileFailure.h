@@ -8,13 +8,15 @@
 
 namespace ambrel {
 
-// "ambrel-cli: File: Reason" and a line break.
+// "ambrel-cli: File: Reason" and a line break; control characters of Reason are written
+// as \xNN.
 std::string FileFailureLine(std::string_view File, std::string_view Reason);
 
 // Why the file at Path gives no full report: the system's message when it cannot be
-// opened, "not a Matroska file (no EBML header)" when it does not start as one, else
-// the parser's message (or that the file ends before its first Cluster). Empty when
-// the file parses up to its first Cluster.
+// opened ("Not a regular file" for a FIFO or a device, which are never opened in a way
+// that waits), "not a Matroska file (no EBML header)" when it does not start as one, else
+// the parser's message, the one the JSON document gives. Empty when the file parses up
+// to its first Cluster.
 std::string FileFailureReason(const std::string& Path);
 
 }  // namespace ambrel

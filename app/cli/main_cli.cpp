@@ -1,14 +1,17 @@
 // ambrel-cli: the headless entry point. Analyses Matroska files and prints their text
 // reports, HTML pages, parsing logs or JSON documents; answers codec database questions.
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/cli/CommandLine.h"
+#include "app/cli/FdInput.h"
 #include "app/cli/FdOutput.h"
 #include "base/Utf16.h"
 #include "io/Executable.h"
+#include "io/StandardStreams.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -29,7 +32,7 @@
 
 namespace {
 
-int Run(const std::vector<std::string>& args, bool errorsToTerminal);
+int Run(const std::vector<std::string>& args, bool errorsToTerminal, bool outputClosed);
 
 }  // namespace
 
@@ -46,10 +49,16 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  return Run(args, _isatty(_fileno(stderr)) != 0);
+  return Run(args, _isatty(_fileno(stderr)) != 0, false);
 }
 #else
-int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc), isatty(STDERR_FILENO) == 1); }
+int main(int argc, char** argv) {
+  // Before anything else is opened: a closed standard descriptor would be handed to the
+  // first file or to the media framework host's channel, which would then receive the
+  // report or the messages.
+  const ambrel::platform::TClosedStreams closed = ambrel::platform::OpenClosedStandardStreams();
+  return Run(std::vector<std::string>(argv + 1, argv + argc), isatty(STDERR_FILENO) == 1, closed.Out);
+}
 #endif
 
 namespace {
@@ -65,13 +74,18 @@ bool OutputIsErrorTerminal() {
 #endif
 }
 
-int Run(const std::vector<std::string>& args, bool errorsToTerminal) {
-  // Standard output through a buffer that keeps why a write failed.
+int Run(const std::vector<std::string>& args, bool errorsToTerminal, bool outputClosed) {
+  // Standard output through a buffer that keeps why a write failed. Output closed at
+  // start now goes to /dev/null, which takes anything: the output fails as it would have.
   static ambrel::TFdOutput outBuffer(1);
+  if (outputClosed) outBuffer.FailWrites(EBADF);
   std::ostream out(&outBuffer);
+  // Standard input (a path list) through a buffer that says why a read failed.
+  static ambrel::TFdInput inBuffer(0);
+  std::istream in(&inBuffer);
   const int status = ambrel::RunCommandLine(
       args, ambrel::platform::ExecutableDirectory(),
-      {std::cin, out, std::cerr, errorsToTerminal, errorsToTerminal && OutputIsErrorTerminal(),
+      {in, out, std::cerr, errorsToTerminal, errorsToTerminal && OutputIsErrorTerminal(),
        [] { return outBuffer.Failure(); }});
 #ifdef AMBREL_TEARDOWN_AT_EXIT
   return status;

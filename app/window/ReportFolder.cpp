@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "io/SaveFile.h"
+
 namespace ambrel {
 
 namespace {
@@ -25,12 +27,12 @@ QString ChooseReportFolder(const QString& ExeDir, QString* Problem) {
 }
 
 QString WriteReportFile(const QString& Path, std::string_view Bytes) {
-  QFile file(Path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
-  const auto size = static_cast<qint64>(Bytes.size());
-  // A full disk shows when the buffered bytes are flushed, so that is checked as well.
-  if (file.write(Bytes.data(), size) != size || !file.flush()) return file.errorString();
-  return {};
+#ifdef _WIN32
+  const std::string path = Path.toStdString();  // the file layer takes UTF-8 names
+#else
+  const std::string path = QFile::encodeName(Path).toStdString();
+#endif
+  return QString::fromUtf8(platform::SaveFile(path, Bytes));
 }
 
 }  // namespace ambrel

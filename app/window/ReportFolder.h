@@ -13,8 +13,8 @@ namespace ambrel {
 // when there is none, with why in *Problem.
 QString ChooseReportFolder(const QString& ExeDir, QString* Problem);
 
-// Writes Bytes to the file Path, replacing what it held. Returns why it could not be
-// written ("Permission denied"), or nothing when it was.
+// Replaces the file Path with Bytes. Returns why it could not be saved ("No space left on
+// device", "Not a regular file"), the file then keeping what it held; nothing when saved.
 QString WriteReportFile(const QString& Path, std::string_view Bytes);
 
 }  // namespace ambrel

@@ -5,11 +5,14 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "app/window/frmMain.h"
+#include "io/StandardStreams.h"
 #include "resources/Resources.h"
 
 using namespace ambrel;
@@ -32,21 +35,24 @@ int UsageError(const std::string& Message) {
   return 2;
 }
 
+// Prints Text on standard output; the exit status. Output closed at start leads to
+// /dev/null now, so it fails as writing to the closed descriptor would have.
+int PrintOut(const char* Text, bool OutputClosed) {
+  std::fputs(Text, stdout);
+  if (!OutputClosed && std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "ambrel: cannot write the output: %s\n", std::strerror(OutputClosed ? EBADF : errno));
+  return 1;
+}
+
 // Answers --help and --version and refuses options the window does not know, before any
 // window system is needed. Qt's own options have one dash and are left to Qt. Returns
 // the exit status when the run ends here.
-std::optional<int> ReadLongOptions(int argc, char** argv) {
+std::optional<int> ReadLongOptions(int argc, char** argv, bool OutputClosed) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--") break;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
-    if (arg == "--version") {
-      std::fputs(kVersion, stdout);
-      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
+    if (arg == "--help" || arg == "-h") return PrintOut(kUsage, OutputClosed);
+    if (arg == "--version") return PrintOut(kVersion, OutputClosed);
     if (arg == "--screenshot") {
       ++i;  // its PNG
     } else if (arg.starts_with("--")) {
@@ -79,7 +85,10 @@ int Screenshot(QApplication& App, const QString& Png, const QStringList& Argumen
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const std::optional<int> status = ReadLongOptions(argc, argv)) return *status;
+  // Before anything else is opened: a closed standard descriptor would be handed to the
+  // first file or to the media framework host's channel.
+  const platform::TClosedStreams closed = platform::OpenClosedStandardStreams();
+  if (const std::optional<int> status = ReadLongOptions(argc, argv, closed.Out)) return *status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Ambrel");
   QApplication::setOrganizationName("Ambrel");

@@ -2,6 +2,7 @@
 // program's paths are UTF-8), so any name the file system holds can be read.
 #include <windows.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "io/ByteSource.h"
 #include "io/DataFile.h"
 #include "io/Executable.h"
+#include "io/SaveFile.h"
 
 namespace ambrel {
 namespace {
@@ -85,12 +87,21 @@ std::string SystemMessage(DWORD Code) {
 
 }  // namespace
 
-std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path) {
+std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path, std::string* Failure) {
   DWORD error = 0;
   HANDLE h = OpenRegularFile(Path, error);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (h == INVALID_HANDLE_VALUE) {
+    if (Failure) {
+      // A folder cannot be opened as a file: the system says "access denied" for it.
+      const DWORD attributes = ::GetFileAttributesW(WidePath(Path).c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) error = ERROR_DIRECTORY;
+      *Failure = error == ERROR_INVALID_FUNCTION ? "Not a regular file" : SystemMessage(error);
+    }
+    return nullptr;
+  }
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(h, &size)) {
+    if (Failure) *Failure = SystemMessage(::GetLastError());
     ::CloseHandle(h);
     return nullptr;
   }
@@ -147,6 +158,43 @@ std::string ExecutableDirectory() {
   for (char& c : path) c = c == '\\' ? '/' : c;
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::string SaveFile(const std::string& Path, std::string_view Bytes) {
+  const std::wstring target = WidePath(Path);
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return SystemMessage(ERROR_DIRECTORY);
+  }
+  // The bytes go to a new file beside the target, which replaces it once complete.
+  static std::atomic<unsigned> counter{0};
+  std::wstring temporary;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; h == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+    temporary = WidePath(Path + ".saving-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                         std::to_string(counter++));
+    h = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return SystemMessage(::GetLastError());
+  }
+  if (h == INVALID_HANDLE_VALUE) return SystemMessage(ERROR_FILE_EXISTS);
+  DWORD error = 0;
+  if (::GetFileType(h) != FILE_TYPE_DISK) error = ERROR_INVALID_FUNCTION;
+  while (error == 0 && !Bytes.empty()) {
+    const DWORD want = Bytes.size() > 0x40000000 ? 0x40000000 : static_cast<DWORD>(Bytes.size());
+    DWORD wrote = 0;
+    if (!::WriteFile(h, Bytes.data(), want, &wrote, nullptr) || wrote == 0) error = ::GetLastError();
+    Bytes.remove_prefix(wrote);
+  }
+  if (error == 0 && !::FlushFileBuffers(h)) error = ::GetLastError();
+  if (!::CloseHandle(h) && error == 0) error = ::GetLastError();
+  if (error == 0 && !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = ::GetLastError();
+  }
+  if (error != 0) {
+    ::DeleteFileW(temporary.c_str());
+    return error == ERROR_INVALID_FUNCTION ? "Not a regular file" : SystemMessage(error == 0 ? ERROR_WRITE_FAULT : error);
+  }
+  return {};
 }
 
 std::vector<std::string> ModuleDirectories() {

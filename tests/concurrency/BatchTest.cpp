@@ -50,7 +50,7 @@ TEST(Batch, OutputsFollowTheArgumentsWhateverTheThreads) {
     EXPECT_EQ(parallel.out, expected);
     // Not a terminal: no progress line; each failure's reason in order, then the count.
     EXPECT_TRUE(parallel.err.starts_with(FileFailureLine(Sample("truncated_tracks.mkv"),
-                                                         "the file ends before its first Cluster") +
+                                                         "The file ends inside TrackEntry at position 4449") +
                                          FileFailureLine(Sample("no-such.mkv"), "No such file or directory")))
         << parallel.err;
     EXPECT_TRUE(parallel.err.ends_with("ambrel-cli: 12 of 30 files failed\n")) << parallel.err;

@@ -92,6 +92,8 @@ TEST(Chapters, SegmentLengthConversion) {
   EXPECT_EQ(SegmentLengthNs(INFINITY, 1000000), 0);
   EXPECT_EQ(SegmentLengthNs(1e303, 1000000), 0);  // the product overflows to infinity
   EXPECT_EQ(SegmentLengthNs(1e13, 1000000), std::numeric_limits<int64_t>::max());
+  // The scale is unsigned: the largest one does not turn the length negative.
+  EXPECT_EQ(SegmentLengthNs(1, ~uint64_t{0}), std::numeric_limits<int64_t>::max());
   EXPECT_EQ(SegmentLengthNs(-1e13, 1000000), std::numeric_limits<int64_t>::min());
 }
 

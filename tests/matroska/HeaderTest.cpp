@@ -46,6 +46,15 @@ TEST(EbmlHeader, DocTypeAndReadVersionChecks) {
   EXPECT_FALSE(five.Result);
   EXPECT_EQ(five.Log(), Log({"DocType : matroska", "DocTypeVersion : 1", "DocTypeReadVersion : 5",
                              "Wrong DocTypeReadVersion (5)"}));
+  // Versions are unsigned and judged whole: none reads negative, and the low bits alone
+  // (1 here) do not pass for the value.
+  for (const auto& [version, text] : {std::pair<uint64_t, std::string>{~uint64_t{0} - 254, "18446744073709551361"},
+                                      {(uint64_t{1} << 32) + 1, "4294967297"}}) {
+    TParse huge(Header("matroska", version) + Segment(Cluster()));
+    EXPECT_FALSE(huge.Result);
+    EXPECT_EQ(huge.Reader.Failure.Message, "Wrong DocTypeReadVersion (" + text + ")");
+    EXPECT_EQ(huge.Reader.EbmlReader->Header.DocTypeReadVersion, version);
+  }
   // The Segment must follow the header directly.
   TParse voidFirst(Header() + Element(kVoid, "") + Segment(Cluster()));
   EXPECT_FALSE(voidFirst.Result);

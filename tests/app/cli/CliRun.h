@@ -25,12 +25,13 @@ inline std::string Quote(const std::string& s) {
 }
 
 // Runs ambrel-cli from the data folder, so that reports name files relative to it.
-inline CliRun Cli(const std::string& args) {
+// CaptureErr false leaves standard error to Args (which may close it).
+inline CliRun Cli(const std::string& args, bool CaptureErr = true) {
   CliRun run;
   const TTempDir temp("ambrel_cli");
   const std::string errFile = temp / "stderr";
-  const std::string command =
-      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
+  const std::string command = "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args +
+                              (CaptureErr ? " 2>" + Quote(errFile) : std::string());
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
@@ -38,7 +39,7 @@ inline CliRun Cli(const std::string& args) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadFile(errFile);
+  if (CaptureErr) run.err = ReadFile(errFile);
   return run;
 }
 

@@ -70,8 +70,8 @@ TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
   const CliRun run = Cli("--no-render --save " + Quote(missing) + " sample.mkv");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, Cli("--no-render sample.mkv").out);
-  EXPECT_EQ(run.err, "ambrel-cli: cannot write " + missing + "/Report.html\n" + "ambrel-cli: cannot write " + missing +
-                         "/Report.txt\n");
+  EXPECT_EQ(run.err, "ambrel-cli: cannot write " + missing + "/Report.html: No such file or directory\n" +
+                         "ambrel-cli: cannot write " + missing + "/Report.txt: No such file or directory\n");
   const std::string file = temp.Write("plain-file", "x");  // a file where a folder should be
   EXPECT_EQ(Cli("--no-render --save " + Quote(file) + " sample.mkv").status, 1);
 }

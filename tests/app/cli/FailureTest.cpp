@@ -1,12 +1,17 @@
 // Failures are said, not swallowed: write errors, files that give no report, bad path
 // lists, unreadable folders, and the progress line that must not run into a report.
 #include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -32,6 +37,8 @@ TEST(Failure, WriteErrorsAreSaidAndFail) {
       {"--no-render --jobs 2 sample.mkv audio.mka >/dev/full", "No space left on device"},
       {"--help >/dev/full", "No space left on device"},
       {"--no-render sample.mkv >&-", "Bad file descriptor"},
+      // Closed at start, with the media framework host started: nothing may take its place.
+      {"audio.mka >&-", "Bad file descriptor"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Args);
@@ -39,6 +46,12 @@ TEST(Failure, WriteErrorsAreSaidAndFail) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "ambrel-cli: cannot write the output: " + c.Reason + "\n");
   }
+  // Standard error closed at start: the failure's line goes nowhere, not into the media
+  // framework host's channel, and the next file is rendered as usual.
+  const CliRun closedErr = Cli("--json missing.mkv audio.mka 2>&-", false);
+  EXPECT_EQ(closedErr.status, 1);
+  EXPECT_EQ(std::count(closedErr.out.begin(), closedErr.out.end(), '\n'), 2);
+  EXPECT_EQ(closedErr.out.find("framework stopped"), std::string::npos) << closedErr.out;
 }
 
 TEST(Failure, EveryFailingFileSaysWhyAndTheBatchCountsThem) {
@@ -69,21 +82,59 @@ TEST(Failure, BadPathListsAreRefused) {
     EXPECT_EQ(none.status, 2);
     EXPECT_TRUE(none.err.starts_with("ambrel-cli: no file given")) << none.err;
   }
+  // A line longer than any path ends the list (an endless input is never held whole).
+  const TCliResult endless = RunCli({"--no-render", "-"}, std::string(70000, 'a') + "\nsample.mkv\n");
+  EXPECT_EQ(endless.status, 1);
+  EXPECT_EQ(endless.out, "");
+  EXPECT_EQ(endless.err, "ambrel-cli: line 1 of the path list is longer than 65536 bytes; the rest of the list is not read\n");
+  // A list that cannot be read is not an empty one.
+  const CliRun folder = Cli("--no-render - < /");
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.err, "ambrel-cli: cannot read the path list on standard input: Is a directory\n");
 }
 
-// Runs the command line with its standard error. Root reads every folder, so as root the
-// run is made in a child that has become the user nobody; none when it cannot be.
-std::optional<TCliResult> RunCliUnprivileged(const std::vector<std::string>& args) {
-  if (geteuid() != 0) return RunCli(args);
-  const passwd* nobody = getpwnam("nobody");
+// A FIFO or a device given as a file is refused without waiting for a writer, alone or
+// in a batch, with the system's reason.
+TEST(Failure, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+  const TTempDir dir("ambrel_fifo");
+  const std::string fifo = dir / "p.mkv";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const CliRun alone = Cli("--no-render " + Quote(fifo));
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_EQ(alone.err, "ambrel-cli: " + fifo + ": Not a regular file\n");
+  const CliRun batch = Cli("--no-render --json --jobs 2 " + Quote(fifo) + " /dev/null sample.mkv");
+  EXPECT_EQ(batch.status, 1);
+  EXPECT_EQ(batch.err, "ambrel-cli: " + fifo + ": Not a regular file\nambrel-cli: /dev/null: Not a regular file\n"
+                       "ambrel-cli: 2 of 3 files failed\n");
+  EXPECT_EQ(std::count(batch.out.begin(), batch.out.end(), '\n'), 3);
+}
+
+// The reason on standard error is the parser's own, the one the JSON document gives.
+TEST(Failure, TheReasonIsTheParsersOwn) {
+  const TTempDir dir("ambrel_reason");
+  const std::string ebml = std::string("\x1A\x45\xDF\xA3\x8B\x42\x82\x88", 8);
+  const std::string docType = dir.Write("doctype.mkv", ebml + "Matroska" + std::string("\x18\x53\x80\x67\x80", 5));
+  const std::string noSegment = dir.Write("nosegment.mkv", ebml + "matroska" + std::string("\xEC\x80", 2));
+  for (const auto& [file, reason] : {std::pair<std::string, std::string>{docType, "Wrong DocType (Matroska)"},
+                                     {noSegment, "Segment not found"}}) {
+    const TCliResult run = RunCli({"--no-render", "--json", file});
+    EXPECT_EQ(run.err, "ambrel-cli: " + file + ": " + reason + "\n");
+    EXPECT_NE(run.out.find("\"message\":\"" + reason + "\""), std::string::npos) << run.out;
+  }
+  // What the reason quotes of the file stays on its line and cannot drive the terminal.
+  const std::string controls = dir.Write("controls.mkv", ebml + "ma\nt\x1Bska");
+  EXPECT_EQ(RunCli({"--no-render", controls}).err, "ambrel-cli: " + controls + ": Wrong DocType (ma\\x0At\\x1Bska)\n");
+}
+
+// Runs the command line in a child process made ready by Prepare (false: it could not be),
+// with its standard error and status; none when the child could not be made ready.
+std::optional<TCliResult> RunCliInChild(const std::vector<std::string>& args, const std::function<bool()>& Prepare) {
   int errPipe[2];
-  if (!nobody || pipe(errPipe) != 0) return std::nullopt;
-  const uid_t uid = nobody->pw_uid;
-  const gid_t gid = nobody->pw_gid;
+  if (pipe(errPipe) != 0) return std::nullopt;
   const pid_t child = fork();
   if (child == 0) {
     close(errPipe[0]);
-    if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(255);
+    if (!Prepare()) _exit(255);
     const TCliResult run = RunCli(args);
     for (size_t at = 0; at < run.err.size();) {
       const ssize_t n = write(errPipe[1], run.err.data() + at, run.err.size() - at);
@@ -103,6 +154,47 @@ std::optional<TCliResult> RunCliUnprivileged(const std::vector<std::string>& arg
   }
   run.status = WEXITSTATUS(status);
   return run;
+}
+
+// Runs the command line with its standard error. Root reads every folder, so as root the
+// run is made in a child that has become the user nobody; none when it cannot be.
+std::optional<TCliResult> RunCliUnprivileged(const std::vector<std::string>& args) {
+  if (geteuid() != 0) return RunCli(args);
+  const passwd* nobody = getpwnam("nobody");
+  if (!nobody) return std::nullopt;
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  return RunCliInChild(args, [&] { return setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0; });
+}
+
+// A save that fails (here: past the largest file the process may write) keeps the old
+// reports whole and says the system's reason; a FIFO or a folder in a report's place is
+// refused without waiting and left as it is.
+TEST(Failure, FailedSavesKeepTheOldReports) {
+  const TTempDir dir("ambrel_save_fail");
+  const std::string html = dir.Write("Report.html", "old page"), txt = dir.Write("Report.txt", "old text");
+  const std::optional<TCliResult> run =
+      RunCliInChild({"--no-render", "--save", dir.Path().string(), kData + "/sample.mkv"}, [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{1024, 1024};
+        return setrlimit(RLIMIT_FSIZE, &small) == 0;
+      });
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->status, 1);
+  EXPECT_EQ(run->err, "ambrel-cli: cannot write " + html + ": File too large\n"
+                      "ambrel-cli: cannot write " + txt + ": File too large\n");
+  EXPECT_EQ(ReadFile(html), "old page");
+  EXPECT_EQ(ReadFile(txt), "old text");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // no leftovers
+
+  const TTempDir odd("ambrel_save_odd");
+  ASSERT_EQ(mkfifo((odd / "Report.html").c_str(), 0600), 0);
+  std::filesystem::create_directory(odd / "Report.txt");
+  const CliRun refused = Cli("--no-render --save " + Quote(odd.Path().string()) + " sample.mkv");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "ambrel-cli: cannot write " + (odd / "Report.html") + ": Not a regular file\n"
+                         "ambrel-cli: cannot write " + (odd / "Report.txt") + ": Is a directory\n");
+  EXPECT_TRUE(std::filesystem::is_fifo(odd / "Report.html"));
 }
 
 TEST(Failure, UnreadableFoldersAreSaidAndFail) {

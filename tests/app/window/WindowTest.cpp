@@ -15,7 +15,11 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -449,9 +453,11 @@ class WindowTest : public QObject {
   }
 
   void reportsThatCannotBeSavedSayWhy() {
-    QTemporaryDir beside;
+    QTemporaryDir beside, piped;
     QVERIFY(QDir(beside.path()).mkdir("Report.html"));  // a folder in the page's place
-    const QString folder = beside.path() + "/";
+    // A FIFO in the text's place: refused without waiting for a reader, and kept.
+    QCOMPARE(mkfifo(QFile::encodeName(piped.filePath("Report.txt")).constData(), 0600), 0);
+    const QString folder = beside.path() + "/", fifoFolder = piped.path() + "/";
     const QString missing = beside.filePath("no-such-folder");
     struct Case {
       QString ExeDir, DataHome;
@@ -459,6 +465,8 @@ class WindowTest : public QObject {
     };
     for (const Case& c : {Case{folder, "", {"Cannot write " + folder + "Report.html: Is a directory.",
                                             "Report.txt is saved in " + folder}},
+                          Case{fifoFolder, "", {"Cannot write " + fifoFolder + "Report.txt: Not a regular file.",
+                                                "Report.html is saved in " + fifoFolder}},
                           // No data folder can be made under a file.
                           Case{missing, "/dev/null", {"The reports are not saved: neither " + missing +
                                                       "/ nor /dev/null/ambrel can be written."}}}) {
@@ -470,6 +478,8 @@ class WindowTest : public QObject {
       qunsetenv("XDG_DATA_HOME");
       QCOMPARE(StatusLines(*form).mid(4), c.Lines);
     }
+    struct stat kept {};
+    QVERIFY(stat(QFile::encodeName(piped.filePath("Report.txt")).constData(), &kept) == 0 && S_ISFIFO(kept.st_mode));
   }
 
   void saveReportAsWritesTheChosenReport() {
@@ -496,7 +506,7 @@ class WindowTest : public QObject {
                           Case{notes, 1, "Report.txt", "Report saved as " + notes},  // the text filter
                           Case{txt, 0, "Report.txt", "Report saved as " + txt},      // or the name's extension
                           Case{lost, 0, "", "Cannot write " + lost + ": No such file or directory."},
-                          Case{"/dev/full", 1, "", "Cannot write /dev/full: No space left on device."},
+                          Case{"/dev/full", 1, "", "Cannot write /dev/full: Not a regular file."},
                           Case{"", 0, "", ""}}) {  // cancelled
       name = c.Name;
       filter = c.Filter;
@@ -506,6 +516,21 @@ class WindowTest : public QObject {
       if (!c.SameAs.isEmpty()) QCOMPARE(ReadAll(c.Name), ReadAll(exeDir_.filePath(c.SameAs)));
     }
     QCOMPARE(offered, QDir::homePath() + "/sample.html");
+    // A save that fails half-way (past the largest file the process may write) keeps the
+    // old file whole and says the system's reason.
+    const QByteArray before = ReadAll(page);
+    rlimit limit{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small{1024, limit.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    name = page;
+    filter = 0;
+    QTest::mouseClick(form->bttSaveReportAs, Qt::LeftButton);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(StatusLines(*form).last(), "Cannot write " + page + ": File too large.");
+    QCOMPARE(ReadAll(page), before);
   }
 
   void unknownOptionsAreRefusedBeforeAnyWindow() {
@@ -524,6 +549,12 @@ class WindowTest : public QObject {
       QVERIFY2(ambrel.readAllStandardOutput().startsWith(c.Out), qPrintable(c.Args.join(' ')));
       QVERIFY2(ambrel.readAllStandardError().contains(c.Err), qPrintable(c.Args.join(' ')));
     }
+    // Output closed at start fails as a write to it would.
+    QProcess closed;
+    closed.start("/bin/sh", {"-c", "exec \"$0\" --version >&-", AMBREL_WINDOW_PATH});
+    QVERIFY(closed.waitForFinished(kRunTimeoutMs));
+    QCOMPARE(closed.exitCode(), 1);
+    QCOMPARE(closed.readAllStandardError(), QByteArray("ambrel: cannot write the output: Bad file descriptor\n"));
   }
 
   void screenshotShowsTheWindow() {
