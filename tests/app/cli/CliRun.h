@@ -24,13 +24,14 @@ inline std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// Runs ambrel-cli from the data folder, so that reports name files relative to it.
-inline CliRun Cli(const std::string& args) {
+// Runs ambrel-cli (or a copy of it, Program) from the data folder, so that reports name
+// files relative to it.
+inline CliRun Cli(const std::string& args, const std::string& Program = AMBREL_CLI_PATH) {
   CliRun run;
   const TTempDir temp("ambrel_cli");
   const std::string errFile = temp / "stderr";
   const std::string command =
-      "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args + " 2>" + Quote(errFile);
+      "cd " + Quote(kData) + " && " + Quote(Program) + " " + args + " 2>" + Quote(errFile);
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
