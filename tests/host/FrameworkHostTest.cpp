@@ -122,11 +122,12 @@ TEST(FrameworkHost, AMissingHostProgramIsSaidForEveryFileAndNothingElseAnswers) 
   EXPECT_NE(page.find("hp_&lt;img src=x onerror=alert(7)&gt;/ambrel-framework-host"), std::string::npos) << page;
 }
 
-// A host that misbehaves as Mode says (the fake host's AMBREL_FAKE_HOST).
-CliRun WithFakeHost(const std::string& Mode, const std::string& Args) {
+// A host that misbehaves as Mode says (the fake host's AMBREL_FAKE_HOST), given Seconds
+// per file.
+CliRun WithFakeHost(const std::string& Mode, const std::string& Args, const char* Seconds = "20") {
   const TCopiedCli cli(AMBREL_FAKE_HOST_PATH);
   setenv("AMBREL_FAKE_HOST", Mode.c_str(), 1);
-  setenv("AMBREL_FRAMEWORK_HOST_SECONDS", "2", 1);
+  setenv("AMBREL_FRAMEWORK_HOST_SECONDS", Seconds, 1);
   CliRun run = Cli(Args, cli.Program);
   unsetenv("AMBREL_FAKE_HOST");
   unsetenv("AMBREL_FRAMEWORK_HOST_SECONDS");
@@ -148,7 +149,7 @@ TEST(FrameworkHost, AHostThatFloodsFailsOrChattersCostsOnlyItsOwnFile) {
        "The media framework could not start a thread: Resource temporarily unavailable"},
   };
   for (const auto& c : cases) {
-    const CliRun run = WithFakeHost(c.Mode, "--json audio.mka audio.mka");
+    const CliRun run = WithFakeHost(c.Mode, "--json audio.mka audio.mka", std::string(c.Mode) == "mute" ? "2" : "20");
     EXPECT_EQ(run.status, 0) << c.Mode;
     // Every line on standard error is the program's own.
     EXPECT_EQ(run.err, "") << c.Mode;
@@ -164,7 +165,7 @@ TEST(FrameworkHost, AHostThatFloodsFailsOrChattersCostsOnlyItsOwnFile) {
         EXPECT_EQ(candidate["installed"].is_null(), !answered) << c.Mode;
     }
   }
-  const std::string text = WithFakeHost("mute", "audio.mka").out;
+  const std::string text = WithFakeHost("mute", "audio.mka", "2").out;
   EXPECT_NE(text.find("Installed : unknown, the media framework did not answer"), std::string::npos) << text;
   EXPECT_EQ(text.find("Installed : no"), std::string::npos) << text;
 }
