@@ -82,6 +82,7 @@ TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidTe
 }
 
 std::string InstalledText(const TFilterInstall& Install) {
+  if (!Install.Answered) return kInstallUnknown;
   if (!Install.Installed) return "no";
   std::string result = "yes, in " + VerbatimWide(Install.Server);
   if (!Install.Version.empty()) result += " (" + Verbatim(Install.Version) + ")";

@@ -63,16 +63,19 @@ bool GetFileVersion(IMediaFramework& Fw, const std::u16string& FileName, uint32_
 // "a.b.c.d", or empty when the file has no version.
 std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& FileName);
 // Where a filter is installed: Installed false, or the server's path (as read) and its
-// file version (empty when it has none).
+// file version (empty when it has none). Answered false: the framework did not answer
+// (it stopped), so whether it is installed is not known.
 struct TFilterInstall {
   bool Installed = false;
   std::u16string Server;
   std::string Version;
+  bool Answered = true;
 };
 TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidText);
-// "no", or "yes, in " + path [+ " (" + version + ")"].
+// "no", or "yes, in " + path [+ " (" + version + ")"], or kInstallUnknown.
 std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText);
 std::string InstalledText(const TFilterInstall& Install);
+inline constexpr char kInstallUnknown[] = "unknown, the media framework did not answer";
 bool CheckFilterCreatable(IMediaFramework& Fw, const std::string& ClsidText);
 HRESULT TryRenderFile(IMediaFramework& Fw, const std::string& FileName);
 // "OK" for 0, else the framework's text (trimmed) + " (0x%08X)".

@@ -1,5 +1,7 @@
 #include "dshow/DShowSections.h"
 
+#include <system_error>
+
 #include "base/TextUtil.h"
 #include "dshow/DShowHelper.h"
 #include "dshow/FrameworkSections.h"
@@ -66,7 +68,7 @@ namespace {
 
 // The red line of a section the framework stopped in, and the section's end.
 void EndStoppedSection(TLogWriter& W, const std::string& Stopped) {
-  W.WriteLine("<font color=\"#DD0000\">" + Stopped + "</font>");
+  W.WriteLine("<font color=\"#DD0000\">" + Verbatim(Stopped) + "</font>");
   W.WriteSeparator();
 }
 
@@ -105,7 +107,11 @@ TDetailedRenderingAhead::TDetailedRenderingAhead(std::string FileName, IMediaFra
                                                  TRenderStepEvent OnStep)
     : FFileName(std::move(FileName)), FFw(Fw), FOnStep(std::move(OnStep)) {
   if (!SideBySide) return;
-  FAhead = std::async(std::launch::async, [this] { return RenderDetailed(FFileName, FFw, FOnStep); });
+  try {
+    FAhead = std::async(std::launch::async, [this] { return RenderDetailed(FFileName, FFw, FOnStep); });
+  } catch (const std::system_error& error) {
+    FRefused = error.code().message();
+  }
 }
 
 TDetailedRenderingAhead::~TDetailedRenderingAhead() {

@@ -76,12 +76,16 @@ class TDetailedRenderingAhead {
 
   // The whole run. Called once.
   TRenderRun Take();
+  // Why the system refused the thread to begin the run on (it is then built when taken);
+  // empty when it did not.
+  const std::string& Refused() const { return FRefused; }
 
  private:
   std::string FFileName;
   media::IMediaFramework& FFw;
   TRenderStepEvent FOnStep;
   std::future<TRenderRun> FAhead;  // valid while a run begun ahead is not taken
+  std::string FRefused;
 };
 
 void WriteDetailedRenderingSection(TLogWriter& W, const TRenderRun& Run);

@@ -40,6 +40,7 @@ TRenderFileCheck TLocalFrameworkSections::CheckRenderFile(const std::string& Fil
   // the RenderFile check's renders.
   FAhead = std::make_unique<TDetailedRenderingAhead>(FileName, Framework(), FSideBySide, FOnStep);
   FAheadFile = FileName;
+  if (FRefused.empty()) FRefused = FAhead->Refused();
   return ambrel::CheckRenderFile(FileName, Framework());
 }
 
@@ -47,6 +48,16 @@ TRenderRun TLocalFrameworkSections::RenderDetailed(const std::string& FileName) 
   const std::unique_ptr<TDetailedRenderingAhead> ahead = std::move(FAhead);
   if (ahead && FAheadFile == FileName) return ahead->Take();
   return ambrel::RenderDetailed(FileName, Framework(), FOnStep);
+}
+
+media::IMediaFramework::TLeftovers TLocalFrameworkSections::Settle(std::chrono::milliseconds Wait) {
+  media::IMediaFramework::TLeftovers left = FFw ? FFw->Settle(Wait) : media::IMediaFramework::TLeftovers{};
+  if (!FRefused.empty()) {
+    left.Clean = false;
+    if (left.Failure.empty()) left.Failure = "The media framework could not start a thread: " + FRefused;
+  }
+  FRefused.clear();
+  return left;
 }
 
 void TLocalFrameworkSections::WriteFilterLists(TLogWriter& W) { WriteDirectShowFiltersSection(W, Framework()); }

@@ -5,6 +5,7 @@
 // host process that runs the same checks and streams their results back (host/).
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,6 +66,9 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   void WriteFilterLists(TLogWriter& W) override;
 
   media::IMediaFramework& Framework();
+  // What this file's work left behind (media::IMediaFramework::Settle), waited for at
+  // most Wait; a thread refused here too is the file's own failure.
+  media::IMediaFramework::TLeftovers Settle(std::chrono::milliseconds Wait);
   // The detailed renderings' steps also go to OnStep as they are made, on the thread that
   // makes them.
   void SendStepsTo(TRenderStepEvent OnStep) { FOnStep = std::move(OnStep); }
@@ -77,6 +81,7 @@ class TLocalFrameworkSections final : public IFrameworkSections {
   // The detailed rendering begun with the RenderFile check, for that file.
   std::unique_ptr<TDetailedRenderingAhead> FAhead;
   std::string FAheadFile;
+  std::string FRefused;  // why the detailed rendering could not begin ahead, this file
   bool FSideBySide = false;  // the framework builds graphs side by side
   TRenderStepEvent FOnStep;
 };

@@ -10,10 +10,19 @@
 //   start and the rendering sections of a file together each by Limits.File. A host that
 //   dies or passes a bound is killed; the results it was giving say why in their Stopped
 //   (the sections keep their titles and end with a red line saying so), and the questions
-//   left of that file get no framework's answers (not installed, for a filter).
+//   left of that file get no framework's answers (a filter's installed state is unknown).
+// - What one file may receive is capped (Limits.FileBytes, Limits.FileSteps): a host past
+//   it is stopped as well.
+// - A host that says it must not serve another file (something of the file still running
+//   in it, a time-out inside the framework, a refused thread) is retired after the file.
+// - The host's standard error is kept from this process's: its last lines are kept for
+//   the stop line of a host that ended on its own, the rest is dropped.
 #pragma once
 
 #include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
 
 #include <chrono>
 #include <mutex>
@@ -28,6 +37,10 @@ namespace ambrel::host {
 struct THostLimits {
   std::chrono::milliseconds Call{10000};
   std::chrono::milliseconds File{30000};
+  // What the host may send for one file: its bytes (frame lengths included) and the
+  // detailed rendering's steps.
+  uint64_t FileBytes = uint64_t{32} << 20;
+  size_t FileSteps = 100000;
 };
 
 class TFrameworkHost final : public IFrameworkSections {
@@ -63,6 +76,11 @@ class TFrameworkHost final : public IFrameworkSections {
   bool Receive(TFrame& Frame, TClock::time_point Deadline, std::chrono::milliseconds Bound);
   // Ends the host: Reason says why, or (empty) its exit is read for it.
   void Stop(std::string Reason);
+  // Ends the host, without a word when it is only retired; its wait status.
+  int End(bool Killed);
+  // Reads what the host wrote on its standard error, keeping the last lines; false once
+  // nothing more can come.
+  bool ReadChatter();
   TClock::time_point FileDeadline();
   // Writes a section the host did not finish: its title unless Titled, the stop line and
   // the separator.
@@ -77,6 +95,8 @@ class TFrameworkHost final : public IFrameworkSections {
   std::mutex FLock;  // one exchange with the host at a time
   pid_t FPid = -1;
   int FFd = -1;
+  int FErrFd = -1;       // the host's standard error
+  std::string FChatter;  // its last lines, this file's
   TFrameReader FReader;
   std::string FStopped;  // why this file's host stopped; empty while it answers
   std::optional<TClock::time_point> FFileDeadline;
@@ -89,7 +109,13 @@ class TFrameworkHost final : public IFrameworkSections {
 // folder beside the media module; empty when neither holds it.
 std::string FindHostProgram();
 
-// The stop line of a host that ended with wait status Status.
-std::string HostStoppedLine(int Status);
+// The stop line of a host that ended with wait status Status; Said, when not empty, the
+// last line it wrote on its standard error.
+std::string HostStoppedLine(int Status, const std::string& Said = {});
+
+// Where the host program is looked for first (beside the executable), for a program that
+// finds none, and the stop line saying it could not be started from there.
+std::string MissingHostPath();
+std::string MissingHostLine();
 
 }  // namespace ambrel::host

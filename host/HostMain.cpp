@@ -1,9 +1,10 @@
 // ambrel-framework-host: the process an analysis starts to ask the media framework its
 // questions, so that a crash or a stall inside a framework plugin costs the analysis
 // nothing but the rendering sections. It reads the questions from descriptor 3 (a socket
-// the analysis holds the other end of), runs under limits (address space, processor time,
+// the analysis holds the other end of), runs under limits (data, thread stacks, processor time,
 // no core file), ends when the analysis ends, and keeps no other descriptor of its parent.
 #include <malloc.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -18,6 +19,8 @@
 namespace {
 
 constexpr int kQuestionsFd = 3;
+constexpr size_t kThreadStack = size_t{1} << 20;
+constexpr rlim_t kDataLimit = rlim_t{2} << 30;
 
 void Limit(int resource, rlim_t value) {
   const rlimit limit{value, value};
@@ -40,12 +43,22 @@ int main(int argc, char** argv) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (std::to_string(getppid()) != argv[2]) return 3;
   Limit(RLIMIT_CORE, 0);
-  // Every malloc arena reserves 64 MiB of address space, and the framework's threads would
-  // make up to eight per core: a few arenas keep the address-space limit for real use.
+  // The framework makes a few threads per stream (a file with 200 tracks makes hundreds):
+  // each gets a small stack rather than the 8 MiB the main thread's limit would give it.
+  pthread_attr_t threads;
+  if (pthread_attr_init(&threads) == 0) {
+    pthread_attr_setstacksize(&threads, kThreadStack);
+    pthread_setattr_default_np(&threads);
+    pthread_attr_destroy(&threads);
+  }
+  // Every malloc arena reserves address space, and the framework's threads would make up
+  // to eight per core: a few arenas are plenty.
   mallopt(M_ARENA_MAX, 4);
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-  // Sanitizer runtimes reserve far more address space than they use.
-  Limit(RLIMIT_AS, rlim_t{2} << 30);
+  // What the host may allocate (its heap, thread stacks and other private memory), not
+  // what it may reserve: reserved address space (arenas, guard pages) costs nothing.
+  // Sanitizer runtimes map far more than they use.
+  Limit(RLIMIT_DATA, kDataLimit);
 #endif
   CloseInherited();
   const int status = ambrel::host::ServeFrameworkQuestions(kQuestionsFd);

@@ -92,9 +92,11 @@ TReadResult TFrameReader::Read(TFrame& Frame, std::optional<std::chrono::steady_
     if (FBuffer.size() >= 4) {
       const uint32_t size = NumberAt(FBuffer, 0);
       if (size == 0 || size > kMaxFrame) return TReadResult::Closed;
+      if (uint64_t{4} + size > FAllowance) return TReadResult::TooMuch;
       if (FBuffer.size() - 4 >= size) {
         Frame = TFrame::Decode(std::string_view(FBuffer).substr(4, size));
         FBuffer.erase(0, 4 + size);
+        FAllowance -= uint64_t{4} + size;
         return TReadResult::Frame;
       }
     }
@@ -104,11 +106,13 @@ TReadResult TFrameReader::Read(TFrame& Frame, std::optional<std::chrono::steady_
       if (left.count() <= 0) return TReadResult::TimedOut;
       timeout = static_cast<int>(std::min<int64_t>(left.count(), 1 << 30));
     }
-    pollfd p{FFd, POLLIN, 0};
-    const int ready = poll(&p, 1, timeout);
+    pollfd p[2] = {{FFd, POLLIN, 0}, {FSide, POLLIN, 0}};
+    const int ready = poll(p, FSide >= 0 ? 2 : 1, timeout);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return TReadResult::Closed;
     if (ready == 0) return TReadResult::TimedOut;
+    if (FSide >= 0 && p[1].revents && !FDrain()) FSide = -1;
+    if (!p[0].revents) continue;
     char chunk[65536];
     const ssize_t n = read(FFd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;

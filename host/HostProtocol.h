@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,8 @@ enum class TKind : uint8_t {
   Start = 'S',      // answered by Ready once the framework has started
   Installed = 'I',  // text: a class id; answered by Install
   Check = 'C',      // text: the file; answered by Checked
-  Detailed = 'D',   // text: the file; answered by Steps, then Done
+  Detailed = 'D',   // text: the file; answered by Steps, then Done with the file's own
+                    // failure (text) and whether the host must be retired (byte 1)
   Filters = 'F',    // answered by Writes (the filter lists), then Done
   // From the host.
   Ready = 'r',
@@ -60,7 +62,8 @@ class TFrame {
 // Writes a whole frame to a socket; false when the peer is gone.
 bool SendFrame(int Fd, const TFrame& Frame);
 
-enum class TReadResult { Frame, Closed, TimedOut };
+// TooMuch: the next frame would pass the reader's allowance.
+enum class TReadResult { Frame, Closed, TimedOut, TooMuch };
 
 // Reads frames from a socket, buffered.
 class TFrameReader {
@@ -69,10 +72,22 @@ class TFrameReader {
   // The next frame, waiting until Deadline (none: without a limit). Closed also for a
   // frame that cannot be read (too large, a read error).
   TReadResult Read(TFrame& Frame, std::optional<std::chrono::steady_clock::time_point> Deadline = std::nullopt);
+  // The bytes the frames read from now on may take in all, their lengths included: a
+  // frame that would pass them is not read (TooMuch), nor buffered beyond its length.
+  void Allow(uint64_t Bytes) { FAllowance = Bytes; }
+  // While a read waits, Drain is called whenever Side is readable; it answers false once
+  // Side has ended, which is then no longer watched.
+  void Watch(int Side, std::function<bool()> Drain) {
+    FSide = Side;
+    FDrain = std::move(Drain);
+  }
 
  private:
   int FFd;
   std::string FBuffer;
+  uint64_t FAllowance = UINT64_MAX;
+  int FSide = -1;
+  std::function<bool()> FDrain;
 };
 
 }  // namespace ambrel::host

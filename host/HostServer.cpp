@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -18,6 +19,9 @@ namespace {
 
 // Processor time one file's questions may take.
 constexpr rlim_t kCpuSecondsPerFile = 60;
+
+// How long the end of a file waits for its graphs' teardown.
+constexpr std::chrono::seconds kSettle{5};
 
 // Lets this file's questions use kCpuSecondsPerFile more seconds of processor time: past
 // them, the kernel ends the host (SIGXCPU). Only the soft limit moves (an unprivileged
@@ -91,10 +95,15 @@ int ServeFrameworkQuestions(int Fd) {
         Send(checked);
         break;
       }
-      case TKind::Detailed:
+      case TKind::Detailed: {
         sections->RenderDetailed(text);  // its steps have gone
-        Send(TFrame(TKind::Done));
+        // The file's graphs are torn down before it is answered: a host is only given
+        // another file with nothing of this one still running. What was left (a teardown
+        // that does not end, a time-out, a refused thread) retires the host.
+        const media::IMediaFramework::TLeftovers left = sections->Settle(kSettle);
+        Send(TFrame(TKind::Done).Put(left.Failure).PutByte(left.Clean ? 0 : 1));
         break;
+      }
       case TKind::Filters: {
         TSendingWriter writer(Send);
         sections->WriteFilterLists(writer);

@@ -1,12 +1,19 @@
 #include "media/DeferredFramework.h"
 
+#include <system_error>
+
 namespace ambrel::media {
 
 TDeferredFramework::TDeferredFramework(TMake make, TFrameworkStart start) {
   if (start == TFrameworkStart::FirstQuestion)
     FMakeOnQuestion = std::move(make);
   else
-    FStart = std::thread([this, make = std::move(make)] { Start(make); });
+    try {
+      FStart = std::thread([this, make] { Start(make); });
+    } catch (const std::system_error&) {
+      // No thread to spare: the first question starts it instead.
+      FMakeOnQuestion = std::move(make);
+    }
 }
 
 TDeferredFramework::~TDeferredFramework() {

@@ -66,6 +66,7 @@ class TDeferredFramework final : public IMediaFramework {
   bool GetFileVersion(const std::u16string& path, uint32_t& versionMS, uint32_t& versionLS) override {
     return Started().GetFileVersion(path, versionMS, versionLS);
   }
+  TLeftovers Settle(std::chrono::milliseconds wait) override { return Started().Settle(wait); }
 
  private:
   IMediaFramework& Started() const;

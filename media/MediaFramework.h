@@ -17,6 +17,7 @@
 //   framework abandons the wait after a bounded time and answers a failure).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -312,6 +313,21 @@ class IMediaFramework {
   // significant halves (major << 16 | minor, release << 16 | build); false when the file
   // has no version resource (an empty path has none).
   virtual bool GetFileVersion(const std::u16string& path, uint32_t& versionMS, uint32_t& versionLS) = 0;
+
+  // What a file's work left behind in the framework, once it is done with it: Clean when
+  // everything it started has ended (its graphs torn down) and nothing ran out of time,
+  // so that the framework may serve another file; Failure, when not empty, a fault that
+  // is the file's own (the system refused a thread), said in its report.
+  struct TLeftovers {
+    bool Clean = true;
+    std::string Failure;
+  };
+  // Waits at most wait for the work still running, then says what was left and forgets
+  // it. Clean, without waiting, by default.
+  virtual TLeftovers Settle(std::chrono::milliseconds wait) {
+    (void)wait;
+    return {};
+  }
 };
 
 // CoCreateInstance for a typed interface: the interface's IID is passed by the caller.

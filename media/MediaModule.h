@@ -10,7 +10,7 @@ namespace ambrel::media {
 
 // Raised whenever MediaFramework.h changes in a way a module built before would not
 // follow (a method added, moved or changed, an object's layout changed).
-inline constexpr unsigned kMediaModuleAbi = 4;
+inline constexpr unsigned kMediaModuleAbi = 5;
 
 inline constexpr const char* kMediaModuleEntry = "ambrel_create_media_framework";
 

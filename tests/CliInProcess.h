@@ -2,6 +2,9 @@
 // the embedded tables.
 #pragma once
 
+#include <stdlib.h>
+
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,7 +21,16 @@ inline TCliResult RunCli(const std::vector<std::string>& args, const std::string
   std::istringstream in(input);
   std::ostringstream out, err;
   TCliResult result;
+  // The media framework answers in the test's process too: no host program is built
+  // beside the test.
+  const char* kept = std::getenv("AMBREL_FRAMEWORK_IN_PROCESS");
+  const std::string was = kept ? kept : "";
+  setenv("AMBREL_FRAMEWORK_IN_PROCESS", "1", 1);
   result.status = ambrel::RunCommandLine(args, "", {in, out, err, errIsTerminal});
+  if (kept)
+    setenv("AMBREL_FRAMEWORK_IN_PROCESS", was.c_str(), 1);
+  else
+    unsetenv("AMBREL_FRAMEWORK_IN_PROCESS");
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -13,11 +13,17 @@ namespace ambrel {
 #ifdef AMBREL_HAVE_FRAMEWORK_HOST
 namespace {
 
+bool InProcess() {
+  const char* inProcess = std::getenv("AMBREL_FRAMEWORK_IN_PROCESS");
+  return inProcess && std::string(inProcess) == "1";
+}
+
+// The host program; none when the framework is to run in this process. A host program
+// that is missing is not replaced by this process: its start fails, and says so.
 std::optional<std::string> HostProgram() {
-  if (const char* inProcess = std::getenv("AMBREL_FRAMEWORK_IN_PROCESS"); inProcess && std::string(inProcess) == "1")
-    return std::nullopt;
+  if (InProcess()) return std::nullopt;
   std::string path = host::FindHostProgram();
-  if (path.empty()) return std::nullopt;
+  if (path.empty()) return "";
   return path;
 }
 
@@ -37,9 +43,17 @@ host::THostLimits HostLimits() {
 }  // namespace
 #endif
 
+std::string FrameworkHostMissing() {
+#ifdef AMBREL_HAVE_FRAMEWORK_HOST
+  if (const std::optional<std::string> host = HostProgram(); host && host->empty()) return host::MissingHostLine();
+#endif
+  return {};
+}
+
 TMakeFrameworkSections AnalysisFrameworkMaker(const TScriptedWorld* World) {
 #ifdef AMBREL_HAVE_FRAMEWORK_HOST
-  if (const std::optional<std::string> host = HostProgram()) {
+  if (std::optional<std::string> host = HostProgram()) {
+    if (host->empty()) host = host::MissingHostPath();
     std::optional<std::string> world;
     if (World) world = World->Text;
     const host::THostLimits limits = HostLimits();

@@ -21,9 +21,14 @@ struct TScriptedWorld {
 
 // Makes the framework sections of one thread of analyses: over World when given, else over
 // the platform's framework. They run in a framework host process (ambrel-framework-host,
-// beside the program or the media module) unless AMBREL_FRAMEWORK_IN_PROCESS is set to 1 or
-// no host program is found. AMBREL_FRAMEWORK_HOST_SECONDS (a number of seconds) replaces
-// the host's time limit per file (and per question, when shorter than its own).
+// beside the program or the media module) unless AMBREL_FRAMEWORK_IN_PROCESS is set to 1.
+// Without a host program, every file's rendering sections say that it could not be
+// started (FrameworkHostMissing). AMBREL_FRAMEWORK_HOST_SECONDS (a number of seconds)
+// replaces the host's time limit per file (and per question, when shorter than its own).
 TMakeFrameworkSections AnalysisFrameworkMaker(const TScriptedWorld* World);
+
+// The line saying that the host program the framework sections would run in is missing;
+// empty when it is there, or not wanted.
+std::string FrameworkHostMissing();
 
 }  // namespace ambrel

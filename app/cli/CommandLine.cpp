@@ -197,7 +197,11 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   options.Render = !o.NoRender && !logOnly;
   // Starting the platform's framework can take a while; --no-render skips it. A world
   // answers the proposed filters' installed state even then.
-  if ((World && !logOnly) || options.Render) options.MakeFramework = AnalysisFrameworkMaker(World);
+  if ((World && !logOnly) || options.Render) {
+    options.MakeFramework = AnalysisFrameworkMaker(World);
+    // Each file's report says it too, where the framework would have answered.
+    if (const std::string missing = FrameworkHostMissing(); !missing.empty()) s.Err << "ambrel-cli: " << missing << "\n";
+  }
   const TAnalysisTables tables(ExeDir, s.Err, {o.CodecDb, o.World.has_value()});
   if (tables.Failed()) return 1;
   options.OutSharesProgressTerminal = s.OutIsErrTerminal;

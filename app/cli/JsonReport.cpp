@@ -156,7 +156,7 @@ TJson CandidatesJson(const TMatroskaTrackEntry& t, const TAnalysisContext& conte
   for (const TCodecCandidate& c : FindCodecCandidates(t, context, &cache)) {
     const TFilterInstall& install = c.Install;
     candidates.push_back({{"name", OptText(c.Name)},
-                          {"installed", install.Installed},
+                          {"installed", install.Answered ? TJson(install.Installed) : TJson()},
                           {"server", install.Installed ? TJson(Text(media::WideToUtf8(install.Server))) : TJson()},
                           {"version", OptText(install.Version)},
                           {"install_comments", OptText(c.InstallComments)},

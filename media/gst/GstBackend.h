@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -102,11 +103,19 @@ std::u16string CutName(const std::u16string& name);
 std::u16string Wide(const char* utf8);
 // Runs job on a thread of its own and waits at most timeout for it. True when it finished
 // in time and returned true; a job still running is left to finish on its own, so it must
-// own everything it touches.
+// own everything it touches. A wait that runs out is noted (NoteTimeOut).
 bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout);
 // Runs job on a thread of its own without waiting for it (stopping a graph nobody uses any
-// more); job owns everything it touches. A process may end while it runs.
-void RunDetached(std::function<void()> job);
+// more); job owns everything it touches. A process may end while it runs. False when the
+// system refused the thread: the job is then kept, never run, and the refusal noted.
+bool RunDetached(std::function<void()> job);
+// What makes the framework unfit to serve another file (SettleJobs): a thread the system
+// refused (this file's own failure), a wait for the framework's threads that ran out.
+void NoteRefusedThread(const std::system_error& error);
+void NoteTimeOut();
+// Waits at most wait for the jobs still running (graphs being torn down), then says what
+// the work since the last call left behind, and forgets it.
+IMediaFramework::TLeftovers SettleJobs(std::chrono::milliseconds wait);
 
 // Loads the plugin of a feature on a helper thread, in the order asked; returns at once.
 // With thenItsDecoder (a parser), the best-ranked decoder of what the parser puts out is

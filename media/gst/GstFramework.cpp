@@ -104,6 +104,8 @@ class Framework : public TBasicMediaFramework {
   // Each graph is a pipeline of its own; the registry, the catalogue and the running object
   // table are shared under their own locks.
   bool BuildsGraphsConcurrently() override { return true; }
+  // The graphs are torn down on threads of their own (see GstGraph::~GstGraph).
+  TLeftovers Settle(std::chrono::milliseconds wait) override { return SettleJobs(wait); }
 
  private:
   std::shared_ptr<RenderSession> session_ = std::make_shared<RenderSession>();

@@ -249,7 +249,9 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   // A demuxer stops with an error once it finds its outputs unlinked; what it exposed
   // before that is what counts.
   if (element->numsrcpads) return S_OK;
-  return failed ? VFW_E_INVALID_FILE_FORMAT : VFW_E_TIMEOUT;
+  if (failed) return VFW_E_INVALID_FILE_FORMAT;
+  NoteTimeOut();
+  return VFW_E_TIMEOUT;
 }
 
 HRESULT GstGraph::AddSourceFilter(const std::u16string& fileName, const std::u16string* filterName,

@@ -89,8 +89,14 @@ void PreloadFeature(GstPluginFeature* feature, bool thenItsDecoder) {
   std::lock_guard lock(queue.mutex);
   queue.pending.push_back({GstRef<GstPluginFeature>::Share(feature), thenItsDecoder});
   if (queue.working) return;
-  queue.working = true;
-  std::thread(Drain).detach();
+  try {
+    std::thread(Drain).detach();
+    queue.working = true;
+  } catch (const std::system_error& error) {
+    // The plugins load when the graph asks for them instead.
+    queue.pending.clear();
+    NoteRefusedThread(error);
+  }
 }
 
 }  // namespace ambrel::media::gst

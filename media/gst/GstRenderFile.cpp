@@ -423,6 +423,7 @@ RenderOutcome RenderFileAutomatically(const std::string& path, std::function<voi
     state->TellType(FoundType(state->pipeline));
     // A graph that errs does not play, whatever it had built; one that pauses plays the
     // streams that reached a sink.
+    if (!prerolled && SUCCEEDED(failure)) NoteTimeOut();
     if (FAILED(failure))
       result.hr = failure;
     else if (!prerolled)
@@ -468,9 +469,17 @@ void RenderSession::Start(const std::string& path) {
   // for it, bounded).
   auto promised = std::make_shared<std::promise<RenderOutcome>>(std::move(promise));
   auto told = std::make_shared<std::promise<DetectedType>>(std::move(typeFound));
-  RunDetached([path, promised, told] {
+  const bool started = RunDetached([path, promised, told] {
     promised->set_value(RenderFileAutomatically(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
   });
+  if (!started) {
+    // No thread for the run (the refusal is noted): it fails at once rather than being
+    // waited for.
+    RenderOutcome refused;
+    refused.hr = E_OUTOFMEMORY;
+    promised->set_value(refused);
+    told->set_value(DetectedType{});
+  }
 }
 
 bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
@@ -479,6 +488,7 @@ bool RenderSession::Take(const std::string& path, RenderOutcome& outcome) {
   // The run ends within its own time limit; the margin covers a streaming thread that holds
   // the graph's state change.
   if (run.wait_for(CurrentTimeouts().render + CurrentTimeouts().preroll) != std::future_status::ready) {
+    NoteTimeOut();
     outcome = RenderOutcome{};
     outcome.hr = VFW_E_TIMEOUT;
     outcome.playback.Told = true;  // the graph was built, and did not get to the end

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "media/gst/GstBackend.h"
@@ -49,34 +51,17 @@ Timeouts& CurrentTimeouts() {
   return timeouts;
 }
 
-bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout) {
-  struct State {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    bool result = false;
-  };
-  auto state = std::make_shared<State>();
-  std::thread([state, job = std::move(job)] {
-    const bool result = job();
-    std::lock_guard lock(state->mutex);
-    state->finished = true;
-    state->result = result;
-    state->done.notify_all();
-  }).detach();
-  std::unique_lock lock(state->mutex);
-  state->done.wait_for(lock, timeout, [&] { return state->finished; });
-  return state->finished && state->result;
-}
-
 namespace {
 
-// The detached jobs still running. Never destroyed: a job may end while the program's
-// static objects are being torn down.
+// The jobs running on threads of their own, and what the work since the framework was
+// last settled left behind. Never destroyed: a job may end while the program's static
+// objects are being torn down.
 struct DetachedJobs {
   std::mutex mutex;
   std::condition_variable done;
   int running = 0;
+  std::string refused;    // why the system refused a thread, the first time it did
+  bool timedOut = false;  // a wait for the framework's threads ran out
 };
 DetachedJobs& Jobs() {
   static DetachedJobs* const jobs = new DetachedJobs;
@@ -91,9 +76,11 @@ void WaitForDetachedJobs() {
   jobs.done.wait_for(lock, std::chrono::seconds(10), [&] { return jobs.running == 0; });
 }
 
-}  // namespace
-
-void RunDetached(std::function<void()> job) {
+// Runs job on a thread of its own, counted among the running jobs. When the system
+// refuses the thread, the job is kept and never run (it owns references to a graph
+// whose teardown must not happen on the caller's thread), the refusal is noted, and
+// the answer is false.
+bool StartJob(std::function<void()> job) {
   DetachedJobs& jobs = Jobs();
   {
     std::lock_guard lock(jobs.mutex);
@@ -101,13 +88,72 @@ void RunDetached(std::function<void()> job) {
     (void)registered;
     ++jobs.running;
   }
-  std::thread([job = std::move(job), &jobs] {
-    job();
+  auto* held = new std::function<void()>(std::move(job));
+  try {
+    std::thread([held, &jobs] {
+      (*held)();
+      delete held;
+      std::lock_guard lock(jobs.mutex);
+      --jobs.running;
+      jobs.done.notify_all();
+    }).detach();
+    return true;
+  } catch (const std::system_error& error) {
+    NoteRefusedThread(error);
     std::lock_guard lock(jobs.mutex);
     --jobs.running;
-    jobs.done.notify_all();
-  }).detach();
+    return false;
+  }
 }
+
+}  // namespace
+
+void NoteRefusedThread(const std::system_error& error) {
+  DetachedJobs& jobs = Jobs();
+  std::lock_guard lock(jobs.mutex);
+  if (jobs.refused.empty()) jobs.refused = error.code().message();
+}
+
+void NoteTimeOut() {
+  DetachedJobs& jobs = Jobs();
+  std::lock_guard lock(jobs.mutex);
+  jobs.timedOut = true;
+}
+
+IMediaFramework::TLeftovers SettleJobs(std::chrono::milliseconds wait) {
+  DetachedJobs& jobs = Jobs();
+  std::unique_lock lock(jobs.mutex);
+  const bool finished = jobs.done.wait_for(lock, wait, [&] { return jobs.running == 0; });
+  IMediaFramework::TLeftovers left;
+  left.Clean = finished && !jobs.timedOut && jobs.refused.empty();
+  if (!jobs.refused.empty()) left.Failure = "The media framework could not start a thread: " + jobs.refused;
+  jobs.refused.clear();
+  jobs.timedOut = false;
+  return left;
+}
+
+bool RunBounded(std::function<bool()> job, std::chrono::milliseconds timeout) {
+  struct State {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool result = false;
+  };
+  auto state = std::make_shared<State>();
+  if (!StartJob([state, job = std::move(job)] {
+        const bool result = job();
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        state->result = result;
+        state->done.notify_all();
+      }))
+    return false;
+  std::unique_lock lock(state->mutex);
+  if (!state->done.wait_for(lock, timeout, [&] { return state->finished; })) NoteTimeOut();
+  return state->finished && state->result;
+}
+
+bool RunDetached(std::function<void()> job) { return StartJob(std::move(job)); }
 
 std::u16string BackendErrorText(uint32_t code) {
   if (code == static_cast<uint32_t>(VFW_E_TIMEOUT)) return u"A time-out has expired.";

@@ -24,13 +24,13 @@ inline std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-// Runs ambrel-cli from the data folder, so that reports name files relative to it.
-// CaptureErr false leaves standard error to Args (which may close it).
-inline CliRun Cli(const std::string& args, bool CaptureErr = true) {
+// Runs ambrel-cli (or a copy of it, Program) from the data folder, so that reports name
+// files relative to it. CaptureErr false leaves standard error to Args (which may close it).
+inline CliRun Cli(const std::string& args, const std::string& Program = AMBREL_CLI_PATH, bool CaptureErr = true) {
   CliRun run;
   const TTempDir temp("ambrel_cli");
   const std::string errFile = temp / "stderr";
-  const std::string command = "cd " + Quote(kData) + " && " + Quote(AMBREL_CLI_PATH) + " " + args +
+  const std::string command = "cd " + Quote(kData) + " && " + Quote(Program) + " " + args +
                               (CaptureErr ? " 2>" + Quote(errFile) : std::string());
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;

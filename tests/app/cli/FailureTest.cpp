@@ -48,7 +48,7 @@ TEST(Failure, WriteErrorsAreSaidAndFail) {
   }
   // Standard error closed at start: the failure's line goes nowhere, not into the media
   // framework host's channel, and the next file is rendered as usual.
-  const CliRun closedErr = Cli("--json missing.mkv audio.mka 2>&-", false);
+  const CliRun closedErr = Cli("--json missing.mkv audio.mka 2>&-", AMBREL_CLI_PATH, false);
   EXPECT_EQ(closedErr.status, 1);
   EXPECT_EQ(std::count(closedErr.out.begin(), closedErr.out.end(), '\n'), 2);
   EXPECT_EQ(closedErr.out.find("framework stopped"), std::string::npos) << closedErr.out;
