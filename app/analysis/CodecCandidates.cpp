@@ -2,6 +2,7 @@
 
 #include "codecdb/XmlCodecDB.h"
 #include "dshow/FrameworkSections.h"
+#include "matroska/MatroskaHelper.h"
 
 namespace ambrel {
 
@@ -18,15 +19,21 @@ const std::vector<TCodecProposal>& TCodecCandidateCache::Lookup(const TXmlCodecD
   return proposals;
 }
 
+std::string CodecQuerySubkey(const TMatroskaTrackEntry& Track) {
+  if (IsAcmTrack(&Track)) return Track.HasFormatTag ? WaveFormatTagText(Track.FormatTag) : "";
+  return Track.Fourcc;
+}
+
 std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
                                                  TCodecCandidateCache* Cache) {
   const TXmlCodecDB& db = Context.CodecDB;
   std::vector<TCodecProposal> uncached;
   const std::vector<TCodecProposal>* proposals = &uncached;
+  const std::string subkey = CodecQuerySubkey(Track);
   if (Cache) {
-    proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
+    proposals = &Cache->Lookup(db, Track.CodecID, subkey);
   } else {
-    db.FindProposals(Track.CodecID, Track.Fourcc, uncached);
+    db.FindProposals(Track.CodecID, subkey, uncached);
   }
   std::vector<TCodecCandidate> candidates;
   candidates.reserve(proposals->size());
