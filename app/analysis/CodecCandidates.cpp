@@ -39,7 +39,9 @@ std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Trac
   candidates.reserve(proposals->size());
   for (const TCodecProposal& p : *proposals) {
     // A filter element without a guid attribute names no class, so it reads "no".
-    const TFilterInstall install = Context.Framework ? Context.Framework->FilterInstall(p.Guid) : TFilterInstall();
+    const TFilterInstall install = Context.Framework                  ? Context.Framework->FilterInstall(p.Guid)
+                                   : Context.InstalledWithoutFramework ? Context.InstalledWithoutFramework(p.Guid)
+                                                                       : TFilterInstall();
     candidates.push_back({p.Name, InstalledText(install), install, p.InstallComments, p.Url});
   }
   return candidates;
