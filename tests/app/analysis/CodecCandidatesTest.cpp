@@ -81,8 +81,8 @@ TEST(CodecCandidates, AudioCompressionManagerTracksAreProposedByTheirFormatTag) 
     return out;
   };
   using Names = std::vector<std::string>;
-  EXPECT_EQ(packages(0x0031), (Names{"GStreamer Good Plugins", "GStreamer libav Plugin"}));  // GSM 6.10
-  EXPECT_EQ(packages(0x0002), (Names{"GStreamer Bad Plugins", "GStreamer libav Plugin"}));   // MS ADPCM
+  EXPECT_EQ(packages(0x0031), (Names{"GStreamer Bad Plugins", "GStreamer libav Plugin"}));  // GSM 6.10: gsmdec
+  EXPECT_EQ(packages(0x0006), Names{"GStreamer Good Plugins"});  // A-law: alawdec
 }
 
 TEST(CodecCandidates, WithoutAFrameworkNothingIsInstalled) {
