@@ -1,7 +1,7 @@
 // Saved form: a magic word, the root byte (1: the root is "codecdb"), the codec entry
 // count with each entry's name, install comments and web address, then the key count,
-// the count of all hits, and each key's kind byte (0: codec ID, 1: FourCC), bytes and hit
-// count, each hit being the codec entry's position and the filter's class ID. Keys are sorted by kind, then by
+// the count of all hits, and each key's kind byte (0: codec ID, 1: FourCC, 2: wFormatTag of
+// an Audio Compression Manager track), bytes and hit count, each hit being the codec entry's position and the filter's class ID. Keys are sorted by kind, then by
 // bytes; counts and lengths are coded as in the XML snapshot.
 #include "codecdb/CodecFilterTable.h"
 
@@ -18,17 +18,20 @@ namespace {
 
 constexpr std::string_view kMagic = "ACF1";
 constexpr std::string_view kForm = "codec filter table";
-enum : unsigned char { kByCodecID = 0, kByFourcc = 1 };
+enum : unsigned char { kByCodecID = 0, kByFourcc = 1, kByFormatTag = 2 };
 
-// Every value listed under an element named (ignoring case) "matroskaids" or "fourccs"
-// anywhere in the tree: a superset of the keys a query can find.
+// Every value listed under an element named (ignoring case) "matroskaids", "fourccs" or
+// "wFormatTags" anywhere in the tree: a superset of the keys a query can find. A query for
+// a wFormatTag that no list holds has the answer of the ACM codec ID without one.
 void CollectKeys(const TSimpleXmlElem& node, std::set<std::pair<unsigned char, std::string>>& keys) {
   const bool ids = SameTextAscii(node.Name(), "matroskaids");
   const bool fourccs = SameTextAscii(node.Name(), "fourccs");
+  const bool tags = SameTextAscii(node.Name(), "wFormatTags");
   for (int i = 0; i < node.Items().Count(); ++i) {
     const TSimpleXmlElem& child = *node.Items().Item(i);
     if (ids) keys.emplace(kByCodecID, child.Value);
     if (fourccs) keys.emplace(kByFourcc, child.Value);
+    if (tags) keys.emplace(kByFormatTag, child.Value);
     CollectKeys(child, keys);
   }
 }
@@ -36,6 +39,7 @@ void CollectKeys(const TSimpleXmlElem& node, std::set<std::pair<unsigned char, s
 // The arguments of a query for a key.
 std::pair<std::string, std::string> QueryOf(unsigned char kind, const std::string& text) {
   if (kind == kByFourcc) return {std::string(kVfwCodecID), text};
+  if (kind == kByFormatTag) return {std::string(kAcmCodecID), text};
   return {text, ""};
 }
 
@@ -51,6 +55,7 @@ std::vector<std::pair<std::string, std::string>> TCodecFilterTable::Queries(cons
     queries.emplace_back(std::string(kVfwCodecID), absent);
   }
   queries.emplace_back(std::string(kVfwCodecID), "xvid");
+  queries.emplace_back(std::string(kAcmCodecID), "0x1234");
   return queries;
 }
 
@@ -117,7 +122,7 @@ void TCodecFilterTable::Load(std::string_view Saved) {
       TKey& key = FKeys[k];
       key.Kind = in.Byte();
       key.Text = in.Text();
-      if (key.Kind > kByFourcc) in.Damaged("unknown key kind");
+      if (key.Kind > kByFormatTag) in.Damaged("unknown key kind");
       if (k > 0 && std::pair(FKeys[k - 1].Kind, FKeys[k - 1].Text) >= std::pair(key.Kind, key.Text)) {
         in.Damaged("keys out of order");
       }
@@ -137,15 +142,22 @@ void TCodecFilterTable::Load(std::string_view Saved) {
   }
 }
 
-void TCodecFilterTable::Find(const std::string& CodecID, const std::string& Fourcc,
-                             std::vector<TCodecProposal>& Out) const {
-  const bool byFourcc = CodecID == kVfwCodecID;
-  const std::pair<unsigned char, std::string_view> sought(byFourcc ? kByFourcc : kByCodecID,
-                                                          byFourcc ? Fourcc : CodecID);
+const TCodecFilterTable::TKey* TCodecFilterTable::FindKey(unsigned char Kind, std::string_view Text) const {
+  const std::pair sought(Kind, Text);
   const auto key = std::lower_bound(FKeys.begin(), FKeys.end(), sought, [](const TKey& k, const auto& s) {
     return std::pair(k.Kind, k.Text) < s;
   });
-  if (key == FKeys.end() || std::pair(key->Kind, key->Text) != sought) return;
+  if (key == FKeys.end() || std::pair(key->Kind, key->Text) != sought) return nullptr;
+  return &*key;
+}
+
+void TCodecFilterTable::Find(const std::string& CodecID, const std::string& Fourcc,
+                             std::vector<TCodecProposal>& Out) const {
+  const bool byFourcc = CodecID == kVfwCodecID;
+  const TKey* key = byFourcc ? FindKey(kByFourcc, Fourcc) : nullptr;
+  if (!byFourcc && CodecID == kAcmCodecID && !Fourcc.empty()) key = FindKey(kByFormatTag, Fourcc);
+  if (!byFourcc && !key) key = FindKey(kByCodecID, CodecID);
+  if (!key) return;
   for (std::uint32_t h = key->First; h < key->First + key->Count; ++h) {
     const TCodec& codec = FCodecs[FHits[h].Codec];
     Out.push_back({std::string(codec.Name), std::string(FHits[h].Guid), std::string(codec.InstallComments),

@@ -1,5 +1,5 @@
-// The codec database's answers worked out ahead: for every Matroska codec ID and every
-// FourCC its filters list, the codec entries that propose a filter for it, in database
+// The codec database's answers worked out ahead: for every Matroska codec ID, FourCC and
+// wFormatTag its filters list, the codec entries that propose a filter for it, in database
 // order, with what a report shows of each. The build makes the table for the embedded
 // database from its parsed tree with the database's own query, so a query answered from
 // the table needs neither the tree nor an allocation per node; the table is read where it
@@ -30,8 +30,9 @@ class TCodecFilterTable {
 
   // Whether the database's root element is named exactly "codecdb".
   bool RootIsCodecDB() const { return FRootIsCodecDB; }
-  // The answers to a query for CodecID (for Video for Windows tracks, for Fourcc), in
-  // database order, appended to Out.
+  // The answers to a query for CodecID (for Video for Windows tracks, for Fourcc; for Audio
+  // Compression Manager tracks, for the wFormatTag text in Fourcc), in database order,
+  // appended to Out.
   void Find(const std::string& CodecID, const std::string& Fourcc, std::vector<TCodecProposal>& Out) const;
 
  private:
@@ -48,6 +49,9 @@ class TCodecFilterTable {
     std::string_view Text;
     std::uint32_t First, Count;
   };
+
+  // The key of that kind and text, or null.
+  const TKey* FindKey(unsigned char Kind, std::string_view Text) const;
 
   bool FRootIsCodecDB = false;
   std::vector<TCodec> FCodecs;

@@ -1,5 +1,7 @@
 #include "codecdb/XmlCodecDB.h"
 
+#include <cstdio>
+
 #include "xml/XmlSnapshot.h"
 
 namespace ambrel {
@@ -103,6 +105,7 @@ void TXmlCodecDB::FindNextFilter(TCodecFilterMatch& Match) const {
   Match.Found = false;
   if (!Match.Codecs) return;
   const bool byFourcc = Match.CodecID == kVfwCodecID;
+  const bool byFormatTag = Match.CodecID == kAcmCodecID;
   // The cursor moves on also after a hit, so that the next call resumes with the
   // following entry.
   while (!Match.Found && Match.NextCodec < Match.Codecs->Count()) {
@@ -111,7 +114,9 @@ void TXmlCodecDB::FindNextFilter(TCodecFilterMatch& Match) const {
       const TSimpleXmlElems& list = filters->Items();
       for (int i = 0; i < list.Count() && !Match.Found; ++i) {
         TSimpleXmlElem* filter = list.Item(i);
-        if (byFourcc ? FilterHasFourcc(filter, Match.Fourcc) : FilterHasMatroskaId(filter, Match.CodecID)) {
+        if (byFourcc ? FilterHasFourcc(filter, Match.Fourcc)
+                     : FilterHasMatroskaId(filter, Match.CodecID) &&
+                           (!byFormatTag || FilterTakesFormatTag(filter, Match.Fourcc))) {
           Match.Found = true;
           Match.Codec = codec;
           Match.Filter = filter;
@@ -144,6 +149,17 @@ bool FilterHasFourcc(const TSimpleXmlElem* Filter, const std::string& Fourcc) {
 
 bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecID) {
   return FilterListHolds(Filter, "matroskaids", CodecID);
+}
+
+bool FilterTakesFormatTag(const TSimpleXmlElem* Filter, const std::string& Tag) {
+  if (!Filter || !Filter->Items().FindItem("wFormatTags")) return true;
+  return FilterListHolds(Filter, "wFormatTags", Tag);
+}
+
+std::string WaveFormatTagText(uint32_t Tag) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(Tag & 0xFFFF));
+  return text;
 }
 
 TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element) {

@@ -1,7 +1,9 @@
 // The codec database: which codec packages, and which of their filters, can handle a
-// track with a given CodecID (or, for Video for Windows tracks, a given FOURCC).
+// track with a given CodecID (or, for Video for Windows tracks, a given FOURCC; for Audio
+// Compression Manager tracks, a given wFormatTag).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,6 +17,12 @@ namespace ambrel {
 
 // The codec ID of Video for Windows tracks, which the database matches by FourCC.
 inline constexpr std::string_view kVfwCodecID = "V_MS/VFW/FOURCC";
+// The codec ID of Audio Compression Manager tracks. A filter that lists it and has a
+// "wFormatTags" list takes only the tracks whose wFormatTag that list holds.
+inline constexpr std::string_view kAcmCodecID = "A_MS/ACM";
+
+// A wFormatTag as the database writes it: "0x" and four upper-case hex digits.
+std::string WaveFormatTagText(uint32_t Tag);
 
 // One hit of a query by value: the proposing codec entry's "name", "installcomments" and
 // "url" children and the proposed filter's "guid" attribute (empty when missing).
@@ -35,7 +43,9 @@ struct TCodecFilterMatch {
   TSimpleXmlElem* Codec = nullptr;   // a child of "codecs"
   TSimpleXmlElem* Filter = nullptr;  // a child of that codec's "filters"
 
-  // The query's cursor: what is sought and the next codec entry to look at.
+  // The query's cursor: what is sought and the next codec entry to look at. Fourcc is the
+  // query's second key: the FourCC of a Video for Windows track, the wFormatTag text of an
+  // Audio Compression Manager track (empty when it has none); other tracks ignore it.
   std::string CodecID;
   std::string Fourcc;
   const TSimpleXmlElems* Codecs = nullptr;
@@ -64,6 +74,7 @@ class TXmlCodecDB {
 
   // Starts a new query and fills Match with its first hit. Each codec entry yields
   // at most one hit: its first matching filter. Queries never change the database.
+  // Fourcc is the second key described at TCodecFilterMatch.
   void FindFirstFilter(const std::string& CodecID, const std::string& Fourcc, TCodecFilterMatch& Match) const;
   void FindNextFilter(TCodecFilterMatch& Match) const;
   // The hits of the query FindFirstFilter starts, in order, as values (Out is replaced).
@@ -96,6 +107,9 @@ std::string GetChildValue(const TSimpleXmlElem* Element, const std::string& Name
 bool FilterHasFourcc(const TSimpleXmlElem* Filter, const std::string& Fourcc);
 // Whether the filter's "matroskaids" list holds a child whose value is exactly CodecID.
 bool FilterHasMatroskaId(const TSimpleXmlElem* Filter, const std::string& CodecID);
+// Whether the filter takes an Audio Compression Manager track of wFormatTag text Tag: it
+// has no "wFormatTags" list, or that list holds a child whose value is exactly Tag.
+bool FilterTakesFormatTag(const TSimpleXmlElem* Filter, const std::string& Tag);
 // The node after Element in its parent's child list, or null.
 TSimpleXmlElem* NextSibling(TSimpleXmlElem* Element);
 

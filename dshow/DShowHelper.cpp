@@ -6,6 +6,7 @@
 #include "base/TextUtil.h"
 #include "base/UnicodeCase.h"
 #include "com/Moniker.h"
+#include "media/FrameworkFiles.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {
@@ -67,10 +68,20 @@ bool GetFileVersion(IMediaFramework& Fw, const std::u16string& FileName, uint32_
   return true;
 }
 
+namespace {
+
+std::string VersionText(uint32_t MS, uint32_t LS) {
+  return std::to_string(MS >> 16) + "." + std::to_string(MS & 0xFFFF) + "." + std::to_string(LS >> 16) + "." +
+         std::to_string(LS & 0xFFFF);
+}
+
+}  // namespace
+
 std::string GetFileVersionString(IMediaFramework& Fw, const std::u16string& FileName) {
-  uint32_t v[4];
-  if (!GetFileVersion(Fw, FileName, v[0], v[1], v[2], v[3])) return {};
-  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." + std::to_string(v[3]);
+  uint32_t ms = 0;
+  uint32_t ls = 0;
+  if (!Fw.GetFileVersion(FileName, ms, ls)) return {};
+  return VersionText(ms, ls);
 }
 
 TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidText) {
@@ -79,6 +90,12 @@ TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidTe
   const std::u16string path = GetFilterFileName(Fw, clsid);
   if (path.empty() || !Fw.FileExists(path)) return {};
   return {true, path, GetFileVersionString(Fw, path)};
+}
+
+TFilterInstall FindFilterInstallWithoutFramework(const std::string& ClsidText) {
+  const std::optional<media::TFilterServerFile> server = media::FindFilterServerWithoutFramework(ClsidText);
+  if (!server) return {};
+  return {true, server->Path, server->HasVersion ? VersionText(server->VersionMS, server->VersionLS) : ""};
 }
 
 std::string InstalledText(const TFilterInstall& Install) {

@@ -72,6 +72,9 @@ struct TFilterInstall {
   bool Answered = true;
 };
 TFilterInstall FindFilterInstall(IMediaFramework& Fw, const std::string& ClsidText);
+// The same answer read from the platform framework's files, without starting it
+// (media/FrameworkFiles.h): "no" where they cannot tell.
+TFilterInstall FindFilterInstallWithoutFramework(const std::string& ClsidText);
 // "no", or "yes, in " + path [+ " (" + version + ")"], or kInstallUnknown.
 std::string CheckFilterInstalled(IMediaFramework& Fw, const std::string& ClsidText);
 std::string InstalledText(const TFilterInstall& Install);

@@ -4,12 +4,15 @@
 // several threads; the framework is used by one analysis at a time.
 #pragma once
 
+#include <string>
+
 namespace ambrel {
 
 class TFriendlyNames;
 class TXmlCodecDB;
 
 class IFrameworkSections;
+struct TFilterInstall;
 
 // A table an analysis may consult: either one already loaded, or a function that gives
 // the table, loading it on its first call (once, whichever thread calls first). A run
@@ -34,8 +37,12 @@ struct TAnalysisContext {
   TTableRef<TFriendlyNames> FriendlyNames;
   TTableRef<TXmlCodecDB> CodecDB;
   // Answers whether each proposed codec filter is installed and, in an analysis that
-  // renders, renders the file. None: every filter reads "no" and nothing is rendered.
+  // renders, renders the file. None: nothing is rendered, and the installed state comes
+  // from InstalledWithoutFramework.
   IFrameworkSections* Framework = nullptr;
+  // Without a framework: where a proposed filter is installed, read from the framework's
+  // files without starting it. None: every filter reads "no".
+  TFilterInstall (*InstalledWithoutFramework)(const std::string& ClsidText) = nullptr;
 };
 
 }  // namespace ambrel

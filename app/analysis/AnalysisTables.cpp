@@ -1,5 +1,7 @@
 #include "app/analysis/AnalysisTables.h"
 
+#include "dshow/DShowHelper.h"
+
 namespace ambrel {
 
 TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb) {
@@ -13,7 +15,8 @@ TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err, c
 
 TAnalysisContext TAnalysisTables::Context() const {
   return {FNames ? TTableRef<TFriendlyNames>(*FNames) : TTableRef<TFriendlyNames>(&TFriendlyNames::Embedded),
-          FCodecDB.File ? TTableRef<TXmlCodecDB>(*FCodecDB.File) : TTableRef<TXmlCodecDB>(FCodecDB.Embedded)};
+          FCodecDB.File ? TTableRef<TXmlCodecDB>(*FCodecDB.File) : TTableRef<TXmlCodecDB>(FCodecDB.Embedded),
+          nullptr, &FindFilterInstallWithoutFramework};
 }
 
 }  // namespace ambrel

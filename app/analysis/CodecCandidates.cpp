@@ -3,6 +3,7 @@
 #include "base/Verbatim.h"
 #include "codecdb/XmlCodecDB.h"
 #include "dshow/FrameworkSections.h"
+#include "matroska/MatroskaHelper.h"
 
 namespace ambrel {
 
@@ -19,21 +20,29 @@ const std::vector<TCodecProposal>& TCodecCandidateCache::Lookup(const TXmlCodecD
   return proposals;
 }
 
+std::string CodecQuerySubkey(const TMatroskaTrackEntry& Track) {
+  if (IsAcmTrack(&Track)) return Track.HasFormatTag ? WaveFormatTagText(Track.FormatTag) : "";
+  return Track.Fourcc;
+}
+
 std::vector<TCodecCandidate> FindCodecCandidates(const TMatroskaTrackEntry& Track, const TAnalysisContext& Context,
                                                  TCodecCandidateCache* Cache) {
   const TXmlCodecDB& db = Context.CodecDB;
   std::vector<TCodecProposal> uncached;
   const std::vector<TCodecProposal>* proposals = &uncached;
+  const std::string subkey = CodecQuerySubkey(Track);
   if (Cache) {
-    proposals = &Cache->Lookup(db, Track.CodecID, Track.Fourcc);
+    proposals = &Cache->Lookup(db, Track.CodecID, subkey);
   } else {
-    db.FindProposals(Track.CodecID, Track.Fourcc, uncached);
+    db.FindProposals(Track.CodecID, subkey, uncached);
   }
   std::vector<TCodecCandidate> candidates;
   candidates.reserve(proposals->size());
   for (const TCodecProposal& p : *proposals) {
     // A filter element without a guid attribute names no class, so it reads "no".
-    const TFilterInstall install = Context.Framework ? Context.Framework->FilterInstall(p.Guid) : TFilterInstall();
+    const TFilterInstall install = Context.Framework                  ? Context.Framework->FilterInstall(p.Guid)
+                                   : Context.InstalledWithoutFramework ? Context.InstalledWithoutFramework(p.Guid)
+                                                                       : TFilterInstall();
     candidates.push_back({p.Name, InstalledText(install), install, p.InstallComments, p.Url});
   }
   return candidates;

@@ -39,6 +39,10 @@ class TCodecCandidateCache {
   std::vector<TCodecProposal> FScratch;
 };
 
+// The second key of Track's codec database query (TCodecFilterMatch): the wFormatTag
+// text of an Audio Compression Manager track, else the track's FourCC.
+std::string CodecQuerySubkey(const TMatroskaTrackEntry& Track);
+
 // The proposals for Track in database order; whether a filter is installed is asked of
 // Context's media framework (none: every filter reads "no"). Cache, when given, must be
 // used with one codec database only.

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "app/analysis/CodecCandidates.h"
 #include "matroska/ValueFormat.h"
 
 namespace ambrel {
@@ -107,7 +108,7 @@ TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, 
 }  // namespace
 
 TTrackFacts TrackFactsOf(const TMatroskaTrackEntry& Track) {
-  return {Track.TrackNumber, Track.TrackUID, Track.TrackType, Track.CodecID, Track.Fourcc};
+  return {Track.TrackNumber, Track.TrackUID, Track.TrackType, Track.CodecID, CodecQuerySubkey(Track)};
 }
 
 void MatchTrackPlayback(TRenderFileCheck& Check, const std::vector<TTrackFacts>& Tracks, const TXmlCodecDB& Db,

@@ -21,7 +21,7 @@ struct TTrackFacts {
   uint64_t Uid = 0;
   uint8_t Type = 0;
   std::string CodecID;
-  std::string Fourcc;
+  std::string Fourcc;  // the codec database query's second key (CodecQuerySubkey)
 };
 TTrackFacts TrackFactsOf(const TMatroskaTrackEntry& Track);
 

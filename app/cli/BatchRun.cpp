@@ -137,7 +137,7 @@ class TThreadContext {
     if (!FMade && FOptions.MakeFramework) FFramework = FOptions.MakeFramework();
     FMade = true;
     if (FFramework) FFramework->BeginFile();
-    return {FTables.FriendlyNames, FTables.CodecDB, FFramework.get()};
+    return {FTables.FriendlyNames, FTables.CodecDB, FFramework.get(), FTables.InstalledWithoutFramework};
   }
 
  private:

@@ -5,29 +5,11 @@
 #include <cstring>
 
 #include "media/gst/GstBackend.h"
+#include "media/gst/GstRegistryFiles.h"
 
 namespace ambrel::media::gst {
 
 namespace {
-
-// "1.22.0" -> 1, 22, 0, 0: up to four dot-separated numbers, each from its leading digits
-// and capped at 65535. False when the text starts with no number.
-bool ParseVersion(const char* text, uint32_t& ms, uint32_t& ls) {
-  if (!text || !g_ascii_isdigit(*text)) return false;
-  uint32_t parts[4] = {0, 0, 0, 0};
-  const char* p = text;
-  for (int i = 0; i < 4 && g_ascii_isdigit(*p); ++i) {
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(p, &end, 10);
-    parts[i] = static_cast<uint32_t>(std::min<unsigned long>(value, 0xFFFF));
-    p = end;
-    if (*p != '.') break;
-    ++p;
-  }
-  ms = parts[0] << 16 | parts[1];
-  ls = parts[2] << 16 | parts[3];
-  return true;
-}
 
 bool HasPadTemplate(GstElementFactory* factory, GstPadDirection direction, bool any) {
   for (const GList* l = gst_element_factory_get_static_pad_templates(factory); l; l = l->next) {
@@ -150,7 +132,8 @@ bool Catalogue::PluginFileVersion(const std::u16string& path, uint32_t& ms, uint
       const gchar* file = gst_plugin_get_filename(plugin);
       uint32_t vms = 0;
       uint32_t vls = 0;
-      if (file && *file && ParseVersion(gst_plugin_get_version(plugin), vms, vls)) versions_[file] = {vms, vls};
+      const gchar* version = gst_plugin_get_version(plugin);
+      if (file && *file && version && ParsePluginVersion(version, vms, vls)) versions_[file] = {vms, vls};
     }
     gst_plugin_list_free(plugins);
   });

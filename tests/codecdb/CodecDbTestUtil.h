@@ -36,15 +36,17 @@ inline void CollectKeys(const TSimpleXmlElem& node, const std::string& listName,
   }
 }
 
-// Every (codec id, FourCC) query the tree can answer, and some it cannot.
+// Every (codec id, FourCC or wFormatTag) query the tree can answer, and some it cannot.
 inline std::set<std::pair<std::string, std::string>> TreeQueries(const TXmlCodecDB& db) {
   const TSimpleXmlElem& root = const_cast<TXmlCodecDB&>(db).Document().Root();
-  std::set<std::string> ids{"", "V_MS/VFW/FOURCC", "A_NONE"}, fourccs{"", "NONE"};
+  std::set<std::string> ids{"", "V_MS/VFW/FOURCC", "A_NONE"}, fourccs{"", "NONE"}, tags{"0x9999"};
   CollectKeys(root, "matroskaids", ids);
   CollectKeys(root, "fourccs", fourccs);
+  CollectKeys(root, "wFormatTags", tags);
   std::set<std::pair<std::string, std::string>> queries;
   for (const std::string& id : ids) queries.emplace(id, "");
   for (const std::string& fourcc : fourccs) queries.emplace("V_MS/VFW/FOURCC", fourcc);
+  for (const std::string& tag : tags) queries.emplace("A_MS/ACM", tag);
   return queries;
 }
 

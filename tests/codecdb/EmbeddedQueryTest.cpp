@@ -1,6 +1,7 @@
 // Answers of the embedded codec database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "CodecDbTestUtil.h"
@@ -117,6 +118,31 @@ TEST_F(Embedded, WrittenFormReparsesToTheSameTree) {
   EXPECT_EQ(second.str(), first.str());
   EXPECT_EQ(first.str().rfind("<?xml version=\"1.0\"?>\r\n<codecdb major-version=\"1\" minor-version=\"0\">\r\n", 0),
             0u);
+}
+
+TEST(EmbeddedGst, ProposesDecodersByCodecIdFourccAndFormatTag) {
+  const TXmlCodecDB& db = EmbeddedGstCodecDB();
+  const auto filters = [&db](const std::string& codecID, const std::string& second) {
+    std::vector<std::string> names;
+    TCodecFilterMatch match;
+    for (db.FindFirstFilter(codecID, second, match); match.Found; db.FindNextFilter(match)) {
+      names.push_back(GetChildValue(match.Filter, "name"));
+    }
+    return names;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(filters("A_MS/ACM", "0x0031"), (Names{"GSM audio decoder", "libav GSM Microsoft variant decoder"}));
+  EXPECT_EQ(filters("V_MS/VFW/FOURCC", "MPNG"),
+            (Names{"PNG image decoder", "libav PNG (Portable Network Graphics) image decoder"}));
+  // Parsers decode nothing: none is proposed, where the codec has parsers and decoders.
+  for (const char* codecID : {"A_AAC", "A_AC3", "A_DTS", "A_MPEG/L3", "A_FLAC", "V_MPEG4/ISO/ASP", "V_MPEG4/ISO/AVC"}) {
+    const Names names = filters(codecID, "");
+    EXPECT_FALSE(names.empty()) << codecID;
+    for (std::string name : names) {
+      std::transform(name.begin(), name.end(), name.begin(), AsciiLowerChar);
+      EXPECT_EQ(name.find("parse"), std::string::npos) << codecID << ": " << name;
+    }
+  }
 }
 
 TEST(Helpers, NextSiblingAndFilterLists) {

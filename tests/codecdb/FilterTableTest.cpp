@@ -103,6 +103,31 @@ TEST(FilterTable, CornerCasesOfTheQuery) {
   ExpectSameAnswers(otherTree, otherTable);
 }
 
+TEST(FilterTable, AcmTracksAreMatchedByTheirFormatTag) {
+  // A filter listing the ACM codec ID with a wFormatTags list takes only those tags; one
+  // without a list takes any ACM track; a list on a filter of another codec ID changes
+  // nothing for ACM tracks.
+  const std::string xml =
+      "<codecdb><codecs>"
+      "<codec><name>gsm</name><filters><filter guid='{5}'><matroskaids><id>A_MS/ACM</id></matroskaids>"
+      "<wFormatTags><t>0x0031</t></wFormatTags></filter></filters></codec>"
+      "<codec><name>any</name><filters><filter guid='{6}'><matroskaids><id>A_MS/ACM</id></matroskaids>"
+      "</filter></filters></codec>"
+      "<codec><name>aac</name><filters><filter guid='{7}'><matroskaids><id>A_AAC</id></matroskaids>"
+      "<wFormatTags><t>0x00FF</t></wFormatTags></filter></filters></codec>"
+      "</codecs></codecdb>";
+  TXmlCodecDB tree, table;
+  std::string snapshot, saved;
+  LoadBoth(xml, tree, table, snapshot, saved);
+  ExpectSameAnswers(tree, table);
+  const Proposals any{{"any", "{6}", "", ""}};
+  EXPECT_EQ(Answer(table, "A_MS/ACM", "0x0031"), (Proposals{{"gsm", "{5}", "", ""}, {"any", "{6}", "", ""}}));
+  EXPECT_EQ(Answer(table, "A_MS/ACM", "0x0002"), any);
+  EXPECT_EQ(Answer(table, "A_MS/ACM", "0x00FF"), any);
+  EXPECT_EQ(Answer(table, "A_MS/ACM", ""), any);
+  EXPECT_EQ(Answer(table, "A_AAC", "0x0031"), (Proposals{{"aac", "{7}", "", ""}}));
+}
+
 TEST(FilterTable, TreeRebuiltOnDemandAndChangesFollowed) {
   TXmlCodecDB tree, table;
   std::string snapshot, saved;
@@ -140,7 +165,7 @@ TEST(FilterTable, DamagedTablesAreRefused) {
   swapped[firstKey + 2] = 'C';
   EXPECT_EQ(TableError(swapped), "Invalid codec filter table: keys out of order");
   std::string kind = saved;
-  kind[firstKey] = 2;
+  kind[firstKey] = 3;  // 0, 1 and 2 are codec IDs, FourCCs and wFormatTags
   EXPECT_EQ(TableError(kind), "Invalid codec filter table: unknown key kind");
   std::string codec = saved;
   codec[firstKey + 4] = 1;

@@ -1,11 +1,17 @@
 /* Reads "KEY<TAB>CAPS" lines on standard input: the caps the Matroska demuxer gives a
- * stream of each codec id or FOURCC. Writes, for every element factory of the registry
- * that decodes or parses and accepts one of those caps on a sink pad, one line:
- * FACTORY<TAB>LONG NAME<TAB>KLASS<TAB>RANK<TAB>PLUGIN FILE<TAB>PLUGIN VERSION<TAB>KEY KEY ...
- * Factories are written in name order. Templates accepting any caps are ignored.
+ * stream of each codec id. Adds the keys the RIFF library maps to caps, which the demuxer
+ * uses for wrapped tracks: "FOURCC:" + each FOURCC of a Video for Windows track it knows,
+ * "TAG:0x" + four upper-case hex digits for each wFormatTag of an Audio Compression
+ * Manager track. Writes, for every element factory of the registry that decodes (parsers
+ * decode nothing and are left out) and accepts one of those caps on a sink pad, one line:
+ * FACTORY<TAB>LONG NAME<TAB>KLASS<TAB>RANK<TAB>PLUGIN FILE<TAB>PLUGIN VERSION<TAB>KEY|KEY|...
+ * (a FOURCC may hold blanks). Factories are written in name order. Templates accepting
+ * any caps are ignored.
+ * With --riff, writes the keys the RIFF library gives caps for, one "KEY<TAB>CAPS" line each.
  * With --check, reads "LABEL<TAB>CAPS<TAB>CAPS" lines instead and writes the labels whose
  * two caps do not intersect; exits 1 when there is one. */
 #include <gst/gst.h>
+#include <gst/riff/riff-media.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -14,10 +20,33 @@ typedef struct {
   GstCaps *caps;
 } Entry;
 
-static gboolean decodes_or_parses(GstElementFactory *factory) {
+static gboolean decodes(GstElementFactory *factory) {
   const char *klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-  return klass && (strstr(klass, "Decoder") || strstr(klass, "Parser")) && !strstr(klass, "Depayloader") &&
+  return klass && strstr(klass, "Decoder") && !strstr(klass, "Parser") && !strstr(klass, "Depayloader") &&
          !strstr(klass, "Encoder") && !strstr(klass, "Demuxer");
+}
+
+static void add_entry(GArray *entries, char *key, GstCaps *caps) {
+  Entry e = {key, caps};
+  g_array_append_val(entries, e);
+}
+
+/* The FOURCCs of printable characters the RIFF library gives caps for (blanks only as the
+ * last character: the database's text keeps no leading blank and no run of blanks), and
+ * every wFormatTag it gives caps for. */
+static void add_riff_entries(GArray *entries) {
+  for (int a = 0x21; a < 0x7f; ++a)
+    for (int b = 0x20; b < 0x7f; ++b)
+      for (int c = 0x20; c < 0x7f; ++c)
+        for (int d = 0x20; d < 0x7f; ++d) {
+          if (b == ' ' || c == ' ') continue;
+          GstCaps *caps = gst_riff_create_video_caps(GST_MAKE_FOURCC(a, b, c, d), NULL, NULL, NULL, NULL, NULL);
+          if (caps) add_entry(entries, g_strdup_printf("FOURCC:%c%c%c%c", a, b, c, d), caps);
+        }
+  for (guint tag = 0; tag <= 0xFFFF; ++tag) {
+    GstCaps *caps = gst_riff_create_audio_caps(tag, NULL, NULL, NULL, NULL, NULL, NULL);
+    if (caps) add_entry(entries, g_strdup_printf("TAG:0x%04X", tag), caps);
+  }
 }
 
 static gint by_name(gconstpointer a, gconstpointer b) {
@@ -49,24 +78,35 @@ int main(int argc, char **argv) {
   gst_init(&argc, &argv);
   if (argc > 1 && strcmp(argv[1], "--check") == 0) return check();
   GArray *entries = g_array_new(FALSE, FALSE, sizeof(Entry));
+  if (argc > 1 && strcmp(argv[1], "--riff") == 0) {
+    add_riff_entries(entries);
+    for (guint i = 0; i < entries->len; ++i) {
+      const Entry *e = &g_array_index(entries, Entry, i);
+      gchar *caps = gst_caps_to_string(e->caps);
+      printf("%s\t%s\n", e->key, caps);
+      g_free(caps);
+    }
+    return 0;
+  }
   char line[4096];
   while (fgets(line, sizeof line, stdin)) {
     line[strcspn(line, "\r\n")] = '\0';
     char *tab = strchr(line, '\t');
     if (!tab || line[0] == '#') continue;
     *tab = '\0';
-    Entry e = {g_strdup(line), gst_caps_from_string(tab + 1)};
-    if (!e.caps) {
+    GstCaps *caps = gst_caps_from_string(tab + 1);
+    if (!caps) {
       fprintf(stderr, "caps-match: bad caps for %s: %s\n", line, tab + 1);
       return 1;
     }
-    g_array_append_val(entries, e);
+    add_entry(entries, g_strdup(line), caps);
   }
+  add_riff_entries(entries);
   GList *factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
   factories = g_list_sort(factories, by_name);
   for (GList *l = factories; l; l = l->next) {
     GstElementFactory *factory = GST_ELEMENT_FACTORY(l->data);
-    if (!decodes_or_parses(factory)) continue;
+    if (!decodes(factory)) continue;
     GString *keys = g_string_new(NULL);
     for (guint i = 0; i < entries->len; ++i) {
       const Entry *e = &g_array_index(entries, Entry, i);
@@ -77,7 +117,7 @@ int main(int argc, char **argv) {
         const gboolean match = !gst_caps_is_any(caps) && gst_caps_can_intersect(caps, e->caps);
         gst_caps_unref(caps);
         if (match) {
-          g_string_append_printf(keys, "%s%s", keys->len ? " " : "", e->key);
+          g_string_append_printf(keys, "%s%s", keys->len ? "|" : "", e->key);
           break;
         }
       }

@@ -2,20 +2,25 @@
 """Makes the GStreamer codec database (resources/GstCodecsDB.xml) from this machine's
 GStreamer registry, in the format of resources/CodecsDB.xml.
 
-One codec entry per Debian package that brings a plugin decoding or parsing a codec stored
-in Matroska; one filter per element factory of that package whose sink pads accept the
-caps the Matroska demuxer gives a stream of that codec. The filter's guid is the
-backend's name-based class id of the factory, so the program finds it installed.
+One codec entry per Debian package that brings a plugin decoding a codec stored in
+Matroska; one filter per decoder of that package whose sink pads accept the caps the
+Matroska demuxer gives a stream of that codec (parsers decode nothing and are left out).
+The caps of Video for Windows and Audio Compression Manager tracks are those of the RIFF
+library the demuxer uses: a filter lists every FOURCC and every wFormatTag whose caps it
+accepts. The filter's guid is the backend's name-based class id of the factory, so the
+program finds it installed.
 
   make-gst-codecdb.py --install     apt-get the plugin packages and the file makers first
   make-gst-codecdb.py --verify      make a small file per codec with ffmpeg (and mkvmerge
                                     for the FOURCC ones), and check that the demuxer's caps
-                                    for it meet the table's and the codec id is the key
+                                    for it meet the table's (or the RIFF library's) and the
+                                    codec id (FOURCC, wFormatTag) is the key
   make-gst-codecdb.py [-o FILE]     write the database (default resources/GstCodecsDB.xml)
 
 Needs gcc, pkg-config and libgstreamer1.0-dev to build the registry reader (caps-match.c).
 """
 import argparse
+import functools
 import json
 import os
 import subprocess
@@ -62,7 +67,8 @@ def avi(codec, tag, src=VIDEO):
 # Matroska demuxer gives such a stream, and the ways to make a file that holds one (none:
 # the mapping is taken as the demuxer documents it, without a file to check it on).
 # Codecs the demuxer exposes only as video/x-unknown or audio/x-unknown (ALAC, FFV
-# HuffYUV in 1.22) are left out: no element is offered them.
+# HuffYUV in 1.22) are left out: no element is offered them. Video for Windows and Audio
+# Compression Manager tracks are keyed by FOURCC and wFormatTag (RIFF_FILES below).
 TABLE = [
     ("V_MPEG4/ISO/AVC", "video/x-h264", [v("libx264")]),
     ("V_MPEGH/ISO/HEVC", "video/x-h265", [v("libx265")]),
@@ -83,28 +89,6 @@ TABLE = [
     ("V_REAL/RV20", "video/x-pn-realvideo, rmversion=2", []),
     ("V_REAL/RV30", "video/x-pn-realvideo, rmversion=3", []),
     ("V_REAL/RV40", "video/x-pn-realvideo, rmversion=4", []),
-    ("FOURCC:XVID", "video/mpeg, mpegversion=4, systemstream=false", [avi("libxvid", "XVID")]),
-    ("FOURCC:DIVX", "video/x-divx, divxversion=4", [avi("mpeg4", "DIVX")]),
-    ("FOURCC:DX50", "video/x-divx, divxversion=5", [avi("mpeg4", "DX50")]),
-    ("FOURCC:FMP4", "video/mpeg, mpegversion=4, systemstream=false", [avi("mpeg4", "FMP4")]),
-    ("FOURCC:DIV3", "video/x-divx, divxversion=3", [avi("msmpeg4", "DIV3")]),
-    ("FOURCC:MP43", "video/x-msmpeg, msmpegversion=43", [avi("msmpeg4", "MP43")]),
-    ("FOURCC:MP42", "video/x-msmpeg, msmpegversion=42", [avi("msmpeg4v2", "MP42")]),
-    ("FOURCC:MJPG", "image/jpeg", [avi("mjpeg", "MJPG")]),
-    ("FOURCC:HFYU", "video/x-huffyuv", [avi("huffyuv", "HFYU")]),
-    ("FOURCC:FFV1", "video/x-ffv, ffvversion=1", [avi("ffv1", "FFV1")]),
-    ("FOURCC:CRAM", "video/x-msvideocodec, msvideoversion=1", [avi("msvideo1", "CRAM")]),
-    ("FOURCC:MSVC", "video/x-msvideocodec, msvideoversion=1", [avi("msvideo1", "MSVC")]),
-    ("FOURCC:cvid", "video/x-cinepak", [avi("cinepak", "cvid")]),
-    ("FOURCC:CVID", "video/x-cinepak", [avi("cinepak", "CVID")]),
-    ("FOURCC:WMV1", "video/x-wmv, wmvversion=1", [avi("wmv1", "WMV1")]),
-    ("FOURCC:WMV2", "video/x-wmv, wmvversion=2", [avi("wmv2", "WMV2")]),
-    ("FOURCC:WMV3", "video/x-wmv, wmvversion=3", []),
-    ("FOURCC:WVC1", "video/x-wmv, wmvversion=3, format=WVC1", []),
-    ("FOURCC:FLV1", "video/x-flash-video, flvversion=1", [avi("flv", "FLV1")]),
-    ("FOURCC:dvsd", "video/x-dv, systemstream=false", [avi("dvvideo", "dvsd", src=VIDEO_DV)]),
-    ("FOURCC:H263", "video/x-h263", [avi("h263", "H263", src=VIDEO_176)]),
-    ("FOURCC:ZMBV", "video/x-zmbv", [avi("zmbv", "ZMBV")]),
     ("A_AAC", "audio/mpeg, mpegversion=4", [a("aac")]),
     ("A_AAC/MPEG4/LC", "audio/mpeg, mpegversion=4", []),
     ("A_AAC/MPEG4/LC/SBR", "audio/mpeg, mpegversion=4", []),
@@ -131,12 +115,6 @@ TABLE = [
     ("A_REAL/COOK", "audio/x-pn-realaudio, raversion=8", []),
     ("A_REAL/SIPR", "audio/x-sipro", []),
     ("A_REAL/ATRC", "audio/x-vnd.sony.atrac3", []),
-    # Audio Compression Manager tracks are looked up by codec id alone: the formats they
-    # are commonly made with.
-    ("A_MS/ACM", "audio/x-adpcm, layout=microsoft; audio/x-adpcm, layout=dvi; audio/x-alaw; audio/x-mulaw; "
-     "audio/x-wma, wmaversion=1; audio/x-wma, wmaversion=2",
-     [a("adpcm_ms"), a("adpcm_ima_wav"), a("pcm_alaw", src=AUDIO_8K), a("pcm_mulaw", src=AUDIO_8K), a("wmav1"),
-      a("wmav2")]),
     ("S_TEXT/UTF8", "text/x-raw, format=pango-markup", [SRT + ["-c:s", "srt"]]),
     ("S_TEXT/ASS", "application/x-ass", [SRT + ["-c:s", "ass"]]),
     ("S_TEXT/SSA", "application/x-ssa", []),
@@ -148,6 +126,39 @@ TABLE = [
     ("S_KATE", "subtitle/x-kate", []),
 ]
 
+# Files for the keys whose caps come from the RIFF library (caps-match.c), as the demuxer
+# uses it for Video for Windows and Audio Compression Manager tracks: --verify checks the
+# library's caps against the demuxer's for these.
+RIFF_FILES = [
+    ("FOURCC:XVID", [avi("libxvid", "XVID")]),
+    ("FOURCC:DIVX", [avi("mpeg4", "DIVX")]),
+    ("FOURCC:DX50", [avi("mpeg4", "DX50")]),
+    ("FOURCC:FMP4", [avi("mpeg4", "FMP4")]),
+    ("FOURCC:DIV3", [avi("msmpeg4", "DIV3")]),
+    ("FOURCC:MP43", [avi("msmpeg4", "MP43")]),
+    ("FOURCC:MP42", [avi("msmpeg4v2", "MP42")]),
+    ("FOURCC:MJPG", [avi("mjpeg", "MJPG")]),
+    ("FOURCC:HFYU", [avi("huffyuv", "HFYU")]),
+    ("FOURCC:FFV1", [avi("ffv1", "FFV1")]),
+    ("FOURCC:CRAM", [avi("msvideo1", "CRAM")]),
+    ("FOURCC:MSVC", [avi("msvideo1", "MSVC")]),
+    ("FOURCC:cvid", [avi("cinepak", "cvid")]),
+    ("FOURCC:CVID", [avi("cinepak", "CVID")]),
+    ("FOURCC:WMV1", [avi("wmv1", "WMV1")]),
+    ("FOURCC:WMV2", [avi("wmv2", "WMV2")]),
+    ("FOURCC:FLV1", [avi("flv", "FLV1")]),
+    ("FOURCC:dvsd", [avi("dvvideo", "dvsd", src=VIDEO_DV)]),
+    ("FOURCC:H263", [avi("h263", "H263", src=VIDEO_176)]),
+    ("FOURCC:ZMBV", [avi("zmbv", "ZMBV")]),
+    ("TAG:0x0002", [a("adpcm_ms")]),
+    ("TAG:0x0011", [a("adpcm_ima_wav")]),
+    ("TAG:0x0006", [a("pcm_alaw", src=AUDIO_8K)]),
+    ("TAG:0x0007", [a("pcm_mulaw", src=AUDIO_8K)]),
+    ("TAG:0x0031", [a("libgsm_ms", src=AUDIO_8K)]),
+    ("TAG:0x0160", [a("wmav1")]),
+    ("TAG:0x0161", [a("wmav2")]),
+]
+
 
 def run(args, **kw):
     return subprocess.run(args, check=True, text=True, capture_output=True, **kw).stdout
@@ -155,7 +166,7 @@ def run(args, **kw):
 
 def build_caps_match(work):
     exe = os.path.join(work, "caps-match")
-    flags = run(["pkg-config", "--cflags", "--libs", "gstreamer-1.0"]).split()
+    flags = run(["pkg-config", "--cflags", "--libs", "gstreamer-1.0", "gstreamer-riff-1.0"]).split()
     run(["gcc", "-O1", "-o", exe, os.path.join(HERE, "caps-match.c")] + flags)
     return exe
 
@@ -177,9 +188,11 @@ def codec_key(path):
     """The key of the file's first track as mkvmerge reads it."""
     track = json.loads(run(["mkvmerge", "-J", path]))["tracks"][0]["properties"]
     codec_id = track["codec_id"]
+    private = bytes.fromhex(track.get("codec_private_data", ""))
+    if codec_id == "A_MS/ACM":
+        return "TAG:0x%04X" % (private[0] | private[1] << 8)
     if codec_id != "V_MS/VFW/FOURCC":
         return codec_id
-    private = bytes.fromhex(track.get("codec_private_data", ""))
     return "FOURCC:" + private[16:20].decode("latin-1")
 
 
@@ -193,9 +206,16 @@ def demuxer_caps(path):
     return None
 
 
+def riff_caps(caps_match):
+    """The caps the RIFF library gives each FOURCC and wFormatTag key."""
+    return dict(line.split("\t", 1) for line in run([caps_match, "--riff"]).splitlines())
+
+
 def verify(work, caps_match):
     checks, failures = [], []
-    for key, caps, recipes in TABLE:
+    riff = riff_caps(caps_match)
+    rows = TABLE + [(key, riff.get(key, "unknown/x-none"), recipes) for key, recipes in RIFF_FILES]
+    for key, caps, recipes in rows:
         for n, recipe in enumerate(recipes):
             try:
                 path = make_file(work, key, n, recipe)
@@ -220,6 +240,7 @@ def verify(work, caps_match):
     return not failures
 
 
+@functools.lru_cache(maxsize=None)
 def package_of(path):
     for candidate in (path, path.replace("/usr/lib/", "/lib/", 1), path.replace("/lib/", "/usr/lib/", 1)):
         r = subprocess.run(["dpkg-query", "-S", candidate], text=True, capture_output=True)
@@ -246,29 +267,32 @@ def generate(caps_match):
     packages = {}
     for line in run([caps_match], input=table).splitlines():
         factory, longname, klass, rank, plugin, version, keys = line.split("\t")
+        keys = keys.split("|")
         if int(rank) == 0:  # never chosen by the framework's automatic graph
             continue
         package = package_of(plugin) if plugin else None
         if not package:
             continue
-        decoder = "Decoder" in klass
-        packages.setdefault(package, []).append((not decoder, -int(rank), factory, longname, version, keys.split()))
+        packages.setdefault(package, []).append((-int(rank), factory, longname, version, keys))
     order = [p for p in PACKAGES if p in packages] + sorted(p for p in packages if p not in PACKAGES)
     lines = ['<?xml version="1.0"?>', '<codecdb major-version="1" minor-version="0">', "\t<codecs>"]
     for n, package in enumerate(order, 1):
         name, url = PACKAGES.get(package, (package, "https://gstreamer.freedesktop.org/"))
         filters = sorted(packages[package])
-        kinds = {k.split(":")[0][0] if not k.startswith("FOURCC:") else "V" for f in filters for k in f[5]}
+        kinds = {"V" if k.startswith("FOURCC:") else "A" if k.startswith("TAG:") else k[0] for f in filters for k in f[4]}
         kind = {"V": "video", "A": "audio", "S": "subtitle"}[kinds.pop()] if len(kinds) == 1 else "multi"
         lines += ['\t\t<codec id="%d">' % n, "\t\t\t<name>%s</name>" % escape(name), "\t\t\t<type>%s</type>" % kind,
                   "\t\t\t<url>%s</url>" % escape(url),
                   "\t\t\t<installcomments>Debian/Ubuntu package %s</installcomments>" % package, "\t\t\t<filters>"]
-        for _, _, factory, longname, version, keys in filters:
+        for _, factory, longname, version, keys in filters:
             fourccs = [k[7:] for k in keys if k.startswith("FOURCC:")]
-            ids = [k for k in keys if not k.startswith("FOURCC:")] + (["V_MS/VFW/FOURCC"] if fourccs else [])
+            tags = [k[4:] for k in keys if k.startswith("TAG:")]
+            ids = [k for k in keys if not k.startswith(("FOURCC:", "TAG:"))] + (["V_MS/VFW/FOURCC"] if fourccs else []) + (
+                ["A_MS/ACM"] if tags else [])
             lines.append('\t\t\t\t<filter guid="%s" version="%s">' % (clsid(factory), four_numbers(version)))
             lines.append("\t\t\t\t\t<name>%s</name>" % escape(longname))
-            for tag, child, values in (("fourccs", "fourcc", fourccs), ("matroskaids", "matroskaid", ids)):
+            for tag, child, values in (("fourccs", "fourcc", fourccs), ("matroskaids", "matroskaid", ids),
+                                       ("wFormatTags", "wFormatTag", tags)):
                 if values:
                     lines.append("\t\t\t\t\t<%s>" % tag)
                     lines += ["\t\t\t\t\t\t<%s>%s</%s>" % (child, escape(x), child) for x in values]

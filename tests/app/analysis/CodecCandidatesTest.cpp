@@ -67,6 +67,24 @@ TEST(CodecCandidates, WrappedVideoTracksAreMatchedByTheirFourcc) {
   EXPECT_EQ(f.Text("V_UNKNOWN"), "");
 }
 
+TEST(CodecCandidates, AudioCompressionManagerTracksAreProposedByTheirFormatTag) {
+  TFriendlyNames names;
+  const TAnalysisContext context{names, EmbeddedGstCodecDB(), nullptr};
+  const auto packages = [&context](uint32_t tag) {
+    TMatroskaTrackEntry track;
+    track.TrackType = 2;  // audio
+    track.CodecID = "A_MS/ACM";
+    track.FormatTag = tag;
+    track.HasFormatTag = true;
+    std::vector<std::string> out;
+    for (const TCodecCandidate& c : FindCodecCandidates(track, context)) out.push_back(c.Name);
+    return out;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(packages(0x0031), (Names{"GStreamer Bad Plugins", "GStreamer libav Plugin"}));  // GSM 6.10: gsmdec
+  EXPECT_EQ(packages(0x0006), Names{"GStreamer Good Plugins"});  // A-law: alawdec
+}
+
 TEST(CodecCandidates, WithoutAFrameworkNothingIsInstalled) {
   Fixture f;
   EXPECT_NE(f.Text("S_TEXT/UTF8", "", false).find("Installed : no\r\n"), std::string::npos);

@@ -3,9 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <gst/gst.h>
+#include <nlohmann/json.hpp>
 
 #include "tests/app/cli/CliRun.h"
 #include "tests/media/gst/GstTestUtil.h"
@@ -44,6 +46,38 @@ int Count(const std::vector<std::string>& lines, const std::string& prefix) {
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The real sample files, by name.
+std::vector<std::string> Samples() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(AMBREL_TEST_DATA_DIR)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".mkv" || ext == ".mka" || ext == ".mks" || ext == ".webm") names.push_back(entry.path().filename());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The full analysis's JSON document of a sample, made once for the tests that read it.
+const nlohmann::json& FullDocument(const std::string& name) {
+  static std::map<std::string, nlohmann::json> documents;
+  auto [at, added] = documents.try_emplace(name);
+  if (added) at->second = nlohmann::json::parse(Cli("--json " + Quote(name)).out);
+  return at->second;
+}
+
+// The plugin file of an element factory, as the registry names it.
+std::string PluginFileOf(const std::string& factory) {
+  std::string file;
+  if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), factory.c_str())) {
+    if (GstPlugin* plugin = gst_plugin_feature_get_plugin(feature)) {
+      if (const gchar* name = gst_plugin_get_filename(plugin)) file = name;
+      gst_object_unref(plugin);
+    }
+    gst_object_unref(feature);
+  }
+  return file;
 }
 
 TEST(GstRendering, AFileWhoseEveryCodecHasADecoderRendersCompletely) {
@@ -232,6 +266,63 @@ TEST(GstRendering, AMachineWithoutTheDecodingBinAnswersAtOnce) {
                   "RenderFile with DirectShow : The source filter for this file could not be loaded. (0x80040241)"))
       << run.out;
   EXPECT_EQ(run.err.find("CRITICAL"), std::string::npos) << run.err;
+}
+
+// The codec database proposes, for every track that plays, the plugin of the decoder that
+// plays it, in the package entry of that decoder's package.
+TEST(GstRendering, ThePlayingDecodersPluginIsAmongTheTracksCandidates) {
+  REQUIRE_FACTORIES("matroskademux");
+  Gst();  // the registry the expected plugin files come from
+  int checked = 0;
+  for (const std::string& name : Samples()) {
+    const nlohmann::json& doc = FullDocument(name);
+    for (const nlohmann::json& verdict : doc["render_file"]["tracks"]) {
+      const nlohmann::json& playback = verdict["playback"];
+      if (!playback["element"].is_string()) continue;
+      const std::string plugin = PluginFileOf(playback["element"]);
+      const std::string package = "Debian/Ubuntu package " + playback["package"].get<std::string>();
+      const nlohmann::json& track = doc["tracks"][verdict["number"].get<size_t>() - 1];
+      ASSERT_EQ(track["number"], verdict["number"]) << name;
+      const nlohmann::json& candidates = track["codec_candidates"];
+      EXPECT_TRUE(std::any_of(candidates.begin(), candidates.end(), [&](const nlohmann::json& c) {
+        return c["installed"] == true && c["server"] == plugin && c["install_comments"] == package;
+      })) << name << " track " << track["number"] << " plays with " << playback["element"] << " of " << plugin
+          << "\n" << candidates.dump(1);
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 10);
+}
+
+// --no-render starts no framework and loads no GStreamer library, yet tells the same
+// installed state, server and version of every proposed filter as the full analysis.
+TEST(GstRendering, WithoutRenderingTheInstalledStatesAreTheFrameworks) {
+  REQUIRE_FACTORIES("matroskademux");
+  int installed = 0;
+  for (const std::string& name : Samples()) {
+    const nlohmann::json& full = FullDocument(name);
+    const nlohmann::json quiet = nlohmann::json::parse(Cli("--no-render --json " + Quote(name)).out);
+    ASSERT_EQ(full["tracks"].size(), quiet["tracks"].size()) << name;
+    for (size_t t = 0; t < full["tracks"].size(); ++t) {
+      const nlohmann::json& candidates = full["tracks"][t]["codec_candidates"];
+      EXPECT_EQ(quiet["tracks"][t]["codec_candidates"], candidates) << name << " track " << t + 1;
+      for (const nlohmann::json& c : candidates) installed += c["installed"] == true;
+    }
+  }
+  EXPECT_GT(installed, 10);
+  // The loader lists every library it loads, for the shell and the program, in files of
+  // its own.
+  const TTempDir loads("ambrel_ld");
+  setenv("LD_DEBUG", "libs", 1);
+  setenv("LD_DEBUG_OUTPUT", (loads / "ld").c_str(), 1);
+  const CliRun run = Cli("--no-render sample.mkv");
+  unsetenv("LD_DEBUG");
+  unsetenv("LD_DEBUG_OUTPUT");
+  std::string loaded;
+  for (const auto& file : std::filesystem::directory_iterator(loads.Path())) loaded += ReadFile(file.path().string());
+  EXPECT_NE(loaded.find("ambrel-cli"), std::string::npos) << "the loader did not list the libraries";
+  EXPECT_EQ(loaded.find("libgstreamer"), std::string::npos);
+  EXPECT_NE(run.out.find("Installed : yes, in "), std::string::npos) << run.out;
 }
 
 TEST(GstRendering, FilterListsNameTheInstalledElements) {
