@@ -1,19 +1,27 @@
-// The base of the window's worker threads: runs the steps of one run in order, each on
-// the worker or handed to the main thread (the worker waiting until it has run), stops
-// early when the window is closing, and always gives the controls back at its end.
+// The base of the form's workers: runs the steps of one run on a thread of its own, in
+// order, each on the worker or handed to the main thread (the worker waiting until it has
+// run), stops early when the window is closing, and always gives the controls back at
+// its end.
 #pragma once
 
-#include <QThread>
 #include <functional>
 #include <initializer_list>
+#include <thread>
 
 namespace ambrel {
 
-class TMainForm;
+class TAnalysisForm;
 
-class TWorkerThread : public QThread {
+class TFormWorker {
  public:
-  explicit TWorkerThread(TMainForm& Form) : FForm(Form) {}
+  explicit TFormWorker(TAnalysisForm& Form) : FForm(Form) {}
+  virtual ~TFormWorker();
+  TFormWorker(const TFormWorker&) = delete;
+  TFormWorker& operator=(const TFormWorker&) = delete;
+
+  void Start();
+  // Waits until the thread has ended.
+  void Join();
 
  protected:
   struct TStep {
@@ -23,16 +31,17 @@ class TWorkerThread : public QThread {
   static TStep OnWorker(std::function<void()> Run) { return {false, std::move(Run)}; }
   static TStep OnMain(std::function<void()> Run) { return {true, std::move(Run)}; }
 
-  void run() final;
   // The run's own steps, passed to RunSteps.
   virtual void Execute() = 0;
   void RunSteps(std::initializer_list<TStep> Steps);
-  TMainForm& Form() { return FForm; }
+  TAnalysisForm& Form() { return FForm; }
 
  private:
+  void Run();
   void HandOff(const std::function<void()>& Step);
 
-  TMainForm& FForm;
+  TAnalysisForm& FForm;
+  std::thread FThread;
 };
 
 }  // namespace ambrel
