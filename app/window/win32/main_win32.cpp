@@ -41,9 +41,10 @@ void ShowRenderingSections(HWND ReportView) {
   find.lpstrText = L"DirectShow RenderFile check";
   const LRESULT at = ::SendMessageW(ReportView, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&find));
   if (at < 0) return;
-  const LRESULT line = ::SendMessageW(ReportView, EM_EXLINEFROMCHAR, 0, at);
-  const LRESULT first = ::SendMessageW(ReportView, EM_GETFIRSTVISIBLELINE, 0, 0);
-  ::SendMessageW(ReportView, EM_LINESCROLL, 0, line - first);
+  // From the end, bringing the place into view scrolls up just until it shows: at the top.
+  ::SendMessageW(ReportView, WM_VSCROLL, SB_BOTTOM, 0);
+  ::SendMessageW(ReportView, EM_SETSEL, static_cast<WPARAM>(at), at);
+  ::SendMessageW(ReportView, EM_SCROLLCARET, 0, 0);
 }
 
 // Runs the window's messages until it is closed; with a screenshot asked for, until it
