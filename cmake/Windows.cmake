@@ -1,6 +1,8 @@
 # Settings of the Windows build (cross-built with cmake/mingw-w64.cmake, see
 # docs/windows.md): the Win32 API in its wide form, no GStreamer module, no benchmarks.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# The window's resources (its manifest and version) are compiled with windres.
+enable_language(RC)
 set(AMBREL_GSTREAMER OFF CACHE BOOL "" FORCE)
 set(AMBREL_BENCH OFF CACHE BOOL "" FORCE)
 # The programs that make embedded data at build time run on the build machine: a native

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs (build-win/ambrel-cli.exe and the Windows test
-# programs) with mingw-w64 and runs the Windows tests under Wine, in a Wine prefix of
-# their own (build-win/wine), with a virtual display and a null sound device.
+# Cross-builds the Windows programs (build-win/ambrel.exe, build-win/ambrel-cli.exe and the
+# Windows test programs) and the installer (build-win/ambrel-VERSION-setup.exe) with
+# mingw-w64 and NSIS, and runs the Windows tests under Wine, in a Wine prefix of their own
+# (build-win/wine), with a virtual display and a null sound device.
 # Installs what is missing first.
 #
 # Usage: scripts/build-windows.sh [--build-only]
@@ -12,7 +13,7 @@ build_only=0
 jobs=${AMBREL_JOBS:-$(nproc)}
 
 packages=(cmake g++ g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb googletest nlohmann-json3-dev
-          gstreamer1.0-plugins-good gstreamer1.0-libav)
+          gstreamer1.0-plugins-good gstreamer1.0-libav nsis groff-base)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

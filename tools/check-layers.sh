@@ -35,7 +35,8 @@ dshow: base io com report media
 host: base io com report media media/world dshow
 app/analysis: base io com report matroska xml resources codecdb media dshow host
 app/cli: base io com report matroska xml resources codecdb media media/world machine sysinfo dshow host app/analysis
-app/window: base io com report matroska xml resources codecdb media machine sysinfo dshow host app/analysis
+app/form: base io com report matroska xml resources codecdb media machine sysinfo dshow host app/analysis
+app/window: base io com report matroska xml resources codecdb media machine sysinfo dshow host app/analysis app/form
 '
 # Folders that may include system and third-party headers (POSIX, GStreamer, JSON, Qt).
 system_folders=' io media media/world media/gst media/dshow host machine machine/win app/cli app/window '

@@ -4,13 +4,14 @@
 
 namespace ambrel {
 
-TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb) {
+TAnalysisTables::TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb,
+                                 std::string_view Prefix) {
   std::string loadError;
   auto names = std::make_unique<TFriendlyNames>();
   if (names->LoadDataFile(ExeDir, &loadError)) FNames = std::move(names);
-  if (!loadError.empty()) err << "ambrel-cli: " << loadError << "\n";
+  if (!loadError.empty()) err << Prefix << loadError << "\n";
   FCodecDB = ChooseCodecDB(CodecDb, ExeDir);
-  if (!FCodecDB.Error.empty()) err << "ambrel-cli: " << FCodecDB.Error << "\n";
+  if (!FCodecDB.Error.empty()) err << Prefix << FCodecDB.Error << "\n";
 }
 
 TAnalysisContext TAnalysisTables::Context() const {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "app/analysis/AnalysisContext.h"
 #include "app/analysis/CodecDbChoice.h"
@@ -19,8 +20,10 @@ class TAnalysisTables {
  public:
   // Reads the data files; one that is there but cannot be used is said on err (one line
   // each) and the embedded table is used instead. A codec database file asked for in
-  // CodecDb that cannot be used is said too, and leaves Failed true.
-  TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb = {});
+  // CodecDb that cannot be used is said too, and leaves Failed true. Each line starts
+  // with Prefix.
+  TAnalysisTables(const std::string& ExeDir, std::ostream& err, const TCodecDbChoice& CodecDb = {},
+                  std::string_view Prefix = "ambrel-cli: ");
   TAnalysisTables(const TAnalysisTables&) = delete;
   TAnalysisTables& operator=(const TAnalysisTables&) = delete;
 

@@ -6,9 +6,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QGuiApplication>
@@ -18,13 +16,9 @@
 #include <QTextDocument>
 #include <QtMath>
 #include <QVBoxLayout>
-#include <clocale>
 
-#include "app/analysis/CodecDbChoice.h"
 #include "app/analysis/AnalysisFramework.h"
-#include "app/window/MatroskaInfoThread.h"
 #include "app/window/ReportFolder.h"
-#include "app/window/SystemInfoThread.h"
 #include "io/Executable.h"
 #include "base/TextUtil.h"
 #include "sysinfo/SystemInfoSection.h"
@@ -32,10 +26,6 @@
 namespace ambrel {
 
 namespace {
-
-const char kOpenDialogFilter[] =
-    "Matroska file|*.MKV;*.MKA;*.MKS|Matroska video file|*.MKV|Matroska audio file|*.MKA|"
-    "Matroska subtitle file|*.MKS|All files|*.*";
 
 // "Name|*.A;*.B|..." as the file dialog's name filters. Each pattern is offered in both
 // letter cases, since file names here are case-sensitive.
@@ -88,26 +78,42 @@ TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments) {
           [] { return media::CreateDefaultMediaFramework(); }, AnalysisFrameworkMaker(nullptr), {}, true, {}};
 }
 
-std::unique_ptr<IFrameworkSections> TMainForm::CreateFrameworkSections() const {
-  if (FOptions.FrameworkSections) return FOptions.FrameworkSections();
-  return std::make_unique<TLocalFrameworkSections>([this] { return CreateMediaFramework(); });
-}
+namespace {
 
-std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const {
-  auto framework = FOptions.MediaFramework ? FOptions.MediaFramework() : nullptr;
-  return framework ? std::move(framework) : media::CreateNoMediaFramework();
-}
+std::string FileNameBytes(const QString& Name) { return QFile::encodeName(Name).toStdString(); }
+
+QString FromUtf8(std::string_view Text) { return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size())); }
+
+}  // namespace
 
 TMainForm::TMainForm(TMainFormOptions Options) : FOptions(std::move(Options)) {
   if (FOptions.ExeDir.empty() || FOptions.ExeDir.back() != '/') FOptions.ExeDir += '/';
   CreateControls();
-  FormCreate();
+  PlaceWindow();
+  TAnalysisFormOptions form;
+  for (const QString& argument : FOptions.Arguments) form.Arguments.push_back(FileNameBytes(argument));
+  form.ExeDir = FOptions.ExeDir;
+  form.SystemInfoProvider = FOptions.SystemInfoProvider;
+  form.MediaFramework = FOptions.MediaFramework;
+  form.FrameworkSections = FOptions.FrameworkSections;
+  form.OnParseProgress = FOptions.OnParseProgress;
+  form.ChooseReportFolder = [](const std::string& ExeDir, std::string* Problem) {
+    QString why;
+    const QString folder = ChooseReportFolder(QString::fromStdString(ExeDir), &why);
+    *Problem = why.toStdString();
+    return folder.toStdString();
+  };
+  form.WriteReportFile = [](const std::string& Path, std::string_view Bytes) {
+    return WriteReportFile(QString::fromStdString(Path), Bytes).toStdString();
+  };
+  FForm = std::make_unique<TAnalysisForm>(std::move(form), static_cast<IFormView&>(*this));
+  setAcceptDrops(true);
+  FForm->Start();
 }
 
 TMainForm::~TMainForm() {
-  // The workers use the writers, the table and the database: they must end first.
-  FClosing = true;
-  WaitForWorker();
+  // The workers use the form's writers and tables: they must end first.
+  FForm->Close();
 }
 
 void TMainForm::CreateControls() {
@@ -183,154 +189,50 @@ void TMainForm::CreateControls() {
   OpenDialog1->setNameFilters(DialogNameFilters(kOpenDialogFilter));
 
   connect(bttOpenMatroskaFile, &QPushButton::clicked, this, &TMainForm::bttOpenMatroskaFileClick);
-  connect(chkAddSystemInfo, &QCheckBox::toggled, this, &TMainForm::chkAddSystemInfoClick);
+  connect(chkAddSystemInfo, &QCheckBox::toggled, this, [this](bool Ticked) { FForm->SystemInfoTicked(Ticked); });
   connect(bttSaveReportAs, &QPushButton::clicked, this, &TMainForm::bttSaveReportAsClick);
   connect(ProgressTimer, &QTimer::timeout, this, &TMainForm::ProgressTimerTimer);
   connect(WebBrowser1, &QTextBrowser::anchorClicked, this, &TMainForm::WebBrowser1BeforeNavigate2);
 }
 
-void TMainForm::FormCreate() {
-  // Report numbers always use a point, whatever the user's locale says.
-  std::setlocale(LC_NUMERIC, "C");
-  FCaption = windowTitle() + " " + AMBREL_FILE_VERSION;
-  setWindowTitle(FCaption);
-  PlaceWindow();
-  // A data file beside the executable that cannot be used is said in the status box;
-  // the embedded table takes its place.
-  std::string loadError;
-  FFriendlyNames.Load(FOptions.ExeDir, &loadError);
-  if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
-  loadError.clear();
-  LoadCodecDB(FCodecDB, FOptions.ExeDir, &loadError, DefaultCodecDbSource(false));
-  if (!loadError.empty()) AddStatusLine(QString::fromStdString(loadError));
-  FReportFolder = ChooseReportFolder(QString::fromStdString(FOptions.ExeDir), &FReportProblem);
-  if (FOptions.Arguments.isEmpty()) {
-    WebBrowser1->setSource(TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath()));
-  } else {
-    WebBrowser1->setSource(QUrl("about:blank"));
-  }
-  setAcceptDrops(true);
-  ProcessCommandLine();
-}
+void TMainForm::AnalyzeFile(const QString& FileName) { FForm->AnalyzeFile(FileNameBytes(FileName)); }
 
-void TMainForm::ProcessCommandLine() {
-  if (!FOptions.Arguments.isEmpty()) AnalyzeFile(FOptions.Arguments.first());
-}
+void TMainForm::SetCaption(const std::string& Caption) { setWindowTitle(FromUtf8(Caption)); }
 
-void TMainForm::AnalyzeFile(const QString& FileName) {
-  SetControlsEnabled(false);
-  AddStatusLine("Gathering info about : " + FileName);
-  setWindowTitle(FCaption + " - " + QFileInfo(FileName).fileName());
-  FFileName = QFile::encodeName(FileName).toStdString();
-  StartWorker(std::make_unique<TMatroskaInfoThread>(*this));
-}
+void TMainForm::AddStatusLine(const std::string& Line) { MemoLog->appendPlainText(FromUtf8(Line)); }
 
-void TMainForm::StartWorker(std::unique_ptr<QThread> Worker) {
-  // The previous worker has handed back the controls and is about to end.
-  if (FWorker) FWorker->wait();
-  FStopRequested = false;
-  FWorker = std::move(Worker);
-  FWorker->start();
-}
-
-void TMainForm::WaitForWorker() {
-  if (!FWorker) return;
-  FStopRequested = true;
-  // The worker hands its last steps to this thread, so keep serving them while waiting.
-  QEventLoop loop;
-  connect(FWorker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-  if (FWorker->isRunning()) loop.exec();
-  FWorker->wait();
-  FWorker.reset();
-}
-
-void TMainForm::HandOff(const std::function<void()>& Step) {
-  if (QThread::currentThread() == thread()) {
-    Step();
-    return;
-  }
-  QMetaObject::invokeMethod(this, Step, Qt::BlockingQueuedConnection);
-}
-
-void TMainForm::SetControlsEnabled(bool Enabled) {
-  FBusy = !Enabled;
+void TMainForm::SetBusy(bool Busy, bool CanSave) {
   ProgressBar1->setValue(0);
-  ProgressBar1->setVisible(!Enabled);
-  bttSaveReportAs->setEnabled(Enabled && !FFileName.empty());
-  if (Enabled) {
-    ProgressTimer->stop();
-  } else {
+  ProgressBar1->setVisible(Busy);
+  bttSaveReportAs->setEnabled(CanSave);
+  if (Busy) {
     ProgressTimer->start();
-  }
-  bttOpenMatroskaFile->setEnabled(Enabled);
-  chkAddSystemInfo->setEnabled(Enabled);
-  setAcceptDrops(Enabled);
-}
-
-void TMainForm::AddStatusLine(const QString& Line) { MemoLog->appendPlainText(Line); }
-
-void TMainForm::LogSystemInfoDone() {
-  AddStatusLine("Gathering general system information done.");
-  FSystemInfoDone = true;
-}
-
-void TMainForm::LogDirectShowInfoDone() { AddStatusLine("Gathering DirectShow information done."); }
-void TMainForm::LogParsingDone() { AddStatusLine("Parsing Matroska file done."); }
-void TMainForm::LogRenderFileCheckDone() { AddStatusLine("DirectShow RenderFile check done."); }
-void TMainForm::LogDetailedRenderingDone() { AddStatusLine("DirectShow detailed rendering done."); }
-
-void TMainForm::UpdateReport() {
-  const bool withSystemInfo = chkAddSystemInfo->isChecked();
-  THTMLWriter page;
-  FWriters.BuildHtmlPage(withSystemInfo, page);
-  WebBrowser1->LoadHTMLFromBytes(page.GetText());
-  TTxtWriter text;
-  FWriters.BuildTextReport(withSystemInfo, text);
-  SaveReports(page, text);
-  // The view shows the text without its byte-order mark.
-  const std::string textBytes = text.GetText();
-  MemoTextReport->setPlainText(ViewText(std::string_view(textBytes).substr(3)));
-  MemoParsingLog->setPlainText(ViewText(FWriters.FParsingLog.GetText()));
-}
-
-void TMainForm::SaveReports(THTMLWriter& Page, TTxtWriter& Text) {
-  // Every save is said: where the reports went, or why they could not be written. A run
-  // saves more than once; it says how its last save went, after its own status lines.
-  QStringList saved, lines;
-  if (FReportFolder.isEmpty()) {
-    lines << "The reports are not saved: " + FReportProblem + ".";
   } else {
-    for (const auto& [writer, name] : {std::pair<TLogWriter*, QString>{&Page, "Report.html"}, {&Text, "Report.txt"}}) {
-      const QString why = WriteReportFile(FReportFolder + name, writer->GetStream().Bytes());
-      if (why.isEmpty()) {
-        saved << name;
-      } else {
-        lines << "Cannot write " + FReportFolder + name + ": " + why + ".";
-      }
-    }
+    ProgressTimer->stop();
   }
-  if (!saved.isEmpty()) {
-    lines << saved.join(" and ") + (saved.size() > 1 ? " are" : " is") + " saved in " + FReportFolder;
-  }
-  FSaveNote = lines.join('\n');
-  if (!FBusy) SayHowTheReportsWereSaved();
+  bttOpenMatroskaFile->setEnabled(!Busy);
+  chkAddSystemInfo->setEnabled(!Busy);
+  setAcceptDrops(!Busy);
 }
 
-void TMainForm::SayHowTheReportsWereSaved() {
-  if (!FSaveNote.isEmpty()) AddStatusLine(FSaveNote);
-  FSaveNote.clear();
+void TMainForm::ShowStartPage(bool Welcome) {
+  WebBrowser1->setSource(Welcome ? TReportBrowser::WelcomePageUrl(QCoreApplication::applicationFilePath())
+                                 : QUrl("about:blank"));
 }
 
-void TMainForm::UnlockControls() {
-  SetControlsEnabled(true);
-  // A window that is closing has no one to tell.
-  if (!FStopRequested) SayHowTheReportsWereSaved();
+void TMainForm::ShowReports(const TFormReports& Reports) {
+  WebBrowser1->LoadHTMLFromBytes(Reports.Page);
+  MemoTextReport->setPlainText(ViewText(Reports.Text));
+  MemoParsingLog->setPlainText(ViewText(Reports.ParsingLog));
+}
+
+void TMainForm::WakeMainThread() {
+  QMetaObject::invokeMethod(this, [this] { FForm->RunHandedOffStep(); }, Qt::QueuedConnection);
 }
 
 void TMainForm::bttSaveReportAsClick() {
   const QStringList filters = {"HTML page (*.html *.htm)", "Text report (*.txt)"};
-  const QString suggested =
-      QDir::homePath() + "/" + QFileInfo(QFile::decodeName(FFileName.c_str())).completeBaseName() + ".html";
+  const QString suggested = QDir::homePath() + "/" + FromUtf8(FForm->SuggestedSaveName());
   TSaveChoice choice;
   if (FOptions.ChooseSaveName) {
     choice = FOptions.ChooseSaveName(suggested, filters);
@@ -338,21 +240,7 @@ void TMainForm::bttSaveReportAsClick() {
     choice.FileName =
         QFileDialog::getSaveFileName(this, "Save report as", suggested, filters.join(";;"), &choice.Filter);
   }
-  const QString& name = choice.FileName;
-  if (name.isEmpty()) return;
-  const bool asText = choice.Filter == filters[1] || name.endsWith(".txt", Qt::CaseInsensitive);
-  const bool withSystemInfo = chkAddSystemInfo->isChecked();
-  QString why;
-  if (asText) {
-    TTxtWriter report;
-    FWriters.BuildTextReport(withSystemInfo, report);
-    why = WriteReportFile(name, report.GetStream().Bytes());
-  } else {
-    THTMLWriter report;
-    FWriters.BuildHtmlPage(withSystemInfo, report);
-    why = WriteReportFile(name, report.GetStream().Bytes());
-  }
-  AddStatusLine(why.isEmpty() ? "Report saved as " + name : "Cannot write " + name + ": " + why + ".");
+  FForm->SaveReportAs(FileNameBytes(choice.FileName), choice.Filter == filters[1]);
 }
 
 void TMainForm::PlaceWindow() {
@@ -374,22 +262,12 @@ void TMainForm::bttOpenMatroskaFileClick() {
   if (!files.isEmpty()) AnalyzeFile(files.first());
 }
 
-void TMainForm::chkAddSystemInfoClick() {
-  if (!chkAddSystemInfo->isChecked() || FSystemInfoDone) {
-    UpdateReport();
-    return;
-  }
-  AddStatusLine("Gathering system information, please wait...");
-  SetControlsEnabled(false);
-  StartWorker(std::make_unique<TSystemInfoThread>(*this));
-}
-
 void TMainForm::ProgressTimerTimer() {
   ProgressBar1->setValue((ProgressBar1->value() + 1) % (ProgressBar1->maximum() + 1));
 }
 
 void TMainForm::WebBrowser1BeforeNavigate2(const QUrl& Url) {
-  if (Url.toString().contains("http://")) {
+  if (TAnalysisForm::OpensOutside(Url.toString().toStdString())) {
     QDesktopServices::openUrl(Url);
     return;
   }
@@ -397,29 +275,23 @@ void TMainForm::WebBrowser1BeforeNavigate2(const QUrl& Url) {
 }
 
 void TMainForm::WMDropFiles(const QList<QUrl>& Urls) {
-  if (FBusy || Urls.isEmpty()) return;
-  const QString name = Urls.first().toLocalFile();
-  if (!name.isEmpty() && QFileInfo(name).isFile()) AnalyzeFile(name);
+  std::vector<std::string> names;
+  for (const QUrl& url : Urls) names.push_back(FileNameBytes(url.toLocalFile()));
+  FForm->DropFiles(names);
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event) {
-  if (!FBusy && Event->mimeData()->hasUrls()) Event->acceptProposedAction();
+  if (!IsBusy() && Event->mimeData()->hasUrls()) Event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* Event) {
-  if (FBusy || !Event->mimeData()->hasUrls()) return;
+  if (IsBusy() || !Event->mimeData()->hasUrls()) return;
   Event->acceptProposedAction();
   WMDropFiles(Event->mimeData()->urls());
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  if (FClosing && FWorker && FWorker->isRunning()) {
-    // Already waiting for the worker: this close happens when it has ended.
-    Event->ignore();
-    return;
-  }
-  FClosing = true;
-  WaitForWorker();
+  FForm->Close();
   if (FOptions.RememberGeometry) QSettings().setValue("window/geometry", saveGeometry());
   Event->accept();
 }

@@ -1,6 +1,6 @@
-// The main window: the three report views, the status box, the file intake (button,
-// drops, command line), the "Add system info" check box and the busy state while a
-// worker thread runs an analysis or gathers the system information.
+// The main window in Qt: the three report views, the status box, the buttons, the "Add
+// system info" check box and the progress bar, over the form (app/form/AnalysisForm.h),
+// which holds the window's behaviour.
 #pragma once
 
 #include <QCheckBox>
@@ -11,22 +11,18 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/analysis/FriendlyNames.h"
-#include "app/analysis/ReportAssembly.h"
+#include "app/form/AnalysisForm.h"
 #include "app/window/ReportBrowser.h"
 #include "codecdb/XmlCodecDB.h"
-#include "dshow/FrameworkSections.h"
-#include "media/MediaFramework.h"
-#include "sysinfo/DxDiagHelper.h"
+
+class WindowTest;
 
 namespace ambrel {
 
@@ -62,7 +58,7 @@ struct TMainFormOptions {
 // The options of the running program.
 TMainFormOptions DefaultMainFormOptions(const QStringList& Arguments);
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, private IFormView {
   Q_OBJECT
 
  public:
@@ -72,33 +68,34 @@ class TMainForm : public QWidget {
   void AnalyzeFile(const QString& FileName);
   // Takes the first of the dropped names when it is an existing file.
   void WMDropFiles(const QList<QUrl>& Urls);
-  void UpdateReport();
-  bool IsBusy() const { return FBusy; }
+  bool IsBusy() const { return FForm->IsBusy(); }
   // Set when the window closes while a worker runs: the worker skips its remaining steps.
-  bool StopRequested() const { return FStopRequested; }
-  const std::atomic<bool>& StopFlag() const { return FStopRequested; }
-  // Runs Step on the main thread; a worker waits there until it has finished.
-  void HandOff(const std::function<void()>& Step);
+  bool StopRequested() const { return FForm->StopRequested(); }
+  TReportWriters& Writers() { return FForm->Writers(); }
+  const TXmlCodecDB& CodecDB() const { return FForm->Tables().CodecDB; }
 
-  // What the workers read and write.
-  TReportWriters& Writers() { return FWriters; }
-  const TFriendlyNames& FriendlyNames() const { return FFriendlyNames; }
-  const TXmlCodecDB& CodecDB() const { return FCodecDB; }
-  const std::string& FileName() const { return FFileName; }
-  const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
-  std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
-  std::unique_ptr<IFrameworkSections> CreateFrameworkSections() const;
-  const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
+ protected:
+  void closeEvent(QCloseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
-  // The status steps, run on the main thread.
-  void AddStatusLine(const QString& Line);
-  void LogSystemInfoDone();
-  void LogDirectShowInfoDone();
-  void LogParsingDone();
-  void LogRenderFileCheckDone();
-  void LogDetailedRenderingDone();
-  // Ends the busy state at the end of a worker's run.
-  void UnlockControls();
+ private:
+  friend class ::WindowTest;
+
+  // What the form shows.
+  void SetCaption(const std::string& Caption) override;
+  void AddStatusLine(const std::string& Line) override;
+  void SetBusy(bool Busy, bool CanSave) override;
+  void ShowStartPage(bool Welcome) override;
+  void ShowReports(const TFormReports& Reports) override;
+  void WakeMainThread() override;
+
+  void CreateControls();
+  void bttOpenMatroskaFileClick();
+  void bttSaveReportAsClick();
+  void PlaceWindow();
+  void ProgressTimerTimer();
+  void WebBrowser1BeforeNavigate2(const QUrl& Url);
 
   // The controls, named as the form's layout names them.
   QTabWidget* PageControl1;
@@ -117,41 +114,8 @@ class TMainForm : public QWidget {
   QTimer* ProgressTimer;
   QFileDialog* OpenDialog1;
 
- protected:
-  void closeEvent(QCloseEvent* Event) override;
-  void dragEnterEvent(QDragEnterEvent* Event) override;
-  void dropEvent(QDropEvent* Event) override;
-
- private:
-  void CreateControls();
-  void FormCreate();
-  void ProcessCommandLine();
-  void SetControlsEnabled(bool Enabled);
-  void StartWorker(std::unique_ptr<QThread> Worker);
-  void WaitForWorker();
-  void bttOpenMatroskaFileClick();
-  void chkAddSystemInfoClick();
-  void bttSaveReportAsClick();
-  void SaveReports(THTMLWriter& Page, TTxtWriter& Text);
-  void SayHowTheReportsWereSaved();
-  void PlaceWindow();
-  void ProgressTimerTimer();
-  void WebBrowser1BeforeNavigate2(const QUrl& Url);
-
   TMainFormOptions FOptions;
-  TReportWriters FWriters;
-  TFriendlyNames FFriendlyNames;
-  TXmlCodecDB FCodecDB;
-  std::string FFileName;
-  QString FCaption;        // the program's name and version
-  QString FReportFolder;   // where Report.html and Report.txt go; empty: nowhere
-  QString FReportProblem;  // why there is no such folder
-  QString FSaveNote;       // how the last save went, until the status box says it
-  bool FSystemInfoDone = false;
-  bool FBusy = false;
-  bool FClosing = false;
-  std::atomic<bool> FStopRequested{false};
-  std::unique_ptr<QThread> FWorker;
+  std::unique_ptr<TAnalysisForm> FForm;
 };
 
 }  // namespace ambrel

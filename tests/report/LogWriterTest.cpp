@@ -6,6 +6,7 @@
 
 #include "TempDir.h"
 #include "report/LogWriter.h"
+#include "report/RtfWriter.h"
 
 using namespace ambrel;
 
@@ -187,6 +188,40 @@ TEST(Verbatim, ProgramTextWithMarkerBytesPassesUnchanged) {
   EXPECT_EQ(t.GetText(), "Codec : " + odd + " (A_\xFE" "3:<b>\xFF)\r\n" + odd + "</b>\r\n");
   EXPECT_EQ(h.GetText(), "<b>Codec</b> : " + odd + " (A_\xFE" "3:&lt;b&gt;\xFF)<br />\r\n<b>" + odd +
                              "</b>&lt;/b&gt;<br />\r\n");
+}
+
+TEST(RtfWriter, FileTextStaysTextAndProgramMarkupFormats) {
+  struct Case {
+    std::string Title, Line, Expected;
+  };
+  const std::string par = "\\pard\\plain\\fs20";
+  const std::string title = par + "\\sb120\\b\\fs26\\cf1 ";
+  for (const Case& c : std::vector<Case>{
+           // Control words, groups and backslashes in a file's text are escaped.
+           {Verbatim("{\\rtf1 x}"), Verbatim("a\\par b"),
+            title + "\\{\\\\rtf1 x\\}\\par\r\n" + par + " a\\\\par b\\par\r\n"},
+           // Non-ASCII as Unicode escapes (a surrogate pair beyond the BMP), ill-formed bytes as U+FFFD,
+           // and tags in a file's text stay text.
+           {Verbatim("fran\xC3\xA7" "ais \xF0\x9F\x8E\xAC"), Verbatim("<b>\xE9</b>"),
+            title + "fran\\u231?ais \\u-10180?\\u-8276?\\par\r\n" + par + " <b>\\u-3?</b>\\par\r\n"},
+           // The program's own markup: bold, a known colour, an unknown one, a line break.
+           {"T", "<b>B</b><font color=\"#008800\">OK</font><font color=\"#123456\">x</font><br />",
+            title + "T\\par\r\n" + par + " \\b B\\b0 \\cf4 OK\\cf0 \\cf0 x\\cf0 \\line \\par\r\n"},
+       }) {
+    TRtfWriter w;
+    w.WriteTitle(c.Title);
+    w.WriteLine(c.Line);
+    EXPECT_EQ(w.GetText(), c.Expected) << c.Line;
+  }
+  TRtfWriter list;
+  list.BeginList();
+  list.WriteListField("N", Verbatim(" v} "));
+  list.EndList();
+  EXPECT_EQ(list.GetText(), par + "\\li360 \\u8226? \\b N\\b0  : v\\}\\par\r\n");
+  const std::string doc = RtfDocument({list.GetText()});
+  EXPECT_TRUE(doc.starts_with("{\\rtf1\\ansi"));
+  EXPECT_TRUE(doc.find("\\red0\\green136\\blue0;") != std::string::npos);  // the fourth colour
+  EXPECT_TRUE(doc.ends_with(list.GetText() + "}"));
 }
 
 TEST(Verbatim, LinksInFileTextStayInert) {

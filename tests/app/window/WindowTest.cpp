@@ -92,8 +92,6 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList StatusLines(TMainForm& form) { return form.MemoLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
-
 }  // namespace
 
 class WindowTest : public QObject {
@@ -103,6 +101,8 @@ class WindowTest : public QObject {
   void openUrl(const QUrl& url) { opened_ << url; }
 
  private:
+  static QStringList StatusLines(TMainForm& form) { return form.MemoLog->toPlainText().split('\n', Qt::SkipEmptyParts); }
+
   QTemporaryDir exeDir_;
   ScriptedMachine machine_;
   QList<QUrl> opened_;

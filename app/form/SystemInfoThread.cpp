@@ -1,13 +1,13 @@
-#include "app/window/SystemInfoThread.h"
+#include "app/form/SystemInfoThread.h"
 
-#include "app/window/frmMain.h"
+#include "app/form/AnalysisForm.h"
 #include "dshow/FrameworkSections.h"
 #include "sysinfo/SystemInfoSection.h"
 
 namespace ambrel {
 
 void TSystemInfoThread::Execute() {
-  TMainForm& form = Form();
+  TAnalysisForm& form = Form();
   TMultiWriter& writer = form.Writers().FSysInfoWriter;
   RunSteps({
       OnWorker([&] { WriteSystemInfoSection(writer, form.SystemInfoProvider()); }),

@@ -1,13 +1,13 @@
 // The analysis of one file: the file report, then the media framework's checks.
 #pragma once
 
-#include "app/window/WorkerThread.h"
+#include "app/form/FormWorker.h"
 
 namespace ambrel {
 
-class TMatroskaInfoThread : public TWorkerThread {
+class TMatroskaInfoThread : public TFormWorker {
  public:
-  using TWorkerThread::TWorkerThread;
+  using TFormWorker::TFormWorker;
 
  protected:
   void Execute() override;

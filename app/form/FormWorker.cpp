@@ -1,25 +1,35 @@
-#include "app/window/WorkerThread.h"
+#include "app/form/FormWorker.h"
 
 #include <exception>
+#include <string>
 
-#include "app/window/frmMain.h"
+#include "app/form/AnalysisForm.h"
 
 namespace ambrel {
 
-void TWorkerThread::run() {
+TFormWorker::~TFormWorker() { Join(); }
+
+void TFormWorker::Start() { FThread = std::thread([this] { Run(); }); }
+
+void TFormWorker::Join() {
+  if (FThread.joinable()) FThread.join();
+}
+
+void TFormWorker::Run() {
   try {
     Execute();
   } catch (const std::exception& error) {
     // A section failed without reporting it itself: say so, and still end the busy state.
-    const QString line = "Error : " + QString::fromUtf8(error.what());
+    const std::string line = std::string("Error : ") + error.what();
     HandOff([&] { FForm.AddStatusLine(line); });
   } catch (...) {
     HandOff([&] { FForm.AddStatusLine("Error : unknown failure"); });
   }
   HandOff([&] { FForm.UnlockControls(); });
+  FForm.WorkerEnded();
 }
 
-void TWorkerThread::RunSteps(std::initializer_list<TStep> Steps) {
+void TFormWorker::RunSteps(std::initializer_list<TStep> Steps) {
   for (const TStep& step : Steps) {
     if (FForm.StopRequested()) return;
     if (step.OnMainThread) {
@@ -30,6 +40,6 @@ void TWorkerThread::RunSteps(std::initializer_list<TStep> Steps) {
   }
 }
 
-void TWorkerThread::HandOff(const std::function<void()>& Step) { FForm.HandOff(Step); }
+void TFormWorker::HandOff(const std::function<void()>& Step) { FForm.HandOff(Step); }
 
 }  // namespace ambrel

@@ -1,9 +1,9 @@
-#include "app/window/MatroskaInfoThread.h"
+#include "app/form/MatroskaInfoThread.h"
 
 #include "app/analysis/Analysis.h"
 #include "app/analysis/AnalysisContext.h"
 #include "app/analysis/SectionsReader.h"
-#include "app/window/frmMain.h"
+#include "app/form/AnalysisForm.h"
 #include "dshow/FrameworkSections.h"
 
 namespace ambrel {
@@ -15,7 +15,7 @@ class TWindowReader : public TSectionsReader {
  public:
   // Runs a step on the main thread (unless the window is closing).
   using TStepRunner = std::function<void(std::function<void()>)>;
-  TWindowReader(TReportWriters& Writers, const TAnalysisContext& Context, TMainForm& Form, TStepRunner OnMain)
+  TWindowReader(TReportWriters& Writers, const TAnalysisContext& Context, TAnalysisForm& Form, TStepRunner OnMain)
       : TSectionsReader(Writers.FReportWriter, Writers.FParsingLog, Context), FForm(Form), FOnMain(std::move(OnMain)) {}
 
   void FileDone() override {
@@ -33,11 +33,11 @@ class TWindowReader : public TSectionsReader {
     FOnMain([this] { FForm.LogDetailedRenderingDone(); });
     // A framework that stopped says why in the status box, once.
     if (FStopped.empty()) FStopped = Run.Stopped;
-    if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(QString::fromStdString(FStopped)); });
+    if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(FStopped); });
   }
 
  private:
-  TMainForm& FForm;
+  TAnalysisForm& FForm;
   TStepRunner FOnMain;
   std::string FStopped;  // why the framework stopped, when it did
 };
@@ -45,10 +45,11 @@ class TWindowReader : public TSectionsReader {
 }  // namespace
 
 void TMatroskaInfoThread::Execute() {
-  TMainForm& form = Form();
+  TAnalysisForm& form = Form();
   // The framework lives on this thread for this run only.
   const std::unique_ptr<IFrameworkSections> framework = form.CreateFrameworkSections();
-  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
+  TAnalysisContext context = form.Tables();
+  context.Framework = framework.get();
   // Closing the window stops the parse at its next element, and the analysis after it.
   TParseControl control;
   control.Cancel = &form.StopFlag();

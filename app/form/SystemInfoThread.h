@@ -2,13 +2,13 @@
 // filters. It runs once per program run.
 #pragma once
 
-#include "app/window/WorkerThread.h"
+#include "app/form/FormWorker.h"
 
 namespace ambrel {
 
-class TSystemInfoThread : public TWorkerThread {
+class TSystemInfoThread : public TFormWorker {
  public:
-  using TWorkerThread::TWorkerThread;
+  using TFormWorker::TFormWorker;
 
  protected:
   void Execute() override;
