@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "io/SaveFile.h"
+
 namespace ambrel::win32 {
 
 std::wstring Wide(std::string_view Utf8) {
@@ -78,18 +80,8 @@ std::string ChooseReportFolder(const std::string& ExeDir, std::string* Problem) 
   return {};
 }
 
-std::string WriteReportFile(const std::string& Path, std::string_view Bytes) {
-  const HANDLE file = ::CreateFileW(Wide(Path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return SystemMessage(::GetLastError());
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(file, Bytes.data(), static_cast<DWORD>(Bytes.size()), &written, nullptr);
-  const DWORD error = ::GetLastError();
-  // A full disk may only show when the file is closed.
-  const BOOL closed = ::CloseHandle(file);
-  if (!ok || written != Bytes.size()) return SystemMessage(error);
-  if (!closed) return SystemMessage(::GetLastError());
-  return {};
-}
+// A failed save keeps the old report: the file layer writes a temporary file and renames it.
+std::string WriteReportFile(const std::string& Path, std::string_view Bytes) { return platform::SaveFile(Path, Bytes); }
 
 std::string ProgramFileVersion() {
   wchar_t exe[MAX_PATH];
