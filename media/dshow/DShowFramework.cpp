@@ -14,7 +14,7 @@ std::u16string SystemErrorText(HRESULT hr) {
   wchar_t buffer[MAX_ERROR_TEXT_LEN] = {};
   const DWORD n = ::AMGetErrorTextW(hr, buffer, MAX_ERROR_TEXT_LEN);
   if (n == 0) return {};
-  const std::u16string text = OwnText(buffer);
+  const std::u16string text = FixedText(buffer);
   const std::u16string prefix = u"Error: 0x";
   if (text.compare(0, prefix.size(), prefix) != 0) return text;
   const std::string digits = WideToUtf8(text.substr(prefix.size()));

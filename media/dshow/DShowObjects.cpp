@@ -74,17 +74,12 @@ std::unique_ptr<AM_MEDIA_TYPE> MakeType(const TTypeRecord& r) {
   return copy;
 }
 
-// Collects every item of a system enumerator (they are fixed when the program's
-// enumerator is made, as the interface promises).
+// Collects the items of a system enumerator (they are fixed when the program's enumerator
+// is made, as the interface promises), as many as ReadEnum reads.
 template <class SysEnum, class SysItem, class Own, class Wrap>
 std::vector<ComPtr<Own>> Collect(SysEnum* e, Wrap wrap) {
   std::vector<ComPtr<Own>> items;
-  if (!e) return items;
-  SysItem* item = nullptr;
-  while (e->Next(1, &item, nullptr) == S_OK && item) {
-    items.push_back(wrap(TReal<SysItem>(item)));
-    item = nullptr;
-  }
+  ReadEnum<SysItem>(e, [&](SysItem* item) { items.push_back(wrap(TReal<SysItem>(item))); });
   return items;
 }
 
@@ -149,7 +144,7 @@ class TPin : public TWrap<IPin, ::IPin> {
     const HRESULT hr = FSys->QueryPinInfo(&sys);
     if (FAILED(hr)) return hr;
     info.dir = sys.dir == ::PINDIR_OUTPUT ? PINDIR_OUTPUT : PINDIR_INPUT;
-    info.achName = OwnText(sys.achName);
+    info.achName = FixedText(sys.achName);
     if (sys.pFilter) info.pFilter = WrapFilter(TReal<::IBaseFilter>(sys.pFilter));
     return hr;
   }
@@ -166,12 +161,10 @@ class TPin : public TWrap<IPin, ::IPin> {
     const HRESULT hr = FSys->EnumMediaTypes(e.Out());
     if (FAILED(hr) || !e) return FAILED(hr) ? hr : E_FAIL;
     std::vector<TTypeRecord> records;
-    ::AM_MEDIA_TYPE* mt = nullptr;
-    while (e->Next(1, &mt, nullptr) == S_OK && mt) {
+    ReadEnum<::AM_MEDIA_TYPE>(e.Get(), [&](::AM_MEDIA_TYPE* mt) {
       records.push_back({std::shared_ptr<const AM_MEDIA_TYPE>(CopyMediaType(*mt))});
       FreeSystemMediaType(mt);
-      mt = nullptr;
-    }
+    });
     types = MakeCom<TListEnum<IEnumMediaTypes, std::unique_ptr<AM_MEDIA_TYPE>, TTypeRecord>>(std::move(records), MakeType);
     return S_OK;
   }
@@ -194,7 +187,7 @@ class TFilter : public TWrap<IBaseFilter, ::IBaseFilter> {
     ::FILTER_INFO sys{};
     const HRESULT hr = FSys->QueryFilterInfo(&sys);
     if (FAILED(hr)) return hr;
-    info.achName = OwnText(sys.achName);
+    info.achName = FixedText(sys.achName);
     if (sys.pGraph) {
       TReal<::IFilterGraph> graph(sys.pGraph);
       TReal<::IGraphBuilder> builder;

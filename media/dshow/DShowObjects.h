@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "com/BoundedReads.h"
 #include "media/MediaFramework.h"
 
 #include <windows.h>

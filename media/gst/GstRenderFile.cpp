@@ -51,6 +51,24 @@ std::string RendererNote(RenderRole role, const Renderer& renderer) {
   return note;
 }
 
+// Adds a sink made by a factory to the graph and links a decoded pad to it; true when
+// linked. A sink that does not take the pad leaves the graph at once: left there, it would
+// wait to preroll on data that never comes, and the graph would never pause.
+bool LinkToSink(RenderState& state, GstPad* pad, GstElementFactory* factory) {
+  GstElement* element = gst_element_factory_create(factory, nullptr);
+  if (!element) return false;
+  // The graph is only prerolled: its sinks need not wait for a clock.
+  g_object_set(element, "sync", FALSE, nullptr);
+  gst_bin_add(GST_BIN(state.pipeline), element);
+  GstRef<GstPad> sinkPad = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "sink"));
+  if (!sinkPad || !GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad.get()))) {
+    gst_bin_remove(GST_BIN(state.pipeline), element);  // still stopped: nothing runs in it
+    return false;
+  }
+  gst_element_sync_state_with_parent(element);
+  return true;
+}
+
 // Links a decoded pad to a sink; true when linked. The sink is the role's stand-in even
 // where the machine has a device renderer: pausing a display or sound sink would open a
 // window or a sound stream, and the device renderer was already seen to open its device.
@@ -64,14 +82,7 @@ bool LinkToRenderer(RenderState& state, GstPad* pad) {
   const FactoryRecord* sink = StandInFor(role);
   if (renderers.empty() || !sink) return false;
   const Renderer& renderer = renderers.front();
-  GstElement* element = gst_element_factory_create(sink->factory.get(), nullptr);
-  if (!element) return false;
-  // The graph is only prerolled: its sinks need not wait for a clock.
-  g_object_set(element, "sync", FALSE, nullptr);
-  gst_bin_add(GST_BIN(state.pipeline), element);
-  GstRef<GstPad> sinkPad = GstRef<GstPad>::Adopt(gst_element_get_static_pad(element, "sink"));
-  const bool linked = sinkPad && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(pad, sinkPad.get()));
-  gst_element_sync_state_with_parent(element);
+  const bool linked = LinkToSink(state, pad, sink->factory.get());
   if (linked) {
     std::lock_guard lock(state.mutex);
     const std::string name = RendererNote(role, renderer);
@@ -102,8 +113,18 @@ std::string CodecDescription(GstCaps* caps) {
   return description;
 }
 
+// A decoded stream that no renderer takes (raw audio of a sample format that does not
+// exist, say) still ends at a sink that discards it: left unlinked, the demuxer would stop
+// on it, and whether the graph paused first or that error came first would change the
+// answer from run to run. The stream counts as not rendered either way.
+void DiscardUnrendered(RenderState& state, GstPad* pad) {
+  GstRef<GstElementFactory> discard = GstRef<GstElementFactory>::Adopt(gst_element_factory_find("fakesink"));
+  if (discard) LinkToSink(state, pad, discard.get());
+}
+
 void OnPadAdded(GstElement*, GstPad* pad, RenderState* state) {
   const bool linked = LinkToRenderer(*state, pad);
+  if (!linked) DiscardUnrendered(*state, pad);
   CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
   RenderRole role = RenderRole::kVideo;
   const bool known = caps && RoleOfStructureName(StructureName(caps.get()), role);

@@ -2,6 +2,7 @@
 // the upstream search.
 #include <gtest/gtest.h>
 
+#include "com/BoundedReads.h"
 #include "dshow/DShowHelper.h"
 #include "tests/dshow/WorldRun.h"
 
@@ -106,6 +107,35 @@ TEST(PinHelpers, OnlyTheEnginesOwnNamesGetAColourOfTheirOwn) {
     step.Joined = c.joined;
     const std::string html = Html(RenderStepLine(step));
     EXPECT_NE(html.find(std::string(c.html) + "</font>"), std::string::npos) << html;
+  }
+}
+
+// The system's objects are read within bounds: a pin or filter name that fills its fixed
+// buffer without a terminator, and an enumerator that never says it is done.
+TEST(PinHelpers, SystemNamesAndEnumeratorsAreReadWithinBounds) {
+  struct {
+    char16_t name[128];
+    char16_t after[4] = {u'!', u'!', u'!', u'!'};
+  } full;
+  std::fill(std::begin(full.name), std::end(full.name), u'x');
+  EXPECT_EQ(FixedText(full.name), std::u16string(128, u'x'));
+  const wchar_t shorter[8] = L"pin\0out";
+  EXPECT_EQ(FixedText(shorter), u"pin");
+
+  // Next(1, &item, nullptr) as the system's enumerators answer it: endless, or `left` items.
+  struct TEnum {
+    int left;
+    int item = 0;
+    HRESULT Next(unsigned long, int** out, unsigned long*) {
+      *out = left-- != 0 ? &item : nullptr;
+      return *out ? S_OK : S_FALSE;
+    }
+  };
+  for (const auto& [left, read] : {std::pair{-1, kMaxEnumItems}, std::pair{3, size_t{3}}, std::pair{0, size_t{0}}}) {
+    TEnum e{left};
+    size_t taken = 0;
+    ReadEnum<int>(&e, [&](int*) { ++taken; });
+    EXPECT_EQ(taken, read) << left;
   }
 }
 

@@ -23,7 +23,7 @@ constexpr const char* kDb = R"(<?xml version="1.0"?><codecdb><codecs>
   <filter guid="{D}"><name>Here foo decoder</name><matroskaids><matroskaid>A_FOO</matroskaid></matroskaids></filter></filters></codec>
 </codecs></codecdb>)";
 
-// A file of ten tracks and what the framework said of the seven it exposed.
+// A file of twelve tracks and what the framework said of the seven it exposed.
 TRenderFileCheck Matched(bool Told, bool Complete) {
   TXmlCodecDB db;
   db.LoadFromString(kDb);
@@ -43,7 +43,8 @@ TRenderFileCheck Matched(bool Told, bool Complete) {
   const std::vector<TTrackFacts> tracks = {
       {5, 50, 2, "A_FOO", ""}, {9, 90, 1, "V_BAR", ""},  {0, 1, 0x11, "S_TEXT/UTF8", ""}, {3, 2, 0x11, "", ""},
       {4, 3, 2, "A_X", ""},    {4, 4, 2, "A_X", ""},     {8, 8, 0x20, "X", ""},           {10, 10, 2, "A_Y", ""},
-      {11, 11, 2, "A_Z", ""},  {12, 12, 0x11, "S_X", ""}, {13, 13, 2, "A_QUX", ""}};
+      {11, 11, 2, "A_Z", ""},  {12, 12, 0x11, "S_X", ""}, {13, 13, 2, "A_QUX", ""},
+      {14, 14, 0x11, "S_TEXT/WEBVTT", ""}};
   MatchTrackPlayback(check, tracks, db, [](const std::string& clsid) { return clsid == "{D}"; });
   return check;
 }
@@ -72,6 +73,7 @@ TEST(TrackPlayback, EveryTrackOfTheReportGetsAVerdictUnderItsReportNumber) {
                               "Track 9 (11) " + unexposed,
                               "Track 10 (12) not_rendered: not rendered: subtitles are drawn by the player",
                               "Track 11 (13) no_decoder: no installed decoder for Qux",
+                              "Track 12 (14) " + unexposed,  // subtitles are a type the demuxer takes
                               "Missing decoder : Foo decoder (track 1)",
                               "Missing decoder : Qux decoder (track 11)",
                               "Missing decoder : Lost decoder",
@@ -84,7 +86,7 @@ TEST(TrackPlayback, EveryTrackOfTheReportGetsAVerdictUnderItsReportNumber) {
 
 TEST(TrackPlayback, AGraphThatStoppedOrAFrameworkThatTellsNothing) {
   const TRenderFileCheck stopped = Matched(true, false);
-  ASSERT_EQ(stopped.Tracks.size(), 11u);
+  ASSERT_EQ(stopped.Tracks.size(), 12u);
   EXPECT_EQ(stopped.Tracks[2].Text, "not rendered: the framework's graph stopped before its demuxer exposed it");
   const TRenderFileCheck silent = Matched(false, false);
   EXPECT_TRUE(silent.Tracks.empty());

@@ -1,12 +1,15 @@
 // The backend's own automatic graphs and media types, seen from inside: a demuxer that fails
-// before the decoding bin accepts it, notes kept per framework, and the media types
-// remembered over a long run.
+// before the decoding bin accepts it, a stream no renderer takes, notes kept per framework,
+// and the media types remembered over a long run.
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "media/gst/GstBackend.h"
 #include "tests/TempDir.h"
 #include "tests/media/gst/GstTestUtil.h"
+// After the test framework's headers: it opens namespace ambrel at file scope.
+#include "tests/matroska/EbmlBuilder.h"
 
 namespace ambrel::testing {
 namespace {
@@ -35,6 +38,51 @@ TEST(GstRenderSession, ADemuxerFailingBeforeTheDecodingBinTakesItEndsTheWaitAtOn
   gst::DropDemuxerErrors(false);
   EXPECT_EQ(outcome.hr, VFW_E_INVALID_FILE_FORMAT);
   EXPECT_LT(spent, 3s);
+}
+
+// 0.2 s of PCM per track: 16-bit little-endian, which plays without a decoder, and 12-bit
+// big-endian, a sample format the framework has no name for, which no renderer takes.
+std::string PcmFile(std::initializer_list<const char*> codecs) {
+  using namespace ebml;
+  std::string tracks;
+  std::string blocks;
+  uint8_t number = 0;
+  for (const std::string codec : codecs) {
+    ++number;
+    const uint64_t depth = codec == "A_PCM/INT/LIT" ? 16 : 12;
+    tracks += Element(kTrackEntry, Uint(kTrackNumber, number) + Uint(kTrackUID, number) + Uint(kTrackType, 2) +
+                                       Str(kCodecID, codec) +
+                                       Master(kAudio, {Float8(kSamplingFrequency, 8000), Uint(kChannels, 1),
+                                                       Uint(kBitDepth, depth)}));
+    for (uint8_t i = 0; i < 4; ++i)
+      blocks += Element(0xA3, std::string{static_cast<char>(0x80 | number), 0, static_cast<char>(i * 50), '\x80'} +
+                                  std::string(800, '\0'));
+  }
+  return Header() + Segment(Master(kInfo, {Uint(kTimecodeScale, 1000000), Float8(kDuration, 200)}) +
+                            Element(kTracks, tracks) + Element(kCluster, Uint(kTimecode, 0) + blocks));
+}
+
+// A stream no renderer takes still lets the graph pause, at once, with the same answer every
+// run: not rendered, beside the stream that plays.
+TEST(GstRenderSession, AStreamNoRendererTakesGetsTheSameAnswerEveryRun) {
+  REQUIRE_FACTORIES("uridecodebin", "matroskademux", "fakesink", "fakeaudiosink");
+  TTempDir dir;
+  const std::pair<std::string, HRESULT> cases[] = {
+      {dir.Write("alone.mka", PcmFile({"A_PCM/INT/BIG"})), VFW_E_CANNOT_RENDER},
+      {dir.Write("beside.mka", PcmFile({"A_PCM/INT/LIT", "A_PCM/INT/BIG"})), VFW_S_PARTIAL_RENDER}};
+  for (const auto& [file, hr] : cases) {
+    std::optional<TRenderFileStreams> first;
+    for (int run = 0; run < 8; ++run) {
+      const auto start = std::chrono::steady_clock::now();
+      const gst::RenderOutcome outcome = gst::RenderFileAutomatically(file);
+      ASSERT_EQ(outcome.hr, hr) << file << " run " << run;
+      ASSERT_LT(std::chrono::steady_clock::now() - start, 5s) << file;
+      ASSERT_TRUE(outcome.playback.Complete);
+      ASSERT_EQ(outcome.playback.Streams.back().Fate, TStreamFate::NotRendered) << file;
+      if (!first) first = outcome.playback;
+      ASSERT_EQ(outcome.playback, *first) << file << " run " << run;
+    }
+  }
 }
 
 TRenderFileStreams RenderedStreams(IMediaFramework& fw, const std::string& file) {
