@@ -239,6 +239,14 @@ HRESULT Demux(const std::string& path, GstCaps* type, GstElement* pipeline, std:
   return result;
 }
 
+// The codec ID of a stream the demuxer exposes without knowing its codec
+// ("audio/x-unknown, codec-id=A_ALAC"); null for any other.
+const char* UnknownCodecId(GstCaps* caps) {
+  const std::string name = StructureName(caps);
+  if (name != "audio/x-unknown" && name != "video/x-unknown" && name != "subtitle/x-unknown") return nullptr;
+  return gst_structure_get_string(gst_caps_get_structure(caps, 0), "codec-id");
+}
+
 // What the candidates make of one demuxer output.
 void CheckStream(GstPad* pad, RenderOutcome& outcome) {
   CapsRef caps = CapsRef::Adopt(gst_pad_get_current_caps(pad));
@@ -267,9 +275,20 @@ void CheckStream(GstPad* pad, RenderOutcome& outcome) {
     }
   } else if (raw || chain.decoder) {
     stream.Detail = "no renderer for " + CodecDescription(caps.get());
+  } else if (const char* codecId = UnknownCodecId(caps.get())) {
+    // The demuxer does not know the codec: no element can be offered it, installed or not.
+    stream.Fate = TStreamFate::NoDecoder;
+    stream.Detail = std::string(codecId) + ": no GStreamer element decodes this codec ID in Matroska";
   } else {
     stream.Fate = TStreamFate::NoDecoder;
     stream.Detail = CodecDescription(caps.get());
+    if (!chain.refused.empty()) {
+      // Installed, asked, and refused the stream's caps: named so that the verdict says so.
+      GstElementFactory* refused = chain.refused.front().get();
+      stream.Element = GST_OBJECT_NAME(refused);
+      stream.ElementName = gst_element_factory_get_metadata(refused, GST_ELEMENT_METADATA_LONGNAME);
+      stream.Package = PackageOf(refused);
+    }
     gchar* decoder = caps ? gst_pb_utils_get_decoder_description(caps.get()) : nullptr;
     if (decoder) {
       stream.MissingDecoder = decoder;
