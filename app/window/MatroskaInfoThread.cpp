@@ -46,9 +46,15 @@ class TWindowReader : public TSectionsReader {
 
 void TMatroskaInfoThread::Execute() {
   TMainForm& form = Form();
-  // The framework lives on this thread for this run only.
-  const std::unique_ptr<IFrameworkSections> framework = form.CreateFrameworkSections();
-  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework.get()};
+  // A framework host is kept by the form between analyses; an in-process framework lives on
+  // this thread for this run only.
+  std::unique_ptr<IFrameworkSections> own;
+  IFrameworkSections* framework = form.KeptFrameworkSections();
+  if (!framework) {
+    own = form.CreateFrameworkSections();
+    framework = own.get();
+  }
+  const TAnalysisContext context{form.FriendlyNames(), form.CodecDB(), framework};
   // Closing the window stops the parse at its next element, and the analysis after it.
   TParseControl control;
   control.Cancel = &form.StopFlag();

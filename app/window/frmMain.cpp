@@ -98,6 +98,15 @@ std::unique_ptr<media::IMediaFramework> TMainForm::CreateMediaFramework() const 
   return framework ? std::move(framework) : media::CreateNoMediaFramework();
 }
 
+IFrameworkSections* TMainForm::KeptFrameworkSections() {
+  if (!FOptions.FrameworkSections) return nullptr;
+  if (!FKeptFramework) FKeptFramework = FOptions.FrameworkSections();
+  // Sections over a framework of this process stay with the thread that made them.
+  if (dynamic_cast<TLocalFrameworkSections*>(FKeptFramework.get())) FKeptFramework.reset();
+  if (FKeptFramework) FKeptFramework->BeginFile();
+  return FKeptFramework.get();
+}
+
 TMainForm::TMainForm(TMainFormOptions Options) : FOptions(std::move(Options)) {
   if (FOptions.ExeDir.empty() || FOptions.ExeDir.back() != '/') FOptions.ExeDir += '/';
   CreateControls();

@@ -88,6 +88,11 @@ class TMainForm : public QWidget {
   const TDxDiagProviderFactory& SystemInfoProvider() const { return FOptions.SystemInfoProvider; }
   std::unique_ptr<media::IMediaFramework> CreateMediaFramework() const;
   std::unique_ptr<IFrameworkSections> CreateFrameworkSections() const;
+  // The framework sections of FOptions.FrameworkSections (a framework host), kept between
+  // analyses as a batch keeps its own: the host starts once, and retires itself after a stop
+  // or a time-out. Null without them: an in-process framework is made for each run, on its
+  // thread. Called on the analysis worker (one analysis runs at a time).
+  IFrameworkSections* KeptFrameworkSections();
   const std::function<void(int64_t, int64_t)>& OnParseProgress() const { return FOptions.OnParseProgress; }
 
   // The status steps, run on the main thread.
@@ -151,6 +156,7 @@ class TMainForm : public QWidget {
   bool FBusy = false;
   bool FClosing = false;
   std::atomic<bool> FStopRequested{false};
+  std::unique_ptr<IFrameworkSections> FKeptFramework;  // see KeptFrameworkSections
   std::unique_ptr<QThread> FWorker;
 };
 

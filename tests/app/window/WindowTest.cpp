@@ -68,6 +68,24 @@ class HeldFramework : public testing::TForwardingFramework {
   Release released_;
 };
 
+// Sections answered away from the window's thread (as a framework host answers them),
+// counted as they are made and files as they begin.
+class CountedSections final : public IFrameworkSections {
+ public:
+  CountedSections(std::atomic<int>& files) : files_(files), inner_(media::CreateNoMediaFramework) {}
+  void BeginFile() override { ++files_; }
+  void Prepare(const std::string& f) override { inner_.Prepare(f); }
+  void Start() override { inner_.Start(); }
+  TFilterInstall FilterInstall(const std::string& c) override { return inner_.FilterInstall(c); }
+  TRenderFileCheck CheckRenderFile(const std::string& f) override { return inner_.CheckRenderFile(f); }
+  TRenderRun RenderDetailed(const std::string& f) override { return inner_.RenderDetailed(f); }
+  void WriteFilterLists(TLogWriter& w) override { inner_.WriteFilterLists(w); }
+
+ private:
+  std::atomic<int>& files_;
+  TLocalFrameworkSections inner_;
+};
+
 class ScriptedProvider : public platform::IDxDiagProvider {
  public:
   explicit ScriptedProvider(ScriptedMachine& machine) : machine_(machine) {}
@@ -228,6 +246,22 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
     QCOMPARE(StatusLines(*form).filter("Gathering info about").join('|'), "Gathering info about : " + kData + "/subs.mks");
     QVERIFY(form->MemoTextReport->toPlainText().startsWith("Matroska file info : " + kData + "/subs.mks"));
+  }
+
+  void theFrameworkHostIsKeptBetweenAnalyses() {
+    std::atomic<int> made{0}, files{0};
+    TMainFormOptions options = Options({});
+    options.FrameworkSections = [&] {
+      ++made;
+      return std::make_unique<CountedSections>(files);
+    };
+    auto form = Show(std::move(options));
+    for (const char* file : {"/sample.mkv", "/audio.mka"}) {
+      QVERIFY(Drop(*form, {QUrl::fromLocalFile(kData + file)}));
+      QTRY_VERIFY_WITH_TIMEOUT(!form->IsBusy(), kRunTimeoutMs);
+    }
+    QCOMPARE(made.load(), 1);
+    QCOMPARE(files.load(), 2);
   }
 
   void systemInformationIsGatheredOnce() {
