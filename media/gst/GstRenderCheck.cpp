@@ -278,7 +278,9 @@ void CheckStream(GstPad* pad, RenderOutcome& outcome) {
   } else if (const char* codecId = UnknownCodecId(caps.get())) {
     // The demuxer does not know the codec: no element can be offered it, installed or not.
     stream.Fate = TStreamFate::NoDecoder;
-    stream.Detail = std::string(codecId) + ": no GStreamer element decodes this codec ID in Matroska";
+    const char* fourcc = gst_structure_get_string(gst_caps_get_structure(caps.get(), 0), "fourcc");
+    stream.Detail = std::string(codecId) + (fourcc ? std::string(" (FOURCC ") + fourcc + ")" : "") +
+                    ": no GStreamer element decodes it in Matroska";
   } else {
     stream.Fate = TStreamFate::NoDecoder;
     stream.Detail = CodecDescription(caps.get());

@@ -128,7 +128,7 @@ TEST(GstRendering, TracksThatDoNotPlaySayWhy) {
       {"gst/ff_a_tta_alac_f32.mka",
        {"Track 1 : no installed decoder accepts Lossless True Audio (TTA): libav TTA (True Audio) decoder (avdec_tta, "
         "gstreamer1.0-libav) refuses this stream",
-        "Track 2 : no installed decoder for A_ALAC: no GStreamer element decodes this codec ID in Matroska",
+        "Track 2 : no installed decoder for A_ALAC: no GStreamer element decodes it in Matroska",
         "Track 3 : plays without a decoder"}},
   };
   for (const auto& c : cases) {
@@ -147,8 +147,8 @@ TEST(GstRendering, AFileWithACodecNoPluginDecodesRendersInPart) {
   const std::vector<std::string> check = Section(run.out, "DirectShow RenderFile check : ");
   EXPECT_TRUE(Has(check, "RenderFile with DirectShow : " + partial)) << run.out;
   // The decoder is named as the framework's discoverer names it.
-  EXPECT_TRUE(Has(check, "Track 1 : no installed decoder for V_MS/VFW/FOURCC: no GStreamer element decodes this codec "
-                         "ID in Matroska")) << run.out;
+  EXPECT_TRUE(Has(check, "Track 1 : no installed decoder for V_MS/VFW/FOURCC (FOURCC FFVH): no GStreamer element "
+                         "decodes it in Matroska")) << run.out;
 
   const std::vector<std::string> steps = Section(run.out, "DirectShow detailed rendering : ");
   ASSERT_GE(steps.size(), 2u) << run.out;
