@@ -1,6 +1,7 @@
 #include "dshow/DShowMyRender.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "base/TextUtil.h"
@@ -66,8 +67,20 @@ void TDShowMyRender::MyRenderFile(const std::string& FileName) {
   const int rendered = source ? RenderFilterOutputs(source.Get(), {}, FilterName(source.Get()), 1, outputs) : 0;
   // The last step says what was built: nothing rendered, everything connected, or a
   // graph with output pins left free.
-  NoteResult(TRenderStepKind::Finished,
-             rendered == 0 ? VFW_E_CANNOT_RENDER : AllOutputsConnected() ? S_OK : VFW_S_PARTIAL_RENDER);
+  const HRESULT finished = rendered == 0 ? VFW_E_CANNOT_RENDER : AllOutputsConnected() ? S_OK : VFW_S_PARTIAL_RENDER;
+  if (finished != VFW_S_PARTIAL_RENDER || !FTooManyTriesLogged) {
+    NoteResult(TRenderStepKind::Finished, finished);
+    return;
+  }
+  // Outputs were left untried when the budget ran out: that, not their format, is why
+  // they are not rendered. The code stays the framework's.
+  TRenderStep step(TRenderStepKind::Finished);
+  step.Result = finished;
+  const std::string text = GetErrorText(FFw, finished);
+  const size_t code = text.rfind(" (0x");
+  step.ResultText = "Not every stream was tried: the budget of " + std::to_string(kMaxConnectionTries) +
+                    " connection attempts ran out." + (code == std::string::npos ? "" : text.substr(code));
+  Note(std::move(step));
 }
 
 TGraphFilterName TDShowMyRender::GraphFilterName(IBaseFilter* Filter) {

@@ -91,6 +91,12 @@ TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, 
       break;
     case TStreamFate::NoDecoder: {
       track.Status = "no_decoder";
+      if (!Stream.Element.empty()) {
+        // An installed decoder was offered the stream and refused it: no package can help.
+        track.Text = "no installed decoder accepts " + Stream.Detail + ": " + Stream.ElementName + " (" +
+                     Stream.Element + ", " + Stream.Package + ") refuses this stream";
+        break;
+      }
       track.Text = "no installed decoder for " + Stream.Detail;
       const TProposals& proposals = Proposals.For(Track);
       for (const auto& [package, name] : proposals) track.Text += "; " + package + " provides " + name;

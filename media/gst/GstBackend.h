@@ -343,6 +343,29 @@ struct RenderOutcome {
 // run ends).
 RenderOutcome RenderFileAutomatically(const std::string& path,
                                       std::function<void(DetectedType)> onType = nullptr);
+// The RenderFile check (GstRenderCheck.cpp): the chain of every stream chosen by media type,
+// as the automatic graph would, without running data past the demuxer's headers. Same
+// outcome shape and onType as RenderFileAutomatically, which stays as the reference the
+// check is compared with.
+RenderOutcome CheckRenderFile(const std::string& path, std::function<void(DetectedType)> onType = nullptr);
+
+// What the graphs tell of streams (GstStreamFacts.cpp).
+std::string StructureName(GstCaps* caps);
+// How the report names a renderer: its long name, and why a stand-in took a device's place.
+std::string RendererNote(RenderRole role, const Renderer& renderer);
+// The Matroska track of a stream, from the stream id its pad carries; false for another id.
+bool TrackOf(GstPad* pad, TStreamPlayback& stream);
+std::string CodecDescription(GstCaps* caps);
+// The Debian package of a factory's plugin ("gstreamer1.0-libav").
+std::string PackageOf(GstElementFactory* factory);
+// The answer for an error a graph's element posted.
+HRESULT FromError(GError* error);
+// The type the framework's type finders see in a file: S_OK and the caps, or why not.
+HRESULT DetectType(const std::string& path, CapsRef& caps);
+// Ends the streaming task of a demuxer that has announced its outputs; called on its own
+// streaming thread.
+void PauseReading(GstElement* demuxer);
+
 // For tests: while set, the automatic graphs lose every error their demuxers post, as the
 // decoding bin does with the error of a demuxer that fails before the bin has taken it
 // (which happens under load).

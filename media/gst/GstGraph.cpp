@@ -4,6 +4,7 @@
 #include <gst/base/gsttypefindhelper.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -16,41 +17,6 @@ namespace ambrel::media::gst {
 namespace {
 
 GstPin* AsPin(IPin* pin) { return dynamic_cast<GstPin*>(pin); }
-
-// Reads the file for the type finders.
-GstFlowReturn ReadRange(GstObject* owner, GstObject*, guint64 offset, guint length, GstBuffer** buffer) {
-  auto* file = static_cast<std::FILE*>(g_object_get_data(G_OBJECT(owner), "file"));
-  if (!file || fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return GST_FLOW_ERROR;
-  GstBuffer* out = gst_buffer_new_allocate(nullptr, length, nullptr);
-  GstMapInfo map;
-  gst_buffer_map(out, &map, GST_MAP_WRITE);
-  const size_t got = std::fread(map.data, 1, length, file);
-  gst_buffer_unmap(out, &map);
-  if (got == 0) {
-    gst_buffer_unref(out);
-    return GST_FLOW_EOS;
-  }
-  gst_buffer_set_size(out, static_cast<gssize>(got));
-  *buffer = out;
-  return GST_FLOW_OK;
-}
-
-// The type the framework's type finders see in the file: S_OK and the caps, or why not.
-HRESULT DetectType(const std::string& path, CapsRef& caps) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return E_ACCESSDENIED;
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  GstRef<GstObject> owner = GstRef<GstObject>::Adopt(GST_OBJECT(gst_object_ref_sink(gst_bin_new(nullptr))));
-  g_object_set_data(G_OBJECT(owner.get()), "file", file);
-  const std::string extension = std::filesystem::path(path).extension().string();
-  GstTypeFindProbability probability;
-  caps = CapsRef::Adopt(gst_type_find_helper_get_range(owner.get(), nullptr, ReadRange, ec ? 0 : size,
-                                                       extension.empty() ? nullptr : extension.c_str() + 1,
-                                                       &probability));
-  std::fclose(file);
-  return caps ? S_OK : VFW_E_UNKNOWN_FILE_TYPE;
-}
 
 bool HasSometimesSource(GstElement* element) {
   for (const GList* l = gst_element_class_get_pad_template_list(GST_ELEMENT_GET_CLASS(element)); l; l = l->next) {
@@ -91,6 +57,30 @@ void UnlinkAll(GstElement* element) {
     else
       gst_pad_unlink(peer.get(), pad.get());
   }
+}
+
+bool IsDecoder(GstElement* element) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  const char* klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+  return klass && std::strstr(klass, "Decoder");
+}
+
+// Whether a decoder takes a stream of these caps: it must accept them when asked, and set
+// itself up for them when they arrive (some decoders accept the question and then refuse
+// the stream itself). The decoder is paused for the caps and stopped again: the graph
+// never decodes. Caps not yet fixed (an output that has not seen data) cannot be sent, and
+// are taken on the templates' word.
+bool DecoderTakes(GstElement* decoder, GstPad* input, GstCaps* caps) {
+  if (!gst_caps_is_fixed(caps)) return true;
+  if (!gst_pad_query_accept_caps(input, caps)) return false;
+  if (gst_element_set_state(decoder, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    gst_element_set_state(decoder, GST_STATE_NULL);
+    return false;
+  }
+  gst_pad_send_event(input, gst_event_new_stream_start("ambrel-connection-check"));
+  const bool taken = gst_pad_send_event(input, gst_event_new_caps(caps));
+  gst_element_set_state(decoder, GST_STATE_NULL);
+  return taken;
 }
 
 }  // namespace
@@ -197,6 +187,10 @@ HRESULT GstGraph::ConnectDirect(IPin* output, IPin* input, const AM_MEDIA_TYPE* 
   const HRESULT hr = FromLinkResult(gst_pad_link(out->Pad(), in->Pad()));
   if (FAILED(hr)) return hr;
   GstElement* downstream = in->Filter()->Element();
+  if (IsDecoder(downstream) && !DecoderTakes(downstream, in->Pad(), offered.get())) {
+    gst_pad_unlink(out->Pad(), in->Pad());
+    return VFW_E_NO_ACCEPTABLE_TYPES;
+  }
   if (HasSometimesSource(downstream) && !downstream->numsrcpads) {
     const HRESULT preroll = Preroll(downstream);
     if (FAILED(preroll)) {
@@ -216,6 +210,7 @@ HRESULT GstGraph::Preroll(GstElement* element) {
   const gulong handler = g_signal_connect_data(
       element, "no-more-pads",
       G_CALLBACK(+[](GstElement* demuxer, std::shared_ptr<std::atomic<bool>>* flag) {
+        PauseReading(demuxer);
         **flag = true;
         // Wakes the wait below at once rather than at its next poll.
         gst_element_post_message(demuxer, gst_message_new_application(GST_OBJECT(demuxer),

@@ -36,21 +36,6 @@ struct RenderState {
   }
 };
 
-std::string StructureName(GstCaps* caps) {
-  return caps && gst_caps_get_size(caps) ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
-}
-
-// How the report names a renderer: its long name, and why a stand-in took a device's place.
-std::string RendererNote(RenderRole role, const Renderer& renderer) {
-  std::string note = renderer.record->longName;
-  if (renderer.standIn) {
-    note += role == RenderRole::kAudio   ? " (no usable sound device: the decoded audio is discarded)"
-            : role == RenderRole::kVideo ? " (no usable display: the decoded video is discarded)"
-                                         : " (decoded subtitles, which players draw onto the video)";
-  }
-  return note;
-}
-
 // Adds a sink made by a factory to the graph and links a decoded pad to it; true when
 // linked. A sink that does not take the pad leaves the graph at once: left there, it would
 // wait to preroll on data that never comes, and the graph would never pause.
@@ -90,27 +75,6 @@ bool LinkToRenderer(RenderState& state, GstPad* pad) {
     if (std::find(used.begin(), used.end(), name) == used.end()) used.push_back(name);
   }
   return linked;
-}
-
-// The Matroska track of a stream: the Matroska demuxer ends its streams' ids with
-// "/NUMBER:UID". False for another id.
-bool TrackOf(GstPad* pad, TStreamPlayback& stream) {
-  gchar* id = gst_pad_get_stream_id(pad);
-  const char* slash = id ? std::strrchr(id, '/') : nullptr;
-  char* end = nullptr;
-  bool found = slash && g_ascii_isdigit(slash[1]) &&
-               (stream.TrackNumber = g_ascii_strtoull(slash + 1, &end, 10), end && *end == ':');
-  const char* uid = found ? end + 1 : nullptr;
-  found = found && g_ascii_isdigit(*uid) && (stream.TrackUid = g_ascii_strtoull(uid, &end, 10), end && !*end);
-  g_free(id);
-  return found;
-}
-
-std::string CodecDescription(GstCaps* caps) {
-  gchar* text = caps ? gst_pb_utils_get_codec_description(caps) : nullptr;
-  std::string description = text ? text : StructureName(caps);
-  g_free(text);
-  return description;
 }
 
 // A decoded stream that no renderer takes (raw audio of a sample format that does not
@@ -156,17 +120,6 @@ void OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, RenderState* state) 
   std::lock_guard lock(state->mutex);
   ++state->outcome.streams;
   if (numbered) state->outcome.playback.Streams.push_back(std::move(stream));
-}
-
-// "gstreamer1.0-libav" for a plugin of the gst-libav source module: the name Debian and
-// Ubuntu give the package that brings it.
-std::string PackageOf(GstElementFactory* factory) {
-  GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory));
-  const char* source = plugin ? gst_plugin_get_source(plugin) : nullptr;
-  std::string package = source ? source : "";
-  if (plugin) gst_object_unref(plugin);
-  if (package.rfind("gst-", 0) == 0) package = "gstreamer1.0-" + package.substr(4);
-  return package;
 }
 
 // The decoder of each stream, from the paused graph: every decoder names the stream it
@@ -339,18 +292,6 @@ CapsRef FoundType(GstElement* pipeline) {
   return finders == 1 ? found : CapsRef();
 }
 
-HRESULT FromError(GError* error) {
-  if (error->domain == GST_RESOURCE_ERROR &&
-      (error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ))
-    return HRESULT_FILE_NOT_FOUND;
-  if (error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND)
-    return VFW_E_UNKNOWN_FILE_TYPE;
-  if ((error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND) ||
-      (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN))
-    return VFW_E_CANNOT_RENDER;
-  return VFW_E_INVALID_FILE_FORMAT;
-}
-
 // Whether the automatic graphs lose their demuxers' errors (for tests).
 std::atomic<bool> demuxerErrorsDropped{false};
 
@@ -491,7 +432,7 @@ void RenderSession::Start(const std::string& path) {
   auto promised = std::make_shared<std::promise<RenderOutcome>>(std::move(promise));
   auto told = std::make_shared<std::promise<DetectedType>>(std::move(typeFound));
   const bool started = RunDetached([path, promised, told] {
-    promised->set_value(RenderFileAutomatically(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
+    promised->set_value(CheckRenderFile(path, [told](DetectedType found) { told->set_value(std::move(found)); }));
   });
   if (!started) {
     // No thread for the run (the refusal is noted): it fails at once rather than being

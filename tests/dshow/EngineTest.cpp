@@ -228,6 +228,16 @@ TEST(Engine, MutuallyAcceptableTransformsStopAfterTwoHundredTries) {
   EXPECT_NE(all.find(limit), std::string::npos);
   EXPECT_EQ(all.find(limit), all.rfind(limit));
   EXPECT_NE(all.find("MyRenderFile finished : No combination"), std::string::npos);
+  // With a stream rendered before the budget ran out, the run says the budget, not the
+  // format, left the others unrendered.
+  auto partial = World(R"({"sources": [{"filter": "src"}], "filters": [
+      {"id": "src", "name": "S", "categories": [], "mapper": false, "pins": [{"name": "A", "dir": "out", "types": ["A/X"]},
+       {"name": "O", "dir": "out", "types": ["V/X"]}]},
+      {"id": "sink", "name": "Sink", "pins": [{"name": "I", "dir": "in", "types": ["A/X"]}]})" + filters + "]}");
+  EXPECT_NE(Joined(Render(*partial, "f.mkv").Lines)
+                .find("MyRenderFile finished : Not every stream was tried: the budget of 200 connection attempts ran "
+                      "out. (0x00040242)"),
+            std::string::npos);
 }
 
 TEST(Engine, CandidateFailuresAreNamedAndTheNextCandidateTried) {

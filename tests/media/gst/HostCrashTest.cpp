@@ -127,8 +127,11 @@ TEST(GstFrameworkHost, ARefusedThreadFailsOnlyTheWorkThatWantedIt) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(GstFrameworkHost, AFileThatCrashesTheDemuxerStillGetsItsWholeReport) {
-  REQUIRE_FACTORIES("matroskademux", "uridecodebin");
+// Chapters nested deep enough to overflow the demuxer's stack when it reads them: neither
+// the RenderFile check nor the detailed rendering reads past the headers, so the file is
+// answered in full, without the framework stopping.
+TEST(GstFrameworkHost, AFileWhoseChaptersWouldCrashTheDemuxerIsAnsweredWithoutReadingThem) {
+  REQUIRE_FACTORIES("matroskademux");
   const TTempDir dir;
   const std::string file = Quote(dir.Write("deep.mkv", DeepChapters(100000)));
   const CliRun run = Cli(file);
@@ -136,17 +139,9 @@ TEST(GstFrameworkHost, AFileThatCrashesTheDemuxerStillGetsItsWholeReport) {
   const std::string matroska = Cli("--no-render " + file).out;
   ASSERT_FALSE(matroska.empty());
   EXPECT_EQ(run.out.substr(0, matroska.size()), matroska);
-  // SIGSEGV; a sanitizer build's runtime catches the overflow and exits instead.
-  const std::string stop = "The media framework stopped while rendering this file: ";
-  EXPECT_NE(run.out.find("DirectShow RenderFile check : \r\n"), std::string::npos) << run.out;
-  // The detailed rendering keeps the steps it made before the crash (all of them, when it
-  // ran beside the RenderFile check and finished first), and ends with the stop line.
-  const size_t detailed = run.out.find("DirectShow detailed rendering : \r\n");
-  ASSERT_NE(detailed, std::string::npos) << run.out;
-  ASSERT_TRUE(run.out.ends_with("\r\n\r\n")) << run.out;
-  const size_t last = run.out.rfind("\r\n", run.out.size() - 5) + 2;
-  EXPECT_GT(last, detailed) << run.out;
-  EXPECT_EQ(run.out.compare(last, stop.size(), stop), 0) << run.out;
+  EXPECT_EQ(run.out.find("The media framework stopped"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("RenderFile with DirectShow : OK"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("MyRenderFile finished : OK"), std::string::npos) << run.out;
 }
 
 }  // namespace

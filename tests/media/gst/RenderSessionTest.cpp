@@ -2,6 +2,8 @@
 // before the decoding bin accepts it, a stream no renderer takes, notes kept per framework,
 // and the media types remembered over a long run.
 #include <chrono>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <random>
 
@@ -96,10 +98,30 @@ TEST(GstRenderSession, EachFrameworkKeepsTheNotesOfItsOwnRenderFile) {
   REQUIRE_FACTORIES("uridecodebin", "matroskademux", "vorbisdec", "fakesink");
   const auto first = CreateGStreamerFramework();
   const auto second = CreateGStreamerFramework();
-  const TRenderFileStreams own = RenderedStreams(*first, kData + "/missing_decoder.mkv");
+  const TRenderFileStreams own = RenderedStreams(*first, kData + "/gst/ff_a_tta_alac_f32.mka");
   RenderedStreams(*second, kData + "/audio.mka");
   EXPECT_EQ(first->RenderFileStreams(), own);
   EXPECT_FALSE(own.Missing.empty());
+}
+
+// The RenderFile check, which builds the graph by media type and runs no data, chooses
+// what the prerolled automatic graph chooses for every track of every sample.
+TEST(GstRenderSession, TheCheckChoosesTheAutomaticGraphsDecoderForEveryTrack) {
+  REQUIRE_FACTORIES("uridecodebin", "matroskademux", "fakesink");
+  for (const auto& entry : std::filesystem::directory_iterator(kData)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".mkv" && ext != ".mka" && ext != ".mks" && ext != ".webm") continue;
+    const gst::RenderOutcome played = gst::RenderFileAutomatically(entry.path().string());
+    const gst::RenderOutcome checked = gst::CheckRenderFile(entry.path().string());
+    EXPECT_EQ(checked.hr, played.hr) << entry.path();
+    EXPECT_EQ(checked.renderers, played.renderers) << entry.path();
+    auto byTrack = [](const gst::RenderOutcome& outcome) {
+      std::map<std::pair<uint64_t, uint64_t>, std::pair<TStreamFate, std::string>> tracks;
+      for (const TStreamPlayback& s : outcome.playback.Streams) tracks[{s.TrackNumber, s.TrackUid}] = {s.Fate, s.Element};
+      return tracks;
+    };
+    EXPECT_EQ(byTrack(checked), byTrack(played)) << entry.path();
+  }
 }
 
 TEST(GstRenderSession, MediaTypesRememberedStayBoundedOverALongRun) {
