@@ -70,6 +70,20 @@ TEST(DirectShow, ErrorTextsAreReal) {
   EXPECT_NE(GetErrorText(*fw, media::VFW_E_CANNOT_RENDER).find("(0x80040218)"), std::string::npos);
 }
 
+// The graph RenderFile built tells what became of each stream: every track of the file gets
+// its line, a track Wine's splitter drops with the reason.
+TEST(DirectShow, RenderFileCheckGivesAVerdictPerTrack) {
+  const TCliResult run = RunCli({kSample});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const size_t at = run.out.find("RenderFile with DirectShow : ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  const std::string check = run.out.substr(at, run.out.find("\r\n\r\n", at) - at);
+  EXPECT_NE(check.find("\r\nTrack 1 : plays "), std::string::npos) << check;  // MPEG-4 video
+  EXPECT_NE(check.find("\r\nTrack 2 : plays "), std::string::npos) << check;  // Vorbis
+  EXPECT_NE(check.find("\r\nTrack 3 : "), std::string::npos) << check;        // subtitles
+  EXPECT_EQ(check.find("\r\nTrack 4 : "), std::string::npos) << check;
+}
+
 // The detailed rendering builds its graph pin by pin, and registers it in the system's
 // running object table under the name graph browsers look for.
 TEST(DirectShow, DetailedRenderingCompletesAPathAndRegistersTheGraph) {
