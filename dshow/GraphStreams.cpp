@@ -130,7 +130,7 @@ TRenderFileStreams StreamsOfGraph(IMediaFramework& Fw, IFilterGraph& Graph) {
     const ComPtr<IBaseFilter> next = peer ? FilterOf(peer.Get()) : ComPtr<IBaseFilter>();
     if (!next) {
       stream.Fate = TStreamFate::NoFilter;
-      stream.Detail = type ? MediaTypeText(*type) : "a media type it does not name";
+      stream.Detail = type ? MediaTypeText(*type) : "its stream (its pin offers no media type)";
     } else {
       stream.Fate = TStreamFate::Plays;
       if (!Pins(next.Get(), PINDIR_OUTPUT).empty()) {
