@@ -126,7 +126,8 @@ TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, 
       break;
     case TStreamFate::NoFilter:
       track.Status = "no_decoder";
-      track.Text = "no installed filter accepts " + Stream.Detail + FilterProposals(Track, Proposals.Db(), Proposals.Installed());
+      track.Text = "no installed filter accepts " + Stream.Detail +
+                   FilterProposals(Track, Proposals.Db(), Proposals.Installed());
       break;
   }
   return track;
