@@ -6,6 +6,7 @@
 #include "dshow/DShowHelper.h"
 #include "dshow/FrameworkSections.h"
 #include "dshow/DShowMyRender.h"
+#include "dshow/GraphStreams.h"
 
 namespace ambrel {
 
@@ -61,6 +62,9 @@ TRenderFileCheck CheckRenderFile(const std::string& FileName, IMediaFramework& F
   check.ResultText = GetErrorText(Fw, check.Result);
   check.Notes = Fw.RenderFileNotes();
   check.Streams = Fw.RenderFileStreams();
+  // A framework that keeps the graph it built tells through it.
+  if (const ComPtr<IFilterGraph> graph = Fw.TakeRenderedGraph(); graph && !check.Streams.Told)
+    check.Streams = StreamsOfGraph(Fw, *graph);
   return check;
 }
 

@@ -48,7 +48,7 @@ void PutStreams(TFrame& Frame, const media::TRenderFileStreams& Streams) {
   for (const media::TStreamPlayback& s : Streams.Streams) {
     PutUint64(Frame, s.TrackNumber);
     PutUint64(Frame, s.TrackUid);
-    Frame.PutByte(static_cast<uint8_t>(s.Fate));
+    Frame.PutByte(s.TrackType).PutByte(static_cast<uint8_t>(s.Fate));
     Frame.Put(s.Element).Put(s.ElementName).Put(s.Package).Put(s.Detail).Put(s.MissingDecoder);
   }
   PutTexts(Frame, Streams.Missing);
@@ -63,8 +63,8 @@ bool GetStreams(TFrame& Frame, media::TRenderFileStreams& Streams) {
   for (uint32_t i = 0; i < count; ++i) {
     media::TStreamPlayback s;
     uint8_t fate = 0;
-    if (!GetUint64(Frame, s.TrackNumber) || !GetUint64(Frame, s.TrackUid) || !Frame.GetByte(fate) ||
-        fate > static_cast<uint8_t>(media::TStreamFate::NotRendered) || !Frame.Get(s.Element) ||
+    if (!GetUint64(Frame, s.TrackNumber) || !GetUint64(Frame, s.TrackUid) || !Frame.GetByte(s.TrackType) ||
+        !Frame.GetByte(fate) || fate > static_cast<uint8_t>(media::TStreamFate::NoFilter) || !Frame.Get(s.Element) ||
         !Frame.Get(s.ElementName) || !Frame.Get(s.Package) || !Frame.Get(s.Detail) || !Frame.Get(s.MissingDecoder))
       return false;
     s.Fate = static_cast<media::TStreamFate>(fate);

@@ -55,6 +55,7 @@ class TDeferredFramework final : public IMediaFramework {
   int64_t FilterNameChars() override { return Started().FilterNameChars(); }
   std::vector<std::pair<std::string, std::string>> RenderFileNotes() override { return Started().RenderFileNotes(); }
   TRenderFileStreams RenderFileStreams() override { return Started().RenderFileStreams(); }
+  ComPtr<IFilterGraph> TakeRenderedGraph() override { return Started().TakeRenderedGraph(); }
   TPlatformFacts PlatformFacts() override { return Started().PlatformFacts(); }
   // Does not wait: a file announced during the start is passed on once the start is done.
   void PrepareRenderFile(const std::u16string& fileName) override;

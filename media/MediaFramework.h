@@ -94,19 +94,24 @@ struct PIN_INFO {
 };
 
 // What a framework's own RenderFile made of one stream of a Matroska file.
-enum class TStreamFate : uint8_t { Plays, NoDecoder, NotRendered };
+// NoFilter: a stream no installed filter accepted (a free output of a DirectShow splitter).
+enum class TStreamFate : uint8_t { Plays, NoDecoder, NotRendered, NoFilter };
 struct TStreamPlayback {
   // The stream's track, as the framework's demuxer names it.
   uint64_t TrackNumber = 0;
   uint64_t TrackUid = 0;
   TStreamFate Fate = TStreamFate::NotRendered;
-  // Plays: the decoder (factory name, long name, the package that brings it); all empty
-  // for a stream that needs none.
+  // Plays: the decoder (factory name, long name, the package that brings it; for a
+  // DirectShow filter its server file, its name, no package); all empty for a stream that
+  // needs none.
   std::string Element, ElementName, Package;
-  // NoDecoder: the stream's format; NotRendered: why (plain text).
+  // NoDecoder and NoFilter: the stream's format; NotRendered: why (plain text).
   std::string Detail;
   // NoDecoder: the decoder it lacks, as the framework names it.
   std::string MissingDecoder;
+  // When the demuxer does not number its streams (TrackNumber 0): the Matroska track type
+  // its media type tells (1 video, 2 audio, 0x11 subtitle), 0 when it tells none.
+  uint8_t TrackType = 0;
   bool operator==(const TStreamPlayback&) const = default;
 };
 struct TRenderFileStreams {
@@ -282,6 +287,10 @@ class IMediaFramework {
   // What the latest RenderFile made of each stream, for a framework that tells. Not told
   // by default.
   virtual TRenderFileStreams RenderFileStreams() { return {}; }
+  // The graph the latest RenderFile built, handed over once (later calls: none until the
+  // next RenderFile), for a framework that keeps it so that the caller can read what
+  // became of each stream. None by default.
+  virtual ComPtr<IFilterGraph> TakeRenderedGraph() { return {}; }
   // What the RenderFile check says of the platform's own framework when this is one: its
   // name and version, and its own Matroska splitter (name, class id). Empty by default.
   struct TPlatformFacts {

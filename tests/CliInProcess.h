@@ -16,6 +16,18 @@ struct TCliResult {
   int status = -1;
 };
 
+// Sets a variable of the test's environment; a null Value removes it.
+inline void SetEnvironmentValue(const char* Name, const char* Value) {
+#ifdef _WIN32
+  _putenv_s(Name, Value ? Value : "");  // an empty value removes the variable
+#else
+  if (Value)
+    setenv(Name, Value, 1);
+  else
+    unsetenv(Name);
+#endif
+}
+
 inline TCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
                          bool errIsTerminal = false) {
   std::istringstream in(input);
@@ -25,12 +37,9 @@ inline TCliResult RunCli(const std::vector<std::string>& args, const std::string
   // beside the test.
   const char* kept = std::getenv("AMBREL_FRAMEWORK_IN_PROCESS");
   const std::string was = kept ? kept : "";
-  setenv("AMBREL_FRAMEWORK_IN_PROCESS", "1", 1);
+  SetEnvironmentValue("AMBREL_FRAMEWORK_IN_PROCESS", "1");
   result.status = ambrel::RunCommandLine(args, "", {in, out, err, errIsTerminal});
-  if (kept)
-    setenv("AMBREL_FRAMEWORK_IN_PROCESS", was.c_str(), 1);
-  else
-    unsetenv("AMBREL_FRAMEWORK_IN_PROCESS");
+  SetEnvironmentValue("AMBREL_FRAMEWORK_IN_PROCESS", kept ? was.c_str() : nullptr);
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -71,7 +71,13 @@ bool TAnalysis::Run(TAnalysisReader& Reader) {
   Reader.FileDone();
   if (Stopped()) return parsed;
   TRenderFileCheck check = fw.CheckRenderFile(FFileName);
-  MatchTrackPlayback(check, FTracks, EmbeddedGstCodecDB(),
+  // The decoders a track lacks are proposed from the database of the platform's framework.
+#ifdef _WIN32
+  const TXmlCodecDB& proposals = EmbeddedCodecDB();
+#else
+  const TXmlCodecDB& proposals = EmbeddedGstCodecDB();
+#endif
+  MatchTrackPlayback(check, FTracks, proposals,
                      [&fw](const std::string& clsid) { return fw.FilterInstall(clsid).Installed; });
   Reader.RenderFileChecked(check);
   if (Stopped()) return parsed;

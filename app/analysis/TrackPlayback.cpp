@@ -43,6 +43,9 @@ class TProposalCache {
  public:
   TProposalCache(const TXmlCodecDB& Db, const TInstalledFilter& Installed) : FDb(Db), FInstalled(Installed) {}
 
+  const TXmlCodecDB& Db() const { return FDb; }
+  const TInstalledFilter& Installed() const { return FInstalled; }
+
   const TProposals& For(const TTrackFacts& Track) {
     auto [found, added] = FKnown.try_emplace({Track.CodecID, Track.Fourcc});
     if (!added) return found->second;
@@ -77,6 +80,25 @@ std::string UnexposedReason(const TTrackFacts& Track, bool Complete, bool Number
   return why;
 }
 
+// A DirectShow filter that took a stream: its name in the graph and its server file.
+std::string DirectShowPlays(const TStreamPlayback& Stream) {
+  return "plays with " + Stream.ElementName + (Stream.Element.empty() ? "" : " (" + Stream.Element + ")");
+}
+
+// The filters the database proposes for a track no installed filter accepted, those not
+// installed, with their install comments: "; NAME (COMMENTS)".
+std::string FilterProposals(const TTrackFacts& Track, const TXmlCodecDB& Db, const TInstalledFilter& Installed) {
+  std::string text;
+  TCodecFilterMatch match;
+  for (Db.FindFirstFilter(Track.CodecID, Track.Fourcc, match); match.Found; Db.FindNextFilter(match)) {
+    const std::string guid = match.Filter->Properties().PropertyValue("guid", "");
+    if (guid.empty() || Installed(guid)) continue;
+    const std::string comments = GetChildValue(match.Codec, "installcomments");
+    text += "; " + GetChildValue(match.Filter, "name") + (comments.empty() ? "" : " (" + comments + ")");
+  }
+  return text;
+}
+
 TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, TProposalCache& Proposals) {
   TTrackPlayback track;
   switch (Stream.Fate) {
@@ -88,6 +110,7 @@ TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, 
       track.Text = Stream.Element.empty() ? "plays without a decoder"
                                           : "plays with " + Stream.ElementName + " (" + Stream.Element + ", " +
                                                 Stream.Package + ")";
+      if (Stream.Package.empty() && !Stream.ElementName.empty()) track.Text = DirectShowPlays(Stream);
       break;
     case TStreamFate::NoDecoder: {
       track.Status = "no_decoder";
@@ -106,6 +129,11 @@ TTrackPlayback Verdict(const TStreamPlayback& Stream, const TTrackFacts& Track, 
     case TStreamFate::NotRendered:
       track.Status = "not_rendered";
       track.Text = "not rendered: " + Stream.Detail;
+      break;
+    case TStreamFate::NoFilter:
+      track.Status = "no_decoder";
+      track.Text = "no installed filter accepts " + Stream.Detail +
+                   FilterProposals(Track, Proposals.Db(), Proposals.Installed());
       break;
   }
   return track;
@@ -142,6 +170,17 @@ void MatchTrackPlayback(TRenderFileCheck& Check, const std::vector<TTrackFacts>&
         streamOf[it->second] = &stream;
         placed[s] = true;
       }
+    }
+  }
+  // A demuxer that does not number its streams: each goes, in order, to the next track not
+  // yet taken of the type its media type tells (of any type when it tells none).
+  for (size_t s = 0; s < told.Streams.size(); ++s) {
+    if (placed[s] || told.Streams[s].TrackNumber != 0) continue;
+    for (size_t i = 0; i < Tracks.size(); ++i) {
+      if (streamOf[i] || (told.Streams[s].TrackType && Tracks[i].Type != told.Streams[s].TrackType)) continue;
+      streamOf[i] = &told.Streams[s];
+      placed[s] = true;
+      break;
     }
   }
   TProposalCache proposals(Db, Installed);

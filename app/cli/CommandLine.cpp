@@ -10,6 +10,7 @@
 #include "app/analysis/AnalysisFramework.h"
 #include "app/analysis/AnalysisTables.h"
 #include "app/cli/BatchRun.h"
+#include "app/cli/FilePatterns.h"
 #include "app/cli/CodecDbCommands.h"
 #include "app/analysis/ReportAssembly.h"
 #include "app/cli/SystemInfoReport.h"
@@ -245,6 +246,10 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
     return ListFilters(machine, *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
+#ifdef _WIN32
+  // The shell of Windows hands patterns on as typed.
+  files = ExpandSystemFilePatterns(files);
+#endif
   const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
   if (items.empty() && std::find(files.begin(), files.end(), "-") != files.end()) {
     return usageError("no file given (the path list on standard input is empty)");

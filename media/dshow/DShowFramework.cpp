@@ -89,6 +89,7 @@ class TDirectShowFramework : public TBasicMediaFramework {
     const std::u16string text = SystemErrorText(hr);
     return CopyErrorText(text.empty() ? DefaultErrorText(static_cast<uint32_t>(hr)) : text, buffer, size);
   }
+  ComPtr<IFilterGraph> TakeRenderedGraph() override { return win::TakeRenderedGraph(); }
   uint32_t GetTickCount() override { return ::GetTickCount(); }
   uint32_t GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
   // The graph's own address, as other tools that browse the running object table show it.

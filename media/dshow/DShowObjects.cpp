@@ -248,7 +248,10 @@ class TGraph : public TWrap<IGraphBuilder, ::IGraphBuilder> {
     const HRESULT hr = ::CoCreateInstance(::CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, ::IID_IGraphBuilder,
                                           reinterpret_cast<void**>(graph.Out()));
     if (FAILED(hr)) return hr;
-    return graph->RenderFile(SysText(fileName).c_str(), nullptr);
+    KeptGraph() = TReal<::IGraphBuilder>();
+    const HRESULT rendered = graph->RenderFile(SysText(fileName).c_str(), nullptr);
+    KeptGraph() = graph;
+    return rendered;
   }
   HRESULT AddSourceFilter(const std::u16string& fileName, const std::u16string* filterName,
                           ComPtr<IBaseFilter>& filter) override {
@@ -325,6 +328,17 @@ class TRot : public TWrap<IRunningObjectTable, ::IRunningObjectTable> {
 
 // A single-threaded apartment, as graph editors use: the diagnostic provider's objects
 // only work there without marshalling, and a thread keeps its first apartment.
+TReal<::IGraphBuilder>& KeptGraph() {
+  thread_local TReal<::IGraphBuilder> kept;
+  return kept;
+}
+
+ComPtr<IFilterGraph> TakeRenderedGraph() {
+  TReal<::IGraphBuilder> graph;
+  std::swap(graph, KeptGraph());
+  return graph ? ComPtr<IFilterGraph>(WrapGraph(graph)) : ComPtr<IFilterGraph>();
+}
+
 void EnsureCom() {
   thread_local const bool joined = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   (void)joined;

@@ -55,6 +55,10 @@ inline std::wstring SysText(const std::u16string& t) { return std::wstring(t.beg
 inline std::u16string OwnText(const wchar_t* t) { return t ? std::u16string(t, t + wcslen(t)) : std::u16string(); }
 // Joins the calling thread to a COM apartment once.
 void EnsureCom();
+// The graph the calling thread's latest RenderFile built (kept until taken or the next
+// RenderFile), handed over once.
+TReal<::IGraphBuilder>& KeptGraph();
+ComPtr<IFilterGraph> TakeRenderedGraph();
 
 ComPtr<IBaseFilter> WrapFilter(TReal<::IBaseFilter> filter);
 ComPtr<IMoniker> WrapMoniker(TReal<::IMoniker> moniker);

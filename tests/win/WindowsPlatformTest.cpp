@@ -70,6 +70,20 @@ TEST(DirectShow, ErrorTextsAreReal) {
   EXPECT_NE(GetErrorText(*fw, media::VFW_E_CANNOT_RENDER).find("(0x80040218)"), std::string::npos);
 }
 
+// The graph RenderFile built tells what became of each stream: every track of the file gets
+// its line, a track Wine's splitter drops with the reason.
+TEST(DirectShow, RenderFileCheckGivesAVerdictPerTrack) {
+  const TCliResult run = RunCli({kSample});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const size_t at = run.out.find("RenderFile with DirectShow : ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  const std::string check = run.out.substr(at, run.out.find("\r\n\r\n", at) - at);
+  EXPECT_NE(check.find("\r\nTrack 1 : plays "), std::string::npos) << check;  // MPEG-4 video
+  EXPECT_NE(check.find("\r\nTrack 2 : plays "), std::string::npos) << check;  // Vorbis
+  EXPECT_NE(check.find("\r\nTrack 3 : "), std::string::npos) << check;        // subtitles
+  EXPECT_EQ(check.find("\r\nTrack 4 : "), std::string::npos) << check;
+}
+
 // The detailed rendering builds its graph pin by pin, and registers it in the system's
 // running object table under the name graph browsers look for.
 TEST(DirectShow, DetailedRenderingCompletesAPathAndRegistersTheGraph) {
@@ -145,6 +159,32 @@ TEST(Files, NonAsciiNameIsReadAndReported) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\xE6\x97\xA5\xE6\x9C\xAC.mkv"), std::string::npos);  // 日本 in UTF-8
   EXPECT_EQ(run.out.rfind("Matroska file info : ", 0), 0u) << run.out.substr(0, 400);
+}
+
+// The shell of Windows does not expand wildcards: the program does, in path order, names
+// beyond ASCII included; a pattern that matches nothing is refused as a missing file.
+TEST(Files, WildcardArgumentsGiveOneDocumentPerFileInPathOrder) {
+  TTempDir dir;
+  const std::vector<std::string> names = {"b.mkv", "a.mkv", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.mkv", "a.mkvx", "notes.txt"};
+  for (const std::string& name : names) {
+    std::filesystem::copy_file(kSample, dir.Path() / std::filesystem::path(std::u8string(name.begin(), name.end())));
+  }
+  const std::u8string u8 = dir.Path().u8string();
+  const std::string folder = std::string(u8.begin(), u8.end()) + "\\";
+  const TCliResult run = RunCli({"--json", "--no-render", folder + "*.MKV", folder + "*.avi"});
+  std::vector<std::string> paths;
+  for (size_t at = 0; (at = run.out.find("{\"path\":\"", at)) != std::string::npos; ++at) {
+    at += 9;
+    paths.push_back(run.out.substr(at, run.out.find('"', at) - at));
+  }
+  const auto json = [&](const std::string& name) {
+    std::string escaped;
+    for (char c : folder + name) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+  };
+  EXPECT_EQ(paths, (std::vector<std::string>{json("a.mkv"), json("b.mkv"), json(names[2]), json("*.avi")})) << run.out;
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("*.avi"), std::string::npos) << run.err;
 }
 
 // The Windows program's file reports are the Linux build's, byte for byte (the path

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CliInProcess.h"
+#include "app/cli/FilePatterns.h"
 #include "TempDir.h"
 
 TEST(CommandLineOptions, UsageErrorsNameWhatIsWrong) {
@@ -101,4 +102,31 @@ TEST(CommandLineOptions, DataFilesBesideTheProgramShapeTheReport) {
   EXPECT_EQ(refused.out, "");
   EXPECT_EQ(refused.err,
             "ambrel-cli: " + other + ": not a codec database: the root element is \"CodecsDB\", not \"codecdb\"\n");
+}
+
+// Wildcard arguments, expanded by the program where the shell does not (Windows): the last
+// part of the path matched against its folder's names, matches in path order, an argument
+// that matches nothing kept for its analysis to refuse.
+TEST(FilePatterns, ExpandEachArgumentAgainstItsFolder) {
+  const auto names = [](const std::string& folder) -> std::vector<std::string> {
+    if (folder == "Z:\\films\\" || folder == "Z:/films/") return {"b.mkv", "A.MKV", "a.mkvx", "c.txt", "\xC3\xA9t\xC3\xA9.mkv", "\xF0\x9F\x8E\xAC.mkv"};
+    if (folder == "C:" || folder == "") return {"x.mkv", "y.webm"};
+    return {};
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"Z:\\films\\*.mkv"},
+       {"Z:\\films\\A.MKV", "Z:\\films\\b.mkv", "Z:\\films\\\xC3\xA9t\xC3\xA9.mkv", "Z:\\films\\\xF0\x9F\x8E\xAC.mkv"}},
+      {{"Z:\\films\\B*", "-", "Z:\\films\\c.txt"}, {"Z:\\films\\b.mkv", "-", "Z:\\films\\c.txt"}},
+      {{"Z:\\films\\?t?.mkv", "Z:\\films\\?.mkv?"}, {"Z:\\films\\\xC3\xA9t\xC3\xA9.mkv", "Z:\\films\\a.mkvx"}},
+      {{"Z:/films/*.txt"}, {"Z:/films/c.txt"}},  // either separator
+      {{"Z:\\films\\*.avi", "Z:\\fil*\\*.mkv", "Z:\\none\\*"},
+       {"Z:\\films\\*.avi", "Z:\\fil*\\*.mkv", "Z:\\none\\*"}},  // kept as typed
+      {{"C:*.webm", "*.mkv"}, {"C:y.webm", "x.mkv"}},
+      {{"Z:\\films\\?.mkv"},  // a pair of surrogates is one character
+       {"Z:\\films\\A.MKV", "Z:\\films\\b.mkv", "Z:\\films\\\xF0\x9F\x8E\xAC.mkv"}},
+  };
+  for (const auto& [args, expanded] : cases) EXPECT_EQ(ambrel::ExpandFilePatterns(args, names), expanded) << args[0];
+  EXPECT_TRUE(ambrel::MatchesFilePattern(u"*a*b*c*", u"xxaxxbxxcxx"));
+  EXPECT_FALSE(ambrel::MatchesFilePattern(u"*a*b*c", u"xxaxxbxxcxx"));
+  EXPECT_TRUE(ambrel::MatchesFilePattern(u"?.mkv", u"\U0001F3AC.mkv"));
 }
