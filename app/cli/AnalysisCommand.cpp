@@ -26,13 +26,13 @@ std::string JsonLineOf(TJsonStream& J) {
 
 // --json alone: the document is the only output. Out (optional) receives it as it is
 // made, and Output stays empty.
-TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, std::ostream* Out) {
+TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, bool Render, std::ostream* Out) {
   TFileAnalysis result;
   TJsonStream document;
   const auto write = WriteTo(Out);
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
-  TJsonReader json(document, Context);
+  TJsonReader json(document, Context, Render);
   result.Succeeded = Analysis.Run(json);
   result.Output = JsonLineOf(document);
   if (Out) {
@@ -47,7 +47,7 @@ TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out) {
   TAnalysis analysis(FileName, Context, Render);
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Out);
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Render && Context.Framework, Out);
   TFileAnalysis result;
   TReportWriters writers;
   // Without --save only the chosen output is built: the others would be thrown away.
@@ -88,7 +88,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   TJsonStream document;
   if (Output == TAnalysisOutput::Json) {
     document.BeginObject();
-    TJsonReader json(document, Context);
+    TJsonReader json(document, Context, Render && Context.Framework);
     TReaderPair both(sections, json);
     parsed = analysis.Run(both);
   } else {

@@ -383,12 +383,51 @@ void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run) {
   J.EndObject();
 }
 
-TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context) : FJ(J), FContext(Context) {
+void WriteVerdictJson(TJsonStream& J, const TFileVerdict* Verdict) {
+  if (!Verdict) {
+    J.Field("verdict", nullptr);
+    return;
+  }
+  TJson packages = TJson::array();
+  for (const std::string& package : Verdict->Packages) packages.push_back(Text(package));
+  TJson tracks = TJson::array();
+  for (const TTrackShortfall& track : Verdict->Tracks) tracks.push_back(track.TrackNumber);
+  J.Field("verdict", {{"status", Verdict->Status}, {"packages", std::move(packages)}, {"tracks", std::move(tracks)}});
+}
+
+TFileFacts FileFactsOf(const std::string& FileName, const TMatroskaParse* Parse) {
+  TFileFacts facts;
+  facts.Parsed = Parse && Parse->Complete();
+  facts.Failure = JsonFailureMessage(FileName, Parse);
+  if (Parse && Parse->Reader) {
+    for (const TMatroskaTrackEntry& t : Parse->Reader->Tracks) facts.Tracks.push_back({Text(t.CodecID), t.TrackType});
+  }
+  return facts;
+}
+
+TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context, bool Render)
+    : FJ(J), FContext(Context), FRender(Render) {
   FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024);
 }
 
 void TJsonReader::FileParsed(const TMatroskaParse* Parse) {
   WriteJsonReport(FJ, FFileName, Parse, FContext);
+  FFacts = FileFactsOf(FFileName, Parse);
+}
+
+void TJsonReader::FileDone() {
+  if (!FRender) WriteVerdictJson(FJ, nullptr);
+}
+
+void TJsonReader::RenderFileChecked(const TRenderFileCheck& Check) {
+  WriteRenderFileJson(FJ, Check);
+  FCheck = Check;
+}
+
+void TJsonReader::Rendered(const TRenderRun& Run) {
+  WriteRenderingJson(FJ, Run);
+  const TFileVerdict verdict = FileVerdictOf(FFacts, FCheck, &Run);
+  WriteVerdictJson(FJ, &verdict);
 }
 
 std::string DateUTCToIso(int64_t DateUTC) {

@@ -184,10 +184,13 @@ TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
   const json& paths = doc["rendering"]["completed_paths"];
   ASSERT_EQ(paths.size(), 2u);
   for (const json& path : paths) EXPECT_TRUE(Has(text, "> Completed path : " + path.get<std::string>() + "\r\n"));
+  // A framework that says nothing per stream: its partial rendering plays.
+  EXPECT_EQ(doc["verdict"], json::parse(R"({"status": "plays", "packages": [], "tracks": []})"));
 
   const json quiet = json::parse(RunCli({"--media-world", world, "--no-render", "--json", file}).out);
   EXPECT_FALSE(quiet.contains("render_file"));
   EXPECT_FALSE(quiet.contains("rendering"));
+  EXPECT_TRUE(quiet.contains("verdict") && quiet["verdict"].is_null());
 }
 
 TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
