@@ -42,11 +42,48 @@ TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context
   return result;
 }
 
+// The summary reads only the verdict: the parse's outcome and the framework's answers.
+class TVerdictReader : public TAnalysisReader {
+ public:
+  TVerdictReader() { FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024); }
+  // The parser says why a file fell short only when its log keeps text.
+  TLogWriter& ParsingLog() override { return FLog; }
+  void FileBegins(const std::string& FileName) override { FFileName = FileName; }
+  void FileParsed(const TMatroskaParse* Parse) override { FFacts = FileFactsOf(FFileName, Parse); }
+  void RenderFileChecked(const TRenderFileCheck& Check) override { FCheck = Check; }
+  void Rendered(const TRenderRun& Run) override {
+    FVerdict = FileVerdictOf(FFacts, FCheck, &Run);
+    FRendered = true;
+  }
+  TFileVerdict Verdict() const {
+    if (FRendered) return FVerdict;
+    TFileVerdict verdict;
+    verdict.Status = FFacts.Parsed ? "parses" : "damaged";
+    if (!FFacts.Parsed) verdict.Reason = FFacts.Failure;
+    return verdict;
+  }
+
+ private:
+  TTxtWriter FLog;
+  std::string FFileName;
+  TFileFacts FFacts;
+  TRenderFileCheck FCheck;
+  TFileVerdict FVerdict;
+  bool FRendered = false;
+};
+
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
                           const TAnalysisContext& Context, bool Render, std::ostream* Out) {
   TAnalysis analysis(FileName, Context, Render);
+  if (Output == TAnalysisOutput::Summary) {
+    TFileAnalysis result;
+    TVerdictReader reader;
+    result.Succeeded = analysis.Run(reader);
+    result.Verdict = reader.Verdict();
+    return result;
+  }
   if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Render && Context.Framework, Out);
   TFileAnalysis result;
   TReportWriters writers;
@@ -61,7 +98,8 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       case TAnalysisOutput::Text: report = chosen = &writers.FReportText; log = &unused; break;
       case TAnalysisOutput::Html: report = chosen = &writers.FReportHTML; log = &unused; break;
       case TAnalysisOutput::Log: report = &unused; chosen = log; break;
-      case TAnalysisOutput::Json: break;
+      case TAnalysisOutput::Json:
+      case TAnalysisOutput::Summary: break;
     }
   }
   TSectionsReader sections(*report, *log, Context);
@@ -111,6 +149,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       break;
     }
     case TAnalysisOutput::Json: result.Output = JsonLineOf(document); break;
+    case TAnalysisOutput::Summary: break;
   }
   result.Succeeded = parsed && saved;
   return result;

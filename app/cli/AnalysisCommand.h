@@ -7,10 +7,11 @@
 #include <string>
 
 #include "app/analysis/AnalysisContext.h"
+#include "app/analysis/FileVerdict.h"
 
 namespace ambrel {
 
-enum class TAnalysisOutput { Text, Html, Log, Json };
+enum class TAnalysisOutput { Text, Html, Log, Json, Summary };
 
 // What one file's analysis gives the command line: the chosen output's bytes, the lines
 // meant for standard error, and whether it succeeded.
@@ -18,6 +19,9 @@ struct TFileAnalysis {
   std::string Output;
   std::string Errors;
   bool Succeeded = false;  // parsed up to the first Cluster and every report saved
+  // Summary: the file's verdict, made from the analysis (Output stays empty); without the
+  // rendering its status is "parses" or "damaged".
+  TFileVerdict Verdict;
 };
 
 // Analyses FileName with the tables of Context. Context's framework answers the proposed

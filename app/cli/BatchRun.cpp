@@ -109,8 +109,10 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
       result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
                            Item.Refusal.empty() ? Out : nullptr);
       if (!result.Succeeded && Item.Refusal.empty()) {
-        if (const std::string reason = FileFailureReason(Item.Path); !reason.empty())
+        if (const std::string reason = FileFailureReason(Item.Path); !reason.empty()) {
           result.Errors += FileFailureLine(Item.Path, reason);
+          if (result.Verdict.Status == "damaged") result.Verdict.Reason = reason;
+        }
       }
     } catch (const std::exception& e) {
       // One file that cannot be analysed (memory exhausted, say) does not stop the others.
@@ -124,6 +126,7 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
     // The refusal is the reason, said once.
     result.Errors = "ambrel-cli: " + Item.Refusal + "\n";
     result.Succeeded = false;
+    if (result.Verdict.Status == "damaged") result.Verdict.Reason = Item.Refusal;
   }
   return result;
 }
@@ -171,7 +174,7 @@ class TParallelBatch {
         FPrinted = i + 1;
       }
       FRoom.notify_all();
-      Consume(*result);
+      Consume(*result, FItems[i]);
     }
     for (std::thread& worker : workers) worker.join();
   }
@@ -271,9 +274,12 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
   size_t failed = 0;
   // The progress line and the reports share the terminal: the line goes before a report does.
   const bool clearFirst = Progress && Options.OutSharesProgressTerminal;
-  const auto consume = [&](const TFileAnalysis& result) {
-    if (Progress && (!result.Errors.empty() || clearFirst)) Progress->Clear();
-    Print(err, result.Errors);
+  const auto consume = [&](const TFileAnalysis& result, const TBatchItem& item) {
+    // A file in the summary has its line, which says why it failed.
+    const bool summed = Options.Summary && item.Analyse;
+    if (Progress && ((!summed && !result.Errors.empty()) || clearFirst)) Progress->Clear();
+    if (!summed) Print(err, result.Errors);
+    if (summed) Options.Summary->Add(item.Path, result.Verdict);
     Print(out, result.Output);
     out.flush();
     if (!result.Succeeded) ++failed;
@@ -286,13 +292,13 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
       // Nothing more can be written: the rest would be analysed for nobody.
       if (!out) break;
       if (clearFirst) Progress->Clear();
-      consume(AnalyseItem(item, Options, context.Get(), &out));
+      consume(AnalyseItem(item, Options, context.Get(), &out), item);
     }
   } else {
     TParallelBatch(Items, Options, Tables).Run(consume);
   }
   if (Progress) Progress->Finish();
-  if (failed > 0 && Items.size() > 1) {
+  if (failed > 0 && Items.size() > 1 && !Options.Summary) {
     err << "ambrel-cli: " << failed << " of " << Items.size() << " files failed\n";
   }
   return failed == 0 ? 0 : 1;

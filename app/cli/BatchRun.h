@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/cli/AnalysisCommand.h"
+#include "app/cli/BatchSummary.h"
 #include "dshow/FrameworkSections.h"
 
 namespace ambrel {
@@ -76,6 +77,9 @@ struct TBatchOptions {
   std::function<std::unique_ptr<IFrameworkSections>()> MakeFramework;
   bool Render = false;  // run the rendering sections (with a framework)
   bool OutSharesProgressTerminal = false;  // the output goes to the terminal that shows the progress line
+  // With the Summary output: takes each file's verdict, in the order of the items; a file's
+  // line says why it failed, so its error line and the count of failures are not written.
+  TBatchSummary* Summary = nullptr;
 };
 
 // Analyses Items with the tables of Tables (its framework is not used: each thread makes
