@@ -75,7 +75,8 @@ class TVerdictReader : public TAnalysisReader {
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context, bool Render, std::ostream* Out) {
+                          const TAnalysisContext& Context, bool Render, std::ostream* Out,
+                          const std::string& SaveName) {
   TAnalysis analysis(FileName, Context, Render);
   if (Output == TAnalysisOutput::Summary) {
     TFileAnalysis result;
@@ -134,7 +135,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   }
   bool saved = true;
   if (SaveDir) {
-    for (const TReportWriters::TSaveFailure& failure : writers.SaveReports(*SaveDir, false)) {
+    for (const TReportWriters::TSaveFailure& failure : writers.SaveReports(*SaveDir, false, SaveName)) {
       result.Errors += "ambrel-cli: cannot write " + failure.Path + ": " + failure.Reason + "\n";
       saved = false;
     }

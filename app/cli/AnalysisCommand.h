@@ -26,13 +26,14 @@ struct TFileAnalysis {
 
 // Analyses FileName with the tables of Context. Context's framework answers the proposed
 // filters' installed state; with Render it also runs the RenderFile check and the
-// detailed rendering. SaveDir (optional) receives Report.html and Report.txt. Several
+// detailed rendering. SaveDir (optional) receives SaveName.html and SaveName.txt. Several
 // threads may share the tables; each needs a framework of its own. Out (optional): an
 // output analysed without SaveDir is written to it as it is made, in chunks of
 // kStreamChunk bytes, and Output stays empty; with SaveDir the output is returned in
 // Output as usual.
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context, bool Render, std::ostream* Out = nullptr);
+                          const TAnalysisContext& Context, bool Render, std::ostream* Out = nullptr,
+                          const std::string& SaveName = "Report");
 
 // How many bytes of a streamed output are gathered before they are written out.
 inline constexpr size_t kStreamChunk = 64 * 1024;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -107,7 +108,7 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
   if (Item.Analyse) {
     try {
       result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
-                           Item.Refusal.empty() ? Out : nullptr);
+                           Item.Refusal.empty() ? Out : nullptr, Item.SaveName);
       if (!result.Succeeded && Item.Refusal.empty()) {
         if (const std::string reason = FileFailureReason(Item.Path); !reason.empty()) {
           result.Errors += FileFailureLine(Item.Path, reason);
@@ -219,6 +220,21 @@ bool IsMatroskaFileName(const std::string& Path) {
     if (SameTextAscii(extension, known)) return true;
   }
   return false;
+}
+
+void NameSavedReports(std::vector<TBatchItem>& Items) {
+  std::set<std::string> taken;
+  const auto folded = [](std::string name) {
+    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return name;
+  };
+  for (TBatchItem& item : Items) {
+    std::string stem = PathUtf8(Utf8Path(item.Path).stem());
+    if (stem.empty() || stem == "." || stem == "..") stem = "Report";
+    std::string name = stem;
+    for (unsigned n = 2; !taken.insert(folded(name)).second; ++n) name = stem + "-" + std::to_string(n);
+    item.SaveName = name;
+  }
 }
 
 std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args, bool Recursive, std::istream& In) {

@@ -24,7 +24,13 @@ struct TBatchItem {
   std::string Path;
   std::string Refusal;
   bool Analyse = true;  // false: nothing to report on (a folder that cannot be read, a bad list line)
+  std::string SaveName = "Report";  // with --save: the name of its two reports, without the extension
 };
+
+// With --save and many files, each file's reports are named after it: its name without the
+// extension, followed by "-2", "-3"... when an earlier file took that name (compared
+// ignoring ASCII case, as some file systems do).
+void NameSavedReports(std::vector<TBatchItem>& Items);
 
 // The extensions a directory walk picks up (compared ignoring ASCII case).
 bool IsMatroskaFileName(const std::string& Path);

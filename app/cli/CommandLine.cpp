@@ -111,7 +111,8 @@ void Define(CLI::App& app, TOptions& o) {
   CLI::Option* json = AddFlag(app, o, "--json");
   html->excludes(log, json);
   log->excludes(json);
-  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR (one FILE)")
+  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR; with many files, NAME.html\n"
+                                          "                        and NAME.txt for each, named after the file")
                           ->type_name("DIR");
   CLI::Option* summary =
       app.add_flag("--summary", o.Summary,
@@ -263,12 +264,12 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
     return ListFilters(machine, *AnalysisFrameworkMaker(nullptr)(), Streams.Out);
   }
   if (files.empty()) return usageError("no file given");
-  const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
+  std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
   if (items.empty() && std::find(files.begin(), files.end(), "-") != files.end()) {
     return usageError("no file given (the path list on standard input is empty)");
   }
-  // Both reports of every file would land on the same two names.
-  if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
+  // One file keeps the reports' usual names; many are named each after its file.
+  if (o.SaveDir && items.size() > 1) NameSavedReports(items);
   return Analyse(o, items, ExeDir, Streams, o.World ? &world : nullptr);
 }
 

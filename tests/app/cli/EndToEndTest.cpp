@@ -63,6 +63,19 @@ TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
   EXPECT_EQ(ReadFile(dir / "Report.txt"), "\xEF\xBB\xBF" + saved.out);
 }
 
+// Many files: a pair of reports per file, named after it, numbered when names collide.
+TEST(CommandLine, SaveNamesTheReportsOfManyFilesAfterThem) {
+  const TTempDir temp("ambrel_save");
+  const fs::path& dir = temp.Path();
+  const CliRun saved = Cli("--no-render --save " + Quote(dir.string()) + " sample.mkv sample.webm . audio.mka");
+  EXPECT_EQ(saved.status, 1);  // the folder is refused, and its report says so
+  EXPECT_EQ(ReadFile(dir / "sample.html"), Cli("--no-render --html sample.mkv").out);
+  EXPECT_EQ(ReadFile(dir / "sample-2.txt"), "\xEF\xBB\xBF" + Cli("--no-render sample.webm").out);
+  EXPECT_EQ(ReadFile(dir / "audio.txt"), "\xEF\xBB\xBF" + Cli("--no-render audio.mka").out);
+  EXPECT_TRUE(fs::exists(dir / "Report.txt"));  // the folder's name is no file name
+  EXPECT_FALSE(fs::exists(dir / "sample-3.txt"));
+}
+
 // A report that could not be saved is a failure, said on standard error; the report
 // itself is still printed.
 TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
