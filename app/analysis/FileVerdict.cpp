@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/TextUtil.h"
+
 namespace ambrel {
 
 namespace {
@@ -27,6 +29,15 @@ bool DrawnByPlayer(const TTrackPlayback& Track, const TFileFacts::TTrack* Facts,
 }
 
 }  // namespace
+
+TFileFacts FileFactsOf(const TMatroskaParse* Parse) {
+  TFileFacts facts;
+  facts.Parsed = Parse && Parse->Complete();
+  if (Parse && Parse->Reader) {
+    for (const TMatroskaTrackEntry& t : Parse->Reader->Tracks) facts.Tracks.push_back({ValidUtf8(t.CodecID), t.TrackType});
+  }
+  return facts;
+}
 
 TFileVerdict FileVerdictOf(const TFileFacts& File, const TRenderFileCheck& Check, const TRenderRun* Run) {
   TFileVerdict verdict;
@@ -65,7 +76,6 @@ TFileVerdict FileVerdictOf(const TFileFacts& File, const TRenderFileCheck& Check
 
 std::string PlaybackStatusLine(const TFileVerdict& Verdict) {
   if (Verdict.Status == "plays") return "Plays here.";
-  if (Verdict.Status == "stopped") return "The media framework stopped before it answered.";
   if (Verdict.Status != "needs" && Verdict.Status != "cannot") return "";
   if (Verdict.Tracks.empty()) return "Does not play here.";
   const TTrackShortfall& first = Verdict.Tracks.front();

@@ -10,6 +10,7 @@
 
 #include "dshow/DShowSections.h"
 #include "dshow/RenderRun.h"
+#include "matroska/MatroskaParse.h"
 
 namespace ambrel {
 
@@ -42,12 +43,17 @@ struct TFileFacts {
   std::vector<TTrack> Tracks;  // in the file's order
 };
 
+// The facts of a parse (null: the file could not be opened), without the reason it fell
+// short; codec IDs as well-formed UTF-8.
+TFileFacts FileFactsOf(const TMatroskaParse* Parse);
+
 // The verdict of a file from its facts, the RenderFile check and the detailed rendering
 // (Run may be null when the analysis ended before it).
 TFileVerdict FileVerdictOf(const TFileFacts& File, const TRenderFileCheck& Check, const TRenderRun* Run);
 
 // The window's line that says it first: "Plays here.", "Track 2 needs gstreamer1.0-libav
-// (A_AC3).", and so on; empty for a file that did not parse (its report says why).
+// (A_AC3).", and so on; empty for a file that did not parse or a framework that stopped
+// (the report and the status box say why).
 std::string PlaybackStatusLine(const TFileVerdict& Verdict);
 
 }  // namespace ambrel

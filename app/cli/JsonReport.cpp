@@ -418,12 +418,8 @@ void WriteVerdictJson(TJsonStream& J, const TFileVerdict* Verdict) {
 }
 
 TFileFacts FileFactsOf(const std::string& FileName, const TMatroskaParse* Parse) {
-  TFileFacts facts;
-  facts.Parsed = Parse && Parse->Complete();
+  TFileFacts facts = FileFactsOf(Parse);
   facts.Failure = JsonFailureMessage(FileName, Parse);
-  if (Parse && Parse->Reader) {
-    for (const TMatroskaTrackEntry& t : Parse->Reader->Tracks) facts.Tracks.push_back({Text(t.CodecID), t.TrackType});
-  }
   return facts;
 }
 

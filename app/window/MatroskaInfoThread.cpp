@@ -34,6 +34,7 @@ class TWindowReader : public TSectionsReader {
     // A framework that stopped says why in the status box, once.
     if (FStopped.empty()) FStopped = Run.Stopped;
     if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(QString::fromStdString(FStopped)); });
+    if (const std::string line = PlaybackStatusLine(Verdict(Run)); !line.empty()) FOnMain([this, line] { FForm.AddStatusLine(QString::fromStdString(line)); });
   }
 
  private:

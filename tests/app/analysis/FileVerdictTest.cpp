@@ -73,6 +73,7 @@ TEST(FileVerdict, DamageAndAStoppedFrameworkComeFirst) {
   EXPECT_EQ(PlaybackStatusLine(damaged), "");
   const TFileVerdict stopped = FileVerdictOf({true, "", {}}, check, &run);
   EXPECT_EQ(stopped.Status + ": " + stopped.Reason, "stopped: the media framework stopped: SIGSEGV");
+  EXPECT_EQ(PlaybackStatusLine(stopped), "");
   // A framework that tells nothing per stream answers for the whole file.
   check.Streams.Told = false;
   check.Result = static_cast<media::HRESULT>(0x80040265);
