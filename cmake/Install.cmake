@@ -7,18 +7,29 @@ include(GNUInstallDirs)
 set(desktop_dir ${PROJECT_SOURCE_DIR}/resources/desktop)
 set(app_id org.ambrel.Ambrel)
 
+# A manual page, compressed for the Debian package (as its policy asks).
+function(ambrel_install_man page)
+  if(AMBREL_DEB_PACKAGE)
+    set(gz ${CMAKE_BINARY_DIR}/deb/${page}.gz)
+    install(CODE "execute_process(COMMAND gzip -9nc ${desktop_dir}/${page} OUTPUT_FILE ${gz})")
+    install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  else()
+    install(FILES ${desktop_dir}/${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+endfunction()
+
 install(TARGETS ambrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ambrel-framework-host RUNTIME DESTINATION ${AMBREL_MEDIA_MODULE_DIR})
 if(TARGET ambrel-gstreamer)
   install(TARGETS ambrel-gstreamer LIBRARY DESTINATION ${AMBREL_MEDIA_MODULE_DIR})
 endif()
-install(FILES ${desktop_dir}/ambrel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+ambrel_install_man(ambrel-cli.1)
 install(FILES ${desktop_dir}/ambrel-cli.bash RENAME ambrel-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 if(TARGET ambrel)
   install(TARGETS ambrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${desktop_dir}/ambrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  ambrel_install_man(ambrel.1)
   install(FILES ${desktop_dir}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${desktop_dir}/${app_id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

@@ -55,9 +55,12 @@ std::unique_ptr<TByteSource> OpenFileSource(const std::string& Path, std::string
   const int statError = ::fstat(fd, &st) == 0 ? 0 : errno;
   if (statError != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return fail(statError != 0            ? std::strerror(statError)
-                : S_ISDIR(st.st_mode) ? std::strerror(EISDIR)
-                                          : "Not a regular file");
+    // A pipe (a shell's <(...) among them) can be read only once, from its start, and the
+    // parser seeks: it has to be a file first.
+    return fail(statError != 0             ? std::strerror(statError)
+                : S_ISDIR(st.st_mode)  ? std::strerror(EISDIR)
+                : S_ISFIFO(st.st_mode) ? "not a regular file (a pipe): save it to a file first"
+                                           : "Not a regular file");
   }
   return std::make_unique<TPosixFileSource>(fd, static_cast<int64_t>(st.st_size));
 }

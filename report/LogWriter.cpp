@@ -176,7 +176,7 @@ void THTMLWriter::WriteParts(std::initializer_list<std::string_view> Parts) {
     RenderHtmlInto(FRaw, FRendered);
     line = &FRendered;
   }
-  if (line->find("http://") != std::string::npos) {
+  if (FindAddress(*line) != std::string::npos) {
     std::string linked = MakeLinks(*line);
     linked += kCrLf;
     FStream.Write(linked);
@@ -346,8 +346,12 @@ std::string Trim(std::string_view text) {
   return verbatim::Join(segments);
 }
 
+size_t FindAddress(std::string_view Text) {
+  return std::min(Text.find("http://"), Text.find("https://"));
+}
+
 std::string MakeLinks(const std::string& Text) {
-  const size_t p = Text.find("http://");
+  const size_t p = FindAddress(Text);
   if (p == std::string::npos) return Text;
   if (p > 0 && (Text[p - 1] == '"' || Text[p - 1] == '=')) return Text;
   size_t e = Text.size();

@@ -159,7 +159,10 @@ class TMultiWriter : public TCallWriter {
 // Verbatim() wrappings).
 std::string Trim(std::string_view text);
 
-// Turns the first free-standing "http://" address of Text into a link.
+// Where the first "http://" or "https://" address of Text starts; npos when there is none.
+size_t FindAddress(std::string_view Text);
+
+// Turns the first free-standing "http://" or "https://" address of Text into a link.
 std::string MakeLinks(const std::string& Text);
 
 }  // namespace ambrel

@@ -40,7 +40,8 @@ void TReportWriters::BuildTextReport(bool AddSystemInfo, TTxtWriter& Text) {
   if (AddSystemInfo) Text.AppendWriter(FSysInfoText);
 }
 
-std::vector<TReportWriters::TSaveFailure> TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo) {
+std::vector<TReportWriters::TSaveFailure> TReportWriters::SaveReports(const std::string& Dir, bool AddSystemInfo,
+                                                                      const std::string& Name) {
   std::vector<TSaveFailure> failed;
   const auto save = [&](const std::string& Path, TLogWriter& Writer) {
     if (std::string reason = platform::SaveFile(Path, Writer.GetStream().Bytes()); !reason.empty()) {
@@ -49,10 +50,10 @@ std::vector<TReportWriters::TSaveFailure> TReportWriters::SaveReports(const std:
   };
   THTMLWriter page;
   BuildHtmlPage(AddSystemInfo, page);
-  save(platform::JoinPath(Dir, "Report.html"), page);
+  save(platform::JoinPath(Dir, Name + ".html"), page);
   TTxtWriter text;
   BuildTextReport(AddSystemInfo, text);
-  save(platform::JoinPath(Dir, "Report.txt"), text);
+  save(platform::JoinPath(Dir, Name + ".txt"), text);
   return failed;
 }
 

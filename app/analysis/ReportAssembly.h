@@ -39,9 +39,10 @@ class TReportWriters {
     std::string Path;
     std::string Reason;
   };
-  // Replaces Dir + "Report.html" and Dir + "Report.txt" (a '/' is added to Dir when
+  // Replaces Dir + Name + ".html" and Dir + Name + ".txt" (a '/' is added to Dir when
   // missing); a file that cannot be saved keeps what it held. Returns the failures.
-  std::vector<TSaveFailure> SaveReports(const std::string& Dir, bool AddSystemInfo);
+  std::vector<TSaveFailure> SaveReports(const std::string& Dir, bool AddSystemInfo,
+                                        const std::string& Name = "Report");
 };
 
 }  // namespace ambrel

@@ -15,6 +15,7 @@ void TSectionsReader::FileBegins(const std::string& FileName) {
 }
 
 void TSectionsReader::FileParsed(const TMatroskaParse* Parse) {
+  FFacts = FileFactsOf(Parse);
   if (Parse) {
     WriteMatroskaReport(*Parse, FReport, FContext);
     return;
@@ -24,7 +25,10 @@ void TSectionsReader::FileParsed(const TMatroskaParse* Parse) {
   FLog.WriteLine(message);
 }
 
-void TSectionsReader::RenderFileChecked(const TRenderFileCheck& Check) { WriteRenderFileCheckSection(FReport, Check); }
+void TSectionsReader::RenderFileChecked(const TRenderFileCheck& Check) {
+  WriteRenderFileCheckSection(FReport, Check);
+  FCheck = Check;
+}
 
 void TSectionsReader::Rendered(const TRenderRun& Run) { WriteDetailedRenderingSection(FReport, Run); }
 

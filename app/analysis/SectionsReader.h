@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/analysis/Analysis.h"
+#include "app/analysis/FileVerdict.h"
 #include "report/LogWriter.h"
 
 namespace ambrel {
@@ -20,12 +21,16 @@ class TSectionsReader : public TAnalysisReader {
   void FileParsed(const TMatroskaParse* Parse) override;
   void RenderFileChecked(const TRenderFileCheck& Check) override;
   void Rendered(const TRenderRun& Run) override;
+  // The file's verdict once Run, the detailed rendering, is done.
+  TFileVerdict Verdict(const TRenderRun& Run) const { return FileVerdictOf(FFacts, FCheck, &Run); }
 
  private:
   TLogWriter& FReport;
   TLogWriter& FLog;
   const TAnalysisContext& FContext;
   std::string FFileName;
+  TFileFacts FFacts;
+  TRenderFileCheck FCheck;
 };
 
 // The file report alone, without the rendering sections. Control (optional) follows and

@@ -26,13 +26,13 @@ std::string JsonLineOf(TJsonStream& J) {
 
 // --json alone: the document is the only output. Out (optional) receives it as it is
 // made, and Output stays empty.
-TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, std::ostream* Out) {
+TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context, bool Render, std::ostream* Out) {
   TFileAnalysis result;
   TJsonStream document;
   const auto write = WriteTo(Out);
   if (Out) document.SetDrain(write, kStreamChunk);
   document.BeginObject();
-  TJsonReader json(document, Context);
+  TJsonReader json(document, Context, Render);
   result.Succeeded = Analysis.Run(json);
   result.Output = JsonLineOf(document);
   if (Out) {
@@ -42,12 +42,50 @@ TFileAnalysis AnalyseToJson(TAnalysis& Analysis, const TAnalysisContext& Context
   return result;
 }
 
+// The summary reads only the verdict: the parse's outcome and the framework's answers.
+class TVerdictReader : public TAnalysisReader {
+ public:
+  TVerdictReader() { FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024); }
+  // The parser says why a file fell short only when its log keeps text.
+  TLogWriter& ParsingLog() override { return FLog; }
+  void FileBegins(const std::string& FileName) override { FFileName = FileName; }
+  void FileParsed(const TMatroskaParse* Parse) override { FFacts = FileFactsOf(FFileName, Parse); }
+  void RenderFileChecked(const TRenderFileCheck& Check) override { FCheck = Check; }
+  void Rendered(const TRenderRun& Run) override {
+    FVerdict = FileVerdictOf(FFacts, FCheck, &Run);
+    FRendered = true;
+  }
+  TFileVerdict Verdict() const {
+    if (FRendered) return FVerdict;
+    TFileVerdict verdict;
+    verdict.Status = FFacts.Parsed ? "parses" : "damaged";
+    if (!FFacts.Parsed) verdict.Reason = FFacts.Failure;
+    return verdict;
+  }
+
+ private:
+  TTxtWriter FLog;
+  std::string FFileName;
+  TFileFacts FFacts;
+  TRenderFileCheck FCheck;
+  TFileVerdict FVerdict;
+  bool FRendered = false;
+};
+
 }  // namespace
 
 TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, const std::string* SaveDir,
-                          const TAnalysisContext& Context, bool Render, std::ostream* Out) {
+                          const TAnalysisContext& Context, bool Render, std::ostream* Out,
+                          const std::string& SaveName) {
   TAnalysis analysis(FileName, Context, Render);
-  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Out);
+  if (Output == TAnalysisOutput::Summary) {
+    TFileAnalysis result;
+    TVerdictReader reader;
+    result.Succeeded = analysis.Run(reader);
+    result.Verdict = reader.Verdict();
+    return result;
+  }
+  if (Output == TAnalysisOutput::Json && !SaveDir) return AnalyseToJson(analysis, Context, Render && Context.Framework, Out);
   TFileAnalysis result;
   TReportWriters writers;
   // Without --save only the chosen output is built: the others would be thrown away.
@@ -61,7 +99,8 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       case TAnalysisOutput::Text: report = chosen = &writers.FReportText; log = &unused; break;
       case TAnalysisOutput::Html: report = chosen = &writers.FReportHTML; log = &unused; break;
       case TAnalysisOutput::Log: report = &unused; chosen = log; break;
-      case TAnalysisOutput::Json: break;
+      case TAnalysisOutput::Json:
+      case TAnalysisOutput::Summary: break;
     }
   }
   TSectionsReader sections(*report, *log, Context);
@@ -88,7 +127,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   TJsonStream document;
   if (Output == TAnalysisOutput::Json) {
     document.BeginObject();
-    TJsonReader json(document, Context);
+    TJsonReader json(document, Context, Render && Context.Framework);
     TReaderPair both(sections, json);
     parsed = analysis.Run(both);
   } else {
@@ -96,7 +135,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
   }
   bool saved = true;
   if (SaveDir) {
-    for (const TReportWriters::TSaveFailure& failure : writers.SaveReports(*SaveDir, false)) {
+    for (const TReportWriters::TSaveFailure& failure : writers.SaveReports(*SaveDir, false, SaveName)) {
       result.Errors += "ambrel-cli: cannot write " + failure.Path + ": " + failure.Reason + "\n";
       saved = false;
     }
@@ -111,6 +150,7 @@ TFileAnalysis AnalyseFile(const std::string& FileName, TAnalysisOutput Output, c
       break;
     }
     case TAnalysisOutput::Json: result.Output = JsonLineOf(document); break;
+    case TAnalysisOutput::Summary: break;
   }
   result.Succeeded = parsed && saved;
   return result;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -107,10 +108,12 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
   if (Item.Analyse) {
     try {
       result = AnalyseFile(Item.Path, Options.Output, Options.SaveDir, Context, Options.Render,
-                           Item.Refusal.empty() ? Out : nullptr);
+                           Item.Refusal.empty() ? Out : nullptr, Item.SaveName);
       if (!result.Succeeded && Item.Refusal.empty()) {
-        if (const std::string reason = FileFailureReason(Item.Path); !reason.empty())
+        if (const std::string reason = FileFailureReason(Item.Path); !reason.empty()) {
           result.Errors += FileFailureLine(Item.Path, reason);
+          if (result.Verdict.Status == "damaged") result.Verdict.Reason = reason;
+        }
       }
     } catch (const std::exception& e) {
       // One file that cannot be analysed (memory exhausted, say) does not stop the others.
@@ -124,6 +127,7 @@ TFileAnalysis AnalyseItem(const TBatchItem& Item, const TBatchOptions& Options, 
     // The refusal is the reason, said once.
     result.Errors = "ambrel-cli: " + Item.Refusal + "\n";
     result.Succeeded = false;
+    if (result.Verdict.Status == "damaged") result.Verdict.Reason = Item.Refusal;
   }
   return result;
 }
@@ -171,7 +175,7 @@ class TParallelBatch {
         FPrinted = i + 1;
       }
       FRoom.notify_all();
-      Consume(*result);
+      Consume(*result, FItems[i]);
     }
     for (std::thread& worker : workers) worker.join();
   }
@@ -216,6 +220,21 @@ bool IsMatroskaFileName(const std::string& Path) {
     if (SameTextAscii(extension, known)) return true;
   }
   return false;
+}
+
+void NameSavedReports(std::vector<TBatchItem>& Items) {
+  std::set<std::string> taken;
+  const auto folded = [](std::string name) {
+    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return name;
+  };
+  for (TBatchItem& item : Items) {
+    std::string stem = PathUtf8(Utf8Path(item.Path).stem());
+    if (stem.empty() || stem == "." || stem == "..") stem = "Report";
+    std::string name = stem;
+    for (unsigned n = 2; !taken.insert(folded(name)).second; ++n) name = stem + "-" + std::to_string(n);
+    item.SaveName = name;
+  }
 }
 
 std::vector<TBatchItem> ExpandFileArguments(const std::vector<std::string>& Args, bool Recursive, std::istream& In) {
@@ -271,9 +290,12 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
   size_t failed = 0;
   // The progress line and the reports share the terminal: the line goes before a report does.
   const bool clearFirst = Progress && Options.OutSharesProgressTerminal;
-  const auto consume = [&](const TFileAnalysis& result) {
-    if (Progress && (!result.Errors.empty() || clearFirst)) Progress->Clear();
-    Print(err, result.Errors);
+  const auto consume = [&](const TFileAnalysis& result, const TBatchItem& item) {
+    // A file in the summary has its line, which says why it failed.
+    const bool summed = Options.Summary && item.Analyse;
+    if (Progress && ((!summed && !result.Errors.empty()) || clearFirst)) Progress->Clear();
+    if (!summed) Print(err, result.Errors);
+    if (summed) Options.Summary->Add(item.Path, result.Verdict);
     Print(out, result.Output);
     out.flush();
     if (!result.Succeeded) ++failed;
@@ -286,13 +308,13 @@ int RunBatch(const std::vector<TBatchItem>& Items, const TBatchOptions& Options,
       // Nothing more can be written: the rest would be analysed for nobody.
       if (!out) break;
       if (clearFirst) Progress->Clear();
-      consume(AnalyseItem(item, Options, context.Get(), &out));
+      consume(AnalyseItem(item, Options, context.Get(), &out), item);
     }
   } else {
     TParallelBatch(Items, Options, Tables).Run(consume);
   }
   if (Progress) Progress->Finish();
-  if (failed > 0 && Items.size() > 1) {
+  if (failed > 0 && Items.size() > 1 && !Options.Summary) {
     err << "ambrel-cli: " << failed << " of " << Items.size() << " files failed\n";
   }
   return failed == 0 ? 0 : 1;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/cli/AnalysisCommand.h"
+#include "app/cli/BatchSummary.h"
 #include "dshow/FrameworkSections.h"
 
 namespace ambrel {
@@ -23,7 +24,13 @@ struct TBatchItem {
   std::string Path;
   std::string Refusal;
   bool Analyse = true;  // false: nothing to report on (a folder that cannot be read, a bad list line)
+  std::string SaveName = "Report";  // with --save: the name of its two reports, without the extension
 };
+
+// With --save and many files, each file's reports are named after it: its name without the
+// extension, followed by "-2", "-3"... when an earlier file took that name (compared
+// ignoring ASCII case, as some file systems do).
+void NameSavedReports(std::vector<TBatchItem>& Items);
 
 // The extensions a directory walk picks up (compared ignoring ASCII case).
 bool IsMatroskaFileName(const std::string& Path);
@@ -76,6 +83,9 @@ struct TBatchOptions {
   std::function<std::unique_ptr<IFrameworkSections>()> MakeFramework;
   bool Render = false;  // run the rendering sections (with a framework)
   bool OutSharesProgressTerminal = false;  // the output goes to the terminal that shows the progress line
+  // With the Summary output: takes each file's verdict, in the order of the items; a file's
+  // line says why it failed, so its error line and the count of failures are not written.
+  TBatchSummary* Summary = nullptr;
 };
 
 // Analyses Items with the tables of Tables (its framework is not used: each thread makes

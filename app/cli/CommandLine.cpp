@@ -32,9 +32,10 @@ const char kVersion[] = "ambrel-cli 0.1.0\n";
 const char kUsage[] =
     "Usage: ambrel-cli [--media-world WORLD] [--no-render] [--html | --log | --json] [--save DIR]\n"
     "                  [--jobs N] [--recursive] FILE...\n"
-    "       ambrel-cli [--media-world WORLD] --filters [--html]\n"
-    "       ambrel-cli --system-info [--html]\n"
-    "       ambrel-cli --codec CODECID [--fourcc FOURCC]\n"
+    "       ambrel-cli [--media-world WORLD] [--no-render] --summary [--jobs N] [--recursive] FILE...\n"
+    "       ambrel-cli [--media-world WORLD] --filters [--html | --json]\n"
+    "       ambrel-cli --system-info [--html | --json]\n"
+    "       ambrel-cli --codec CODECID [--fourcc FOURCC] [--json]\n"
     "       ambrel-cli --check-codecdb FILE\n"
     "       ambrel-cli --dump-xml FILE\n";
 
@@ -42,6 +43,7 @@ struct TOptions {
   bool Html = false;
   bool Log = false;
   bool Json = false;
+  bool Summary = false;
   std::optional<std::string> SaveDir;
   unsigned Jobs = 1;
   bool Recursive = false;
@@ -68,7 +70,7 @@ constexpr TFlag kFlags[] = {
     {"--version", &TOptions::Version, "show the program's version"},
     {"--html", &TOptions::Html, "print the HTML report page instead of the text report"},
     {"--log", &TOptions::Log, "print the Matroska parsing log instead"},
-    {"--json", &TOptions::Json, "print one JSON document per file, one per line"},
+    {"--json", &TOptions::Json, "print one JSON document per file, one per line (or the answer of\n                        --filters, --system-info or --codec)"},
     {"--no-render", &TOptions::NoRender, "leave out the two rendering sections (no framework started)"},
 };
 
@@ -101,14 +103,23 @@ class TOneLineFormatter : public CLI::Formatter {
 void Define(CLI::App& app, TOptions& o) {
   app.formatter(std::make_shared<TOneLineFormatter>());
   app.set_help_flag("-h,--help", "show this text");
+  app.footer(
+      "Exit status: 0 success; 1 a file could not be opened or parsed, or an output not written;\n"
+      "2 a usage error; 3 with --summary, when every file parsed but some will not play here.");
   AddFlag(app, o, "--version");
   CLI::Option* html = AddFlag(app, o, "--html");
   CLI::Option* log = AddFlag(app, o, "--log");
   CLI::Option* json = AddFlag(app, o, "--json");
   html->excludes(log, json);
   log->excludes(json);
-  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR (one FILE)")
+  CLI::Option* save = app.add_option("--save", o.SaveDir, "also write Report.html and Report.txt into DIR; with many files, NAME.html\n"
+                                          "                        and NAME.txt for each, named after the file")
                           ->type_name("DIR");
+  CLI::Option* summary =
+      app.add_flag("--summary", o.Summary,
+                   "one line per file, the answer first (plays, needs, cannot, damaged, stopped),\n"
+                   "                        then a tally and the packages to install")
+          ->excludes(html, log, json, save);
   CLI::Option* jobs = app.add_option("--jobs", o.Jobs, "analyse up to N files at once (output stays in order)")
                           ->type_name("N")
                           ->check(CLI::Range(1, 256).description(""));
@@ -119,10 +130,11 @@ void Define(CLI::App& app, TOptions& o) {
                            ->type_name("WORLD");
   CLI::Option* noRender = AddFlag(app, o, "--no-render");
   CLI::Option* filters = app.add_flag("--filters", o.Filters, "list the installed filters and audio renderers instead");
-  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files}) filters->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files, summary}) filters->excludes(other);
   CLI::Option* systemInfo =
       app.add_flag("--system-info", o.SystemInfo, "print this machine's system information (--html: as a page)");
-  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files, world, filters}) systemInfo->excludes(other);
+  for (CLI::Option* other : {log, save, jobs, recursive, noRender, files, world, filters, summary})
+    systemInfo->excludes(other);
   CLI::Option* codec = app.add_option("--codec", o.Codec, "list the codec database's proposals for a CodecID")
                            ->type_name("CODECID");
   app.add_option("--fourcc", o.Fourcc, "with --codec: the FOURCC too")->type_name("FOURCC")->needs(codec);
@@ -135,7 +147,7 @@ void Define(CLI::App& app, TOptions& o) {
   // The database and XML modes take nothing else.
   for (CLI::Option* mode : {codec, check, dump}) {
     for (CLI::Option* other : {codec, check, dump, html, log, json, save, jobs, recursive, files, world, noRender, filters,
-                               systemInfo}) {
+                               systemInfo, summary}) {
       // A codec query can answer in JSON.
       if (other != mode && !(mode == codec && other == json)) mode->excludes(other);
     }
@@ -187,10 +199,11 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& Args, TOption
 int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::string& ExeDir, TCommandStreams& s,
             const TScriptedWorld* World) {
   TBatchOptions options;
-  options.Output = o.Html ? TAnalysisOutput::Html
-                 : o.Log  ? TAnalysisOutput::Log
-                 : o.Json ? TAnalysisOutput::Json
-                          : TAnalysisOutput::Text;
+  options.Output = o.Html      ? TAnalysisOutput::Html
+                 : o.Log       ? TAnalysisOutput::Log
+                 : o.Json      ? TAnalysisOutput::Json
+                 : o.Summary   ? TAnalysisOutput::Summary
+                               : TAnalysisOutput::Text;
   options.SaveDir = o.SaveDir ? &*o.SaveDir : nullptr;
   options.Jobs = o.Jobs;
   // The parsing log alone uses neither the framework nor the rendering sections.
@@ -208,7 +221,13 @@ int Analyse(const TOptions& o, const std::vector<TBatchItem>& items, const std::
   options.OutSharesProgressTerminal = s.OutIsErrTerminal;
   std::optional<TProgressLine> progress;
   if (s.ErrIsTerminal && items.size() > 1) progress.emplace(s.Err, items.size());
-  return RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
+  std::optional<TBatchSummary> summary;
+  if (o.Summary) summary.emplace(s.Out, s.Err, s.OutIsTerminal);
+  options.Summary = summary ? &*summary : nullptr;
+  const int status = RunBatch(items, options, tables.Context(), s.Out, s.Err, progress ? &*progress : nullptr);
+  if (!summary) return status;
+  summary->Finish();
+  return status == 0 && !summary->AllPlay() ? 3 : status;
 }
 
 int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams& Streams) {
@@ -250,12 +269,12 @@ int Run(const std::vector<std::string>& Args, const std::string& ExeDir, TComman
   // The shell of Windows hands patterns on as typed.
   files = ExpandSystemFilePatterns(files);
 #endif
-  const std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
+  std::vector<TBatchItem> items = ExpandFileArguments(files, o.Recursive, Streams.In);
   if (items.empty() && std::find(files.begin(), files.end(), "-") != files.end()) {
     return usageError("no file given (the path list on standard input is empty)");
   }
-  // Both reports of every file would land on the same two names.
-  if (o.SaveDir && items.size() != 1) return usageError("--save takes exactly one FILE");
+  // One file keeps the reports' usual names; many are named each after its file.
+  if (o.SaveDir && items.size() > 1) NameSavedReports(items);
   return Analyse(o, items, ExeDir, Streams, o.World ? &world : nullptr);
 }
 

@@ -17,12 +17,14 @@ struct TCommandStreams {
   bool OutIsErrTerminal = false;  // Out goes to the same terminal as Err
   // Why writing Out failed (the system's message); empty or unset when it is not known.
   std::function<std::string()> OutFailure = {};
+  bool OutIsTerminal = false;  // Out goes to a terminal (a person reads it)
 };
 
 // Runs ambrel-cli with Args (the arguments after the program's name); ExeDir is where
 // data files beside the program are looked for. Returns the exit status: 0 success, 1
 // when a file failed or Out could not be written (said on Err), 2 for a usage error (said
-// on Err with the option it concerns).
+// on Err with the option it concerns), 3 with --summary when every file parsed but some
+// will not play here.
 int RunCommandLine(const std::vector<std::string>& Args, const std::string& ExeDir, TCommandStreams Streams);
 
 }  // namespace ambrel

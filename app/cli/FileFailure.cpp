@@ -9,12 +9,9 @@
 
 namespace ambrel {
 
-std::string FileFailureLine(std::string_view File, std::string_view Reason) {
-  std::string line = "ambrel-cli: ";
-  line.append(File).append(": ");
-  // The reason may quote the file (a DocType): its control characters are shown as
-  // escapes, so that it stays one line and cannot drive the terminal.
-  for (const char c : Reason) {
+std::string OneLineText(std::string_view Text) {
+  std::string line;
+  for (const char c : Text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte != 0x7F) {
       line += c;
@@ -23,6 +20,14 @@ std::string FileFailureLine(std::string_view File, std::string_view Reason) {
       line.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
     }
   }
+  return line;
+}
+
+std::string FileFailureLine(std::string_view File, std::string_view Reason) {
+  // The reason may quote the file (a DocType): its control characters are shown as
+  // escapes, so that it stays one line and cannot drive the terminal.
+  std::string line = "ambrel-cli: ";
+  line.append(File).append(": ").append(OneLineText(Reason));
   line += '\n';
   return line;
 }

@@ -12,6 +12,9 @@ namespace ambrel {
 // as \xNN.
 std::string FileFailureLine(std::string_view File, std::string_view Reason);
 
+// Text as one line that cannot drive a terminal: control characters written as \xNN.
+std::string OneLineText(std::string_view Text);
+
 // Why the file at Path gives no full report: the system's message when it cannot be
 // opened ("Not a regular file" for a FIFO or a device, which are never opened in a way
 // that waits), "not a Matroska file (no EBML header)" when it does not start as one, else

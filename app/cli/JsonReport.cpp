@@ -7,6 +7,7 @@
 #include "app/analysis/CodecCandidates.h"
 #include "app/cli/LanguageNames.h"
 #include "matroska/CodecProfile.h"
+#include "matroska/ColourNames.h"
 #include "app/analysis/FriendlyNames.h"
 #include "app/analysis/MatroskaReport.h"
 #include "base/NumberFormat.h"
@@ -124,15 +125,35 @@ TJson IfRead(bool read, T value) {
   return read ? TJson(value) : TJson();
 }
 
+// The HDR format the colour declares ("HDR10", "HLG"; null for none) and, for HDR10, the
+// static metadata it leaves out ("mastering": no mastering display luminance; "max_cll").
+void HdrJson(const TMatroskaColour& c, TJson& j) {
+  const std::string_view format = HdrFormat(c.TransferCharacteristics, c.Primaries);
+  j["hdr"] = format.empty() ? TJson() : TJson(format);
+  if (format != "HDR10") {
+    j["hdr_missing"] = nullptr;
+    return;
+  }
+  TJson missing = TJson::array();
+  const TMatroskaMastering* m = c.Mastering.get();
+  if (!m || !m->HasLuminanceMax) missing.push_back("mastering");
+  if (!c.HasMaxCLL) missing.push_back("max_cll");
+  j["hdr_missing"] = std::move(missing);
+}
+
 TJson ColourJson(const TMatroskaColour* c) {
   if (!c) return TJson();
   TJson j = {{"matrix_coefficients", c->MatrixCoefficients},
+             {"matrix_coefficients_name", MatrixCoefficientsName(c->MatrixCoefficients)},
              {"bits_per_channel", c->BitsPerChannel},
              {"chroma_subsampling_horz", IfRead(c->HasChromaSubsamplingHorz, c->ChromaSubsamplingHorz)},
              {"chroma_subsampling_vert", IfRead(c->HasChromaSubsamplingVert, c->ChromaSubsamplingVert)},
              {"range", c->Range},
+             {"range_name", ColourRangeName(c->Range)},
              {"transfer_characteristics", c->TransferCharacteristics},
+             {"transfer_characteristics_name", TransferCharacteristicsName(c->TransferCharacteristics)},
              {"primaries", c->Primaries},
+             {"primaries_name", ColourPrimariesName(c->Primaries)},
              {"max_cll", IfRead(c->HasMaxCLL, c->MaxCLL)},
              {"max_fall", IfRead(c->HasMaxFALL, c->MaxFALL)},
              {"mastering", nullptr}};
@@ -148,6 +169,7 @@ TJson ColourJson(const TMatroskaColour* c) {
                       {"luminance_max", IfRead(m->HasLuminanceMax, m->LuminanceMax)},
                       {"luminance_min", IfRead(m->HasLuminanceMin, m->LuminanceMin)}};
   }
+  HdrJson(*c, j);
   return j;
 }
 
@@ -383,12 +405,47 @@ void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run) {
   J.EndObject();
 }
 
-TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context) : FJ(J), FContext(Context) {
+void WriteVerdictJson(TJsonStream& J, const TFileVerdict* Verdict) {
+  if (!Verdict) {
+    J.Field("verdict", nullptr);
+    return;
+  }
+  TJson packages = TJson::array();
+  for (const std::string& package : Verdict->Packages) packages.push_back(Text(package));
+  TJson tracks = TJson::array();
+  for (const TTrackShortfall& track : Verdict->Tracks) tracks.push_back(track.TrackNumber);
+  J.Field("verdict", {{"status", Verdict->Status}, {"packages", std::move(packages)}, {"tracks", std::move(tracks)}});
+}
+
+TFileFacts FileFactsOf(const std::string& FileName, const TMatroskaParse* Parse) {
+  TFileFacts facts = FileFactsOf(Parse);
+  facts.Failure = JsonFailureMessage(FileName, Parse);
+  return facts;
+}
+
+TJsonReader::TJsonReader(TJsonStream& J, const TAnalysisContext& Context, bool Render)
+    : FJ(J), FContext(Context), FRender(Render) {
   FLog.GetStream().SetDrain([](std::string_view) {}, 64 * 1024);
 }
 
 void TJsonReader::FileParsed(const TMatroskaParse* Parse) {
   WriteJsonReport(FJ, FFileName, Parse, FContext);
+  FFacts = FileFactsOf(FFileName, Parse);
+}
+
+void TJsonReader::FileDone() {
+  if (!FRender) WriteVerdictJson(FJ, nullptr);
+}
+
+void TJsonReader::RenderFileChecked(const TRenderFileCheck& Check) {
+  WriteRenderFileJson(FJ, Check);
+  FCheck = Check;
+}
+
+void TJsonReader::Rendered(const TRenderRun& Run) {
+  WriteRenderingJson(FJ, Run);
+  const TFileVerdict verdict = FileVerdictOf(FFacts, FCheck, &Run);
+  WriteVerdictJson(FJ, &verdict);
 }
 
 std::string DateUTCToIso(int64_t DateUTC) {

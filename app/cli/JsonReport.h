@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/analysis/Analysis.h"
+#include "app/analysis/FileVerdict.h"
 #include "app/cli/JsonStream.h"
 #include "matroska/MatroskaParse.h"
 #include "report/LogWriter.h"
@@ -27,11 +28,19 @@ std::string JsonFailureMessage(const std::string& FileName, const TMatroskaParse
 // completed, as plain text).
 void WriteRenderFileJson(TJsonStream& J, const TRenderFileCheck& Check);
 void WriteRenderingJson(TJsonStream& J, const TRenderRun& Run);
+// "verdict": the file's status, the packages that would make it play and the tracks that
+// will not play; null when the framework did not run (Verdict is null).
+void WriteVerdictJson(TJsonStream& J, const TFileVerdict* Verdict);
+
+// What the verdict needs of the file's parse: whether it parsed (else why not) and its
+// tracks' codec IDs.
+TFileFacts FileFactsOf(const std::string& FileName, const TMatroskaParse* Parse);
 
 // An analysis written as the members of its JSON document, into the object open in J.
 class TJsonReader : public TAnalysisReader {
  public:
-  TJsonReader(TJsonStream& J, const TAnalysisContext& Context);
+  // Render: the framework runs after the file's part, and the document ends with its verdict.
+  TJsonReader(TJsonStream& J, const TAnalysisContext& Context, bool Render);
 
   // The document reads nothing from the log, but the parser says why a file fell short
   // only when its log keeps text: the log is made and dropped as it goes.
@@ -39,14 +48,18 @@ class TJsonReader : public TAnalysisReader {
   bool KeepsAllRecords() const override { return true; }
   void FileBegins(const std::string& FileName) override { FFileName = FileName; }
   void FileParsed(const TMatroskaParse* Parse) override;
-  void RenderFileChecked(const TRenderFileCheck& Check) override { WriteRenderFileJson(FJ, Check); }
-  void Rendered(const TRenderRun& Run) override { WriteRenderingJson(FJ, Run); }
+  void FileDone() override;
+  void RenderFileChecked(const TRenderFileCheck& Check) override;
+  void Rendered(const TRenderRun& Run) override;
 
  private:
   TJsonStream& FJ;
   const TAnalysisContext& FContext;
+  const bool FRender;
   std::string FFileName;
   TTxtWriter FLog;
+  TFileFacts FFacts;
+  TRenderFileCheck FCheck;
 };
 
 // A DateUTC as ISO 8601 in UTC ("2010-08-21T07:23:03.000Z"); empty when the date

@@ -74,6 +74,14 @@ bool OutputIsErrorTerminal() {
 #endif
 }
 
+bool OutputIsTerminal() {
+#ifdef _WIN32
+  return _isatty(1) != 0;
+#else
+  return isatty(1) == 1;
+#endif
+}
+
 int Run(const std::vector<std::string>& args, bool errorsToTerminal, bool outputClosed) {
   // Standard output through a buffer that keeps why a write failed. Output closed at
   // start now goes to /dev/null, which takes anything: the output fails as it would have.
@@ -86,7 +94,7 @@ int Run(const std::vector<std::string>& args, bool errorsToTerminal, bool output
   const int status = ambrel::RunCommandLine(
       args, ambrel::platform::ExecutableDirectory(),
       {in, out, std::cerr, errorsToTerminal, errorsToTerminal && OutputIsErrorTerminal(),
-       [] { return outBuffer.Failure(); }});
+       [] { return outBuffer.Failure(); }, OutputIsTerminal()});
 #ifdef AMBREL_TEARDOWN_AT_EXIT
   return status;
 #else

@@ -34,6 +34,8 @@ class TWindowReader : public TSectionsReader {
     // A framework that stopped says why in the status box, once.
     if (FStopped.empty()) FStopped = Run.Stopped;
     if (!FStopped.empty()) FOnMain([this] { FForm.AddStatusLine(FStopped); });
+    if (const std::string line = PlaybackStatusLine(Verdict(Run)); !line.empty())
+      FOnMain([this, line] { FForm.AddStatusLine(line); });
   }
 
  private:

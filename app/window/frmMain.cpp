@@ -146,9 +146,10 @@ void TMainForm::CreateControls() {
   auto* panelLayout = new QVBoxLayout(Panel1);
   panelLayout->setContentsMargins(0, 4, 0, 0);
   MemoLog = NewMemo(Panel1, "MemoLog");
-  // A run's status lines stay in view: six lines, inside the frame and the text's margins.
+  // A run's status lines stay in view: seven lines (its steps, then its verdict), inside the frame
+  // and the text's margins.
   const int margins = 2 * (MemoLog->frameWidth() + qCeil(MemoLog->document()->documentMargin()));
-  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 6 + margins);
+  MemoLog->setFixedHeight(MemoLog->fontMetrics().lineSpacing() * 7 + margins);
   panelLayout->addWidget(MemoLog);
   auto* controls = new QHBoxLayout;
   bttOpenMatroskaFile = new QPushButton("Open Matroska file", Panel1);

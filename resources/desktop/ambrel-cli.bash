@@ -18,7 +18,7 @@ _ambrel_cli() {
       return ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--html --log --json --save --jobs --recursive --media-world --no-render
+    COMPREPLY=($(compgen -W '--html --log --json --save --summary --jobs --recursive --media-world --no-render
       --filters --system-info --codec --fourcc --codec-db --check-codecdb --dump-xml --help --version' -- "$cur"))
     return
   fi

@@ -73,7 +73,8 @@ TEST(MakeLinks, LinksTheFirstFreeStandingAddress) {
   // Only the first address counts, and one inside an attribute stops the search.
   EXPECT_EQ(MakeLinks("<a href=\"http://x\">y</a> http://z"), "<a href=\"http://x\">y</a> http://z");
   EXPECT_EQ(MakeLinks("u=http://x http://z"), "u=http://x http://z");
-  EXPECT_EQ(MakeLinks("HTTP://x https://y"), "HTTP://x https://y");
+  EXPECT_EQ(MakeLinks("HTTP://x https://y"), "HTTP://x <a href=\"https://y\">https://y</a>");
+  EXPECT_EQ(MakeLinks("https://a.b/c http://d"), "<a href=\"https://a.b/c\">https://a.b/c</a> http://d");
 }
 
 TEST(TxtWriter, StripsClosingTagsAndTheirOpeners) {

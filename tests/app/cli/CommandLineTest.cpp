@@ -26,7 +26,7 @@ TEST(CommandLineOptions, UsageErrorsNameWhatIsWrong) {
   usage({"--html", "--json", "x.mkv"}, "--html");
   usage({"--codec", "A_AAC", "x.mkv"}, "--codec");
   usage({"--fourcc", "XVID"}, "--fourcc");
-  usage({"--save", "/tmp", "a.mkv", "b.mkv"}, "--save takes exactly one FILE");
+  usage({"--summary", "--save", "/tmp", "a.mkv"}, "--summary");
   usage({"--filters", "a.mkv"}, "--filters");
   usage({"--filters", "--log"}, "--filters");
   usage({"--system-info", "a.mkv"}, "--system-info");
@@ -42,7 +42,7 @@ TEST(CommandLineOptions, HelpListsEveryOptionOnOneLine) {
   const TCliResult help = RunCli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--html", "--log", "--json", "--save DIR", "--jobs N", "--recursive", "--codec CODECID",
-                             "--fourcc FOURCC", "--codec-db DB", "--check-codecdb FILE", "--media-world WORLD", "--no-render", "--filters", "--system-info", "--dump-xml FILE", "--version", "-h,--help"}) {
+                             "--fourcc FOURCC", "--codec-db DB", "--check-codecdb FILE", "--media-world WORLD", "--no-render", "--summary", "--filters", "--system-info", "--dump-xml FILE", "--version", "-h,--help"}) {
     const size_t at = help.out.find(std::string("  ") + option);
     ASSERT_NE(at, std::string::npos) << option;
     const size_t end = help.out.find('\n', at);

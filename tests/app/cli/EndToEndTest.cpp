@@ -13,6 +13,7 @@
 
 #include "CliInProcess.h"
 #include "TempDir.h"
+#include "app/cli/BatchSummary.h"
 #include "base/TextUtil.h"
 #include "tests/app/cli/CliRun.h"
 #include "tests/matroska/EbmlBuilder.h"
@@ -62,6 +63,19 @@ TEST(CommandLine, SaveWritesWhatTheOtherModesPrint) {
   EXPECT_EQ(ReadFile(dir / "Report.txt"), "\xEF\xBB\xBF" + saved.out);
 }
 
+// Many files: a pair of reports per file, named after it, numbered when names collide.
+TEST(CommandLine, SaveNamesTheReportsOfManyFilesAfterThem) {
+  const TTempDir temp("ambrel_save");
+  const fs::path& dir = temp.Path();
+  const CliRun saved = Cli("--no-render --save " + Quote(dir.string()) + " sample.mkv sample.webm . audio.mka");
+  EXPECT_EQ(saved.status, 1);  // the folder is refused, and its report says so
+  EXPECT_EQ(ReadFile(dir / "sample.html"), Cli("--no-render --html sample.mkv").out);
+  EXPECT_EQ(ReadFile(dir / "sample-2.txt"), "\xEF\xBB\xBF" + Cli("--no-render sample.webm").out);
+  EXPECT_EQ(ReadFile(dir / "audio.txt"), "\xEF\xBB\xBF" + Cli("--no-render audio.mka").out);
+  EXPECT_TRUE(fs::exists(dir / "Report.txt"));  // the folder's name is no file name
+  EXPECT_FALSE(fs::exists(dir / "sample-3.txt"));
+}
+
 // A report that could not be saved is a failure, said on standard error; the report
 // itself is still printed.
 TEST(CommandLine, SaveIntoAFolderThatCannotBeWrittenFails) {
@@ -91,6 +105,43 @@ TEST(CommandLine, ExitStatusTellsWhatHappened) {
   // The name inside the message is file text: escaped in the page, kept in the text.
   EXPECT_NE(Cli("--html 'a<b>&.mkv'").out.find("Can't open file a&lt;b&gt;&amp;.mkv<br />"), std::string::npos);
   EXPECT_NE(Cli("'a</b>.mkv'").out.find("Can't open file a</b>.mkv\r\n"), std::string::npos);
+}
+
+// One line per file, tab-separated for a pipe with the tally on standard error, and an exit
+// status that says whether every file plays: 3 when all parse but some will not play, 1
+// when one does not parse.
+TEST(CommandLine, SummaryGivesTheAnswerFirst) {
+  const CliRun unplayable = Cli("--summary --jobs 2 sample.mkv missing_decoder.mkv");
+  EXPECT_EQ(unplayable.status, 3);
+  EXPECT_EQ(unplayable.out.rfind("plays\tsample.mkv\ncannot\tmissing_decoder.mkv\ttrack 1 (V_MS/VFW/FOURCC): ", 0), 0u)
+      << unplayable.out;
+  EXPECT_EQ(unplayable.err, "2 files: 1 plays, 1 cannot play here\n");
+  const CliRun damaged = Cli("--summary --no-render sample.mkv truncated_tracks.mkv");
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(damaged.out, "parses\tsample.mkv\ndamaged\ttruncated_tracks.mkv\tThe file ends inside TrackEntry at position 4449\n");
+  EXPECT_EQ(damaged.err, "2 files: 1 parses, 1 damaged\n");
+  EXPECT_EQ(Cli("--summary --json sample.mkv").status, 2);
+}
+
+// At a terminal the lines wait for the last file, to be written in columns; the tally and
+// the packages to install follow them.
+TEST(CommandLine, SummaryAtATerminalIsInColumns) {
+  std::ostringstream out, notes;
+  TBatchSummary summary(out, notes, true);
+  summary.Add("a.mkv", {"plays", {}, {}, ""});
+  summary.Add("Films/\xC3\xA9t\xC3\xA9.mkv", {"needs", {"pkg-b", "pkg-a"}, {{2, "A_AC3", "pkg-a", ""}, {3, "A_X", "pkg-b", ""}}, ""});
+  summary.Add("bad\n.mkv", {"stopped", {}, {}, "the media framework stopped: SIGSEGV"});
+  summary.Add("c.mka", {"needs", {"pkg-a"}, {{1, "", "pkg-a", ""}}, ""});
+  summary.Finish();
+  EXPECT_FALSE(summary.AllPlay());
+  EXPECT_EQ(out.str(),
+            "plays    a.mkv\n"
+            "needs    Films/\xC3\xA9t\xC3\xA9.mkv  track 2 (A_AC3): pkg-a; track 3 (A_X): pkg-b\n"
+            "stopped  bad\\x0A.mkv    the media framework stopped: SIGSEGV\n"
+            "needs    c.mka          track 1: pkg-a\n"
+            "4 files: 1 plays, 2 need packages, 1 stopped\n"
+            "to play them all: sudo apt install pkg-a pkg-b\n");
+  EXPECT_EQ(notes.str(), "");
 }
 
 TEST(CommandLine, SystemInfoPrintsThisMachinesBlocksAlone) {

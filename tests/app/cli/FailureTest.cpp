@@ -101,10 +101,11 @@ TEST(Failure, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const CliRun alone = Cli("--no-render " + Quote(fifo));
   EXPECT_EQ(alone.status, 1);
-  EXPECT_EQ(alone.err, "ambrel-cli: " + fifo + ": Not a regular file\n");
+  const std::string pipe = ": not a regular file (a pipe): save it to a file first\n";
+  EXPECT_EQ(alone.err, "ambrel-cli: " + fifo + pipe);
   const CliRun batch = Cli("--no-render --json --jobs 2 " + Quote(fifo) + " /dev/null sample.mkv");
   EXPECT_EQ(batch.status, 1);
-  EXPECT_EQ(batch.err, "ambrel-cli: " + fifo + ": Not a regular file\nambrel-cli: /dev/null: Not a regular file\n"
+  EXPECT_EQ(batch.err, "ambrel-cli: " + fifo + pipe + "ambrel-cli: /dev/null: Not a regular file\n"
                        "ambrel-cli: 2 of 3 files failed\n");
   EXPECT_EQ(std::count(batch.out.begin(), batch.out.end(), '\n'), 3);
 }

@@ -184,10 +184,13 @@ TEST(JsonReport, CandidatesAndRenderResultsAgreeWithTheTextReport) {
   const json& paths = doc["rendering"]["completed_paths"];
   ASSERT_EQ(paths.size(), 2u);
   for (const json& path : paths) EXPECT_TRUE(Has(text, "> Completed path : " + path.get<std::string>() + "\r\n"));
+  // A framework that says nothing per stream: its partial rendering plays.
+  EXPECT_EQ(doc["verdict"], json::parse(R"({"status": "plays", "packages": [], "tracks": []})"));
 
   const json quiet = json::parse(RunCli({"--media-world", world, "--no-render", "--json", file}).out);
   EXPECT_FALSE(quiet.contains("render_file"));
   EXPECT_FALSE(quiet.contains("rendering"));
+  EXPECT_TRUE(quiet.contains("verdict") && quiet["verdict"].is_null());
 }
 
 TEST(JsonReport, SavingReadsTheSameDocumentFromTheOneAnalysis) {
@@ -294,10 +297,45 @@ TEST(JsonReport, ColourValuesTheFileLeavesOutAreNullUnlessTheFormatHasADefault) 
       kTrackEntry, {Uint(kTrackNumber, 1), Uint(kTrackType, 1), Str(kCodecID, "V_X"),
                     Master(kVideo, {Uint(kPixelWidth, 2), Uint(kPixelHeight, 2), Master(kColour, {mastering})})}));
   EXPECT_EQ(doc["tracks"][0]["video"]["colour"], json::parse(R"({"matrix_coefficients": 2, "bits_per_channel": 0,
+      "matrix_coefficients_name": "unspecified", "range_name": "unspecified", "transfer_characteristics_name":
+      "unspecified", "primaries_name": "unspecified", "hdr": null, "hdr_missing": null,
       "chroma_subsampling_horz": null, "chroma_subsampling_vert": null, "range": 0, "transfer_characteristics": 2,
       "primaries": 2, "max_cll": null, "max_fall": null, "mastering": {"primary_r_x": null, "primary_r_y": null,
       "primary_g_x": null, "primary_g_y": null, "primary_b_x": null, "primary_b_y": null, "white_point_x": null,
       "white_point_y": null, "luminance_max": 1000.0, "luminance_min": 0.5}})"));
+}
+
+// The HDR format follows the transfer and the primaries; HDR10 says which static metadata
+// the file leaves out.
+TEST(JsonReport, ColourNamesTheCodePointsAndTheHdrFormat) {
+  using namespace ebml;
+  const std::string mastering = Master(kMasteringMetadata, {Float8(kLuminanceMax, 1000.0)});
+  const struct {
+    uint64_t Transfer, Primaries;
+    std::string More;
+    const char* Expected;
+  } cases[] = {
+      {16, 9, mastering + Uint(kMaxCLL, 1000), R"j({"transfer_characteristics_name": "SMPTE ST 2084 (PQ)",
+          "primaries_name": "BT.2020", "range_name": "limited", "hdr": "HDR10", "hdr_missing": []})j"},
+      {16, 9, "", R"j({"transfer_characteristics_name": "SMPTE ST 2084 (PQ)", "primaries_name": "BT.2020",
+          "range_name": "limited", "hdr": "HDR10", "hdr_missing": ["mastering", "max_cll"]})j"},
+      {18, 9, "", R"j({"transfer_characteristics_name": "ARIB STD-B67 (HLG)", "primaries_name": "BT.2020",
+          "range_name": "limited", "hdr": "HLG", "hdr_missing": null})j"},
+      {1, 1, mastering, R"j({"transfer_characteristics_name": "BT.709", "primaries_name": "BT.709",
+          "range_name": "limited", "hdr": null, "hdr_missing": null})j"},
+      {3, 200, "", R"j({"transfer_characteristics_name": "reserved", "primaries_name": "reserved",
+          "range_name": "limited", "hdr": null, "hdr_missing": null})j"},
+  };
+  for (const auto& c : cases) {
+    const json colour = BuiltDocument(Master(
+        kTrackEntry, {Uint(kTrackNumber, 1), Uint(kTrackType, 1), Str(kCodecID, "V_X"),
+                      Master(kVideo, {Uint(kPixelWidth, 2), Uint(kPixelHeight, 2),
+                                      Master(kColour, {Uint(kTransferCharacteristics, c.Transfer),
+                                                       Uint(kPrimaries, c.Primaries), Uint(kRange, 1), c.More})})}))
+        ["tracks"][0]["video"]["colour"];
+    const json expected = json::parse(c.Expected);
+    for (const auto& [key, value] : expected.items()) EXPECT_EQ(colour[key], value) << key << " " << c.Expected;
+  }
 }
 
 TEST(JsonReport, StatisticsCountsAreNumbersOnlyWhenTheTagIsOne) {
