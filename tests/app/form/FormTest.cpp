@@ -100,7 +100,7 @@ TEST_F(FormTest, AnalysesTheFirstArgumentAndSavesTheReports) {
   EXPECT_GT(view_.Wakes, 0);
   EXPECT_EQ(view_.Lines, (std::vector<std::string>{"Gathering info about : " + file, "Parsing Matroska file done.",
                                                    "DirectShow RenderFile check done.",
-                                                   "DirectShow detailed rendering done.",
+                                                   "DirectShow detailed rendering done.", "Does not play here.",
                                                    "Report.html and Report.txt are saved in " + dir_.Path().string() + "/"}));
   EXPECT_EQ(ReadFile(dir_ / "Report.txt"), "\xEF\xBB\xBF" + view_.Text);
   EXPECT_TRUE(view_.Text.starts_with("Matroska file info : " + file));
