@@ -87,12 +87,12 @@ class GuidOrigins {
   }
   // Forgets the origin not seen for longest.
   void Forget() {
-    const auto oldest = order_.begin();
-    const auto it = origins_.find(oldest->second);
-    order_.erase(oldest);
+    const GUID guid = order_.begin()->second;  // kept: the entry is erased before the name index is searched
+    const auto it = origins_.find(guid);
+    order_.erase(order_.begin());
     if (it->second.caps) {
       for (auto [at, end] = byName_.equal_range(NameOf(it->second.caps)); at != end; ++at) {
-        if (at->second != oldest->second) continue;
+        if (at->second != guid) continue;
         byName_.erase(at);
         break;
       }
